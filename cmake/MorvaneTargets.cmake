@@ -1,0 +1,30 @@
+# Shared compile settings for every target of ours.
+add_library(morvane_flags INTERFACE)
+target_compile_features(morvane_flags INTERFACE cxx_std_20)
+target_compile_options(morvane_flags INTERFACE -Wall -Wextra -Wpedantic)
+if(MORVANE_WERROR)
+    target_compile_options(morvane_flags INTERFACE -Werror)
+endif()
+target_include_directories(morvane_flags INTERFACE ${PROJECT_SOURCE_DIR})
+target_compile_definitions(morvane_flags INTERFACE MORVANE_VERSION="${PROJECT_VERSION}")
+
+# Qt code: no implicit conversions from 8-bit texts, no bare signal/slot keywords.
+add_library(morvane_qt_flags INTERFACE)
+target_compile_definitions(morvane_qt_flags INTERFACE QT_NO_CAST_FROM_ASCII QT_NO_KEYWORDS)
+target_link_libraries(morvane_qt_flags INTERFACE morvane_flags)
+
+if(MORVANE_SANITIZE)
+    # Applies to everything built here, third-party test frameworks included, so the runtimes agree.
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
+set(CMAKE_CXX_STANDARD 20)
+set(CMAKE_CXX_STANDARD_REQUIRED ON)
+set(CMAKE_CXX_EXTENSIONS OFF)
+set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+
+# Puts an executable into the program directory.
+function(morvane_program_executable target)
+    set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${MORVANE_PROGRAM_DIR})
+endfunction()

@@ -1,0 +1,91 @@
+#include "platform/power_control.h"
+
+#include <csignal>
+#include <cstdlib>
+
+#include "platform/event_log.h"
+#include "platform/process.h"
+
+namespace morvane::platform {
+
+namespace {
+
+// Holds a logind inhibitor through `systemd-inhibit`, which keeps it while its command runs: the
+// command is `cat` reading a pipe of ours, so closing the pipe (or our death) releases it.
+class InhibitorGuard final : public PowerGuard {
+public:
+    explicit InhibitorGuard(const std::string& why) {
+        SpawnOptions options;
+        options.stdinMode = StdStream::Pipe;
+        options.stdoutMode = StdStream::Closed;
+        options.stderrMode = StdStream::Pipe;
+        SpawnError error;
+        m_child = ChildProcess::spawn({"systemd-inhibit", "--what=sleep:idle", "--who=Morvane", "--why=" + why,
+                                       "--mode=block", "cat"},
+                                      options, &error);
+        if (!m_child.valid()) {
+            m_description = "sleep and idle are not inhibited: " + error.message;
+            return;
+        }
+        // Without logind, systemd-inhibit gives up at once; give it a moment to say so.
+        if (const auto status = m_child.waitFor(std::chrono::milliseconds(300))) {
+            char buffer[512];
+            const auto n = m_child.readStderr(buffer, sizeof buffer - 1);
+            std::string reason = n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : status->describe();
+            while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r')) {
+                reason.pop_back();
+            }
+            m_description = "sleep and idle are not inhibited (logind not reachable): " + reason;
+            m_child = ChildProcess();
+            return;
+        }
+        m_child.closeStdout();
+        m_active = true;
+        m_description = "sleep and idle inhibited through logind";
+    }
+
+    ~InhibitorGuard() override {
+        if (m_child.valid()) {
+            m_child.closeStdin();
+            if (!m_child.waitFor(std::chrono::milliseconds(500))) {
+                m_child.kill(SIGTERM);
+                m_child.wait();
+            }
+        }
+    }
+
+    InhibitorGuard(const InhibitorGuard&) = delete;
+    InhibitorGuard& operator=(const InhibitorGuard&) = delete;
+
+    bool active() const override { return m_active; }
+    std::string describe() const override { return m_description; }
+
+private:
+    ChildProcess m_child;
+    bool m_active = false;
+    std::string m_description;
+};
+
+} // namespace
+
+void SystemPowerControl::shutdown() {
+    if (std::getenv("MORVANE_TESTING") != nullptr) {
+        reportEvent(EventType::Information, 3, "shutdown refused: running under the test suite");
+        return;
+    }
+    SpawnOptions options;
+    options.stdoutMode = StdStream::Closed;
+    options.stderrMode = StdStream::Closed;
+    options.dieWithParent = false; // the request must outlive us
+    SpawnError error;
+    auto child = ChildProcess::spawn({"systemctl", "poweroff"}, options, &error);
+    if (child.valid()) {
+        child.wait();
+    }
+}
+
+std::unique_ptr<PowerGuard> SystemPowerControl::inhibitSleep(const std::string& why) {
+    return std::make_unique<InhibitorGuard>(why);
+}
+
+} // namespace morvane::platform

@@ -1,0 +1,392 @@
+#include "platform/process.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <thread>
+
+#include "platform/command_line.h"
+
+extern char** environ; // NOLINT(readability-redundant-declaration)
+
+namespace morvane::platform {
+
+namespace {
+
+// What failed in the child before exec could take over, sent back through a close-on-exec pipe.
+enum class ChildStep : int { Setup = 1, Redirect = 2, ChangeDirectory = 3, Exec = 4 };
+
+struct ChildFailure {
+    int step = 0;
+    int error = 0;
+};
+
+[[noreturn]] void failInChild(int reportFd, ChildStep step) {
+    const ChildFailure failure{static_cast<int>(step), errno};
+    [[maybe_unused]] const auto n = ::write(reportFd, &failure, sizeof failure);
+    ::_exit(127);
+}
+
+void closeDescriptorsFrom(int first) {
+    if (::close_range(static_cast<unsigned>(first), ~0U, 0) == 0) {
+        return;
+    }
+    const long limit = ::sysconf(_SC_OPEN_MAX);
+    const int last = limit > 0 && limit < 65536 ? static_cast<int>(limit) : 65536;
+    for (int fd = first; fd < last; ++fd) {
+        ::close(fd);
+    }
+}
+
+// Moves `source` onto `target` in the child, keeping it open across exec.
+bool redirect(int source, int target) {
+    if (source == target) {
+        return ::fcntl(target, F_SETFD, 0) == 0;
+    }
+    return ::dup2(source, target) == target;
+}
+
+bool makePipe(UniqueFd& readEnd, UniqueFd& writeEnd) {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) {
+        return false;
+    }
+    readEnd.reset(fds[0]);
+    writeEnd.reset(fds[1]);
+    return true;
+}
+
+std::string stepText(ChildStep step) {
+    switch (step) {
+    case ChildStep::Setup:
+        return "cannot prepare";
+    case ChildStep::Redirect:
+        return "cannot redirect the standard streams of";
+    case ChildStep::ChangeDirectory:
+        return "cannot enter the working directory for";
+    case ChildStep::Exec:
+        return "cannot start";
+    }
+    return "cannot start";
+}
+
+std::vector<std::string> mergedEnvironment(const std::vector<std::string>& extra) {
+    std::vector<std::string> result;
+    const auto nameOf = [](const std::string& entry) { return entry.substr(0, entry.find('=')); };
+    for (char** e = environ; e != nullptr && *e != nullptr; ++e) {
+        const std::string entry(*e);
+        bool replaced = false;
+        for (const auto& add : extra) {
+            replaced = replaced || nameOf(add) == nameOf(entry);
+        }
+        if (!replaced) {
+            result.push_back(entry);
+        }
+    }
+    result.insert(result.end(), extra.begin(), extra.end());
+    return result;
+}
+
+} // namespace
+
+ExitStatus ExitStatus::fromWaitStatus(int status) {
+    ExitStatus result;
+    if (WIFSIGNALED(status)) {
+        result.kind = Kind::Signalled;
+        result.code = WTERMSIG(status);
+        result.coreDumped = WCOREDUMP(status);
+    } else {
+        result.kind = Kind::Exited;
+        result.code = WEXITSTATUS(status);
+    }
+    return result;
+}
+
+std::string ExitStatus::describe() const {
+    if (kind == Kind::Exited) {
+        return "exit code " + std::to_string(code);
+    }
+    const char* name = ::sigdescr_np(code);
+    return "killed by signal " + std::to_string(code) + (name != nullptr ? " (" + std::string(name) + ")" : "");
+}
+
+ChildProcess::ChildProcess(ChildProcess&& other) noexcept
+    : m_pid(std::exchange(other.m_pid, -1)), m_ownGroup(other.m_ownGroup), m_stdin(std::move(other.m_stdin)),
+      m_stdout(std::move(other.m_stdout)), m_stderr(std::move(other.m_stderr)),
+      m_status(std::exchange(other.m_status, std::nullopt)) {}
+
+ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
+    if (this != &other) {
+        release();
+        m_pid = std::exchange(other.m_pid, -1);
+        m_ownGroup = other.m_ownGroup;
+        m_stdin = std::move(other.m_stdin);
+        m_stdout = std::move(other.m_stdout);
+        m_stderr = std::move(other.m_stderr);
+        m_status = std::exchange(other.m_status, std::nullopt);
+    }
+    return *this;
+}
+
+ChildProcess::~ChildProcess() { release(); }
+
+void ChildProcess::release() {
+    m_stdin.reset();
+    m_stdout.reset();
+    m_stderr.reset();
+    if (m_pid > 0 && !m_status) {
+        kill(SIGKILL);
+        wait();
+    }
+    m_pid = -1;
+    m_status.reset();
+}
+
+ChildProcess ChildProcess::spawnCommandLine(std::string_view commandLine, const SpawnOptions& options,
+                                            SpawnError* error) {
+    return spawn(splitCommandLine(commandLine), options, error);
+}
+
+ChildProcess ChildProcess::spawn(const std::vector<std::string>& argv, const SpawnOptions& options,
+                                 SpawnError* error) {
+    ChildProcess child;
+    const auto fail = [&](int err, const std::string& what) {
+        if (error != nullptr) {
+            error->error = err;
+            error->message = what + ": " + std::strerror(err);
+        }
+        return ChildProcess();
+    };
+    if (argv.empty() || argv.front().empty()) {
+        return fail(EINVAL, "cannot start a program without a name");
+    }
+    const std::string quotedName = "\"" + argv.front() + "\"";
+
+    // Everything the child needs is prepared here: between fork and exec only async-signal-safe
+    // calls are allowed.
+    UniqueFd devNull(::open("/dev/null", O_RDWR | O_CLOEXEC));
+    UniqueFd inRead, inWrite, outRead, outWrite, errRead, errWrite, reportRead, reportWrite;
+    if (!devNull.valid() || !makePipe(reportRead, reportWrite)) {
+        return fail(errno, "cannot prepare " + quotedName);
+    }
+    if (options.stdinMode == StdStream::Pipe && !makePipe(inRead, inWrite)) {
+        return fail(errno, "cannot prepare " + quotedName);
+    }
+    if (options.stdoutMode == StdStream::Pipe && !makePipe(outRead, outWrite)) {
+        return fail(errno, "cannot prepare " + quotedName);
+    }
+    if (options.stderrMode == StdStream::Pipe && !makePipe(errRead, errWrite)) {
+        return fail(errno, "cannot prepare " + quotedName);
+    }
+    const auto pick = [&](StdStream mode, int pipeEnd, int own) {
+        switch (mode) {
+        case StdStream::Pipe:
+            return pipeEnd;
+        case StdStream::Inherit:
+            return own;
+        case StdStream::MergeWithStdout:
+        case StdStream::Closed:
+            break;
+        }
+        return devNull.get();
+    };
+    const int childIn = pick(options.stdinMode, inRead.get(), STDIN_FILENO);
+    const int childOut = pick(options.stdoutMode, outWrite.get(), STDOUT_FILENO);
+    const int childErr =
+        options.stderrMode == StdStream::MergeWithStdout ? -1 : pick(options.stderrMode, errWrite.get(), STDERR_FILENO);
+
+    std::vector<char*> args;
+    args.reserve(argv.size() + 1);
+    for (const auto& a : argv) {
+        args.push_back(const_cast<char*>(a.c_str()));
+    }
+    args.push_back(nullptr);
+    std::vector<std::string> envStrings;
+    std::vector<char*> envp;
+    if (!options.environment.empty()) {
+        envStrings = mergedEnvironment(options.environment);
+        for (auto& e : envStrings) {
+            envp.push_back(e.data());
+        }
+        envp.push_back(nullptr);
+    }
+    const char* workingDirectory = options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str();
+    const pid_t parent = ::getpid();
+    const int reportFd = reportWrite.get();
+
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        return fail(errno, "cannot start " + quotedName);
+    }
+    if (pid == 0) {
+        if (options.dieWithParent) {
+            if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent) {
+                ::_exit(127); // the parent is already gone
+            }
+        }
+        if (options.newProcessGroup) {
+            ::setpgid(0, 0);
+        }
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        for (const int sig : {SIGPIPE, SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGCHLD}) {
+            ::signal(sig, SIG_DFL);
+        }
+        // Standard error last: when it shares standard output it copies the descriptor set just before.
+        if (!redirect(childIn, STDIN_FILENO) || !redirect(childOut, STDOUT_FILENO) ||
+            !redirect(childErr < 0 ? STDOUT_FILENO : childErr, STDERR_FILENO)) {
+            failInChild(reportFd, ChildStep::Redirect);
+        }
+        // Nothing but the three standard streams (and the close-on-exec report pipe) reaches the program.
+        if (reportFd > 3) {
+            ::close_range(3, static_cast<unsigned>(reportFd - 1), 0);
+        }
+        closeDescriptorsFrom(reportFd + 1);
+        if (workingDirectory != nullptr && ::chdir(workingDirectory) != 0) {
+            failInChild(reportFd, ChildStep::ChangeDirectory);
+        }
+        if (envp.empty()) {
+            ::execvp(args[0], args.data());
+        } else {
+            ::execvpe(args[0], args.data(), envp.data());
+        }
+        failInChild(reportFd, ChildStep::Exec);
+    }
+
+    reportWrite.reset();
+    inRead.reset();
+    outWrite.reset();
+    errWrite.reset();
+    child.m_pid = pid;
+    child.m_ownGroup = options.newProcessGroup;
+    ChildFailure failure;
+    ssize_t n = 0;
+    do {
+        n = ::read(reportRead.get(), &failure, sizeof failure);
+    } while (n < 0 && errno == EINTR);
+    if (n == static_cast<ssize_t>(sizeof failure)) {
+        child.wait();
+        std::string what = stepText(static_cast<ChildStep>(failure.step)) + " " + quotedName;
+        if (failure.step == static_cast<int>(ChildStep::ChangeDirectory)) {
+            what += " (\"" + options.workingDirectory + "\")";
+        }
+        return fail(failure.error, what);
+    }
+    child.m_stdin = std::move(inWrite);
+    child.m_stdout = std::move(outRead);
+    child.m_stderr = std::move(errRead);
+    return child;
+}
+
+namespace {
+ssize_t readRetrying(int fd, void* buffer, std::size_t size) {
+    if (fd < 0) {
+        return -1;
+    }
+    ssize_t n = 0;
+    do {
+        n = ::read(fd, buffer, size);
+    } while (n < 0 && errno == EINTR);
+    return n;
+}
+} // namespace
+
+ssize_t ChildProcess::readStdout(void* buffer, std::size_t size) { return readRetrying(m_stdout.get(), buffer, size); }
+
+ssize_t ChildProcess::readStderr(void* buffer, std::size_t size) { return readRetrying(m_stderr.get(), buffer, size); }
+
+bool ChildProcess::writeStdin(const void* data, std::size_t size) {
+    if (!m_stdin.valid()) {
+        return false;
+    }
+    // A pipe whose reader is gone raises SIGPIPE; keep it away from this thread and swallow it.
+    sigset_t pipeSet;
+    sigset_t previous;
+    sigemptyset(&pipeSet);
+    sigaddset(&pipeSet, SIGPIPE);
+    ::pthread_sigmask(SIG_BLOCK, &pipeSet, &previous);
+    const auto* bytes = static_cast<const char*>(data);
+    bool ok = true;
+    bool broken = false;
+    while (size > 0) {
+        const auto n = ::write(m_stdin.get(), bytes, size);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            broken = errno == EPIPE;
+            ok = false;
+            break;
+        }
+        bytes += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    if (broken) {
+        const timespec zero{};
+        while (::sigtimedwait(&pipeSet, nullptr, &zero) == SIGPIPE) {
+        }
+    }
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return ok;
+}
+
+void ChildProcess::closeStdin() { m_stdin.reset(); }
+
+void ChildProcess::closeStdout() { m_stdout.reset(); }
+
+ExitStatus ChildProcess::wait() {
+    if (m_status) {
+        return *m_status;
+    }
+    if (m_pid <= 0) {
+        return ExitStatus{ExitStatus::Kind::Exited, -1, false};
+    }
+    int status = 0;
+    pid_t r = 0;
+    do {
+        r = ::waitpid(m_pid, &status, 0);
+    } while (r < 0 && errno == EINTR);
+    m_status = r == m_pid ? ExitStatus::fromWaitStatus(status) : ExitStatus{ExitStatus::Kind::Exited, -1, false};
+    return *m_status;
+}
+
+std::optional<ExitStatus> ChildProcess::waitFor(std::chrono::milliseconds timeout) {
+    if (m_status || m_pid <= 0) {
+        return wait();
+    }
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    auto pause = std::chrono::milliseconds(1);
+    for (;;) {
+        int status = 0;
+        const pid_t r = ::waitpid(m_pid, &status, WNOHANG);
+        if (r == m_pid) {
+            m_status = ExitStatus::fromWaitStatus(status);
+            return m_status;
+        }
+        if (r < 0 && errno != EINTR) {
+            m_status = ExitStatus{ExitStatus::Kind::Exited, -1, false};
+            return m_status;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= deadline) {
+            return std::nullopt;
+        }
+        std::this_thread::sleep_for(std::min(pause, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now)));
+        pause = std::min(pause * 2, std::chrono::milliseconds(20));
+    }
+}
+
+bool ChildProcess::kill(int signal) {
+    if (m_pid <= 0 || m_status) {
+        return false;
+    }
+    return ::kill(m_ownGroup ? -m_pid : m_pid, signal) == 0;
+}
+
+} // namespace morvane::platform

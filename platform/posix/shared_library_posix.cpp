@@ -1,0 +1,45 @@
+#include "platform/shared_library.h"
+
+#include <dlfcn.h>
+
+#include <utility>
+
+namespace morvane::platform {
+
+SharedLibrary::SharedLibrary(SharedLibrary&& other) noexcept : m_handle(std::exchange(other.m_handle, nullptr)) {}
+
+SharedLibrary& SharedLibrary::operator=(SharedLibrary&& other) noexcept {
+    if (this != &other) {
+        close();
+        m_handle = std::exchange(other.m_handle, nullptr);
+    }
+    return *this;
+}
+
+SharedLibrary::~SharedLibrary() { close(); }
+
+SharedLibrary SharedLibrary::open(const std::string& path, std::string* error) {
+    SharedLibrary library;
+    library.m_handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (library.m_handle == nullptr && error != nullptr) {
+        const char* message = ::dlerror();
+        *error = message != nullptr ? message : "cannot load " + path;
+    }
+    return library;
+}
+
+void* SharedLibrary::symbol(const char* name) const {
+    if (m_handle == nullptr || name == nullptr) {
+        return nullptr;
+    }
+    return ::dlsym(m_handle, name);
+}
+
+void SharedLibrary::close() {
+    if (m_handle != nullptr) {
+        ::dlclose(m_handle);
+        m_handle = nullptr;
+    }
+}
+
+} // namespace morvane::platform

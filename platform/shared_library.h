@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+
+namespace morvane::platform {
+
+// A library loaded at run time; closed when the object goes.
+class SharedLibrary {
+public:
+    SharedLibrary() = default;
+    SharedLibrary(SharedLibrary&& other) noexcept;
+    SharedLibrary& operator=(SharedLibrary&& other) noexcept;
+    SharedLibrary(const SharedLibrary&) = delete;
+    SharedLibrary& operator=(const SharedLibrary&) = delete;
+    ~SharedLibrary();
+
+    // Loads with local symbol binding; on failure `error` gets the loader's message.
+    static SharedLibrary open(const std::string& path, std::string* error = nullptr);
+
+    bool isOpen() const { return m_handle != nullptr; }
+    // The address of an exported symbol, or null.
+    void* symbol(const char* name) const;
+    template <typename Fn>
+    Fn function(const char* name) const {
+        return reinterpret_cast<Fn>(symbol(name));
+    }
+    void close();
+
+private:
+    void* m_handle = nullptr;
+};
+
+} // namespace morvane::platform

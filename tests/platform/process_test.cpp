@@ -1,0 +1,160 @@
+#include "platform/process.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "tests/support/test_support.h"
+
+namespace morvane::platform {
+namespace {
+
+const std::string kProbe = MORVANE_PROCESS_PROBE;
+
+std::string readAll(ChildProcess& child) {
+    std::string out;
+    char buffer[1024];
+    for (;;) {
+        const auto n = child.readStdout(buffer, sizeof buffer);
+        if (n <= 0) {
+            return out;
+        }
+        out.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
+bool processAlive(pid_t pid) { return ::kill(pid, 0) == 0 || errno != ESRCH; }
+
+TEST(Process, ChildSeesOnlyItsThreeStandardDescriptors) {
+    // A descriptor of ours without close-on-exec must still not reach the child.
+    const int leaky = ::open("/dev/null", O_RDONLY);
+    ASSERT_GE(leaky, 3);
+    auto child = ChildProcess::spawn({kProbe, "fds"}, SpawnOptions{});
+    ASSERT_TRUE(child.valid());
+    EXPECT_EQ(readAll(child), "0\n1\n2\n");
+    EXPECT_TRUE(child.wait().success());
+    ::close(leaky);
+}
+
+TEST(Process, WorkingDirectoryAndArgumentsAreTheCallers) {
+    test::TempDir dir;
+    SpawnOptions options;
+    options.workingDirectory = dir.path();
+    auto child = ChildProcess::spawnCommandLine(
+        "\"" + kProbe + "\" cwd", options);
+    ASSERT_TRUE(child.valid());
+    EXPECT_EQ(readAll(child), std::filesystem::canonical(dir.path()).string() + "\n");
+    child.wait();
+
+    auto args = ChildProcess::spawnCommandLine("\"" + kProbe + R"(" args "a b" -x "q\"uote" $(touch x) "")",
+                                               SpawnOptions{});
+    ASSERT_TRUE(args.valid());
+    EXPECT_EQ(readAll(args), "[a b]\n[-x]\n[q\"uote]\n[$(touch]\n[x)]\n[]\n");
+    args.wait();
+    EXPECT_FALSE(test::fileExists(dir.file("x")));
+}
+
+TEST(Process, PipesCarryBothWaysAndExitStatusIsReported) {
+    SpawnOptions options;
+    options.stdinMode = StdStream::Pipe;
+    auto echo = ChildProcess::spawn({kProbe, "echo"}, options);
+    ASSERT_TRUE(echo.valid());
+    const std::string sent("q\0\0\0\0\0\0\0\0\0 and more", 19);
+    ASSERT_TRUE(echo.writeStdin(sent.data(), sent.size()));
+    echo.closeStdin();
+    EXPECT_EQ(readAll(echo), sent);
+    EXPECT_TRUE(echo.wait().success());
+
+    auto exiting = ChildProcess::spawn({kProbe, "exit", "3"}, SpawnOptions{});
+    EXPECT_EQ(readAll(exiting), "leaving\n"); // standard error merged into standard output
+    const auto status = exiting.wait();
+    EXPECT_EQ(status.kind, ExitStatus::Kind::Exited);
+    EXPECT_EQ(status.code, 3);
+    EXPECT_EQ(status.describe(), "exit code 3");
+    EXPECT_EQ(exiting.wait().code, 3);
+}
+
+TEST(Process, WritingToAChildThatIsGoneFailsWithoutKillingUs) {
+    SpawnOptions options;
+    options.stdinMode = StdStream::Pipe;
+    auto child = ChildProcess::spawn({kProbe, "exit", "0"}, options);
+    ASSERT_TRUE(child.valid());
+    child.wait();
+    const std::string big(1 << 20, 'x');
+    EXPECT_FALSE(child.writeStdin(big.data(), big.size()));
+}
+
+TEST(Process, StartFailuresAreExplained) {
+    SpawnError error;
+    auto missing = ChildProcess::spawn({"/nonexistent/bin/vec", "ffmpeg-converter"}, SpawnOptions{}, &error);
+    EXPECT_FALSE(missing.valid());
+    EXPECT_EQ(error.error, ENOENT);
+    EXPECT_NE(error.message.find("/nonexistent/bin/vec"), std::string::npos) << error.message;
+
+    SpawnOptions options;
+    options.workingDirectory = "/nonexistent/output/folder";
+    auto badDir = ChildProcess::spawn({kProbe, "cwd"}, options, &error);
+    EXPECT_FALSE(badDir.valid());
+    EXPECT_NE(error.message.find("/nonexistent/output/folder"), std::string::npos) << error.message;
+
+    EXPECT_FALSE(ChildProcess::spawnCommandLine("   ", SpawnOptions{}, &error).valid());
+}
+
+TEST(Process, KillWaitForAndDestructionEndTheChild) {
+    auto child = ChildProcess::spawn({kProbe, "sleep"}, SpawnOptions{});
+    ASSERT_TRUE(child.valid());
+    EXPECT_FALSE(child.waitFor(std::chrono::milliseconds(50)).has_value());
+    EXPECT_TRUE(child.kill(SIGTERM));
+    const auto status = child.waitFor(std::chrono::seconds(5));
+    ASSERT_TRUE(status.has_value());
+    EXPECT_EQ(status->kind, ExitStatus::Kind::Signalled);
+    EXPECT_EQ(status->code, SIGTERM);
+
+    pid_t pid = 0;
+    {
+        auto scoped = ChildProcess::spawn({kProbe, "sleep"}, SpawnOptions{});
+        pid = scoped.pid();
+    }
+    EXPECT_FALSE(processAlive(pid)); // killed and reaped by the destructor
+}
+
+TEST(Process, ChildDiesWhenItsParentIsKilled) {
+    auto parent = ChildProcess::spawn({kProbe, "spawn"}, SpawnOptions{});
+    ASSERT_TRUE(parent.valid());
+    std::string line;
+    char c = 0;
+    while (parent.readStdout(&c, 1) == 1 && c != '\n') {
+        line.push_back(c);
+    }
+    const pid_t grandchild = static_cast<pid_t>(std::stol(line));
+    ASSERT_GT(grandchild, 0);
+    ASSERT_TRUE(processAlive(grandchild));
+    parent.kill(SIGKILL);
+    parent.wait();
+    // The grandchild is reparented and reaped by init once the kernel has killed it.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (processAlive(grandchild) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_FALSE(processAlive(grandchild));
+}
+
+TEST(ExitStatus, MapsWaitStatuses) {
+    EXPECT_TRUE(ExitStatus::fromWaitStatus(0).success());
+    const auto exited = ExitStatus::fromWaitStatus(2 << 8);
+    EXPECT_EQ(exited.kind, ExitStatus::Kind::Exited);
+    EXPECT_EQ(exited.code, 2);
+    const auto killed = ExitStatus::fromWaitStatus(SIGKILL);
+    EXPECT_EQ(killed.kind, ExitStatus::Kind::Signalled);
+    EXPECT_EQ(killed.code, SIGKILL);
+    EXPECT_FALSE(killed.success());
+    EXPECT_EQ(killed.describe().rfind("killed by signal 9", 0), 0U) << killed.describe();
+}
+
+} // namespace
+} // namespace morvane::platform
