@@ -5,7 +5,9 @@
 namespace morvane::platform {
 
 namespace {
-bool isContinuationByte(unsigned char c) { return (c & 0xC0U) == 0x80U; }
+bool isContinuationByte(unsigned char c) {
+    return (c & 0xC0U) == 0x80U;
+}
 
 // Length of the sequence a lead byte announces; 1 for ASCII and for bytes that lead nothing.
 std::size_t sequenceLength(unsigned char lead) {

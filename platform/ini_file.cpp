@@ -26,15 +26,18 @@ std::string_view trim(std::string_view s) {
     return s.substr(first, last - first + 1);
 }
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char lowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
 }
 
 std::string_view unquote(std::string_view value) {
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
         return value.substr(1, value.size() - 2);
     }
     return value;
@@ -42,9 +45,9 @@ std::string_view unquote(std::string_view value) {
 
 // One physical line of the text, without its line end.
 struct Line {
-    std::size_t begin = 0;   // offset of the first byte
-    std::size_t end = 0;     // offset past the last content byte (before "\r\n" or "\n")
-    std::size_t next = 0;    // offset of the following line
+    std::size_t begin = 0; // offset of the first byte
+    std::size_t end = 0;   // offset past the last content byte (before "\r\n" or "\n")
+    std::size_t next = 0;  // offset of the following line
 };
 
 std::vector<Line> splitLines(std::string_view text) {
@@ -67,7 +70,9 @@ std::vector<Line> splitLines(std::string_view text) {
     return lines;
 }
 
-std::size_t bomLength(std::string_view text) { return text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0; }
+std::size_t bomLength(std::string_view text) {
+    return text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+}
 
 enum class LineKind { Blank, Comment, Section, Key, Other };
 
@@ -164,7 +169,9 @@ const IniFile::Section* IniFile::findSection(std::string_view name) const {
     return nullptr;
 }
 
-bool IniFile::hasSection(std::string_view section) const { return findSection(section) != nullptr; }
+bool IniFile::hasSection(std::string_view section) const {
+    return findSection(section) != nullptr;
+}
 
 std::optional<std::string> IniFile::value(std::string_view section, std::string_view key) const {
     const auto* found = findSection(section);
@@ -214,7 +221,8 @@ std::string iniReadString(const std::string& path, std::string_view section, std
     return std::string(utf8Prefix(text, bufferSize - 1));
 }
 
-std::vector<std::string> iniReadKeyNames(const std::string& path, std::string_view section, std::size_t listBytes) {
+std::vector<std::string> iniReadKeyNames(const std::string& path, std::string_view section,
+                                         std::size_t listBytes) {
     std::vector<std::string> names;
     if (listBytes < 2) {
         return names;
@@ -235,14 +243,17 @@ std::vector<std::string> iniReadKeyNames(const std::string& path, std::string_vi
     return names;
 }
 
-std::optional<std::string> iniReplaceValue(std::string_view original, std::string_view section, std::string_view key,
-                                           std::string_view value) {
+std::optional<std::string> iniReplaceValue(std::string_view original, std::string_view section,
+                                           std::string_view key, std::string_view value) {
     const auto sectionName = trim(section);
     const auto keyName = trim(key);
-    const auto hasBreak = [](std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; };
-    if (sectionName.empty() || keyName.empty() || hasBreak(sectionName) || hasBreak(keyName) || hasBreak(value) ||
-        keyName.find('=') != std::string_view::npos || sectionName.find(']') != std::string_view::npos ||
-        keyName.front() == '[' || keyName.front() == ';' || keyName.front() == '#') {
+    const auto hasBreak = [](std::string_view s) {
+        return s.find_first_of("\r\n") != std::string_view::npos;
+    };
+    if (sectionName.empty() || keyName.empty() || hasBreak(sectionName) || hasBreak(keyName) ||
+        hasBreak(value) || keyName.find('=') != std::string_view::npos ||
+        sectionName.find(']') != std::string_view::npos || keyName.front() == '[' || keyName.front() == ';' ||
+        keyName.front() == '#') {
         return std::nullopt;
     }
     const std::size_t bom = bomLength(original);
@@ -300,7 +311,8 @@ std::optional<std::string> iniReplaceValue(std::string_view original, std::strin
     return result;
 }
 
-bool iniWriteString(const std::string& path, std::string_view section, std::string_view key, std::string_view value) {
+bool iniWriteString(const std::string& path, std::string_view section, std::string_view key,
+                    std::string_view value) {
     std::string original;
     struct stat st {};
     const bool exists = ::stat(path.c_str(), &st) == 0;

@@ -24,9 +24,9 @@ struct SpawnOptions {
     StdStream stdinMode = StdStream::Closed;
     StdStream stdoutMode = StdStream::Pipe;
     StdStream stderrMode = StdStream::MergeWithStdout;
-    std::string workingDirectory;     // empty: ours
-    bool dieWithParent = true;        // the child is killed when the spawning thread ends
-    bool newProcessGroup = false;     // the child leads a process group of its own
+    std::string workingDirectory;         // empty: ours
+    bool dieWithParent = true;            // the child is killed when the spawning thread ends
+    bool newProcessGroup = false;         // the child leads a process group of its own
     std::vector<std::string> environment; // extra "NAME=value" entries on top of ours
 };
 
@@ -34,7 +34,7 @@ struct SpawnOptions {
 struct ExitStatus {
     enum class Kind { Exited, Signalled };
     Kind kind = Kind::Exited;
-    int code = 0;   // exit code, or the signal number
+    int code = 0; // exit code, or the signal number
     bool coreDumped = false;
 
     bool success() const { return kind == Kind::Exited && code == 0; }
@@ -43,8 +43,8 @@ struct ExitStatus {
 };
 
 struct SpawnError {
-    int error = 0;        // errno of the failing step
-    std::string message;  // "cannot start \"/x/vec\": No such file or directory"
+    int error = 0;       // errno of the failing step
+    std::string message; // "cannot start \"/x/vec\": No such file or directory"
 };
 
 // A running child process with RAII ownership: its pipes close and, when it is still running,

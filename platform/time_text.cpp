@@ -10,7 +10,8 @@ std::string formatTimeText(long long seconds) {
         seconds = 0;
     }
     char text[40];
-    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", seconds / 3600, seconds % 3600 / 60, seconds % 60);
+    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", seconds / 3600, seconds % 3600 / 60,
+                  seconds % 60);
     return text;
 }
 

@@ -14,8 +14,8 @@ std::string formatTimeText(long long seconds);
 // 59 are taken as they stand. Blanks around the numbers are accepted as sscanf accepts them.
 std::optional<long long> parseTimeText(std::string_view text);
 
-// The text after the last "/" (a backslash is an ordinary file-name character here); the whole path when it has
-// none. An empty path gives nothing.
+// The text after the last "/" (a backslash is an ordinary file-name character here); the whole path when it
+// has none. An empty path gives nothing.
 std::optional<std::string> fileNameOfPath(std::string_view path);
 
 } // namespace morvane::platform

@@ -20,9 +20,9 @@ public:
         options.stdoutMode = StdStream::Closed;
         options.stderrMode = StdStream::Pipe;
         SpawnError error;
-        m_child = ChildProcess::spawn({"systemd-inhibit", "--what=sleep:idle", "--who=Morvane", "--why=" + why,
-                                       "--mode=block", "cat"},
-                                      options, &error);
+        m_child = ChildProcess::spawn(
+            {"systemd-inhibit", "--what=sleep:idle", "--who=Morvane", "--why=" + why, "--mode=block", "cat"},
+            options, &error);
         if (!m_child.valid()) {
             m_description = "sleep and idle are not inhibited: " + error.message;
             return;
@@ -31,7 +31,8 @@ public:
         if (const auto status = m_child.waitFor(std::chrono::milliseconds(300))) {
             char buffer[512];
             const auto n = m_child.readStderr(buffer, sizeof buffer - 1);
-            std::string reason = n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : status->describe();
+            std::string reason =
+                n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : status->describe();
             while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r')) {
                 reason.pop_back();
             }

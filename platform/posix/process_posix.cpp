@@ -112,7 +112,8 @@ std::string ExitStatus::describe() const {
         return "exit code " + std::to_string(code);
     }
     const char* name = ::sigdescr_np(code);
-    return "killed by signal " + std::to_string(code) + (name != nullptr ? " (" + std::string(name) + ")" : "");
+    return "killed by signal " + std::to_string(code) +
+           (name != nullptr ? " (" + std::string(name) + ")" : "");
 }
 
 ChildProcess::ChildProcess(ChildProcess&& other) noexcept
@@ -133,7 +134,9 @@ ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
     return *this;
 }
 
-ChildProcess::~ChildProcess() { release(); }
+ChildProcess::~ChildProcess() {
+    release();
+}
 
 void ChildProcess::release() {
     m_stdin.reset();
@@ -197,8 +200,9 @@ ChildProcess ChildProcess::spawn(const std::vector<std::string>& argv, const Spa
     };
     const int childIn = pick(options.stdinMode, inRead.get(), STDIN_FILENO);
     const int childOut = pick(options.stdoutMode, outWrite.get(), STDOUT_FILENO);
-    const int childErr =
-        options.stderrMode == StdStream::MergeWithStdout ? -1 : pick(options.stderrMode, errWrite.get(), STDERR_FILENO);
+    const int childErr = options.stderrMode == StdStream::MergeWithStdout
+                             ? -1
+                             : pick(options.stderrMode, errWrite.get(), STDERR_FILENO);
 
     std::vector<char*> args;
     args.reserve(argv.size() + 1);
@@ -215,7 +219,8 @@ ChildProcess ChildProcess::spawn(const std::vector<std::string>& argv, const Spa
         }
         envp.push_back(nullptr);
     }
-    const char* workingDirectory = options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str();
+    const char* workingDirectory =
+        options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str();
     const pid_t parent = ::getpid();
     const int reportFd = reportWrite.get();
 
@@ -297,9 +302,13 @@ ssize_t readRetrying(int fd, void* buffer, std::size_t size) {
 }
 } // namespace
 
-ssize_t ChildProcess::readStdout(void* buffer, std::size_t size) { return readRetrying(m_stdout.get(), buffer, size); }
+ssize_t ChildProcess::readStdout(void* buffer, std::size_t size) {
+    return readRetrying(m_stdout.get(), buffer, size);
+}
 
-ssize_t ChildProcess::readStderr(void* buffer, std::size_t size) { return readRetrying(m_stderr.get(), buffer, size); }
+ssize_t ChildProcess::readStderr(void* buffer, std::size_t size) {
+    return readRetrying(m_stderr.get(), buffer, size);
+}
 
 bool ChildProcess::writeStdin(const void* data, std::size_t size) {
     if (!m_stdin.valid()) {
@@ -336,9 +345,13 @@ bool ChildProcess::writeStdin(const void* data, std::size_t size) {
     return ok;
 }
 
-void ChildProcess::closeStdin() { m_stdin.reset(); }
+void ChildProcess::closeStdin() {
+    m_stdin.reset();
+}
 
-void ChildProcess::closeStdout() { m_stdout.reset(); }
+void ChildProcess::closeStdout() {
+    m_stdout.reset();
+}
 
 ExitStatus ChildProcess::wait() {
     if (m_status) {
@@ -352,7 +365,8 @@ ExitStatus ChildProcess::wait() {
     do {
         r = ::waitpid(m_pid, &status, 0);
     } while (r < 0 && errno == EINTR);
-    m_status = r == m_pid ? ExitStatus::fromWaitStatus(status) : ExitStatus{ExitStatus::Kind::Exited, -1, false};
+    m_status =
+        r == m_pid ? ExitStatus::fromWaitStatus(status) : ExitStatus{ExitStatus::Kind::Exited, -1, false};
     return *m_status;
 }
 
@@ -377,7 +391,8 @@ std::optional<ExitStatus> ChildProcess::waitFor(std::chrono::milliseconds timeou
         if (now >= deadline) {
             return std::nullopt;
         }
-        std::this_thread::sleep_for(std::min(pause, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now)));
+        std::this_thread::sleep_for(
+            std::min(pause, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now)));
         pause = std::min(pause * 2, std::chrono::milliseconds(20));
     }
 }

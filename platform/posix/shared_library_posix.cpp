@@ -6,7 +6,8 @@
 
 namespace morvane::platform {
 
-SharedLibrary::SharedLibrary(SharedLibrary&& other) noexcept : m_handle(std::exchange(other.m_handle, nullptr)) {}
+SharedLibrary::SharedLibrary(SharedLibrary&& other) noexcept
+    : m_handle(std::exchange(other.m_handle, nullptr)) {}
 
 SharedLibrary& SharedLibrary::operator=(SharedLibrary&& other) noexcept {
     if (this != &other) {
@@ -16,7 +17,9 @@ SharedLibrary& SharedLibrary::operator=(SharedLibrary&& other) noexcept {
     return *this;
 }
 
-SharedLibrary::~SharedLibrary() { close(); }
+SharedLibrary::~SharedLibrary() {
+    close();
+}
 
 SharedLibrary SharedLibrary::open(const std::string& path, std::string* error) {
     SharedLibrary library;

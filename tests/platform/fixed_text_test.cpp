@@ -24,8 +24,8 @@ TEST(FixedText, NeverSplitsAUtf8Sequence) {
     const struct {
         std::size_t maxBytes;
         std::size_t expected;
-    } cases[] = {{0, 0}, {1, 1}, {2, 1}, {3, 3}, {4, 3}, {5, 3}, {6, 6}, {7, 6}, {8, 6}, {9, 6}, {10, 10}, {11, 11},
-                 {50, 11}};
+    } cases[] = {{0, 0}, {1, 1}, {2, 1}, {3, 3},   {4, 3},   {5, 3},  {6, 6},
+                 {7, 6}, {8, 6}, {9, 6}, {10, 10}, {11, 11}, {50, 11}};
     for (const auto& c : cases) {
         EXPECT_EQ(utf8PrefixLength(text, c.maxBytes), c.expected) << "max " << c.maxBytes;
     }

@@ -105,8 +105,9 @@ TEST(IniWrite, ReplacesInPlaceAndKeepsEveryOtherLine) {
                               "[Other]\r\nOutput=keep\r\n");
 
     ASSERT_TRUE(iniWriteString(path, "Config", "ProfileID", "3"));
-    EXPECT_EQ(readFile(path), "; settings\r\n[Config]\r\nSoftName=Quillon\r\nOutput=/new/place\r\nProfileID=3\r\n"
-                              "\r\n[Other]\r\nOutput=keep\r\n");
+    EXPECT_EQ(readFile(path),
+              "; settings\r\n[Config]\r\nSoftName=Quillon\r\nOutput=/new/place\r\nProfileID=3\r\n"
+              "\r\n[Other]\r\nOutput=keep\r\n");
     EXPECT_EQ(iniReadString(path, "config", "profileid", "0", 8), "3");
 }
 

@@ -28,7 +28,9 @@ std::string readAll(ChildProcess& child) {
     }
 }
 
-bool processAlive(pid_t pid) { return ::kill(pid, 0) == 0 || errno != ESRCH; }
+bool processAlive(pid_t pid) {
+    return ::kill(pid, 0) == 0 || errno != ESRCH;
+}
 
 TEST(Process, ChildSeesOnlyItsThreeStandardDescriptors) {
     // A descriptor of ours without close-on-exec must still not reach the child.
@@ -45,8 +47,7 @@ TEST(Process, WorkingDirectoryAndArgumentsAreTheCallers) {
     test::TempDir dir;
     SpawnOptions options;
     options.workingDirectory = dir.path();
-    auto child = ChildProcess::spawnCommandLine(
-        "\"" + kProbe + "\" cwd", options);
+    auto child = ChildProcess::spawnCommandLine("\"" + kProbe + "\" cwd", options);
     ASSERT_TRUE(child.valid());
     EXPECT_EQ(readAll(child), std::filesystem::canonical(dir.path()).string() + "\n");
     child.wait();

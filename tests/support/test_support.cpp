@@ -24,7 +24,9 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(m_path, ec);
 }
 
-std::string TempDir::file(const std::string& name) const { return m_path + "/" + name; }
+std::string TempDir::file(const std::string& name) const {
+    return m_path + "/" + name;
+}
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -84,7 +86,8 @@ bool generateClip(const std::string& path, const std::string& kind, double secon
     } else if (kind == "audio") {
         argv.insert(argv.end(), {"-f", "lavfi", "-i", audio});
     } else if (kind == "still") {
-        argv.insert(argv.end(), {"-f", "lavfi", "-i", "testsrc=size=" + size.str() + ":rate=1", "-frames:v", "1"});
+        argv.insert(argv.end(),
+                    {"-f", "lavfi", "-i", "testsrc=size=" + size.str() + ":rate=1", "-frames:v", "1"});
     } else {
         return false;
     }

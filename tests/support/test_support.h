@@ -36,8 +36,8 @@ int runProgram(const std::vector<std::string>& argv, std::string* output = nullp
 // Generates a small media file with ffmpeg's lavfi sources. `kind` is one of
 // "av" (test pattern + sine), "video" (no audio), "audio" (sine only) or "still" (one PNG frame).
 // Returns false when ffmpeg is missing or fails.
-bool generateClip(const std::string& path, const std::string& kind, double seconds = 2.0,
-                  int width = 320, int height = 240);
+bool generateClip(const std::string& path, const std::string& kind, double seconds = 2.0, int width = 320,
+                  int height = 240);
 
 // Records every call; never reaches the system.
 class RecordingPowerControl final : public platform::PowerControl {

@@ -1,0 +1,45 @@
+#include "app/app_settings.h"
+
+#include <strings.h>
+
+#include <string>
+
+#include "platform/ini_file.h"
+
+namespace morvane::app {
+
+using platform::iniReadString;
+
+std::string configPathIn(const std::string& programDirectory) {
+    return programDirectory + "config.ini";
+}
+
+AppSettings readSettings(const std::string& configPath, const std::string& defaultOutput) {
+    AppSettings settings;
+    settings.configPath = configPath;
+    settings.version = iniReadString(configPath, kConfigSection, "version", kDefaultVersion, kVersionMax + 1);
+    settings.softName =
+        iniReadString(configPath, kConfigSection, "SoftName", kDefaultSoftName, kSoftNameMax + 1);
+    settings.outputFolder =
+        iniReadString(configPath, kConfigSection, "Output", defaultOutput, kOutputMax + 1);
+    return settings;
+}
+
+std::string windowTitle(const AppSettings& settings) {
+    return settings.softName + " " + settings.version;
+}
+
+bool readForceFrameServer(const std::string& configPath) {
+    const auto value = iniReadString(configPath, kConfigSection, "ForceAVS", "", kForceAvsMax + 1);
+    return ::strcasecmp(value.c_str(), "TRUE") == 0;
+}
+
+bool writeOutputFolder(const std::string& configPath, const std::string& folder) {
+    return platform::iniWriteString(configPath, kConfigSection, "Output", folder);
+}
+
+bool writeProfileId(const std::string& configPath, int position) {
+    return platform::iniWriteString(configPath, kConfigSection, "ProfileID", std::to_string(position));
+}
+
+} // namespace morvane::app

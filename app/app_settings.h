@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+
+namespace morvane::app {
+
+// Longest values of the settings, in bytes.
+inline constexpr std::size_t kSoftNameMax = 127;
+inline constexpr std::size_t kVersionMax = 31;
+inline constexpr std::size_t kOutputMax = 1024;
+inline constexpr std::size_t kProfileIdMax = 7;
+inline constexpr std::size_t kForceAvsMax = 7;
+
+inline constexpr const char* kConfigSection = "Config";
+inline constexpr const char* kDefaultSoftName = "Quillon Video Converter";
+inline constexpr const char* kDefaultVersion = "1.0.1";
+
+// The settings read once when the main window opens.
+struct AppSettings {
+    std::string configPath;
+    std::string softName;
+    std::string version;
+    std::string outputFolder;
+};
+
+// The path of config.ini in a program directory (which ends with "/").
+std::string configPathIn(const std::string& programDirectory);
+
+// Reads "SoftName", "version" and "Output" with their defaults and length limits; `defaultOutput`
+// is the platform's default output folder.
+AppSettings readSettings(const std::string& configPath, const std::string& defaultOutput);
+
+// The window title: product name, one blank, version.
+std::string windowTitle(const AppSettings& settings);
+
+// "ForceAVS" is read at the start of every batch: "TRUE" in any case turns it on.
+bool readForceFrameServer(const std::string& configPath);
+
+// The only two writes to config.ini.
+bool writeOutputFolder(const std::string& configPath, const std::string& folder);
+bool writeProfileId(const std::string& configPath, int position);
+
+} // namespace morvane::app
