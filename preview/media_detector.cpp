@@ -1,0 +1,223 @@
+#include "preview/media_detector.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+extern "C" {
+#include <libavformat/avformat.h>
+#include <libavutil/dict.h>
+}
+
+namespace morvane::preview {
+
+namespace {
+
+struct FormatContextCloser {
+    void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
+};
+using FormatContextPtr = std::unique_ptr<AVFormatContext, FormatContextCloser>;
+
+struct DictionaryFreer {
+    void operator()(AVDictionary* dictionary) const { av_dict_free(&dictionary); }
+};
+
+double toDouble(AVRational value) {
+    return value.den != 0 ? av_q2d(value) : 0.0;
+}
+
+// Matroska and WebM give a stream's length only as a "DURATION" tag, "HH:MM:SS.nnnnnnnnn".
+double durationTag(const AVDictionary* metadata) {
+    const AVDictionaryEntry* entry = av_dict_get(metadata, "DURATION", nullptr, 0);
+    if (entry == nullptr || entry->value == nullptr) {
+        return 0.0;
+    }
+    int hours = 0;
+    int minutes = 0;
+    double seconds = 0.0;
+    if (std::sscanf(entry->value, "%d:%d:%lf", &hours, &minutes, &seconds) != 3) {
+        return 0.0;
+    }
+    const double total = hours * 3600.0 + minutes * 60.0 + seconds;
+    return total > 0.0 ? total : 0.0;
+}
+
+// Bit rate stated as a tag (Matroska statistics tags), 0 when there is none.
+std::int64_t bitrateTag(const AVDictionary* metadata) {
+    for (const char* key : {"BPS", "BPS-eng"}) {
+        const AVDictionaryEntry* entry = av_dict_get(metadata, key, nullptr, 0);
+        if (entry != nullptr && entry->value != nullptr) {
+            const long long value = std::strtoll(entry->value, nullptr, 10);
+            if (value > 0) {
+                return value;
+            }
+        }
+    }
+    return 0;
+}
+
+double streamLength(const AVFormatContext& format, const AVStream& stream) {
+    if (stream.duration != AV_NOPTS_VALUE && stream.duration > 0) {
+        return static_cast<double>(stream.duration) * toDouble(stream.time_base);
+    }
+    if (const double tagged = durationTag(stream.metadata); tagged > 0.0) {
+        return tagged;
+    }
+    if (format.duration != AV_NOPTS_VALUE && format.duration > 0) {
+        return static_cast<double>(format.duration) / AV_TIME_BASE;
+    }
+    return 0.0;
+}
+
+std::int64_t streamBitrate(const AVStream& stream) {
+    if (stream.codecpar->bit_rate > 0) {
+        return stream.codecpar->bit_rate;
+    }
+    return bitrateTag(stream.metadata);
+}
+
+// Picture demuxers invent a frame rate of 25 and a length of one frame for a single picture.
+bool isStillPictureFormat(const AVInputFormat& format) {
+    const std::string_view name = format.name != nullptr ? format.name : "";
+    constexpr std::string_view kPipe = "_pipe";
+    return name == "image2" || name == "image2pipe" ||
+           (name.size() > kPipe.size() && name.substr(name.size() - kPipe.size()) == kPipe);
+}
+
+int clampToInt(std::int64_t value) {
+    return static_cast<int>(std::clamp<std::int64_t>(value, 0, INT_MAX));
+}
+
+bool isReadableNonEmptyFile(const std::string& path) {
+    struct stat info {};
+    // stat, not open: opening a named pipe for reading would block.
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
+}
+
+} // namespace
+
+int detectMediaFacts(std::string_view path, MediaFacts& facts) {
+    facts = MediaFacts{};
+    const std::string file(path);
+    if (file.empty() || file.find('\0') != std::string::npos || !isReadableNonEmptyFile(file)) {
+        return kDetectFailed;
+    }
+
+    AVDictionary* rawOptions = nullptr;
+    // Only local files: a playlist must not make a probe reach the network.
+    av_dict_set(&rawOptions, "protocol_whitelist", "file", 0);
+    // A file name with "%" is one picture, not a numbered sequence.
+    av_dict_set(&rawOptions, "pattern_type", "none", 0);
+    std::unique_ptr<AVDictionary, DictionaryFreer> options(rawOptions);
+
+    AVFormatContext* rawContext = nullptr;
+    // The file: prefix keeps names with a colon from being read as other protocols.
+    const std::string url = "file:" + file;
+    AVDictionary* openOptions = options.release();
+    int status = avformat_open_input(&rawContext, url.c_str(), nullptr, &openOptions);
+    options.reset(openOptions);
+    if (status < 0) {
+        return status;
+    }
+    FormatContextPtr context(rawContext);
+    status = avformat_find_stream_info(context.get(), nullptr);
+    if (status < 0) {
+        return status;
+    }
+
+    const bool stillFormat = context->iformat != nullptr && isStillPictureFormat(*context->iformat);
+    double videoLength = 0.0;
+    double audioLength = 0.0;
+    std::int64_t videoBitrate = 0;
+    std::int64_t audioBitrate = 0;
+    for (unsigned i = 0; i < context->nb_streams; ++i) {
+        const AVStream& stream = *context->streams[i];
+        const AVCodecParameters& codec = *stream.codecpar;
+        if (codec.codec_type == AVMEDIA_TYPE_VIDEO) {
+            if ((stream.disposition & AV_DISPOSITION_ATTACHED_PIC) != 0) {
+                continue;
+            }
+            facts.hasVideo = 1;
+            facts.width = std::abs(codec.width);
+            facts.height = std::abs(codec.height);
+            if (stillFormat) {
+                facts.still = true;
+                facts.frameRate = 0.0;
+                videoLength = 0.0;
+                videoBitrate = 0;
+            } else {
+                facts.still = false;
+                facts.frameRate = toDouble(stream.avg_frame_rate);
+                if (facts.frameRate <= 0.0 || !std::isfinite(facts.frameRate)) {
+                    facts.frameRate = toDouble(stream.r_frame_rate);
+                }
+                videoLength = streamLength(*context, stream);
+                videoBitrate = streamBitrate(stream);
+            }
+            facts.duration = videoLength;
+        } else if (codec.codec_type == AVMEDIA_TYPE_AUDIO) {
+            facts.hasAudio = 1;
+            audioLength = streamLength(*context, stream);
+            audioBitrate = streamBitrate(stream);
+            facts.sampleRate = codec.sample_rate > 0 ? codec.sample_rate : 0;
+            facts.channels = std::max(codec.ch_layout.nb_channels, 0);
+        }
+    }
+
+    // Containers that state only an overall bit rate: what the audio does not take is the video's.
+    const std::int64_t overall = context->bit_rate > 0 ? context->bit_rate : 0;
+    if (facts.hasVideo != 0 && !facts.still && videoBitrate == 0 && overall > 0) {
+        videoBitrate = std::max<std::int64_t>(overall - audioBitrate, 0);
+    }
+    if (facts.hasAudio != 0 && audioBitrate == 0 && facts.hasVideo == 0 && overall > 0) {
+        audioBitrate = overall;
+    }
+    facts.videoBitrate = clampToInt(videoBitrate);
+    facts.audioBitrate = static_cast<double>(audioBitrate);
+    if (!std::isfinite(facts.frameRate) || facts.frameRate < 0.0) {
+        facts.frameRate = 0.0;
+    }
+    facts.duration = audioLength > videoLength ? audioLength : videoLength;
+    return kDetectOk;
+}
+
+int DetectMedia(std::string_view path, double* duration, int* hasVideo, int* hasAudio, double* frameRate,
+                int* width, int* height, int* videoBitrate, double* audioBitrate, double* sampleRate,
+                int* channels) {
+    MediaFacts facts;
+    int status = kDetectFailed;
+    try {
+        status = detectMediaFacts(path, facts);
+    } catch (...) {
+        facts = MediaFacts{};
+        status = kDetectFailed;
+    }
+    if (status != kDetectOk) {
+        facts = MediaFacts{};
+    }
+    const auto put = [](auto* output, auto value) {
+        if (output != nullptr) {
+            *output = value;
+        }
+    };
+    put(duration, facts.duration);
+    put(hasVideo, facts.hasVideo);
+    put(hasAudio, facts.hasAudio);
+    put(frameRate, facts.frameRate);
+    put(width, facts.width);
+    put(height, facts.height);
+    put(videoBitrate, facts.videoBitrate);
+    put(audioBitrate, facts.audioBitrate);
+    put(sampleRate, facts.sampleRate);
+    put(channels, facts.channels);
+    return status;
+}
+
+} // namespace morvane::preview
