@@ -49,7 +49,8 @@ struct SpawnError {
 
 // A running child process with RAII ownership: its pipes close and, when it is still running,
 // it is killed and reaped when the object goes. The child sees only its three standard
-// descriptors; programs are run directly from an argument vector, never through a shell.
+// descriptors and runs at normal priority (never the caller's idle scheduling); programs are run
+// directly from an argument vector, never through a shell.
 class ChildProcess {
 public:
     ChildProcess() = default;

@@ -1,6 +1,7 @@
 #include "platform/process.h"
 
 #include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -237,6 +238,9 @@ ChildProcess ChildProcess::spawn(const std::vector<std::string>& argv, const Spa
         if (options.newProcessGroup) {
             ::setpgid(0, 0);
         }
+        // Children run at normal priority even when spawned from an idle-priority worker.
+        const sched_param normal{};
+        ::sched_setscheduler(0, SCHED_OTHER, &normal);
         sigset_t none;
         sigemptyset(&none);
         ::sigprocmask(SIG_SETMASK, &none, nullptr);

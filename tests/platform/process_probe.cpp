@@ -1,5 +1,6 @@
 // Started by the process tests: reports what a child process sees.
 #include <dirent.h>
+#include <sched.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -36,6 +37,10 @@ int main(int argc, char** argv) {
     if (mode == "cwd") {
         char buffer[4096];
         std::printf("%s\n", ::getcwd(buffer, sizeof buffer) != nullptr ? buffer : "?");
+        return 0;
+    }
+    if (mode == "policy") {
+        std::printf("%d\n", ::sched_getscheduler(0));
         return 0;
     }
     if (mode == "args") {

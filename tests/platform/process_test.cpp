@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pthread.h>
+#include <sched.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -143,6 +145,19 @@ TEST(Process, ChildDiesWhenItsParentIsKilled) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     EXPECT_FALSE(processAlive(grandchild));
+}
+
+TEST(Process, ChildOfAnIdlePriorityThreadRunsAtNormalPriority) {
+    std::string policy;
+    std::thread worker([&] {
+        const sched_param idle{};
+        ASSERT_EQ(::pthread_setschedparam(::pthread_self(), SCHED_IDLE, &idle), 0);
+        auto child = ChildProcess::spawn({kProbe, "policy"}, SpawnOptions{});
+        policy = readAll(child);
+        child.wait();
+    });
+    worker.join();
+    EXPECT_EQ(policy, std::to_string(SCHED_OTHER) + "\n");
 }
 
 TEST(ExitStatus, MapsWaitStatuses) {
