@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+#include "platform/process.h"
+
+namespace morvane::converter {
+
+// How a conversion run ended, from FFmpeg's status and what the converter did to it.
+struct RunFacts {
+    platform::ExitStatus status;
+    bool stopRequested = false; // "q" reached FFmpeg
+    bool interruptSent = false; // FFmpeg was sent one SIGINT to stop (it then exits 255)
+    int abortSignal = 0;        // the converter itself was told to end by this signal
+    long long outputBytes = -1; // size of the temporary output, -1 when missing
+};
+
+struct RunVerdict {
+    bool keepOutput = false; // rename the temporary output to the requested name
+    int exitCode = 0;
+    std::string message; // a last diagnostic line; empty when all went well
+};
+
+// Decides whether the output is kept and what the converter exits with. A file is kept only when FFmpeg
+// finished, or was stopped on request and wrote a file; everything else leaves no output behind.
+RunVerdict judgeRun(const RunFacts& facts, const std::string& outputPath);
+
+} // namespace morvane::converter

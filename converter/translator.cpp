@@ -1,0 +1,1178 @@
+#include "converter/translator.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <set>
+#include <string_view>
+
+#include "converter/codec_support.h"
+
+extern "C" {
+#include <libavutil/parseutils.h>
+}
+
+namespace morvane::converter {
+
+namespace {
+
+std::string lower(std::string_view text) {
+    std::string result(text);
+    for (char& c : result) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return result;
+}
+
+std::optional<double> parseNumber(std::string_view text) {
+    const std::string value(text);
+    char* end = nullptr;
+    const double number = std::strtod(value.c_str(), &end);
+    if (value.empty() || end == value.c_str() || *end != '\0' || !std::isfinite(number)) {
+        return std::nullopt;
+    }
+    return number;
+}
+
+// Bit rates of the old dialect: "1200k", "64.00k", "10M" or plain bits per second.
+std::optional<double> parseBitrate(std::string_view text) {
+    std::string value(text);
+    double scale = 1.0;
+    if (!value.empty()) {
+        switch (value.back()) {
+        case 'k':
+        case 'K':
+            scale = 1e3;
+            break;
+        case 'M':
+            scale = 1e6;
+            break;
+        case 'G':
+            scale = 1e9;
+            break;
+        default:
+            break;
+        }
+        if (scale != 1.0) {
+            value.pop_back();
+        }
+    }
+    const auto number = parseNumber(value);
+    if (!number || *number <= 0.0) {
+        return std::nullopt;
+    }
+    return *number * scale;
+}
+
+std::string formatInteger(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.0f", value);
+    return text;
+}
+
+std::string formatBitrate(double bitsPerSecond) {
+    char text[32];
+    if (std::fmod(bitsPerSecond, 1000.0) == 0.0) {
+        std::snprintf(text, sizeof text, "%.0fk", bitsPerSecond / 1000.0);
+    } else {
+        std::snprintf(text, sizeof text, "%.0f", bitsPerSecond);
+    }
+    return text;
+}
+
+// What a -target value sets, so the options it overrides can be recognised.
+struct TargetInfo {
+    std::string format;
+    std::string videoEncoder;
+    std::string audioEncoder;
+    double maxrate = 0.0;
+};
+
+std::optional<TargetInfo> targetInfo(std::string_view value) {
+    std::string kind = lower(value);
+    for (const std::string_view norm : {"pal-", "ntsc-", "film-"}) {
+        if (kind.rfind(norm, 0) == 0) {
+            kind.erase(0, norm.size());
+            break;
+        }
+    }
+    if (kind == "vcd") {
+        return TargetInfo{"vcd", "mpeg1video", "mp2", 1150000.0};
+    }
+    if (kind == "svcd") {
+        return TargetInfo{"svcd", "mpeg2video", "mp2", 2516000.0};
+    }
+    if (kind == "dvd") {
+        return TargetInfo{"dvd", "mpeg2video", "ac3", 9000000.0};
+    }
+    if (kind == "dv" || kind == "dv50") {
+        return TargetInfo{"dv", "dvvideo", "pcm_s16le", 0.0};
+    }
+    return std::nullopt;
+}
+
+// Options whose value the target sets through codec defaults: given before the target, FFmpeg 5.1 would
+// let them win, where the old converter let the target win.
+bool overriddenByTarget(std::string_view name) {
+    return name == "b" || name == "ab" || name == "maxrate" || name == "minrate" || name == "bufsize" ||
+           name == "g";
+}
+
+enum class Narrowband { None, AmrNb, AmrWb };
+
+struct CodecChoice {
+    std::string name; // what FFmpeg is told
+    std::string note; // why it differs from what was asked, when it does
+    Narrowband narrow = Narrowband::None;
+};
+
+CodecChoice renameVideoCodec(const std::string& asked) {
+    static const std::map<std::string, std::string> renames = {{"xvid", "libxvid"},
+                                                               {"h264", "libx264"},
+                                                               {"x264", "libx264"},
+                                                               {"theora", "libtheora"},
+                                                               {"vp8", "libvpx"}};
+    const std::string key = lower(asked);
+    if (const auto it = renames.find(key); it != renames.end()) {
+        return {it->second, {}};
+    }
+    if (key == "msmpeg4v1") {
+        return {"msmpeg4v2", "this FFmpeg has no msmpeg4v1 encoder; using msmpeg4v2 (MPEG-4 part 2 Microsoft "
+                             "variant 2) instead"};
+    }
+    return {asked, {}};
+}
+
+CodecChoice renameAudioCodec(const std::string& asked) {
+    static const std::map<std::string, std::string> renames = {
+        {"mp3", "libmp3lame"}, {"lame", "libmp3lame"}, {"vorbis", "libvorbis"}};
+    const std::string key = lower(asked);
+    if (const auto it = renames.find(key); it != renames.end()) {
+        return {it->second, {}};
+    }
+    const auto missing = [&](const std::string& with, const std::string& extra = {}) {
+        return "this FFmpeg has no " + asked + " encoder; using " + with + extra + " instead";
+    };
+    if (key == "libfaac" || key == "faac" || key == "libfaad" || key == "faad" || key == "aad") {
+        return {"aac", missing("aac")};
+    }
+    if (key == "liba52" || key == "a52") {
+        return {"ac3", missing("ac3")};
+    }
+    if (key == "libamr_nb" || key == "amr_nb" || key == "libamrnb" || key == "amrnb" ||
+        key == "libopencore_amrnb") {
+        return {"aac", missing("aac", " at 8000 Hz mono, 12.2 kbit/s"), Narrowband::AmrNb};
+    }
+    if (key == "libamr_wb" || key == "amr_wb" || key == "libamrwb" || key == "amrwb" ||
+        key == "libvo_amrwbenc") {
+        return {"aac", missing("aac", " at 16000 Hz mono, 23.85 kbit/s"), Narrowband::AmrWb};
+    }
+    return {asked, {}};
+}
+
+bool isMpegProgramStream(std::string_view muxer) {
+    return muxer == "mpeg" || muxer == "vob" || muxer == "dvd" || muxer == "svcd" || muxer == "vcd";
+}
+
+// Whether the container can hold the encoder's stream; FFmpeg's own answer first, then what was found
+// by experiment for the muxers that do not say.
+bool containerTakes(const std::string& muxer, const std::string& encoder, MediaKind kind) {
+    if (muxer.empty() || encoder.empty() || encoder == "copy") {
+        return true;
+    }
+    const std::string codec = codecOfEncoder(encoder);
+    const auto among = [&](std::initializer_list<std::string_view> names) {
+        return std::find(names.begin(), names.end(), codec) != names.end();
+    };
+    if (isMpegProgramStream(muxer)) {
+        return kind == MediaKind::Video ? among({"mpeg1video", "mpeg2video", "mpeg4", "h264", "hevc"})
+                                        : among({"mp1", "mp2", "mp3", "pcm_dvd", "pcm_s16be", "ac3", "dts"});
+    }
+    if (muxer == "swf") {
+        return kind == MediaKind::Video ? among({"flv1", "mjpeg"}) : among({"mp3"});
+    }
+    if (muxer == "dv") {
+        return kind == MediaKind::Video ? among({"dvvideo"}) : among({"pcm_s16le"});
+    }
+    if (muxer == "adts") {
+        return kind == MediaKind::Audio && among({"aac"});
+    }
+    return muxerAccepts(muxer, encoder) != 0;
+}
+
+bool isH263(const std::string& encoder) {
+    return encoder == "h263" || encoder == "h263p";
+}
+
+bool validH263Size(int width, int height) {
+    static constexpr std::array<std::pair<int, int>, 5> sizes = {
+        {{128, 96}, {176, 144}, {352, 288}, {704, 576}, {1408, 1152}}};
+    return std::find(sizes.begin(), sizes.end(), std::pair{width, height}) != sizes.end();
+}
+
+// Encoders of the FFmpeg family that refuse a buffer size without a maximum rate.
+bool refusesLoneBufsize(const std::string& encoder) {
+    return encoder != "libxvid" && encoder != "copy";
+}
+
+std::string joinTokens(const std::vector<std::string>& tokens) {
+    std::string text;
+    for (const auto& t : tokens) {
+        text += t;
+    }
+    return text;
+}
+
+// Old map syntax "0.1" (file.stream) and "0.0:0.1" (with its sync stream).
+std::string translateMap(const std::string& value) {
+    const auto convert = [](const std::string& part) {
+        std::string out = part;
+        const auto dot = out.find('.');
+        if (dot != std::string::npos && out.find(':') == std::string::npos) {
+            out[dot] = ':';
+        }
+        return out;
+    };
+    const auto colon = value.find(':');
+    if (value.find('.') == std::string::npos) {
+        return value;
+    }
+    if (colon == std::string::npos) {
+        return convert(value);
+    }
+    return convert(value.substr(0, colon)) + "," + convert(value.substr(colon + 1));
+}
+
+class Translator {
+public:
+    explicit Translator(const TranslationRequest& request)
+        : m_request(request), m_options(request.command.options) {}
+
+    Translation run();
+
+private:
+    void scan();
+    void chooseCodecs();
+    void chooseVideoCodec();
+    void chooseAudioCodec();
+    void checkCut();
+    void emitInput();
+    void emitOutputOptions();
+    void emitOption(std::size_t index);
+    void emitFixes();
+    void planFilters();
+    void emitFilters();
+
+    void note(std::string text) { m_result.notes.push_back(std::move(text)); }
+    void dropNote(const OldOption& option, const std::string& why) {
+        note("dropped -" + option.name + (option.hasValue ? " " + option.value : std::string()) + ": " + why);
+    }
+    void out(std::initializer_list<std::string> words) {
+        m_result.arguments.insert(m_result.arguments.end(), words.begin(), words.end());
+    }
+    bool has(const std::string& name) const { return m_last.count(name) != 0; }
+    const OldOption* last(const std::string& name) const {
+        const auto it = m_last.find(name);
+        return it == m_last.end() ? nullptr : &m_options[it->second];
+    }
+    bool isX264() const { return m_videoEncoder == "libx264"; }
+    bool videoCopy() const { return m_videoEncoder == "copy"; }
+    bool audioCopy() const { return m_audioEncoder == "copy"; }
+    bool nativeVideoEncoder() const {
+        return !m_videoEncoder.empty() && !isX264() && m_videoEncoder != "libxvid";
+    }
+    bool inputSide(const OldOption& option) const;
+
+    const TranslationRequest& m_request;
+    const std::vector<OldOption>& m_options;
+    Translation m_result;
+
+    std::map<std::string, std::size_t> m_last; // name -> index of the occurrence that counts
+    std::set<std::size_t> m_skip;              // occurrences that do not reach FFmpeg
+    std::optional<TargetInfo> m_target;
+    std::size_t m_targetIndex = 0;
+    std::string m_muxer;
+
+    std::string m_videoAsked; // the final video codec as the command or the target asked
+    std::optional<std::size_t> m_videoIndex;
+    std::string m_audioAsked;
+    std::optional<std::size_t> m_audioIndex;
+    std::string m_videoName; // what FFmpeg is told
+    std::string m_audioName;
+    std::string m_videoEncoder; // the encoder FFmpeg will use; empty when unknown
+    std::string m_audioEncoder;
+    bool m_fixVideoCodec = false; // the chosen codec must be named at the end
+    bool m_fixAudioCodec = false;
+    Narrowband m_narrow = Narrowband::None;
+
+    int m_outWidth = 0; // frame size after -s (0 when it follows the source)
+    int m_outHeight = 0;
+    bool m_scaleInFilter = false;
+    std::string m_scaleFilter;
+    std::optional<double> m_videoBitrate;
+    std::optional<double> m_maxrate;
+    std::optional<int> m_sampleRate; // after corrections
+    std::optional<int> m_channels;
+
+    bool m_audioOut = false;
+    std::vector<std::string> m_videoFilters;
+    std::vector<std::string> m_audioFilters;
+};
+
+// Options that act on reading the input wherever the old command put them.
+bool alwaysInput(std::string_view name) {
+    return name == "ss" || name == "itsoffset" || name == "re" || name == "loop_input";
+}
+
+bool Translator::inputSide(const OldOption& option) const {
+    static const std::set<std::string> inputOptions = {"f",       "s",       "r",      "ar",    "ac",
+                                                       "pix_fmt", "threads", "vcodec", "acodec"};
+    if (alwaysInput(option.name)) {
+        return true;
+    }
+    return option.beforeInput &&
+           (inputOptions.count(option.name) != 0 || oldOptionArity(option.name) == OldArity::Unknown);
+}
+
+void Translator::scan() {
+    for (std::size_t i = 0; i < m_options.size(); ++i) {
+        const auto& option = m_options[i];
+        if (option.name == "target") {
+            m_target = targetInfo(option.value);
+            m_targetIndex = i;
+        }
+    }
+    for (std::size_t i = 0; i < m_options.size(); ++i) {
+        const auto& option = m_options[i];
+        if (m_target && i < m_targetIndex && overriddenByTarget(option.name)) {
+            m_skip.insert(i);
+            dropNote(option, "-target " + m_options[m_targetIndex].value + " sets it");
+            continue;
+        }
+        if (option.beforeInput && inputSide(option) && !alwaysInput(option.name)) {
+            continue; // input options stand apart from the output's
+        }
+        m_last[option.name] = i;
+    }
+
+    // The codecs and the format that win by position: the last of the options and the target.
+    std::string format;
+    for (std::size_t i = 0; i < m_options.size(); ++i) {
+        const auto& option = m_options[i];
+        if (option.beforeInput && inputSide(option)) {
+            continue;
+        }
+        if (option.name == "vcodec") {
+            m_videoAsked = option.value;
+            m_videoIndex = i;
+        } else if (option.name == "acodec") {
+            m_audioAsked = option.value;
+            m_audioIndex = i;
+        } else if (option.name == "f") {
+            format = option.value == "aac" ? "adts" : option.value;
+        } else if (option.name == "target" && m_target) {
+            m_videoAsked = m_target->videoEncoder;
+            m_videoIndex.reset();
+            m_audioAsked = m_target->audioEncoder;
+            m_audioIndex.reset();
+            format = m_target->format;
+        }
+    }
+    m_muxer = muxerFor(format, m_request.outputPath);
+}
+
+void Translator::chooseVideoCodec() {
+    CodecChoice choice;
+    if (!m_videoAsked.empty()) {
+        choice = renameVideoCodec(m_videoAsked);
+    } else {
+        choice.name = defaultEncoder(m_muxer, MediaKind::Video);
+    }
+    if (!choice.note.empty()) {
+        note(choice.note);
+        m_fixVideoCodec = !m_videoIndex.has_value();
+    }
+    m_videoName = choice.name;
+    m_videoEncoder = choice.name == "copy" ? "copy" : resolveEncoder(choice.name, MediaKind::Video);
+    if (m_videoEncoder.empty() || videoCopy()) {
+        return;
+    }
+
+    const int width = m_outWidth > 0 ? m_outWidth : m_request.source.width;
+    const int height = m_outHeight > 0 ? m_outHeight : m_request.source.height;
+    const bool sizeKnown = width > 0 && height > 0;
+    std::string why;
+    if (!containerTakes(m_muxer, m_videoEncoder, MediaKind::Video)) {
+        why = "the " + m_muxer + " container cannot hold " + m_videoEncoder;
+    } else if (m_videoEncoder == "h263" && sizeKnown && !validH263Size(width, height)) {
+        why = "H.263 takes only 128x96, 176x144, 352x288, 704x576 and 1408x1152, not " +
+              std::to_string(width) + "x" + std::to_string(height);
+    }
+    if (why.empty()) {
+        return;
+    }
+    std::string substitute;
+    if (isH263(m_videoEncoder) && containerTakes(m_muxer, "mpeg4", MediaKind::Video)) {
+        substitute = "mpeg4";
+    } else {
+        const std::string fallback = defaultEncoder(m_muxer, MediaKind::Video);
+        if (!fallback.empty() && containerTakes(m_muxer, fallback, MediaKind::Video) &&
+            !(fallback == "h263" && sizeKnown && !validH263Size(width, height))) {
+            substitute = fallback;
+        } else if (containerTakes(m_muxer, "mpeg4", MediaKind::Video)) {
+            substitute = "mpeg4";
+        }
+    }
+    if (substitute.empty()) {
+        return; // FFmpeg's own message will say what is wrong
+    }
+    note(why + "; using " + substitute + " instead");
+    m_videoName = substitute;
+    m_videoEncoder = substitute;
+    m_fixVideoCodec = !m_videoIndex.has_value();
+}
+
+void Translator::chooseAudioCodec() {
+    CodecChoice choice;
+    if (!m_audioAsked.empty()) {
+        choice = renameAudioCodec(m_audioAsked);
+    } else {
+        choice.name = defaultEncoder(m_muxer, MediaKind::Audio);
+    }
+    if (m_target && m_target->format == "dv" && m_audioIndex && *m_audioIndex > m_targetIndex) {
+        dropNote(m_options[*m_audioIndex], "a DV target carries PCM audio only");
+        m_skip.insert(*m_audioIndex);
+        m_audioIndex.reset();
+        choice = CodecChoice{"pcm_s16le", {}};
+    }
+    if (!choice.note.empty()) {
+        note(choice.note);
+        m_fixAudioCodec = !m_audioIndex.has_value();
+    }
+    m_narrow = choice.narrow;
+    m_audioName = choice.name;
+    m_audioEncoder = choice.name == "copy" ? "copy" : resolveEncoder(choice.name, MediaKind::Audio);
+    const bool defaultMissing =
+        m_audioAsked.empty() && m_audioEncoder.empty() && !defaultCodec(m_muxer, MediaKind::Audio).empty();
+    if ((m_audioEncoder.empty() && !defaultMissing) || audioCopy()) {
+        return;
+    }
+
+    std::string why;
+    if (defaultMissing) {
+        why = "this FFmpeg has no encoder for the " + m_muxer + " container's usual audio";
+    } else if (m_target && (m_target->format == "vcd" || m_target->format == "svcd") &&
+               codecOfEncoder(m_audioEncoder) != "mp2") {
+        why = "a " + m_target->format + " target carries MPEG audio layer 2 only, not " + m_audioEncoder;
+    } else if (!containerTakes(m_muxer, m_audioEncoder, MediaKind::Audio)) {
+        why = "the " + m_muxer + " container cannot hold " + m_audioEncoder;
+    }
+    if (why.empty()) {
+        return;
+    }
+    std::string substitute;
+    if (m_target && (m_target->format == "vcd" || m_target->format == "svcd")) {
+        substitute = "mp2";
+    } else {
+        const std::string fallback = defaultEncoder(m_muxer, MediaKind::Audio);
+        for (const auto& candidate : {fallback, std::string("aac"), std::string("mp2")}) {
+            if (!candidate.empty() && containerTakes(m_muxer, candidate, MediaKind::Audio)) {
+                substitute = candidate;
+                break;
+            }
+        }
+    }
+    if (substitute.empty()) {
+        return;
+    }
+    note(why + "; using " + substitute + " instead");
+    m_audioName = substitute;
+    m_audioEncoder = substitute;
+    m_narrow = Narrowband::None;
+    m_fixAudioCodec = !m_audioIndex.has_value();
+}
+
+void Translator::chooseCodecs() {
+    // Frame size first: H.263 depends on it.
+    if (const auto* size = last("s")) {
+        int width = 0;
+        int height = 0;
+        const auto x = size->value.find('x');
+        if (av_parse_video_size(&width, &height, size->value.c_str()) >= 0) {
+            m_outWidth = width;
+            m_outHeight = height;
+        } else if (x != std::string::npos &&
+                   (size->value.substr(x + 1) == "0" || size->value.substr(0, x) == "0")) {
+            // "240x0": one side given, the other follows the picture's shape.
+            const auto w = parseNumber(size->value.substr(0, x));
+            const auto h = parseNumber(size->value.substr(x + 1));
+            if (w && h && (*w > 0 || *h > 0) && *w >= 0 && *h >= 0) {
+                m_scaleFilter = "scale=" + (*w > 0 ? formatInteger(*w) : std::string("-2")) + ":" +
+                                (*h > 0 ? formatInteger(*h) : std::string("-2"));
+                m_scaleInFilter = true;
+                note("-s " + size->value + " has a side of 0; that side follows the picture's shape (" +
+                     m_scaleFilter + ")");
+            }
+        }
+        if (m_outWidth > 0 && m_outHeight > 0 && (m_outWidth % 2 != 0 || m_outHeight % 2 != 0)) {
+            const int w = m_outWidth - m_outWidth % 2;
+            const int h = m_outHeight - m_outHeight % 2;
+            note("-s " + size->value + " is odd; 4:2:0 video needs even sides, using " + std::to_string(w) +
+                 "x" + std::to_string(h));
+            m_outWidth = w;
+            m_outHeight = h;
+        }
+    }
+    chooseVideoCodec();
+    chooseAudioCodec();
+
+    const bool vn = has("vn");
+    const bool an = has("an");
+    const auto& source = m_request.source;
+    m_result.videoOut = !vn && (!source.known || source.hasVideo);
+    m_audioOut = !an && (!source.known || source.hasAudio);
+}
+
+void Translator::checkCut() {
+    if (const auto* length = last("t")) {
+        int64_t microseconds = 0;
+        if (av_parse_time(&microseconds, length->value.c_str(), 1) < 0) {
+            m_result.error = "the cut length -t " + length->value + " is not a time";
+        } else if (microseconds <= 0) {
+            m_result.error =
+                "the cut length -t " + length->value + " is not above zero; there is nothing to convert";
+        }
+    }
+    if (const auto* start = last("ss")) {
+        int64_t microseconds = 0;
+        if (av_parse_time(&microseconds, start->value.c_str(), 1) < 0 || microseconds < 0) {
+            m_result.error = "the start time -ss " + start->value + " is not a time";
+        }
+    }
+}
+
+void Translator::emitInput() {
+    const auto& preamble = ffmpegPreamble();
+    m_result.arguments.assign(preamble.begin(), preamble.end());
+    for (std::size_t i = 0; i < m_options.size(); ++i) {
+        const auto& option = m_options[i];
+        if (!inputSide(option)) {
+            continue;
+        }
+        if (option.name == "ss") {
+            if (m_last["ss"] == i) {
+                // Seeking on the input decodes from the key frame before the cut only; FFmpeg 5.1 still
+                // cuts exactly there when it transcodes.
+                out({"-ss", option.value});
+            }
+        } else if (option.name == "itsoffset") {
+            if (m_last["itsoffset"] == i) {
+                out({"-itsoffset", option.value});
+            }
+        } else if (option.name == "re") {
+            if (m_last["re"] == i) {
+                out({"-re"});
+            }
+        } else if (option.name == "loop_input") {
+            if (m_last["loop_input"] != i) {
+                continue;
+            }
+            if (m_request.source.still && has("t")) {
+                out({"-loop", "1"});
+            } else {
+                dropNote(option, m_request.source.still ? "a looped picture needs -t, or it never ends"
+                                                        : "only a still picture can be looped");
+            }
+        } else if (option.name == "vcodec") {
+            out({"-c:v", option.value});
+        } else if (option.name == "acodec") {
+            out({"-c:a", option.value});
+        } else {
+            out({"-" + option.name});
+            if (option.hasValue) {
+                out({option.value});
+            }
+        }
+    }
+    const std::string input = m_request.script ? m_request.script->path : m_request.command.input;
+    out({"-i", fileUrl(input)});
+}
+
+void Translator::emitOutputOptions() {
+    const bool explicitMap = has("map");
+    if (!explicitMap) {
+        // The old converter's choice: the first video and the first audio stream, nothing else.
+        if (!has("vn")) {
+            out({"-map", "0:V:0?"});
+        }
+        if (!has("an")) {
+            out({"-map", "0:a:0?"});
+        }
+    }
+    if (!has("map_meta_data")) {
+        // The old converter wrote only the tags it was given.
+        out({"-map_metadata", "-1"});
+    }
+    for (std::size_t i = 0; i < m_options.size(); ++i) {
+        const auto& option = m_options[i];
+        if (inputSide(option) || m_skip.count(i) != 0) {
+            continue;
+        }
+        const bool repeatable = option.name == "map" || option.name == "flags" || option.name == "flags2";
+        if (!repeatable && m_last[option.name] != i) {
+            continue; // a later occurrence wins
+        }
+        if (option.name == "flags" || option.name == "flags2") {
+            if (m_last[option.name] == i) {
+                emitOption(i);
+            }
+            continue;
+        }
+        emitOption(i);
+    }
+}
+
+void Translator::emitOption(std::size_t index) {
+    const OldOption& option = m_options[index];
+    const std::string& name = option.name;
+    const std::string& value = option.value;
+    const auto pass = [&] {
+        out({"-" + name});
+        if (option.hasValue) {
+            out({value});
+        }
+    };
+    const auto rename = [&](const std::string& modern) { out({modern, value}); };
+
+    if (name == "b") {
+        const auto rate = parseBitrate(value);
+        if (!rate) {
+            dropNote(option, "not a bit rate");
+            return;
+        }
+        double bits = *rate;
+        if (m_maxrate && bits > *m_maxrate && !videoCopy()) {
+            note("-b " + value + " is above the maximum rate " + formatBitrate(*m_maxrate) + "; using " +
+                 formatBitrate(*m_maxrate) + " so the target's limit holds");
+            bits = *m_maxrate;
+            out({"-b:v", formatBitrate(bits)});
+            return;
+        }
+        rename("-b:v");
+    } else if (name == "ab") {
+        if (!parseBitrate(value)) {
+            dropNote(option, "not a bit rate");
+            return;
+        }
+        rename("-b:a");
+    } else if (name == "ar") {
+        if (!m_sampleRate) {
+            dropNote(option, "not a sample rate");
+            return;
+        }
+        out({"-ar", std::to_string(*m_sampleRate)});
+    } else if (name == "ac") {
+        if (!m_channels) {
+            dropNote(option, "not a channel count");
+            return;
+        }
+        out({"-ac", std::to_string(*m_channels)});
+    } else if (name == "r") {
+        const auto rate = parseNumber(value);
+        if ((rate && *rate <= 0.0) || value.empty()) {
+            dropNote(option, "not a frame rate");
+            return;
+        }
+        pass();
+    } else if (name == "s") {
+        if (m_scaleInFilter) {
+            return; // the size is set inside the video filter chain
+        }
+        if (m_outWidth <= 0 || m_outHeight <= 0) {
+            dropNote(option, "not a frame size");
+            return;
+        }
+        out({"-s", std::to_string(m_outWidth) + "x" + std::to_string(m_outHeight)});
+    } else if (name == "vcodec") {
+        if (m_videoIndex == index) {
+            out({"-c:v", m_videoName});
+        }
+    } else if (name == "acodec") {
+        if (m_audioIndex == index) {
+            out({"-c:a", m_audioName});
+        }
+    } else if (name == "vtag") {
+        if (m_muxer != "avi") {
+            dropNote(option, "a FourCC is written only into AVI files");
+        } else if (!m_videoEncoder.empty() && !videoCopy() && !aviTagMatches(value, m_videoEncoder)) {
+            dropNote(option, "it does not name " + m_videoEncoder + " video");
+        } else {
+            rename("-tag:v");
+        }
+    } else if (name == "atag") {
+        rename("-tag:a");
+    } else if (name == "f") {
+        out({"-f", value == "aac" ? "adts" : value});
+    } else if (name == "scodec") {
+        if (has("map")) {
+            rename("-c:s");
+        } else {
+            dropNote(option, "subtitles are not converted");
+        }
+    } else if (name == "title" || name == "author" || name == "album" || name == "copyright" ||
+               name == "comment") {
+        if (value.empty() && !has("map_meta_data")) {
+            return; // no tag is written anyway
+        }
+        std::string key = name;
+        if (name == "author") {
+            key = m_muxer == "rm" || m_muxer == "3gp" || m_muxer == "3g2" ? "author" : "artist";
+        }
+        out({"-metadata", key + "=" + value});
+    } else if (name == "timestamp") {
+        out({"-metadata", "creation_time=" + value});
+    } else if (name == "vol" || name == "async") {
+        // Part of the audio filter chain.
+    } else if (name == "vsync") {
+        if (!m_result.videoOut || videoCopy()) {
+            return;
+        }
+        const std::string mode = lower(value);
+        if (mode == "-1" || mode == "auto") {
+            return;
+        }
+        if (mode == "0" || mode == "passthrough") {
+            out({"-fps_mode", "passthrough"});
+        } else if (mode == "2" || mode == "vfr") {
+            out({"-fps_mode", "vfr"});
+        } else if (mode == "drop") {
+            out({"-fps_mode", "drop"});
+        } else {
+            // The old converter treated every other value as constant frame rate.
+            out({"-fps_mode", "cfr"});
+        }
+    } else if (name == "t") {
+        pass();
+    } else if (name == "map") {
+        out({"-map", translateMap(value)});
+    } else if (name == "map_meta_data") {
+        const auto colon = value.find(':');
+        out({"-map_metadata", colon == std::string::npos ? value : value.substr(colon + 1)});
+    } else if (name == "vframes") {
+        rename("-frames:v");
+    } else if (name == "aframes") {
+        rename("-frames:a");
+    } else if (name == "dframes") {
+        rename("-frames:d");
+    } else if (name == "aq") {
+        rename("-q:a");
+    } else if (name == "vbsf") {
+        rename("-bsf:v");
+    } else if (name == "absf") {
+        rename("-bsf:a");
+    } else if (name == "qscale") {
+        if (isX264()) {
+            dropNote(option, "libx264 ignores it; the bit rate decides the quality, as before");
+        } else {
+            rename("-q:v");
+        }
+    } else if (name == "intra") {
+        out({"-g", "1"});
+    } else if (name == "vglobal") {
+        out({"-flags:v", "+global_header"});
+    } else if (name == "alang") {
+        if (has("an") || (m_request.source.known && !m_request.source.hasAudio)) {
+            dropNote(option, "there is no audio stream");
+        } else {
+            out({"-metadata:s:a:0", "language=" + value});
+        }
+    } else if (name == "slang") {
+        dropNote(option, "subtitles are not converted");
+    } else if (name == "loop_output") {
+        if (m_muxer == "gif") {
+            rename("-loop");
+        } else {
+            dropNote(option, "only GIF output loops");
+        }
+    } else if (name == "me") {
+        const std::string method = lower(value);
+        if (isX264()) {
+            if (method == "dia" || method == "hex" || method == "umh" || method == "esa" ||
+                method == "tesa") {
+                out({"-me_method", method});
+            } else if (method == "full") {
+                out({"-me_method", "esa"});
+            } else {
+                dropNote(option, "libx264 has no such motion search");
+            }
+        } else if (nativeVideoEncoder() &&
+                   (method == "zero" || method == "epzs" || method == "x1" || method == "xone")) {
+            out({"-motion_est", method == "x1" ? "xone" : method});
+        } else {
+            dropNote(option, (m_videoEncoder.empty() ? std::string("the video encoder") : m_videoEncoder) +
+                                 " has no such motion search");
+        }
+    } else if (name == "coder" || name == "partitions") {
+        if (isX264()) {
+            pass();
+        } else {
+            dropNote(option, "only libx264 uses it");
+        }
+    } else if (name == "vlevel" || name == "level") {
+        if (isX264()) {
+            rename("-level:v");
+        } else {
+            dropNote(option, "only libx264 takes a level; others would signal a wrong one");
+        }
+    } else if (name == "bidir_refine") {
+        if (isX264()) {
+            dropNote(option, "libx264 no longer has it");
+        } else {
+            pass();
+        }
+    } else if (name == "bf") {
+        if (m_muxer == "psp" && (m_videoEncoder == "mpeg4" || m_videoEncoder == "libxvid")) {
+            dropNote(option, "B-frames make MPEG-4 Advanced Simple, which the PSP does not play");
+        } else {
+            pass();
+        }
+    } else if (name == "bt") {
+        if (isX264()) {
+            const auto tolerance = parseBitrate(value);
+            const auto* bitrate = last("b");
+            const auto average = bitrate != nullptr && m_skip.count(m_last["b"]) == 0
+                                     ? parseBitrate(bitrate->value)
+                                     : std::nullopt;
+            if (tolerance && average) {
+                char ratio[32];
+                std::snprintf(ratio, sizeof ratio, "%.4g",
+                              *tolerance / std::min(*average, m_maxrate.value_or(*average)));
+                out({"-x264-params", std::string("ratetol=") + ratio});
+            } else {
+                dropNote(option, "without a bit rate libx264 has no rate tolerance");
+            }
+        } else {
+            pass();
+        }
+    } else if (name == "bufsize") {
+        if (!m_maxrate && refusesLoneBufsize(m_videoEncoder)) {
+            dropNote(option, "a buffer size needs -maxrate");
+        } else {
+            pass();
+        }
+    } else if (name == "flags" || name == "flags2") {
+        // Old flag texts add and remove relative to what is set, so every occurrence counts.
+        std::vector<std::string> kept;
+        std::vector<std::string> dropped;
+        for (const auto& other : m_options) {
+            if (other.name != name) {
+                continue;
+            }
+            std::string text = other.value;
+            std::size_t pos = 0;
+            if (!text.empty() && text[0] != '+' && text[0] != '-') {
+                kept.clear();
+            }
+            while (pos < text.size()) {
+                const char sign = text[pos] == '-' ? '-' : '+';
+                if (text[pos] == '+' || text[pos] == '-') {
+                    ++pos;
+                }
+                const auto next = text.find_first_of("+-", pos);
+                const std::string flag = text.substr(pos, next - pos);
+                pos = next == std::string::npos ? text.size() : next;
+                if (flag.empty()) {
+                    continue;
+                }
+                if (name == "flags" && flag == "trell") {
+                    if (!has("trellis")) {
+                        out({"-trellis", sign == '+' ? "1" : "0"});
+                    }
+                } else if (name == "flags" && flag == "loop" && !isH263(m_videoEncoder)) {
+                    dropped.push_back(flag + " (deblocking is always on)");
+                } else if (codecFlagKnown(name, flag)) {
+                    kept.push_back(std::string(1, sign) + flag);
+                } else {
+                    dropped.push_back(flag);
+                }
+            }
+        }
+        for (const auto& flag : dropped) {
+            note("dropped the " + name + " flag " + flag + ": FFmpeg 5.1 has no such flag");
+        }
+        if (!kept.empty()) {
+            out({"-" + name + ":v", joinTokens(kept)});
+        }
+    } else if (name == "rc_eq") {
+        dropNote(option, "the old rate-control equation is the default or no longer parses");
+    } else if (name == "deinterlace" || name.rfind("crop", 0) == 0 || name.rfind("pad", 0) == 0) {
+        // Part of the video filter chain.
+    } else if (name == "y") {
+        // The output is always replaced (only when the conversion succeeds).
+    } else if (name == "i") {
+        dropNote(option, "one input is converted");
+    } else if (name == "me_threshold" || name == "vdt" || name == "vhook" || name == "sameq" ||
+               name == "newvideo" || name == "newaudio" || name == "newsubtitle" || name == "tvstd" ||
+               name == "vd" || name == "vc" || name == "ad" || name == "grab" || name == "gd" ||
+               name == "default") {
+        dropNote(option, "FFmpeg 5.1 has no such option");
+    } else if (name == "v" || name == "L" || name == "h" || name == "version" || name == "formats") {
+        dropNote(option, "not a conversion option");
+    } else if (name == "maxrate" && !option.hasValue) {
+        dropNote(option, "no value");
+    } else {
+        pass();
+    }
+}
+
+void Translator::emitFixes() {
+    if (m_fixVideoCodec && m_result.videoOut) {
+        out({"-c:v", m_videoName});
+    }
+    const bool audioOut = m_audioOut;
+    if (m_fixAudioCodec && audioOut) {
+        out({"-c:a", m_audioName});
+    }
+    if (audioOut && m_narrow == Narrowband::AmrNb) {
+        out({"-ar", "8000", "-ac", "1", "-b:a", "12.2k"});
+    } else if (audioOut && m_narrow == Narrowband::AmrWb) {
+        out({"-ar", "16000", "-ac", "1", "-b:a", "23.85k"});
+    }
+    if (audioOut && !has("ar") && m_narrow == Narrowband::None && (m_muxer == "flv" || m_muxer == "swf") &&
+        codecOfEncoder(m_audioEncoder) == "mp3") {
+        const double rate = m_request.source.sampleRate;
+        if (rate != 44100.0 && rate != 22050.0 && rate != 11025.0) {
+            note("Flash files carry MP3 audio at 44100, 22050 or 11025 Hz only; using 44100 Hz");
+            out({"-ar", "44100"});
+        }
+    }
+    if (audioOut && m_target && m_target->format == "dvd" && codecOfEncoder(m_audioEncoder) == "mp2") {
+        const auto* bitrate = last("ab");
+        const bool ownRate = bitrate != nullptr && m_skip.count(m_last["ab"]) == 0;
+        if (!ownRate || parseBitrate(bitrate->value).value_or(0.0) > 384000.0) {
+            note("MPEG audio layer 2 allows at most 384 kbit/s, not the DVD target's 448; using 224 kbit/s");
+            out({"-b:a", "224k"});
+        }
+    }
+    if (m_result.videoOut && isX264()) {
+        // The old libx264 wrapper made Baseline streams unless CABAC or B-frames were asked for; devices
+        // depend on that.
+        const auto* coder = last("coder");
+        const auto* bframes = last("bf");
+        const bool cabac = coder != nullptr && (coder->value == "1" || lower(coder->value) == "cabac" ||
+                                                lower(coder->value) == "ac");
+        const bool useB = bframes != nullptr && parseNumber(bframes->value).value_or(0.0) > 0.0;
+        out({"-profile:v", cabac || useB ? "main" : "baseline"});
+        if (cabac && !useB && bframes == nullptr) {
+            out({"-bf", "0"});
+        }
+        if (!has("refs")) {
+            out({"-refs", "1"});
+        }
+        if (!has("pix_fmt")) {
+            out({"-pix_fmt", "yuv420p"});
+        }
+    }
+}
+
+void Translator::planFilters() {
+    const auto integerOption = [&](const char* name) -> int {
+        const auto* option = last(name);
+        if (option == nullptr) {
+            return 0;
+        }
+        const auto number = parseNumber(option->value);
+        if (!number || *number < 0.0 || std::floor(*number) != *number) {
+            dropNote(*option, "not a pixel count");
+            return 0;
+        }
+        return static_cast<int>(*number);
+    };
+    if (m_request.script && m_request.script->convertFrameRate) {
+        char rate[32];
+        std::snprintf(rate, sizeof rate, "fps=%.6g", m_request.script->frameRate);
+        m_videoFilters.emplace_back(rate);
+    }
+    if (has("deinterlace")) {
+        m_videoFilters.emplace_back("yadif");
+    }
+    const int top = integerOption("croptop");
+    const int bottom = integerOption("cropbottom");
+    const int left = integerOption("cropleft");
+    const int right = integerOption("cropright");
+    if (top + bottom + left + right > 0) {
+        m_videoFilters.push_back("crop=iw-" + std::to_string(left + right) + ":ih-" +
+                                 std::to_string(top + bottom) + ":" + std::to_string(left) + ":" +
+                                 std::to_string(top));
+    }
+    const int padTop = integerOption("padtop");
+    const int padBottom = integerOption("padbottom");
+    const int padLeft = integerOption("padleft");
+    const int padRight = integerOption("padright");
+    const bool padding = padTop + padBottom + padLeft + padRight > 0;
+    if (m_scaleInFilter) {
+        m_videoFilters.push_back(m_scaleFilter);
+    } else if ((padding || top + bottom + left + right > 0) && m_outWidth > 0 && m_outHeight > 0) {
+        // Crops and pads frame the picture of -s, so the scaling has to sit between them.
+        m_videoFilters.push_back("scale=" + std::to_string(m_outWidth) + ":" + std::to_string(m_outHeight));
+        m_scaleInFilter = true;
+    } else if (isX264() && m_outWidth == 0 && m_request.source.width % 2 + m_request.source.height % 2 > 0) {
+        note("the source's frame size is odd; libx264 needs even sides, so one pixel is cut off");
+        m_videoFilters.emplace_back("crop=trunc(iw/2)*2:trunc(ih/2)*2");
+    }
+    if (padding) {
+        std::string color = "black";
+        if (const auto* option = last("padcolor")) {
+            std::string text = option->value;
+            if (!text.empty() && text[0] == '#') {
+                text.erase(0, 1);
+            }
+            if (text.rfind("0x", 0) != 0) {
+                text = "0x" + text;
+            }
+            color = text;
+        }
+        m_videoFilters.push_back("pad=iw+" + std::to_string(padLeft + padRight) + ":ih+" +
+                                 std::to_string(padTop + padBottom) + ":" + std::to_string(padLeft) + ":" +
+                                 std::to_string(padTop) + ":color=" + color);
+    }
+
+    if (const auto* async = last("async")) {
+        const auto samples = parseNumber(async->value);
+        if (!samples || *samples < 0.0) {
+            dropNote(*async, "not a sample count");
+        } else if (*samples > 0.0) {
+            m_audioFilters.push_back("aresample=async=" + formatInteger(*samples) +
+                                     ":min_hard_comp=0.1:first_pts=0");
+        }
+    }
+    if (const auto* volume = last("vol")) {
+        const auto level = parseNumber(volume->value);
+        if (!level || *level < 0.0) {
+            dropNote(*volume, "not a volume (256 is unchanged)");
+        } else if (*level != 256.0) {
+            m_audioFilters.push_back("volume=" + formatInteger(*level) + "/256");
+        }
+    }
+}
+
+void Translator::emitFilters() {
+    if (!m_videoFilters.empty()) {
+        if (!m_result.videoOut) {
+            // No video leaves: nothing to filter.
+        } else if (videoCopy()) {
+            note("video is copied, so its frames cannot be changed: " + joinTokens(m_videoFilters) +
+                 " not applied");
+        } else {
+            std::string chain;
+            for (const auto& filter : m_videoFilters) {
+                chain += (chain.empty() ? "" : ",") + filter;
+            }
+            out({"-vf", chain});
+        }
+    }
+    if (!m_audioFilters.empty() && m_audioOut) {
+        if (audioCopy()) {
+            if (const auto* volume = last("vol"); volume != nullptr && volume->value != "256") {
+                dropNote(*volume, "audio is copied, so its volume cannot change");
+            }
+        } else {
+            std::string chain;
+            for (const auto& filter : m_audioFilters) {
+                chain += (chain.empty() ? "" : ",") + filter;
+            }
+            out({"-af", chain});
+        }
+    }
+}
+
+Translation Translator::run() {
+    if (!m_request.command.error.empty()) {
+        m_result.error = m_request.command.error;
+        return m_result;
+    }
+    scan();
+    chooseCodecs();
+    checkCut();
+    if (!m_result.error.empty()) {
+        return m_result;
+    }
+
+    // Rates that the chosen encoders and containers take.
+    if (const auto* maxrate = last("maxrate"); maxrate != nullptr && m_skip.count(m_last["maxrate"]) == 0) {
+        m_maxrate = parseBitrate(maxrate->value);
+    } else if (m_target && m_target->maxrate > 0.0) {
+        m_maxrate = m_target->maxrate;
+    }
+    if (const auto* rate = last("ar")) {
+        const auto number = parseNumber(rate->value);
+        if (number && *number > 0.0) {
+            int hertz = static_cast<int>(std::lround(*number));
+            std::vector<int> allowed = encoderSampleRates(m_audioEncoder);
+            if ((m_muxer == "flv" || m_muxer == "swf") && codecOfEncoder(m_audioEncoder) == "mp3") {
+                allowed = {44100, 22050, 11025};
+            }
+            if (!allowed.empty() && std::find(allowed.begin(), allowed.end(), hertz) == allowed.end() &&
+                m_narrow == Narrowband::None) {
+                const int nearest = *std::min_element(allowed.begin(), allowed.end(), [&](int a, int b) {
+                    return std::abs(a - hertz) < std::abs(b - hertz);
+                });
+                note(m_audioEncoder +
+                     (m_muxer == "flv" || m_muxer == "swf" ? " in a Flash file" : std::string()) +
+                     " cannot take " + std::to_string(hertz) + " Hz; using " + std::to_string(nearest) +
+                     " Hz");
+                hertz = nearest;
+            }
+            m_sampleRate = hertz;
+        }
+    }
+    if (const auto* count = last("ac")) {
+        const int channels = std::atoi(count->value.c_str());
+        if (channels > 0) {
+            const int most = encoderMaxChannels(m_audioEncoder);
+            if (most > 0 && channels > most && m_narrow == Narrowband::None) {
+                note(m_audioEncoder + " takes at most " + std::to_string(most) + " channels; using " +
+                     std::to_string(most));
+                m_channels = most;
+            } else {
+                m_channels = channels;
+            }
+        }
+    }
+
+    planFilters();
+    emitInput();
+    emitOutputOptions();
+    emitFixes();
+    emitFilters();
+    out({"-y", fileUrl(m_request.writePath)});
+    return m_result;
+}
+
+} // namespace
+
+const std::vector<std::string>& ffmpegPreamble() {
+    static const std::vector<std::string> preamble = {"-hide_banner", "-nostats",  "-loglevel",
+                                                      "warning",      "-progress", "pipe:1"};
+    return preamble;
+}
+
+std::string fileUrl(const std::string& path) {
+    return "file:" + path;
+}
+
+Translation translateCommand(const TranslationRequest& request) {
+    try {
+        return Translator(request).run();
+    } catch (const std::exception& error) {
+        Translation failed;
+        failed.error = std::string("cannot translate the command: ") + error.what();
+        return failed;
+    }
+}
+
+} // namespace morvane::converter

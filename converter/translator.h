@@ -1,0 +1,50 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "converter/old_arguments.h"
+#include "converter/script_reader.h"
+
+namespace morvane::converter {
+
+// What the converter knows of its input before it runs FFmpeg (from the media detector).
+struct SourceFacts {
+    bool known = false; // false: nothing is assumed about the streams
+    bool hasVideo = false;
+    bool hasAudio = false;
+    bool still = false;
+    int width = 0;
+    int height = 0;
+    double sampleRate = 0.0;
+    int channels = 0;
+};
+
+struct TranslationRequest {
+    OldCommand command;                 // the old command, parsed
+    std::optional<ScriptSource> script; // set when the input is a frame-server script
+    std::string outputPath;             // the file the user asked for; its extension picks the container
+    std::string writePath;              // where FFmpeg writes (a temporary name beside outputPath)
+    SourceFacts source;
+};
+
+struct Translation {
+    std::vector<std::string> arguments; // FFmpeg's arguments after the program name
+    std::vector<std::string> notes;     // one diagnostic line per dropped or changed piece
+    bool videoOut = false;              // the output gets a video stream (when the source has one)
+    std::string error;                  // not empty: nothing may run
+};
+
+// The fixed start of every FFmpeg argument vector: no banner, no interactive statistics, warnings and
+// errors only, machine-readable progress on standard output.
+const std::vector<std::string>& ffmpegPreamble();
+
+// Translates an old-dialect conversion into FFmpeg 5.1 arguments so that the file comes out as the
+// old converter made it, with the device targets' constraints kept.
+Translation translateCommand(const TranslationRequest& request);
+
+// "file:" before a path, so FFmpeg reads any name (a leading dash, a colon) as a file.
+std::string fileUrl(const std::string& path);
+
+} // namespace morvane::converter

@@ -1,0 +1,491 @@
+#include "converter/vec_program.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <optional>
+#include <random>
+#include <sstream>
+
+#include "converter/command_text.h"
+#include "converter/old_arguments.h"
+#include "converter/progress_formatter.h"
+#include "converter/run_outcome.h"
+#include "converter/script_reader.h"
+#include "converter/translator.h"
+#include "platform/process.h"
+#include "platform/unique_fd.h"
+
+extern "C" {
+#include <libavutil/error.h>
+#include <libavutil/log.h>
+}
+
+namespace morvane::converter {
+
+namespace {
+
+constexpr int kUsageExit = 2;
+constexpr int kNotFoundExit = 127;
+constexpr auto kStopGrace = std::chrono::seconds(30);
+
+void writeAll(int fd, std::string_view text) {
+    while (!text.empty()) {
+        const auto n = ::write(fd, text.data(), text.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return; // nobody reads us any more; the conversion goes on
+        }
+        text.remove_prefix(static_cast<std::size_t>(n));
+    }
+}
+
+void say(std::string_view line) {
+    writeAll(STDOUT_FILENO, std::string(line) + "\n");
+}
+void diagnose(std::string_view line) {
+    writeAll(STDERR_FILENO, "vec: " + std::string(line) + "\n");
+}
+
+int usage() {
+    diagnose("usage: vec ffmpeg-converter -info FILE\n"
+             "       vec ffmpeg-converter -i INPUT [options of the old dialect] -y OUTPUT");
+    return kUsageExit;
+}
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::optional<std::string> findProgram(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::string_view rest = path != nullptr ? path : "";
+    while (true) {
+        const auto colon = rest.find(':');
+        std::string folder(rest.substr(0, colon));
+        if (folder.empty()) {
+            folder = ".";
+        }
+        const std::string candidate = folder + "/" + name;
+        struct stat info {};
+        if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            ::access(candidate.c_str(), X_OK) == 0) {
+            return candidate;
+        }
+        if (colon == std::string_view::npos) {
+            return std::nullopt;
+        }
+        rest.remove_prefix(colon + 1);
+    }
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat first {};
+    struct stat second {};
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+long long fileSize(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? static_cast<long long>(info.st_size) : -1;
+}
+
+// The script's text, or nothing when it cannot be read.
+std::optional<std::string> readText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Reads the script when the input is one; an empty error means "not a script" or "read fine".
+std::optional<ScriptSource> openScript(const std::string& input, std::string& error) {
+    if (!isFrameServerScript(input)) {
+        return std::nullopt;
+    }
+    const auto text = readText(input);
+    if (!text) {
+        error = "cannot read the script \"" + input + "\": " + std::strerror(errno);
+        return std::nullopt;
+    }
+    auto reading = readFrameServerScript(*text, folderOf(input));
+    if (!reading.source) {
+        error = "the script \"" + input + "\" is not one this converter reads: " + reading.error;
+    }
+    return reading.source;
+}
+
+SourceFacts probeSource(const std::string& path) {
+    preview::MediaFacts facts;
+    SourceFacts source;
+    if (preview::detectMediaFacts(path, facts) != preview::kDetectOk) {
+        return source;
+    }
+    source.known = true;
+    source.hasVideo = facts.hasVideo != 0;
+    source.hasAudio = facts.hasAudio != 0;
+    source.still = facts.still;
+    source.width = facts.width;
+    source.height = facts.height;
+    source.sampleRate = facts.sampleRate;
+    source.channels = facts.channels;
+    return source;
+}
+
+// Creates the temporary output exclusively, so no other file is ever overwritten by it.
+std::optional<std::string> createTemporaryOutput(const std::string& outputPath, int& error) {
+    std::random_device seed;
+    std::mt19937 random(seed());
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string tag;
+        for (int i = 0; i < 6; ++i) {
+            tag += kLetters[random() % (sizeof kLetters - 1)];
+        }
+        const std::string name = temporaryOutputName(outputPath, tag);
+        platform::UniqueFd fd(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (fd.valid()) {
+            return name;
+        }
+        if (errno != EEXIST) {
+            error = errno;
+            return std::nullopt;
+        }
+    }
+    error = EEXIST;
+    return std::nullopt;
+}
+
+// Signals that end the converter: the run is abandoned and its partial file removed.
+int g_signalPipe = -1;
+
+extern "C" void onAbortSignal(int signal) {
+    const int saved = errno;
+    const auto byte = static_cast<unsigned char>(signal);
+    [[maybe_unused]] const auto n = ::write(g_signalPipe, &byte, 1);
+    errno = saved;
+}
+
+platform::UniqueFd installAbortSignals() {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) {
+        return {};
+    }
+    platform::UniqueFd readEnd(fds[0]);
+    g_signalPipe = fds[1];
+    struct sigaction action {};
+    action.sa_handler = onAbortSignal;
+    sigemptyset(&action.sa_mask);
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        ::sigaction(signal, &action, nullptr);
+    }
+    return readEnd;
+}
+
+class ConversionRun {
+public:
+    ConversionRun(std::string ffmpeg, std::vector<std::string> arguments, std::string temporary,
+                  std::string output)
+        : m_ffmpeg(std::move(ffmpeg)), m_arguments(std::move(arguments)), m_temporary(std::move(temporary)),
+          m_output(std::move(output)) {}
+
+    int run();
+
+private:
+    void pumpProgress(std::string_view bytes);
+    void pumpDiagnostics(std::string_view bytes);
+    void readStopRequests(std::string_view bytes);
+
+    std::string m_ffmpeg;
+    std::vector<std::string> m_arguments;
+    std::string m_temporary;
+    std::string m_output;
+    platform::ChildProcess m_child;
+    LineSplitter m_progressLines;
+    LineSplitter m_diagnosticLines;
+    ProgressReader m_progress;
+    bool m_stopRequested = false;
+    bool m_interruptSent = false;
+    int m_abortSignal = 0;
+    std::chrono::steady_clock::time_point m_stopDeadline{};
+};
+
+void ConversionRun::pumpProgress(std::string_view bytes) {
+    for (const auto& line : m_progressLines.feed(bytes)) {
+        if (const auto update = m_progress.feedLine(line)) {
+            writeAll(STDOUT_FILENO, formatProgressLine(*update));
+        }
+    }
+}
+
+void ConversionRun::pumpDiagnostics(std::string_view bytes) {
+    for (const auto& line : m_diagnosticLines.feed(bytes)) {
+        writeAll(STDERR_FILENO, line + "\n");
+    }
+}
+
+void ConversionRun::readStopRequests(std::string_view bytes) {
+    // The program sends "q" and nine zero bytes; only the "q" matters.
+    if (m_stopRequested || bytes.find('q') == std::string_view::npos) {
+        return;
+    }
+    m_stopRequested = true;
+    m_stopDeadline = std::chrono::steady_clock::now() + kStopGrace;
+    m_child.writeStdin("q", 1);
+}
+
+int ConversionRun::run() {
+    platform::SpawnOptions options;
+    options.stdinMode = platform::StdStream::Pipe;
+    options.stdoutMode = platform::StdStream::Pipe;
+    options.stderrMode = platform::StdStream::Pipe;
+    options.dieWithParent = true;
+    options.newProcessGroup = true; // a terminal's Ctrl-C reaches the converter, which decides
+    std::vector<std::string> argv{m_ffmpeg};
+    argv.insert(argv.end(), m_arguments.begin(), m_arguments.end());
+    platform::SpawnError spawnError;
+    m_child = platform::ChildProcess::spawn(argv, options, &spawnError);
+    if (!m_child.valid()) {
+        ::unlink(m_temporary.c_str());
+        diagnose(spawnError.message + "; nothing was written to \"" + m_output + "\"");
+        return spawnError.error == ENOENT ? kNotFoundExit : 1;
+    }
+
+    platform::UniqueFd signals = installAbortSignals();
+    bool stdinOpen = true;
+    bool progressOpen = true;
+    bool diagnosticsOpen = true;
+    std::array<char, 4096> buffer{};
+    while (progressOpen || diagnosticsOpen) {
+        std::array<pollfd, 4> fds{};
+        fds[0] = {progressOpen ? m_child.stdoutFd() : -1, POLLIN, 0};
+        fds[1] = {diagnosticsOpen ? m_child.stderrFd() : -1, POLLIN, 0};
+        fds[2] = {stdinOpen ? STDIN_FILENO : -1, POLLIN, 0};
+        fds[3] = {signals.get(), POLLIN, 0};
+        const int ready = ::poll(fds.data(), fds.size(), 250);
+        if (ready < 0 && errno != EINTR) {
+            break;
+        }
+        if (m_stopRequested && !m_interruptSent && std::chrono::steady_clock::now() > m_stopDeadline) {
+            // FFmpeg did not read its "q" (it was still opening the input): one interrupt also ends it
+            // with a finished file.
+            m_child.kill(SIGINT);
+            m_interruptSent = true;
+        }
+        if (ready <= 0) {
+            continue;
+        }
+        if ((fds[3].revents & POLLIN) != 0) {
+            unsigned char signal = 0;
+            if (::read(signals.get(), &signal, 1) == 1 && m_abortSignal == 0) {
+                m_abortSignal = signal;
+                m_child.kill(SIGKILL);
+            }
+        }
+        if ((fds[2].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+            const auto n = ::read(STDIN_FILENO, buffer.data(), buffer.size());
+            if (n > 0) {
+                readStopRequests({buffer.data(), static_cast<std::size_t>(n)});
+            } else if (n == 0 || errno != EINTR) {
+                stdinOpen = false; // the end of our input is not a stop
+            }
+        }
+        if ((fds[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+            const auto n = m_child.readStdout(buffer.data(), buffer.size());
+            if (n > 0) {
+                pumpProgress({buffer.data(), static_cast<std::size_t>(n)});
+            } else {
+                progressOpen = false;
+            }
+        }
+        if ((fds[1].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+            const auto n = m_child.readStderr(buffer.data(), buffer.size());
+            if (n > 0) {
+                pumpDiagnostics({buffer.data(), static_cast<std::size_t>(n)});
+            } else {
+                diagnosticsOpen = false;
+            }
+        }
+    }
+    if (const auto rest = m_diagnosticLines.finish()) {
+        writeAll(STDERR_FILENO, *rest + "\n");
+    }
+    if (const auto rest = m_progressLines.finish()) {
+        pumpProgress(*rest + "\n");
+    }
+
+    RunFacts facts;
+    facts.status = m_child.wait();
+    facts.stopRequested = m_stopRequested;
+    facts.interruptSent = m_interruptSent;
+    facts.abortSignal = m_abortSignal;
+    facts.outputBytes = fileSize(m_temporary);
+    RunVerdict verdict = judgeRun(facts, m_output);
+    if (verdict.keepOutput && ::rename(m_temporary.c_str(), m_output.c_str()) != 0) {
+        verdict.keepOutput = false;
+        verdict.exitCode = 1;
+        verdict.message = "cannot put the result in place as \"" + m_output + "\": " + std::strerror(errno);
+    }
+    if (!verdict.keepOutput) {
+        ::unlink(m_temporary.c_str());
+    }
+    if (!verdict.message.empty()) {
+        diagnose(verdict.message);
+    }
+    return verdict.exitCode;
+}
+
+int runInfo(const std::string& path) {
+    av_log_set_level(AV_LOG_QUIET); // the information line must come first
+    std::string scriptError;
+    const auto script = openScript(path, scriptError);
+    const std::string probed = script ? script->path : path;
+    preview::MediaFacts facts;
+    const int status =
+        scriptError.empty() ? preview::detectMediaFacts(probed, facts) : preview::kDetectFailed;
+    say(formatInfoLine(status == preview::kDetectOk ? facts : preview::MediaFacts{}));
+    if (!scriptError.empty()) {
+        diagnose(scriptError);
+        return 1;
+    }
+    if (status != preview::kDetectOk) {
+        char reason[256] = "not a media file this converter reads";
+        if (status != preview::kDetectFailed) {
+            av_strerror(status, reason, sizeof reason);
+        } else if (fileSize(probed) < 0) {
+            std::snprintf(reason, sizeof reason, "%s", std::strerror(ENOENT));
+        } else if (fileSize(probed) == 0) {
+            std::snprintf(reason, sizeof reason, "the file is empty");
+        }
+        diagnose("cannot read \"" + probed + "\": " + reason);
+        return 1;
+    }
+    return 0;
+}
+
+int runConversion(const std::vector<std::string>& arguments) {
+    OldCommand command = parseOldCommand(arguments);
+    if (!command.error.empty()) {
+        diagnose(command.error);
+        return kUsageExit;
+    }
+    const auto ffmpeg = findProgram("ffmpeg");
+    if (!ffmpeg) {
+        diagnose("ffmpeg was not found in PATH; it does the conversions (Debian package \"ffmpeg\")");
+        return kNotFoundExit;
+    }
+
+    TranslationRequest request;
+    std::string scriptError;
+    request.script = openScript(command.input, scriptError);
+    if (!scriptError.empty()) {
+        diagnose(scriptError);
+        return 1;
+    }
+    const std::string source = request.script ? request.script->path : command.input;
+    if (sameFile(source, command.output) || sameFile(command.input, command.output)) {
+        diagnose("the output \"" + command.output +
+                 "\" is the input itself; converting a file onto itself "
+                 "would destroy it, so nothing was done");
+        return 1;
+    }
+    av_log_set_level(AV_LOG_QUIET);
+    request.source = probeSource(source);
+    request.outputPath = command.output;
+
+    int error = 0;
+    const auto temporary = createTemporaryOutput(command.output, error);
+    if (!temporary) {
+        diagnose("cannot write into the folder of \"" + command.output + "\": " + std::strerror(error));
+        return 1;
+    }
+    request.writePath = *temporary;
+    request.command = std::move(command);
+    const Translation translation = translateCommand(request);
+    if (!translation.error.empty()) {
+        ::unlink(temporary->c_str());
+        diagnose(translation.error);
+        return kUsageExit;
+    }
+
+    std::vector<std::string> shown{*ffmpeg};
+    shown.insert(shown.end(), translation.arguments.begin(), translation.arguments.end());
+    say("ffmpeg command: " + shellCommandLine(shown));
+    for (const auto& note : request.command.notes) {
+        diagnose(note);
+    }
+    for (const auto& note : translation.notes) {
+        diagnose(note);
+    }
+    ConversionRun run(*ffmpeg, translation.arguments, *temporary, request.command.output);
+    return run.run();
+}
+
+} // namespace
+
+std::string formatInfoLine(const preview::MediaFacts& facts) {
+    int seconds = static_cast<int>(std::floor(std::max(facts.duration, 0.0)));
+    if (seconds == 0 && facts.duration > 0.0 && !facts.still) {
+        seconds = 1;
+    }
+    char line[160];
+    std::snprintf(line, sizeof line, "Duration:%d Width:%d Height:%d Video:%d Audio:%d", seconds, facts.width,
+                  facts.height, facts.hasVideo != 0 ? 1 : 0, facts.hasAudio != 0 ? 1 : 0);
+    return line;
+}
+
+std::string temporaryOutputName(const std::string& outputPath, const std::string& tag) {
+    const auto slash = outputPath.rfind('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    auto dot = outputPath.rfind('.');
+    if (dot == std::string::npos || dot <= nameStart) {
+        dot = outputPath.size(); // no extension (a leading dot only hides a file)
+    }
+    return outputPath.substr(0, dot) + ".vec-part-" + tag + outputPath.substr(dot);
+}
+
+int vecMain(const std::vector<std::string>& arguments) {
+    ::signal(SIGPIPE, SIG_IGN);
+    if (arguments.empty() || arguments.front() != "ffmpeg-converter") {
+        return usage();
+    }
+    const std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
+    if (!rest.empty() && rest.front() == "-info") {
+        if (rest.size() != 2) {
+            return usage();
+        }
+        return runInfo(rest[1]);
+    }
+    if (rest.empty()) {
+        return usage();
+    }
+    try {
+        return runConversion(rest);
+    } catch (const std::exception& error) {
+        diagnose(std::string("internal error: ") + error.what());
+        return 1;
+    }
+}
+
+} // namespace morvane::converter
