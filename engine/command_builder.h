@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "engine/conversion_job.h"
+
+namespace morvane::engine {
+
+// What the command builders take from the encoder that runs the command.
+struct CommandContext {
+    std::string_view programDirectory; // where the converter "vec" lies; ends with the separator
+    std::int32_t forceFrameServer = 1; // whether sources may be read through the frame-server script
+};
+
+// Fills the job's settings from the profile's options (after resetJobSettings). False when either
+// is missing.
+bool applyProfileOptions(const profiles::Profile* profile, ConversionJob* job);
+
+// Builds the whole converter command line for the job into `commandLine` (replacing what it held):
+// the general option path for target code 0, the command head, the video, audio and general
+// argument groups and the target's recipe for codes 1 to 13. Completes job->outputPath with the
+// output file's name. 1 on success; 0 when the job or the command line is missing, when the target
+// has no recipe, or when a piece cannot be built.
+std::int32_t buildConversionCommand(const CommandContext& context, ConversionJob* job,
+                                    std::string* commandLine);
+
+} // namespace morvane::engine

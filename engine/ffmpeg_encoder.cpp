@@ -1,0 +1,189 @@
+#include "engine/ffmpeg_encoder.h"
+
+#include <exception>
+
+#include "engine/command_builder.h"
+#include "engine/engine_log.h"
+#include "engine/media_probe.h"
+#include "engine/progress.h"
+#include "engine/trace_file.h"
+#include "platform/fixed_text.h"
+
+namespace morvane::engine {
+
+namespace {
+// Progress lines are read from a buffer of this size; longer lines are cut.
+constexpr std::size_t kProgressLineBuffer = 512;
+constexpr std::string_view kConverterModeArgument = "ffmpeg-converter";
+} // namespace
+
+bool hasCommandRecipe(std::int32_t targetCode) {
+    return targetCode >= 0 && targetCode <= 13 && targetCode != 6 && targetCode != 12;
+}
+
+std::string_view commandFromInput(std::string_view commandLine) {
+    // Only arguments count: the program's own path may hold "-i" as well.
+    const std::size_t mode = commandLine.find(kConverterModeArgument);
+    std::size_t from = mode == std::string_view::npos ? 0 : mode + kConverterModeArgument.size();
+    for (;;) {
+        const std::size_t at = commandLine.find("-i", from);
+        if (at == std::string_view::npos) {
+            return commandLine;
+        }
+        const bool blankBefore = at > 0 && (commandLine[at - 1] == ' ' || commandLine[at - 1] == '\t');
+        const std::size_t after = at + 2;
+        const bool blankAfter =
+            after == commandLine.size() || commandLine[after] == ' ' || commandLine[after] == '\t';
+        if (blankBefore && blankAfter) {
+            return commandLine.substr(at);
+        }
+        from = at + 1;
+    }
+}
+
+std::string outputFolderOf(std::string_view outputPath) {
+    const std::size_t slash = outputPath.rfind('/');
+    if (slash == std::string_view::npos) {
+        return {};
+    }
+    return std::string(slash == 0 ? outputPath.substr(0, 1) : outputPath.substr(0, slash));
+}
+
+std::int32_t CFfmpegEncoder::Initialize(const EncoderInitRecord* record) {
+    if (record == nullptr || record->callback == nullptr) {
+        return 0;
+    }
+    m_callback = record->callback;
+    m_userData = record->userData;
+    m_forceFrameServer = record->forceFrameServer;
+    m_programDirectory.assign(record->programDirectory.view());
+    return 1;
+}
+
+std::int32_t CFfmpegEncoder::Shutdown() {
+    return 1;
+}
+
+void CFfmpegEncoder::SetProcessHandle(ProcessHandle handle) {
+    m_processHandle = handle;
+}
+
+void CFfmpegEncoder::SetForceFrameServer(std::int32_t flag) {
+    m_forceFrameServer = flag;
+}
+
+std::int32_t CFfmpegEncoder::BuildCommand(ConversionJob& job, std::string& commandLine) {
+    const CommandContext context{m_programDirectory.view(), m_forceFrameServer};
+    return buildConversionCommand(context, &job, &commandLine);
+}
+
+std::int32_t CFfmpegEncoder::PrepareCommand(ConversionJob* job) {
+    try {
+        if (job == nullptr) {
+            return 0;
+        }
+        m_job = *job;
+        m_processHandle = 0;
+        m_finished = false;
+        m_error = false;
+        m_commandLine.clear();
+        if (!hasCommandRecipe(job->targetCode)) {
+            return 0;
+        }
+        const std::int32_t result = BuildCommand(*job, m_commandLine);
+        m_job.outputPath.assign(job->outputPath.view());
+        if (result == 1) {
+            logCommandLine(commandFromInput(m_commandLine));
+        }
+        return result;
+    } catch (...) {
+        logModuleError(kEncoderModule, kLinePrepareException, "Unable to get output video convert interface");
+        return 0;
+    }
+}
+
+std::int32_t CFfmpegEncoder::RunConversion(const char* /*outputPath*/, std::int32_t /*targetCode*/) {
+    try {
+        // The converter writes its output (and anything relative) into the output folder.
+        m_process.Init(m_commandLine, this, 0, outputFolderOf(m_job.outputPath.view()));
+        if (m_process.Start() == 0) {
+            return 0;
+        }
+        const ConverterRun& run = m_process.lastRun();
+        if (judgeConverterExit(run.exit, run.stopRequested) == ConverterVerdict::Failed) {
+            // A partial output file must not pass for a finished conversion.
+            const std::string why = "The converter failed: " + run.exit.describe();
+            writeTraceLine(why);
+            logErrorInfo(kRunnerModule, "RunConversion", why);
+            return 0;
+        }
+        return m_error ? 0 : 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+std::int32_t CFfmpegEncoder::RequestStop() {
+    try {
+        m_process.RequestStop();
+    } catch (...) {
+    }
+    return 1;
+}
+
+std::int32_t CFfmpegEncoder::bGetMediaFileContent(const char* path, ConversionJob* job) {
+    try {
+        return probeMediaFile(m_programDirectory.view(), path, job);
+    } catch (...) {
+        return 0;
+    }
+}
+
+std::int32_t CFfmpegEncoder::OnConverterEvent(ConverterEvent code, const ConverterEventValue& value,
+                                              std::int32_t /*userValue*/) {
+    switch (code) {
+    case ConverterEvent::StopRequested:
+        return 1;
+    case ConverterEvent::Started:
+        m_processHandle = value.number;
+        return 1;
+    case ConverterEvent::Finished:
+        m_finished = true;
+        return m_error ? 0 : 1;
+    case ConverterEvent::Line:
+        break;
+    }
+    // Any other code carries a line as well.
+    if (value.line.empty()) {
+        return 1;
+    }
+    try {
+        reportProgressLine(value.line);
+        return m_error ? 0 : 1;
+    } catch (...) {
+        m_error = true;
+        m_finished = true;
+        logErrorInfo(kEncoderModuleNumber, "PostMessage", value.line.substr(0, kProgressLineBuffer - 1));
+        return 0;
+    }
+}
+
+void CFfmpegEncoder::reportProgressLine(std::string_view line) {
+    char buffer[kProgressLineBuffer];
+    platform::copyText(buffer, sizeof buffer, line);
+    const auto seconds = parseProgressSeconds(buffer, m_job.hasVideo != 0);
+    if (!seconds) {
+        logErrorInfo(kEncoderModuleNumber, "PostMessage", buffer);
+        return;
+    }
+    const ProgressStep step = progressStep(*seconds, m_job.progressDuration);
+    if (m_callback != nullptr) {
+        m_callback(step.percent, m_userData);
+    }
+    if (step.reachedEnd) {
+        m_finished = true;
+        logErrorInfo(kEncoderModuleNumber, "PostMessage", buffer);
+    }
+}
+
+} // namespace morvane::engine

@@ -1,0 +1,96 @@
+#include "engine/trace_file.h"
+
+#include <fcntl.h>
+#include <sys/uio.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <mutex>
+
+#include "platform/program_dir.h"
+#include "platform/unique_fd.h"
+
+namespace morvane::engine {
+
+namespace {
+
+struct TraceState {
+    std::mutex mutex;
+    platform::UniqueFd fd;
+};
+
+TraceState& state() {
+    static TraceState instance;
+    return instance;
+}
+
+bool openLocked(TraceState& trace) {
+    if (trace.fd.valid()) {
+        return true;
+    }
+    // Appending keeps the writes of other writers to the same file (the producer's log) intact.
+    trace.fd.reset(
+        ::open(traceFilePath().c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644));
+    return trace.fd.valid();
+}
+
+void writeAll(int fd, iovec* pieces, int count) {
+    while (count > 0) {
+        const ssize_t n = ::writev(fd, pieces, count);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return;
+        }
+        auto left = static_cast<std::size_t>(n);
+        while (count > 0 && left >= pieces->iov_len) {
+            left -= pieces->iov_len;
+            ++pieces;
+            --count;
+        }
+        if (count > 0) {
+            pieces->iov_base = static_cast<char*>(pieces->iov_base) + left;
+            pieces->iov_len -= left;
+        }
+    }
+}
+
+void writePieces(std::string_view text, std::string_view ending) {
+    auto& trace = state();
+    const std::lock_guard lock(trace.mutex);
+    if (!openLocked(trace)) {
+        return;
+    }
+    iovec pieces[2] = {{const_cast<char*>(text.data()), text.size()},
+                       {const_cast<char*>(ending.data()), ending.size()}};
+    writeAll(trace.fd.get(), pieces, 2);
+}
+
+} // namespace
+
+std::string traceFilePath() {
+    return platform::programDirectory() + kTraceFileName;
+}
+
+bool openTraceFile() {
+    auto& trace = state();
+    const std::lock_guard lock(trace.mutex);
+    return openLocked(trace);
+}
+
+void writeTrace(std::string_view text) {
+    writePieces(text, {});
+}
+
+void writeTraceLine(std::string_view line) {
+    writePieces(line, "\r\n");
+}
+
+void closeTraceFile() {
+    auto& trace = state();
+    const std::lock_guard lock(trace.mutex);
+    trace.fd.reset();
+}
+
+} // namespace morvane::engine
