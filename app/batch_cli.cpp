@@ -1,0 +1,252 @@
+#include "app/batch_cli.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/fixed_text.h"
+#include "platform/time_text.h"
+
+namespace morvane::app {
+
+namespace {
+
+std::string lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+std::size_t editDistance(const std::string& a, const std::string& b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) {
+        row[j] = j;
+    }
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+} // namespace
+
+std::string cliUsage() {
+    return "usage: morvane-batch [-p NAME] [-o DIR] [--start HH:MM:SS] [--end HH:MM:SS] FILE...\n"
+           "       morvane-batch --list-profiles\n"
+           "       morvane-batch --show-profile NAME\n"
+           "       morvane-batch --probe FILE...\n"
+           "       morvane-batch --help | --version\n"
+           "\n"
+           "Converts the FILEs one after another with profile NAME (default: the profile chosen last in\n"
+           "the program) into folder DIR (default: the Output folder of config.ini). --start and --end cut\n"
+           "every file. Ctrl-C stops the running conversion and the batch; a second Ctrl-C ends at once.\n"
+           "Exit status: 0 when every file was converted, 1 when any failed or was stopped, 2 for usage "
+           "errors.\n";
+}
+
+CliParse parseCliArguments(const std::vector<std::string>& arguments) {
+    CliParse result;
+    CliRequest request;
+    bool modeSet = false;
+    const auto setMode = [&](CliRequest::Mode mode) {
+        if (modeSet && request.mode != mode) {
+            return false;
+        }
+        modeSet = true;
+        request.mode = mode;
+        return true;
+    };
+    bool onlyFiles = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& arg = arguments[i];
+        const auto needValue = [&](const char* what) -> std::optional<std::string> {
+            if (i + 1 >= arguments.size()) {
+                result.error = std::string(what) + " needs a value";
+                return std::nullopt;
+            }
+            return arguments[++i];
+        };
+        if (onlyFiles || arg.empty() || arg == "-" || arg.front() != '-') {
+            request.files.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            onlyFiles = true;
+        } else if (arg == "-p" || arg == "--profile") {
+            const auto value = needValue(arg.c_str());
+            if (!value) {
+                return result;
+            }
+            request.profile = *value;
+        } else if (arg == "-o" || arg == "--output") {
+            const auto value = needValue(arg.c_str());
+            if (!value) {
+                return result;
+            }
+            if (value->empty()) {
+                result.error = "the output folder must not be empty";
+                return result;
+            }
+            request.outputFolder = *value;
+        } else if (arg == "--start" || arg == "--end") {
+            const auto value = needValue(arg.c_str());
+            if (!value) {
+                return result;
+            }
+            const auto seconds = platform::parseTimeText(*value);
+            if (!seconds) {
+                result.error = arg + " takes a time as HH:MM:SS, not \"" + *value + "\"";
+                return result;
+            }
+            (arg == "--start" ? request.start : request.end) = platform::formatTimeText(*seconds);
+        } else if (arg == "--list-profiles") {
+            if (!setMode(CliRequest::Mode::ListProfiles)) {
+                result.error = "--list-profiles cannot be combined with another mode";
+                return result;
+            }
+        } else if (arg == "--show-profile") {
+            const auto value = needValue(arg.c_str());
+            if (!value || !setMode(CliRequest::Mode::ShowProfile)) {
+                if (result.error.empty()) {
+                    result.error = "--show-profile cannot be combined with another mode";
+                }
+                return result;
+            }
+            request.profile = *value;
+        } else if (arg == "--probe") {
+            if (!setMode(CliRequest::Mode::Probe)) {
+                result.error = "--probe cannot be combined with another mode";
+                return result;
+            }
+        } else if (arg == "--help" || arg == "-h") {
+            request.mode = CliRequest::Mode::Help;
+            result.request = request;
+            return result;
+        } else if (arg == "--version") {
+            request.mode = CliRequest::Mode::Version;
+            result.request = request;
+            return result;
+        } else {
+            result.error = "unknown option " + arg;
+            return result;
+        }
+    }
+    const bool wantsFiles =
+        request.mode == CliRequest::Mode::Convert || request.mode == CliRequest::Mode::Probe;
+    if (wantsFiles && request.files.empty()) {
+        result.error =
+            request.mode == CliRequest::Mode::Probe ? "--probe needs at least one FILE" : "no FILE given";
+        return result;
+    }
+    if (!wantsFiles && !request.files.empty()) {
+        result.error = "unexpected argument " + request.files.front();
+        return result;
+    }
+    if (request.mode != CliRequest::Mode::Convert &&
+        (request.outputFolder || request.start || request.end ||
+         (request.profile && request.mode != CliRequest::Mode::ShowProfile))) {
+        result.error = "-p, -o, --start and --end go with conversions only";
+        return result;
+    }
+    result.request = request;
+    return result;
+}
+
+std::vector<std::string> closeMatches(const std::string& wanted, const std::vector<std::string>& names) {
+    const std::string key = lower(wanted);
+    std::vector<std::pair<std::size_t, std::string>> scored;
+    for (const auto& name : names) {
+        const std::string candidate = lower(name);
+        std::size_t score = editDistance(key, candidate);
+        if (!key.empty() &&
+            (candidate.find(key) != std::string::npos || key.find(candidate) != std::string::npos)) {
+            score = 0;
+        }
+        const std::size_t allowed = std::max<std::size_t>(2, key.size() / 3);
+        if (score <= allowed &&
+            std::none_of(scored.begin(), scored.end(), [&](const auto& s) { return s.second == name; })) {
+            scored.emplace_back(score, name);
+        }
+    }
+    std::stable_sort(scored.begin(), scored.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::string> result;
+    for (auto& s : scored) {
+        result.push_back(std::move(s.second));
+    }
+    return result;
+}
+
+std::string absolutePath(const std::string& path, const std::string& currentDirectory) {
+    std::filesystem::path p(path);
+    if (p.is_relative()) {
+        p = std::filesystem::path(currentDirectory) / p;
+    }
+    auto normal = p.lexically_normal().string();
+    if (normal.size() > 1 && normal.back() == '/') {
+        normal.pop_back();
+    }
+    return normal;
+}
+
+std::string defaultVideosFolder() {
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || *home == '\0') {
+        return "/tmp";
+    }
+    const char* configHome = std::getenv("XDG_CONFIG_HOME");
+    const std::string dirsFile =
+        (configHome != nullptr && *configHome != '\0' ? std::string(configHome)
+                                                      : std::string(home) + "/.config") +
+        "/user-dirs.dirs";
+    std::ifstream in(dirsFile);
+    std::string line;
+    while (std::getline(in, line)) {
+        const std::string key = "XDG_VIDEOS_DIR=\"";
+        if (line.rfind(key, 0) != 0 || line.size() < key.size() + 1 || line.back() != '"') {
+            continue;
+        }
+        std::string value = line.substr(key.size(), line.size() - key.size() - 1);
+        if (value.rfind("$HOME", 0) == 0) {
+            value = std::string(home) + value.substr(5);
+        }
+        if (!value.empty() && value.front() == '/' && value != std::string(home) &&
+            value != std::string(home) + "/") {
+            return value;
+        }
+    }
+    return std::string(home) + "/Videos";
+}
+
+std::string padCell(const std::string& text, std::size_t width) {
+    std::string cell(platform::utf8Prefix(text, width));
+    // Pad by characters, not bytes, so columns line up for UTF-8 names.
+    std::size_t characters = 0;
+    for (const unsigned char c : cell) {
+        characters += (c & 0xC0U) != 0x80U ? 1 : 0;
+    }
+    cell.append(width > characters ? width - characters : 0, ' ');
+    return cell;
+}
+
+std::string progressLine(const std::string& name, int percent, long long elapsedSeconds, std::size_t width) {
+    percent = std::clamp(percent, 0, 100);
+    constexpr int kBar = 20;
+    const int filled = percent * kBar / 100;
+    std::string line = padCell(name, width > 45 ? width - 45 : 10);
+    line += " [" + std::string(static_cast<std::size_t>(filled), '#') +
+            std::string(static_cast<std::size_t>(kBar - filled), '.') + "] ";
+    char tail[32];
+    std::snprintf(tail, sizeof tail, "%3d%% %s", percent, platform::formatTimeText(elapsedSeconds).c_str());
+    return line + tail;
+}
+
+} // namespace morvane::app

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace morvane::app {
+
+// What one morvane-batch invocation asks for.
+struct CliRequest {
+    enum class Mode { Convert, ListProfiles, ShowProfile, Probe, Help, Version };
+    Mode mode = Mode::Convert;
+    std::optional<std::string> profile; // -p NAME, or the NAME of --show-profile
+    std::optional<std::string> outputFolder;
+    std::optional<std::string> start;
+    std::optional<std::string> end;
+    std::vector<std::string> files;
+};
+
+struct CliParse {
+    std::optional<CliRequest> request;
+    std::string error; // a usage error, when request is empty
+};
+
+// Reads the arguments after the program name. Times must be H:M:S texts; files are required for
+// conversions and probes.
+CliParse parseCliArguments(const std::vector<std::string>& arguments);
+
+std::string cliUsage();
+
+// Profile names close to `wanted`: those containing it or contained in it without regard to case,
+// or at a small edit distance, best first.
+std::vector<std::string> closeMatches(const std::string& wanted, const std::vector<std::string>& names);
+
+// `path` made absolute against `currentDirectory` (which is used as given), with "." and ".."
+// steps resolved lexically.
+std::string absolutePath(const std::string& path, const std::string& currentDirectory);
+
+// The user's default output folder when none is configured: the XDG videos folder, else
+// $HOME/Videos, else /tmp.
+std::string defaultVideosFolder();
+
+// A text for a table cell: cut to `width` bytes (without splitting UTF-8) and padded with blanks.
+std::string padCell(const std::string& text, std::size_t width);
+
+// The live line of a file on a terminal: name, bar, percentage and elapsed time.
+std::string progressLine(const std::string& name, int percent, long long elapsedSeconds, std::size_t width);
+
+} // namespace morvane::app

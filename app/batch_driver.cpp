@@ -1,0 +1,273 @@
+#include "app/batch_driver.h"
+
+#include <pthread.h>
+#include <sched.h>
+#include <strings.h>
+
+#include <filesystem>
+#include <system_error>
+
+#include "app/app_settings.h"
+#include "app/file_list.h"
+#include "engine/command_builder.h"
+#include "engine/quillon_media_cntl.h"
+#include "engine/trace_file.h"
+#include "platform/power_control.h"
+#include "platform/time_text.h"
+#include "profiles/media_type_table.h"
+
+namespace morvane::app {
+
+namespace {
+
+bool isRealMediaFormat(const profiles::Profile* profile) {
+    return profile != nullptr && ::strcasecmp(profile->Format.c_str(), "rm") == 0;
+}
+
+bool outputIsThere(const std::string& path) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (ec || !std::filesystem::is_regular_file(status)) {
+        return false;
+    }
+    const auto size = std::filesystem::file_size(path, ec);
+    return !ec && size > 0;
+}
+
+void makeIdlePriority() {
+    const sched_param idle{};
+    ::pthread_setschedparam(::pthread_self(), SCHED_IDLE, &idle);
+}
+
+} // namespace
+
+std::string conversionFailureText(const std::string& programDirectory) {
+    return "Convert fail! Please send the trace file \"" + programDirectory + "trace.flt\" to " +
+           kSupportAddress;
+}
+
+std::string outputBasePath(const std::string& outputFolder, const std::string& sourcePath) {
+    std::string base = outputFolder;
+    if (base.empty() || base.back() != '/') {
+        base.push_back('/');
+    }
+    const std::string name = platform::fileNameOfPath(sourcePath).value_or(std::string());
+    const auto dot = name.rfind('.');
+    // A name without a dot gives no base name: the output is named by its suffix alone, in the
+    // output folder (the folder with its separator keeps the converter and the output check there).
+    if (dot == std::string::npos) {
+        return base;
+    }
+    return base + name.substr(0, dot);
+}
+
+std::string resolvedOutputPath(const std::string& outputFolder, const std::string& outputPath) {
+    if (!outputPath.empty() && outputPath.front() == '/') {
+        return outputPath;
+    }
+    return (std::filesystem::path(outputFolder) / outputPath).string();
+}
+
+BatchDriver::BatchDriver(BatchView& view, engine::CQuillonMediaCntl& facade,
+                         engine::EncoderInitRecord& record, platform::PowerControl& power,
+                         std::string programDirectory, std::string defaultOutputFolder)
+    : m_view(view), m_facade(facade), m_record(record), m_power(power),
+      m_programDirectory(std::move(programDirectory)), m_defaultOutputFolder(std::move(defaultOutputFolder)) {
+    m_record.callback = &BatchDriver::progressCallback;
+    m_record.userData = this;
+}
+
+BatchDriver::~BatchDriver() {
+    if (m_busy.load()) {
+        stopConfirmed();
+    }
+    wait();
+}
+
+void BatchDriver::wait() {
+    const std::lock_guard lock(m_workerMutex);
+    if (m_worker.joinable()) {
+        m_worker.join();
+    }
+}
+
+bool BatchDriver::startRequest() {
+    // One batch at a time: a request that arrives while one is under way is refused.
+    if (m_busy.load()) {
+        return false;
+    }
+    const int rows = m_view.rowCount();
+    if (rows <= 0) {
+        return false;
+    }
+    bool anyChecked = false;
+    for (int i = 0; i < rows && !anyChecked; ++i) {
+        anyChecked = m_view.isChecked(i);
+    }
+    if (!anyChecked) {
+        m_view.ask(Message{kNoSelectedFileText, "Warning", MessageIcon::Warning, MessageButtons::Ok});
+        return false;
+    }
+    bool expected = false;
+    if (!m_busy.compare_exchange_strong(expected, true)) {
+        return false;
+    }
+    const std::lock_guard lock(m_workerMutex);
+    if (m_worker.joinable()) {
+        m_worker.join(); // the previous batch has ended already: busy was clear
+    }
+    m_worker = std::thread([this] {
+        makeIdlePriority();
+        runBatch();
+        m_busy.store(false);
+    });
+    return true;
+}
+
+void BatchDriver::stopRequest() {
+    if (m_state.load() != BatchState::Running) {
+        return;
+    }
+    const auto answer =
+        m_view.ask(Message{kStopQuestionText, "Warning", MessageIcon::Warning, MessageButtons::YesNo});
+    if (answer == MessageAnswer::Yes) {
+        stopConfirmed();
+    }
+}
+
+void BatchDriver::stopConfirmed() {
+    m_abortRequested.store(true);
+    m_facade.StopConversion();
+}
+
+void BatchDriver::progressCallback(std::int32_t percent, void* userData) {
+    auto* driver = static_cast<BatchDriver*>(userData);
+    if (driver == nullptr) {
+        return;
+    }
+    const int row = driver->m_currentRow.load();
+    if (row >= 0) {
+        driver->m_view.setProgress(row, percent);
+    }
+}
+
+void BatchDriver::runBatch() {
+    m_abortRequested.store(false);
+    m_failed.store(false);
+    m_view.stopPreview();
+
+    m_outputFolder = m_view.outputText();
+    if (m_outputFolder.empty()) {
+        m_outputFolder = m_defaultOutputFolder;
+        m_view.setOutputText(m_outputFolder);
+    }
+    // Whether the folder could be made shows in the output check of each row.
+    std::error_code ignored;
+    std::filesystem::create_directories(m_outputFolder, ignored);
+
+    m_view.setEditingEnabled(false);
+    const bool forceFrameServer = readForceFrameServer(configPathIn(m_programDirectory));
+    m_view.storePanelEdits();
+    m_state.store(BatchState::Running);
+
+    // Sleep and idle stay away for the whole batch.
+    const auto guard = m_power.inhibitSleep("Converting video files");
+    if (guard && !guard->active()) {
+        static std::once_flag said;
+        std::call_once(said, [&] { engine::writeTraceLine(guard->describe()); });
+    }
+
+    for (int i = 0; i < m_view.rowCount(); ++i) {
+        m_currentRow.store(i);
+        if (!m_view.isChecked(i)) {
+            continue;
+        }
+        if (m_abortRequested.load()) {
+            m_view.removeProgress(i);
+            m_view.setCellText(i, kColumnStatus, kStatusAbort);
+            break;
+        }
+        m_view.showProgress(i, 0);
+        auto* job = m_view.job(i);
+        if (job == nullptr) {
+            conversionFailure(i);
+            break;
+        }
+        engine::resetJobSettings(*job);
+        const profiles::Profile* profile = job->profile;
+        if (profile != nullptr) {
+            if (const auto code = profiles::MediaTypeTable::find(profile->MediaType)) {
+                job->targetCode = *code;
+                if (profiles::MediaTypeTable::isAudioOnly(*code)) {
+                    job->hasVideo = 0;
+                }
+            }
+        }
+        job->startTime = m_view.cellText(i, kColumnStart);
+        job->endTime = m_view.cellText(i, kColumnEnd);
+        job->outputPath = outputBasePath(m_outputFolder, job->sourcePath.str());
+        m_facade.SetForceFrameServer(forceFrameServer ? 1 : 0);
+        job->progressDuration = job->duration;
+        engine::applyProfileOptions(profile, job);
+        job->scriptPath = m_programDirectory + "input.avs";
+
+        std::int32_t switched = 1;
+        const bool realMedia = isRealMediaFormat(profile);
+        if (realMedia && m_record.kind == engine::EncoderKind::Converter) {
+            m_record.kind = engine::EncoderKind::RealMedia;
+            switched = m_facade.SwitchEncoder(&m_record);
+        } else if (!realMedia && m_record.kind == engine::EncoderKind::RealMedia) {
+            m_record.kind = engine::EncoderKind::Converter;
+            switched = m_facade.RestoreEncoder();
+        }
+        if (switched != 1) {
+            m_view.removeProgress(i);
+            m_view.setCellText(i, kColumnStatus, kStatusFail);
+            m_failed.store(true);
+            m_view.ask(Message{kEncoderProblemText, "Error", MessageIcon::Stop, MessageButtons::Ok});
+            m_state.store(BatchState::Finished);
+            m_view.setStartEnabled(true);
+            m_view.setEditingEnabled(true);
+            return;
+        }
+
+        if (m_facade.bDoConvert(job) != 1) {
+            conversionFailure(i);
+            break;
+        }
+        if (m_record.kind == engine::EncoderKind::Converter &&
+            !outputIsThere(resolvedOutputPath(m_outputFolder, job->outputPath.str()))) {
+            conversionFailure(i);
+            break;
+        }
+        m_view.removeProgress(i);
+        m_view.setCellText(i, kColumnStatus, kStatusCompleted);
+        m_view.setChecked(i, false);
+    }
+    endOfBatch();
+}
+
+void BatchDriver::conversionFailure(int row) {
+    m_view.removeProgress(row);
+    m_view.setCellText(row, kColumnStatus, kStatusFail);
+    m_failed.store(true);
+    m_view.ask(
+        Message{conversionFailureText(m_programDirectory), "Error", MessageIcon::Stop, MessageButtons::Ok});
+}
+
+void BatchDriver::endOfBatch() {
+    m_state.store(BatchState::Finished);
+    m_view.setStartEnabled(true);
+    if (m_view.shutdownWhenDone()) {
+        m_power.shutdown();
+    }
+    if (!m_failed.load()) {
+        m_view.ask(Message{kMissionAccomplishedText, "", MessageIcon::Information, MessageButtons::Ok});
+    }
+    if (m_view.openFolderWhenDone()) {
+        m_view.openFolder(m_outputFolder);
+    }
+    m_view.setEditingEnabled(true);
+}
+
+} // namespace morvane::app

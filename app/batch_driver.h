@@ -1,0 +1,99 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "app/batch_view.h"
+#include "engine/conversion_job.h"
+
+namespace morvane::engine {
+class CQuillonMediaCntl;
+} // namespace morvane::engine
+
+namespace morvane::platform {
+class PowerControl;
+} // namespace morvane::platform
+
+namespace morvane::app {
+
+enum class BatchState : std::int32_t { Idle, Running, Finished };
+
+inline constexpr const char* kSupportAddress = "support@norvik-software.com";
+inline constexpr const char* kNoSelectedFileText = "There is no selected file in list! ";
+inline constexpr const char* kStopQuestionText = "  Stop the video convert operation?   ";
+inline constexpr const char* kMissionAccomplishedText = "    Mission accomplished!        ";
+inline constexpr const char* kEncoderProblemText = "Encounter a problem,please Restart !!!";
+
+// "Convert fail! Please send the trace file "<program directory>trace.flt" to <support address>"
+std::string conversionFailureText(const std::string& programDirectory);
+
+// The output folder, a separator unless it ends with one, and the source file name without its
+// folder and its last extension; empty when the file name has no dot.
+std::string outputBasePath(const std::string& outputFolder, const std::string& sourcePath);
+
+// Where the output check looks for the converted file: an output path that is not absolute lies in
+// the output folder, where the converter runs.
+std::string resolvedOutputPath(const std::string& outputFolder, const std::string& outputPath);
+
+// Converts the checked rows of a view one after another on a worker thread of idle priority.
+class BatchDriver {
+public:
+    // `record` is the encoder record registered with `facade` (its kind follows encoder switches);
+    // the driver registers itself as the record's progress callback and user data.
+    BatchDriver(BatchView& view, engine::CQuillonMediaCntl& facade, engine::EncoderInitRecord& record,
+                platform::PowerControl& power, std::string programDirectory, std::string defaultOutputFolder);
+    ~BatchDriver();
+    BatchDriver(const BatchDriver&) = delete;
+    BatchDriver& operator=(const BatchDriver&) = delete;
+
+    // From the window's thread: checks the list and starts the worker. True when a batch started;
+    // false for an empty list, no checked row (after the warning), or a batch already under way.
+    bool startRequest();
+    // From the window's thread: asks the user and, on Yes, stops the running conversion and the batch.
+    void stopRequest();
+    // Stops without asking (a confirmed request from elsewhere, such as the command line's Ctrl-C).
+    void stopConfirmed();
+    // Blocks until the worker of the last batch has ended.
+    void wait();
+
+    BatchState state() const { return m_state.load(); }
+    bool busy() const { return m_busy.load(); }
+    int currentRow() const { return m_currentRow.load(); }
+    bool abortRequested() const { return m_abortRequested.load(); }
+    // Whether the last batch had a conversion or encoder failure.
+    bool lastBatchFailed() const { return m_failed.load(); }
+    const std::string& outputFolder() const { return m_outputFolder; }
+
+    // The engine calls this on the worker thread with a percentage from 1 to 99.
+    static void progressCallback(std::int32_t percent, void* userData);
+
+private:
+    void runBatch();
+    // Converts one row; false ends the batch.
+    bool convertRow(int row, bool forceFrameServer);
+    void conversionFailure(int row);
+    void endOfBatch();
+
+    BatchView& m_view;
+    engine::CQuillonMediaCntl& m_facade;
+    engine::EncoderInitRecord& m_record;
+    platform::PowerControl& m_power;
+    std::string m_programDirectory;
+    std::string m_defaultOutputFolder;
+
+    std::atomic<BatchState> m_state{BatchState::Idle};
+    std::atomic<bool> m_abortRequested{false};
+    std::atomic<int> m_currentRow{-1};
+    std::atomic<bool> m_busy{false};
+    std::atomic<bool> m_failed{false};
+    std::string m_outputFolder;
+
+    std::mutex m_workerMutex;
+    std::thread m_worker;
+};
+
+} // namespace morvane::app

@@ -1,0 +1,263 @@
+// morvane-batch: converts files from the command line with the program's profiles, settings and
+// converter, through the same batch logic as the window.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/app_settings.h"
+#include "app/batch_cli.h"
+#include "app/batch_driver.h"
+#include "app/cli_batch_view.h"
+#include "app/encoder_factory.h"
+#include "app/file_adder.h"
+#include "app/file_list.h"
+#include "engine/quillon_media_cntl.h"
+#include "engine/trace_file.h"
+#include "platform/power_control.h"
+#include "platform/program_dir.h"
+#include "profiles/profile_catalogue.h"
+
+namespace {
+
+using namespace morvane;
+
+int g_signalPipe[2] = {-1, -1};
+
+extern "C" void onInterrupt(int) {
+    const char byte = 1;
+    [[maybe_unused]] const auto n = ::write(g_signalPipe[1], &byte, 1);
+}
+
+// Prints every message to standard error, as the window would show it.
+class StderrPrompts final : public app::UserPrompts {
+public:
+    app::MessageAnswer ask(const app::Message& message) override {
+        if (message.caption.empty()) {
+            std::fprintf(stderr, "%s\n", message.text.c_str());
+        } else {
+            std::fprintf(stderr, "%s: %s\n", message.caption.c_str(), message.text.c_str());
+        }
+        return message.buttons == app::MessageButtons::YesNo ? app::MessageAnswer::Yes
+                                                             : app::MessageAnswer::Ok;
+    }
+};
+
+const char* categoryWord(profiles::OptionCategory category) {
+    switch (category) {
+    case profiles::OptionCategory::Video:
+        return "Video";
+    case profiles::OptionCategory::Audio:
+        return "Audio";
+    default:
+        break;
+    }
+    return "General";
+}
+
+int unknownProfile(const std::string& name, const profiles::ProfileCatalogue& catalogue) {
+    std::fprintf(stderr, "morvane-batch: no profile is named \"%s\"\n", name.c_str());
+    const auto matches = app::closeMatches(name, catalogue.names());
+    if (!matches.empty()) {
+        std::fprintf(stderr, "Close matches:\n");
+        for (const auto& m : matches) {
+            std::fprintf(stderr, "  %s\n", m.c_str());
+        }
+    }
+    std::fprintf(stderr, "Use --list-profiles to see them all.\n");
+    return 2;
+}
+
+int showProfile(const profiles::ProfileCatalogue& catalogue, const std::string& name) {
+    if (!catalogue.contains(name)) {
+        return unknownProfile(name, catalogue);
+    }
+    profiles::Profile profile;
+    profiles::parseProfile(catalogue, name, profile);
+    std::printf("Name: %s\nSName: %s\nFormat: %s\nExtName: %s\nMediaType: %s\nQALevel: %d\n",
+                profile.name.c_str(), profile.SName.c_str(), profile.Format.c_str(), profile.ExtName.c_str(),
+                profile.MediaType.c_str(), profile.QALevel);
+    for (const auto& param : profile.chain()) {
+        std::string choices;
+        for (const auto& choice : param.choices) {
+            choices += (choices.empty() ? "" : "|") + choice;
+        }
+        std::printf("%s\t%d\t%s\t%s\t%s\t%s\t%s\t%s\n", categoryWord(param.category), param.id,
+                    param.name.c_str(), param.label.c_str(), param.value.c_str(), param.mark.c_str(),
+                    param.choiceText.c_str(), choices.c_str());
+    }
+    return 0;
+}
+
+int probeFiles(engine::CQuillonMediaCntl& facade, const std::vector<std::string>& files,
+               const std::string& cwd) {
+    int status = 0;
+    for (const auto& file : files) {
+        engine::ConversionJob job;
+        job.sourcePath = app::absolutePath(file, cwd);
+        const auto probed = facade.bGetMediaFileContent(job.sourcePath.c_str(), &job);
+        if (probed == 0 && job.duration == 0.0) {
+            std::fprintf(stderr, "Error: %s\n", app::undecodableFileText(file).c_str());
+            status = 1;
+            continue;
+        }
+        std::printf("%s: duration=%.3f width=%d height=%d video=%d audio=%d frameserver=%d\n", file.c_str(),
+                    job.duration, job.sourceWidth, job.sourceHeight, job.hasVideo, job.hasAudio,
+                    job.useFrameServer);
+    }
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    const auto parsed = app::parseCliArguments(arguments);
+    if (!parsed.request) {
+        std::fprintf(stderr, "morvane-batch: %s\n\n%s", parsed.error.c_str(), app::cliUsage().c_str());
+        return 2;
+    }
+    const auto& request = *parsed.request;
+    if (request.mode == app::CliRequest::Mode::Help) {
+        std::printf("%s", app::cliUsage().c_str());
+        return 0;
+    }
+    if (request.mode == app::CliRequest::Mode::Version) {
+        std::printf("morvane-batch %s\n", MORVANE_VERSION);
+        return 0;
+    }
+
+    const std::string programDirectory = platform::programDirectory();
+    const std::string configPath = app::configPathIn(programDirectory);
+    std::error_code ec;
+    const std::string cwd = std::filesystem::current_path(ec).string();
+
+    profiles::ProfileCatalogue catalogue;
+    catalogue.scan(profiles::ProfileCatalogue::folderOf(programDirectory), configPath);
+    if (request.mode == app::CliRequest::Mode::ListProfiles) {
+        for (const auto& name : catalogue.names()) {
+            std::printf("%s\n", name.c_str());
+        }
+        return 0;
+    }
+    if (request.mode == app::CliRequest::Mode::ShowProfile) {
+        return showProfile(catalogue, *request.profile);
+    }
+
+    engine::EncoderInitRecord record;
+    record.kind = engine::EncoderKind::Converter;
+    record.programDirectory = programDirectory;
+    engine::CQuillonMediaCntl facade(app::programEncoderFactory());
+    // The driver registers its progress callback below; Init needs one to accept the record.
+    record.callback = &app::BatchDriver::progressCallback;
+    if (facade.Init(&record) != 1) {
+        std::fprintf(stderr, "morvane-batch: the conversion engine could not be started\n");
+        return 1;
+    }
+    if (request.mode == app::CliRequest::Mode::Probe) {
+        const int status = probeFiles(facade, request.files, cwd);
+        facade.Release();
+        return status;
+    }
+
+    std::string profileName;
+    if (request.profile) {
+        if (!catalogue.contains(*request.profile)) {
+            return unknownProfile(*request.profile, catalogue);
+        }
+        profileName = *request.profile;
+    } else {
+        profileName = catalogue.currentName();
+        if (profileName.empty()) {
+            std::fprintf(stderr, "morvane-batch: no profile is chosen in config.ini; name one with -p "
+                                 "(--list-profiles shows them)\n");
+            return 2;
+        }
+    }
+    const std::string outputFolder =
+        request.outputFolder ? app::absolutePath(*request.outputFolder, cwd)
+                             : app::readSettings(configPath, app::defaultVideosFolder()).outputFolder;
+
+    engine::openTraceFile();
+    app::FileList list;
+    StderrPrompts prompts;
+    std::size_t undecodable = 0;
+    for (const auto& file : request.files) {
+        const int row =
+            app::addOneFile(list, facade, catalogue, profileName, app::absolutePath(file, cwd), prompts);
+        if (row < 0) {
+            ++undecodable;
+            continue;
+        }
+        if (request.start) {
+            list.row(row).cells[app::kColumnStart] = *request.start;
+        }
+        if (request.end) {
+            list.row(row).cells[app::kColumnEnd] = *request.end;
+        }
+    }
+    if (list.rowCount() == 0) {
+        std::fprintf(stderr, "morvane-batch: nothing to convert\n");
+        facade.Release();
+        return 1;
+    }
+
+    app::CliBatchView view(list, outputFolder, ::isatty(STDOUT_FILENO) == 1);
+    platform::SystemPowerControl power;
+    app::BatchDriver driver(view, facade, record, power, programDirectory, app::defaultVideosFolder());
+
+    // Ctrl-C: the first is a confirmed stop request, the second ends at once. The converter and
+    // its children die with us.
+    if (::pipe2(g_signalPipe, O_CLOEXEC) == 0) {
+        struct sigaction action {};
+        action.sa_handler = onInterrupt;
+        ::sigemptyset(&action.sa_mask);
+        ::sigaction(SIGINT, &action, nullptr);
+        ::sigaction(SIGTERM, &action, nullptr);
+    }
+    std::atomic<bool> finished{false};
+    std::thread watcher([&] {
+        int interrupts = 0;
+        while (!finished.load()) {
+            pollfd fd{g_signalPipe[0], POLLIN, 0};
+            if (::poll(&fd, 1, 100) <= 0) {
+                continue;
+            }
+            char byte = 0;
+            if (::read(g_signalPipe[0], &byte, 1) != 1) {
+                continue;
+            }
+            if (++interrupts == 1) {
+                std::fprintf(stderr, "\nStopping: the running conversion keeps what it has written; "
+                                     "press Ctrl-C again to quit at once.\n");
+                driver.stopConfirmed();
+            } else {
+                std::fprintf(stderr, "\nQuitting.\n");
+                ::_exit(130);
+            }
+        }
+    });
+
+    if (driver.startRequest()) {
+        driver.wait();
+    }
+    finished.store(true);
+    watcher.join();
+    facade.Release();
+    engine::closeTraceFile();
+
+    std::printf("\n%s", view.resultTable().c_str());
+    bool allCompleted = undecodable == 0;
+    for (int i = 0; i < list.rowCount(); ++i) {
+        allCompleted = allCompleted && list.row(i).cells[app::kColumnStatus] == app::kStatusCompleted;
+    }
+    return allCompleted ? 0 : 1;
+}

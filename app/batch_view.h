@@ -1,0 +1,66 @@
+#pragma once
+
+#include <string>
+
+#include "engine/conversion_job.h"
+
+namespace morvane::app {
+
+enum class MessageIcon { None, Information, Warning, Stop };
+enum class MessageButtons { Ok, YesNo };
+enum class MessageAnswer { Ok, Yes, No };
+
+// A message box the user must answer: text, caption, icon and buttons exactly as shown.
+struct Message {
+    std::string text;
+    std::string caption;
+    MessageIcon icon = MessageIcon::None;
+    MessageButtons buttons = MessageButtons::Ok;
+};
+
+// Asks the user; the window shows a modal box, the command line prints, tests record and answer.
+class UserPrompts {
+public:
+    virtual ~UserPrompts() = default;
+    virtual MessageAnswer ask(const Message& message) = 0;
+};
+
+// Everything the batch driver needs of a window. The driver calls it from its worker thread (and
+// the start and stop requests from the window's thread); an implementation serialises access to
+// its controls, the window by running each call on its interface thread.
+class BatchView : public UserPrompts {
+public:
+    // Rows and cells.
+    virtual int rowCount() = 0;
+    virtual bool isChecked(int row) = 0;
+    virtual void setChecked(int row, bool checked) = 0;
+    virtual std::string cellText(int row, int column) = 0;
+    virtual void setCellText(int row, int column, const std::string& text) = 0;
+    // The job of a row; stays valid while the row exists (rows are not removed during a batch).
+    virtual engine::ConversionJob* job(int row) = 0;
+
+    // A progress bar in a row's Status cell.
+    virtual void showProgress(int row, int percent) = 0;
+    virtual void setProgress(int row, int percent) = 0;
+    virtual void removeProgress(int row) = 0;
+
+    // The Output box.
+    virtual std::string outputText() = 0;
+    virtual void setOutputText(const std::string& text) = 0;
+
+    // The two completion choices, read at the end of a batch.
+    virtual bool shutdownWhenDone() = 0;
+    virtual bool openFolderWhenDone() = 0;
+
+    // Editing controls and commands off while a batch runs; the Start button on its own.
+    virtual void setEditingEnabled(bool enabled) = 0;
+    virtual void setStartEnabled(bool enabled) = 0;
+
+    virtual void stopPreview() = 0;
+    // Stores the parameter panel's edits into the selected row's profile, when a row is selected.
+    virtual void storePanelEdits() = 0;
+    // Shows the output folder in the file browser.
+    virtual void openFolder(const std::string& folder) = 0;
+};
+
+} // namespace morvane::app

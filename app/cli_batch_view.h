@@ -1,0 +1,59 @@
+#pragma once
+
+#include <chrono>
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "app/batch_view.h"
+#include "app/file_list.h"
+
+namespace morvane::app {
+
+// The batch view of the command line: the rows live in a FileList, messages go to standard error,
+// progress to standard output (a live line per file on a terminal, else a line per change).
+class CliBatchView final : public BatchView {
+public:
+    CliBatchView(FileList& list, std::string outputFolder, bool terminal, std::FILE* out = stdout,
+                 std::FILE* err = stderr);
+
+    MessageAnswer ask(const Message& message) override;
+    int rowCount() override;
+    bool isChecked(int row) override;
+    void setChecked(int row, bool checked) override;
+    std::string cellText(int row, int column) override;
+    void setCellText(int row, int column, const std::string& text) override;
+    engine::ConversionJob* job(int row) override;
+    void showProgress(int row, int percent) override;
+    void setProgress(int row, int percent) override;
+    void removeProgress(int row) override;
+    std::string outputText() override;
+    void setOutputText(const std::string& text) override;
+    bool shutdownWhenDone() override { return false; }
+    bool openFolderWhenDone() override { return false; }
+    void setEditingEnabled(bool) override {}
+    void setStartEnabled(bool) override {}
+    void stopPreview() override {}
+    void storePanelEdits() override {}
+    void openFolder(const std::string&) override {}
+
+    // The rows as a table: file name, Target, Start, End, Status.
+    std::string resultTable();
+
+private:
+    void drawProgress(int row, int percent);
+    void endLiveLine();
+
+    std::mutex m_mutex;
+    FileList& m_list;
+    std::string m_outputFolder;
+    bool m_terminal = false;
+    std::FILE* m_out = nullptr;
+    std::FILE* m_err = nullptr;
+    bool m_liveLineOpen = false;
+    std::chrono::steady_clock::time_point m_rowStarted;
+    int m_lastPercent = -1;
+};
+
+} // namespace morvane::app

@@ -1,0 +1,32 @@
+#include "app/file_adder.h"
+
+#include <memory>
+
+#include "engine/quillon_media_cntl.h"
+#include "platform/time_text.h"
+#include "profiles/profile_catalogue.h"
+
+namespace morvane::app {
+
+std::string undecodableFileText(const std::string& path) {
+    return "The file \"" + platform::fileNameOfPath(path).value_or(std::string()) + "\" can not be decoded.";
+}
+
+int addOneFile(FileList& list, engine::CQuillonMediaCntl& facade, const profiles::ProfileCatalogue& catalogue,
+               const std::string& profileName, const std::string& path, UserPrompts& prompts) {
+    auto job = std::make_unique<engine::ConversionJob>();
+    job->sourcePath = path;
+    // A path longer than the job can hold would name another file: refuse it as undecodable.
+    const bool pathFits = job->sourcePath.view() == path;
+    const std::int32_t probed =
+        pathFits ? facade.bGetMediaFileContent(job->sourcePath.c_str(), job.get()) : 0;
+    if (probed == 0 && (job->duration == 0.0 || !pathFits)) {
+        prompts.ask(Message{undecodableFileText(path), "Error", MessageIcon::Stop, MessageButtons::Ok});
+        return -1;
+    }
+    auto profile = std::make_unique<profiles::Profile>();
+    profiles::parseProfile(catalogue, profileName, *profile);
+    return list.append(std::move(job), std::move(profile));
+}
+
+} // namespace morvane::app

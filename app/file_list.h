@@ -1,0 +1,72 @@
+#pragma once
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/conversion_job.h"
+#include "profiles/profile.h"
+
+namespace morvane::app {
+
+// Columns of a file-list row.
+enum Column : int {
+    kColumnCheck = 0,
+    kColumnFile = 1,
+    kColumnTarget = 2,
+    kColumnStart = 3,
+    kColumnEnd = 4,
+    kColumnStatus = 5,
+    kColumnCount = 6,
+};
+
+inline constexpr const char* kStatusReady = "Ready";
+inline constexpr const char* kStatusCompleted = "Completed";
+inline constexpr const char* kStatusFail = "Fail";
+inline constexpr const char* kStatusAbort = "Abort";
+
+// One row: its check box, its cell texts, the progress bar shown in its Status cell during a
+// conversion, and the job and profile it owns.
+struct FileRow {
+    bool checked = true;
+    std::array<std::string, kColumnCount> cells;
+    std::optional<int> progress; // percentage while a progress bar is shown
+    std::unique_ptr<profiles::Profile> profile;
+    std::unique_ptr<engine::ConversionJob> job; // job->profile points at `profile`
+};
+
+// The rows of the file list in display order. Not thread-safe: a view serialises access.
+class FileList {
+public:
+    int rowCount() const { return static_cast<int>(m_rows.size()); }
+    bool validRow(int row) const { return row >= 0 && row < rowCount(); }
+    FileRow& row(int index) { return m_rows.at(static_cast<std::size_t>(index)); }
+    const FileRow& row(int index) const { return m_rows.at(static_cast<std::size_t>(index)); }
+
+    // Appends a row for a probed job and its profile, with the check box set and the cells filled:
+    // file name, target, "00:00:00", the probed duration as time text, "Ready". Returns its index.
+    int append(std::unique_ptr<engine::ConversionJob> job, std::unique_ptr<profiles::Profile> profile);
+
+    bool remove(int row);
+    void removeAll();
+    // Moves a row one place up or down; false at the ends or for a row that does not exist.
+    bool moveUp(int row);
+    bool moveDown(int row);
+    void checkAll(bool checked);
+
+    // The first checked row, or -1.
+    int firstChecked() const;
+
+private:
+    std::vector<FileRow> m_rows;
+};
+
+// The Target cell of a row for a profile: SName, or Format in upper case when SName is empty.
+std::string targetCellText(const profiles::Profile& profile);
+
+// The End cell for a probed duration: whole seconds, cut toward zero, as time text.
+std::string endCellText(double durationSeconds);
+
+} // namespace morvane::app

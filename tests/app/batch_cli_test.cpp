@@ -1,0 +1,83 @@
+#include "app/batch_cli.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "tests/support/test_support.h"
+
+namespace morvane::app {
+namespace {
+
+TEST(BatchCli, ParsesEveryMode) {
+    auto parsed = parseCliArguments({"-p", "MP4 H.264", "-o", "out", "--start", "0:0:2", "--end", "00:01:00",
+                                     "a.avi", "--", "-dash.avi"});
+    ASSERT_TRUE(parsed.request) << parsed.error;
+    EXPECT_EQ(parsed.request->mode, CliRequest::Mode::Convert);
+    EXPECT_EQ(parsed.request->profile, "MP4 H.264");
+    EXPECT_EQ(parsed.request->outputFolder, "out");
+    EXPECT_EQ(parsed.request->start, "00:00:02");
+    EXPECT_EQ(parsed.request->end, "00:01:00");
+    EXPECT_EQ(parsed.request->files, (std::vector<std::string>{"a.avi", "-dash.avi"}));
+
+    EXPECT_EQ(parseCliArguments({"--list-profiles"}).request->mode, CliRequest::Mode::ListProfiles);
+    EXPECT_EQ(parseCliArguments({"--show-profile", "X"}).request->profile, "X");
+    EXPECT_EQ(parseCliArguments({"--probe", "a", "b"}).request->files.size(), 2U);
+    EXPECT_EQ(parseCliArguments({"--version"}).request->mode, CliRequest::Mode::Version);
+    EXPECT_EQ(parseCliArguments({"x.avi", "--help"}).request->mode, CliRequest::Mode::Help);
+}
+
+TEST(BatchCli, RejectsBadUsageWithAReason) {
+    const std::vector<std::vector<std::string>> bad = {
+        {},
+        {"-p"},
+        {"--start", "12:30", "a.avi"},
+        {"--bogus", "a.avi"},
+        {"--probe"},
+        {"--list-profiles", "a.avi"},
+        {"--list-profiles", "--probe", "a"},
+        {"--probe", "-o", "x", "a"},
+        {"-o", "", "a.avi"},
+    };
+    for (const auto& args : bad) {
+        const auto parsed = parseCliArguments(args);
+        EXPECT_FALSE(parsed.request.has_value());
+        EXPECT_FALSE(parsed.error.empty());
+    }
+}
+
+TEST(BatchCli, CloseMatchesAndPaths) {
+    const std::vector<std::string> names = {"MP4 - H.264 (640x480)", "MP4 - MPEG-4 (320x240)", "AVI - XviD",
+                                            "MP3 - 128 kbit/s"};
+    const auto matches = closeMatches("mp4", names);
+    EXPECT_EQ(matches, (std::vector<std::string>{"MP4 - H.264 (640x480)", "MP4 - MPEG-4 (320x240)"}));
+    EXPECT_EQ(closeMatches("AVI - Xvid", names).front(), "AVI - XviD");
+    EXPECT_TRUE(closeMatches("zzzzzzzz", names).empty());
+
+    EXPECT_EQ(absolutePath("clip.avi", "/home/u"), "/home/u/clip.avi");
+    EXPECT_EQ(absolutePath("../x/./clip.avi", "/home/u"), "/home/x/clip.avi");
+    EXPECT_EQ(absolutePath("/abs/dir/", "/home/u"), "/abs/dir");
+    EXPECT_EQ(padCell("caf\xC3\xA9", 5), "caf\xC3\xA9 ");
+    EXPECT_EQ(padCell("abcdef", 3), "abc");
+    EXPECT_NE(progressLine("clip.avi", 50, 61, 80).find("[##########..........]  50% 00:01:01"),
+              std::string::npos);
+}
+
+TEST(BatchCli, DefaultVideosFolderFollowsTheUserDirsFile) {
+    morvane::test::TempDir home;
+    const char* oldHome = std::getenv("HOME");
+    const std::string saved = oldHome != nullptr ? oldHome : "";
+    ::setenv("HOME", home.path().c_str(), 1);
+    ::unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(defaultVideosFolder(), home.path() + "/Videos");
+    std::filesystem::create_directories(home.path() + "/.config");
+    morvane::test::writeFile(home.file(".config/user-dirs.dirs"), "XDG_VIDEOS_DIR=\"$HOME/Filme\"\n");
+    EXPECT_EQ(defaultVideosFolder(), home.path() + "/Filme");
+    ::unsetenv("HOME");
+    EXPECT_EQ(defaultVideosFolder(), "/tmp");
+    ::setenv("HOME", saved.c_str(), 1);
+}
+
+} // namespace
+} // namespace morvane::app

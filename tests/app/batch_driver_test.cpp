@@ -1,0 +1,287 @@
+#include "app/batch_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/file_list.h"
+#include "engine/quillon_media_cntl.h"
+#include "platform/program_dir.h"
+#include "tests/app/batch_fakes.h"
+#include "tests/support/test_support.h"
+
+namespace morvane::app {
+namespace {
+
+using test::FakeEncoderLog;
+using test::FakeRun;
+using test::RecordingView;
+
+class BatchDriverTest : public ::testing::Test {
+protected:
+    BatchDriverTest() : facade(test::fakeFactory(log)) {
+        platform::setProgramDirectory(programDir.path());
+        record.programDirectory = programDir.path() + "/";
+        view.output = outputDir.path() + "/converted";
+        driver = std::make_unique<BatchDriver>(view, facade, record, power, programDir.path() + "/",
+                                               outputDir.path() + "/default");
+        EXPECT_EQ(facade.Init(&record), 1);
+    }
+    ~BatchDriverTest() override {
+        driver.reset();
+        facade.Release();
+        platform::setProgramDirectory("");
+    }
+
+    std::string source(const std::string& name) { return sources.file(name); }
+    void run() {
+        ASSERT_TRUE(driver->startRequest());
+        driver->wait();
+    }
+    std::vector<std::string> statuses() {
+        std::vector<std::string> result;
+        for (int i = 0; i < view.rowCount(); ++i) {
+            result.push_back(view.status(i));
+        }
+        return result;
+    }
+    void script(std::initializer_list<FakeRun> runs) {
+        const std::lock_guard lock(log.mutex);
+        log.script.assign(runs);
+    }
+
+    morvane::test::TempDir programDir;
+    morvane::test::TempDir outputDir;
+    morvane::test::TempDir sources;
+    morvane::test::RecordingPowerControl power;
+    FakeEncoderLog log;
+    RecordingView view;
+    engine::EncoderInitRecord record;
+    engine::CQuillonMediaCntl facade;
+    std::unique_ptr<BatchDriver> driver;
+};
+
+TEST_F(BatchDriverTest, EmptyListDoesNothingAndUncheckedListWarns) {
+    EXPECT_FALSE(driver->startRequest());
+    EXPECT_TRUE(view.messages().empty());
+
+    view.addRow(source("a.avi"), "mp4", "MP4");
+    view.list.checkAll(false);
+    EXPECT_FALSE(driver->startRequest());
+    const auto messages = view.messages();
+    ASSERT_EQ(messages.size(), 1U);
+    EXPECT_EQ(messages[0].text, "There is no selected file in list! ");
+    EXPECT_EQ(messages[0].caption, "Warning");
+    EXPECT_EQ(messages[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(driver->state(), BatchState::Idle);
+}
+
+TEST_F(BatchDriverTest, ThreeSuccessesAreCompletedUncheckedAndAnnouncedOnce) {
+    for (const char* name : {"one.avi", "two.mov", "three.part.mpg"}) {
+        view.addRow(source(name), "mp4", "MP4");
+    }
+    view.list.row(1).cells[kColumnStart] = "00:00:02";
+    view.list.row(1).cells[kColumnEnd] = "00:00:07";
+    run();
+    EXPECT_EQ(statuses(), (std::vector<std::string>{"Completed", "Completed", "Completed"}));
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_FALSE(view.isChecked(i));
+        EXPECT_EQ(view.progressOf(i), (std::vector<int>{0, 1, 50, 99}));
+    }
+    const auto messages = view.messages();
+    ASSERT_EQ(messages.size(), 1U);
+    EXPECT_EQ(messages[0].text, "    Mission accomplished!        ");
+    EXPECT_EQ(messages[0].caption, "");
+    EXPECT_EQ(messages[0].icon, MessageIcon::Information);
+    EXPECT_EQ(driver->state(), BatchState::Finished);
+    EXPECT_EQ(power.guardsTaken, 1);
+    EXPECT_EQ(power.guardsHeld, 0);
+    EXPECT_EQ(power.shutdownCalls, 0);
+
+    ASSERT_EQ(log.jobs.size(), 3U);
+    const auto& second = log.jobs[1];
+    EXPECT_EQ(second.outputPath, outputDir.path() + "/converted/two");
+    EXPECT_EQ(second.startTime, "00:00:02");
+    EXPECT_EQ(second.endTime, "00:00:07");
+    EXPECT_EQ(second.scriptPath, programDir.path() + "/input.avs");
+    EXPECT_EQ(second.targetCode, 9);
+    EXPECT_EQ(second.progressDuration, 10.0);
+    EXPECT_EQ(second.videoBitrate, 1200); // run defaults applied before the profile
+    EXPECT_EQ(log.jobs[2].outputPath, outputDir.path() + "/converted/three.part");
+    EXPECT_TRUE(std::filesystem::is_directory(outputDir.path() + "/converted"));
+
+    const auto calls = view.calls();
+    EXPECT_EQ(calls.front(), "stop preview");
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "disable"), calls.end());
+    EXPECT_EQ(calls.back(), "enable");
+}
+
+TEST_F(BatchDriverTest, FailureOfTheSecondRowEndsTheBatchWithTheTraceText) {
+    for (const char* name : {"one.avi", "two.avi", "three.avi"}) {
+        view.addRow(source(name), "avi", "AVI");
+    }
+    view.shutdownChoice = true;
+    view.openFolderChoice = true;
+    script({FakeRun::Writes, FakeRun::WritesEmpty});
+    run();
+    EXPECT_EQ(statuses(), (std::vector<std::string>{"Completed", "Fail", "Ready"}));
+    EXPECT_FALSE(view.isChecked(0));
+    EXPECT_TRUE(view.isChecked(1));
+    EXPECT_TRUE(view.isChecked(2));
+    const auto messages = view.messages();
+    ASSERT_EQ(messages.size(), 1U);
+    EXPECT_EQ(messages[0].text, "Convert fail! Please send the trace file \"" + programDir.path() +
+                                    "/trace.flt\" to support@norvik-software.com");
+    EXPECT_EQ(messages[0].caption, "Error");
+    EXPECT_EQ(messages[0].icon, MessageIcon::Stop);
+    EXPECT_EQ(power.shutdownCalls, 1);
+    const auto calls = view.calls();
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "open " + outputDir.path() + "/converted"), calls.end());
+    EXPECT_TRUE(driver->lastBatchFailed());
+}
+
+TEST_F(BatchDriverTest, EveryKindOfBadOutcomeFailsTheRow) {
+    for (const auto outcome : {FakeRun::Fails, FakeRun::WritesNothing, FakeRun::WritesEmpty}) {
+        view.list.removeAll();
+        view.addRow(source("clip.avi"), "avi", "AVI");
+        script({outcome});
+        run();
+        EXPECT_EQ(view.status(0), "Fail");
+    }
+}
+
+TEST_F(BatchDriverTest, ConfirmedStopFinishesTheRowByItsOutputAndAbortsTheNext) {
+    for (const auto& [outcome, expected] :
+         {std::pair{FakeRun::WaitsForStop, std::vector<std::string>{"Completed", "Abort", "Ready"}},
+          std::pair{FakeRun::WaitsForStopNoFile, std::vector<std::string>{"Fail", "Ready", "Ready"}}}) {
+        view.list.removeAll();
+        std::filesystem::remove_all(outputDir.path() + "/converted");
+        for (const char* name : {"one.avi", "two.avi", "three.avi"}) {
+            view.addRow(source(name), "avi", "AVI");
+        }
+        script({outcome});
+        ASSERT_TRUE(driver->startRequest());
+        ASSERT_TRUE(log.waitUntilRunning());
+        driver->stopRequest();
+        driver->wait();
+        EXPECT_EQ(statuses(), expected);
+        const auto messages = view.messages();
+        ASSERT_GE(messages.size(), 2U);
+        EXPECT_EQ(messages[messages.size() - 2].text, "  Stop the video convert operation?   ");
+        EXPECT_EQ(messages[messages.size() - 2].buttons, MessageButtons::YesNo);
+        const bool failed = outcome == FakeRun::WaitsForStopNoFile;
+        EXPECT_EQ(messages.back().text == "    Mission accomplished!        ", !failed);
+    }
+}
+
+TEST_F(BatchDriverTest, AnsweringNoLetsTheBatchRunToItsEnd) {
+    view.addRow(source("one.avi"), "avi", "AVI");
+    view.addRow(source("two.avi"), "avi", "AVI");
+    view.stopAnswer = MessageAnswer::No;
+    script({FakeRun::WaitsForGate});
+    ASSERT_TRUE(driver->startRequest());
+    ASSERT_TRUE(log.waitUntilRunning());
+    driver->stopRequest();
+    log.openGate();
+    driver->wait();
+    EXPECT_EQ(statuses(), (std::vector<std::string>{"Completed", "Completed"}));
+    EXPECT_EQ(log.stopRequests, 0);
+    driver->stopRequest(); // not running: no question
+    EXPECT_EQ(view.messages().size(), 2U);
+}
+
+TEST_F(BatchDriverTest, RowsAddedDuringABatchAreReachedAndASecondStartIsRefused) {
+    view.addRow(source("one.avi"), "avi", "AVI");
+    script({FakeRun::WaitsForGate});
+    ASSERT_TRUE(driver->startRequest());
+    ASSERT_TRUE(log.waitUntilRunning());
+    EXPECT_FALSE(driver->startRequest());
+    EXPECT_TRUE(driver->busy());
+    view.addRow(source("late.avi"), "avi", "AVI");
+    log.openGate();
+    driver->wait();
+    EXPECT_EQ(statuses(), (std::vector<std::string>{"Completed", "Completed"}));
+}
+
+TEST_F(BatchDriverTest, RealMediaRowsSwitchEncodersAndBack) {
+    view.addRow(source("one.avi"), "RM", "RM");
+    view.addRow(source("two.avi"), "mp4", "MP4");
+    script({FakeRun::WritesNothing, FakeRun::Writes});
+    run();
+    // RealMedia output is not checked by the driver.
+    EXPECT_EQ(statuses(), (std::vector<std::string>{"Completed", "Completed"}));
+    // Restoring deletes the RealMedia encoder without shutting it down, as the facade does.
+    EXPECT_EQ(log.events, (std::vector<std::string>{"init 0", "init 1", "convert 1", "convert 0"}));
+    EXPECT_EQ(record.kind, engine::EncoderKind::Converter);
+
+    // The kind stays RealMedia after a batch that ended on a RealMedia row.
+    view.list.removeAll();
+    view.addRow(source("three.avi"), "rm", "RM");
+    run();
+    EXPECT_EQ(record.kind, engine::EncoderKind::RealMedia);
+    EXPECT_TRUE(facade.hasSavedEncoder());
+}
+
+TEST_F(BatchDriverTest, EncoderFailureEndsWithoutCompletionActions) {
+    log.failSwitch = true;
+    view.shutdownChoice = true;
+    view.openFolderChoice = true;
+    view.addRow(source("one.avi"), "rm", "RM");
+    run();
+    EXPECT_EQ(view.status(0), "Fail");
+    const auto messages = view.messages();
+    ASSERT_EQ(messages.size(), 1U);
+    EXPECT_EQ(messages[0].text, "Encounter a problem,please Restart !!!");
+    EXPECT_EQ(messages[0].caption, "Error");
+    EXPECT_EQ(power.shutdownCalls, 0);
+    const auto calls = view.calls();
+    EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
+                            [](const std::string& c) { return c.rfind("open ", 0) == 0; }),
+              0);
+    EXPECT_EQ(calls.back(), "enable");
+    EXPECT_EQ(driver->state(), BatchState::Finished);
+}
+
+TEST_F(BatchDriverTest, MediaTypeSetsTheTargetAndAudioTargetsDropVideo) {
+    view.addRow(source("song.avi"), "mp3", "mp3");
+    view.addRow(source("other.avi"), "xyz", "NoSuchType");
+    run();
+    ASSERT_EQ(log.jobs.size(), 2U);
+    EXPECT_EQ(log.jobs[0].targetCode, 11);
+    EXPECT_EQ(log.jobs[0].hasVideo, 0);
+    EXPECT_EQ(log.jobs[1].targetCode, 99);
+    EXPECT_EQ(log.jobs[1].hasVideo, 1);
+}
+
+TEST_F(BatchDriverTest, ForceFrameServerIsReadAtEveryStart) {
+    view.addRow(source("a.avi"), "avi", "AVI");
+    for (const auto& [value, flag] : {std::pair{"true", 1}, std::pair{"yes", 0}, std::pair{"TRUE", 1}}) {
+        morvane::test::writeFile(programDir.file("config.ini"),
+                                 std::string("[Config]\nForceAVS=") + value + "\n");
+        view.list.checkAll(true);
+        run();
+        EXPECT_EQ(log.forceFlags.back(), flag) << value;
+    }
+}
+
+TEST_F(BatchDriverTest, EmptyOutputTextUsesTheDefaultFolderAndShowsIt) {
+    view.output.clear();
+    view.addRow(source("a.avi"), "avi", "AVI");
+    run();
+    EXPECT_EQ(view.outputText(), outputDir.path() + "/default");
+    EXPECT_EQ(log.jobs.at(0).outputPath, outputDir.path() + "/default/a");
+    EXPECT_EQ(view.status(0), "Completed");
+}
+
+TEST(OutputBasePath, KeepsAllButTheLastExtension) {
+    EXPECT_EQ(outputBasePath("/out/", "/clips/holiday.part1.mov"), "/out/holiday.part1");
+    EXPECT_EQ(outputBasePath("/out", "/clips/holiday.part1.mov"), "/out/holiday.part1");
+    EXPECT_EQ(outputBasePath("/out", "/clips/.hidden"), "/out/");
+    EXPECT_EQ(outputBasePath("/out", "/clips/noextension"), "/out/");
+    EXPECT_EQ(outputBasePath("/out", "/clips/dir.d/name"), "/out/");
+    EXPECT_EQ(resolvedOutputPath("/out", "/abs/x.avi"), "/abs/x.avi");
+    EXPECT_EQ(resolvedOutputPath("/out", ".avi"), "/out/.avi");
+}
+
+} // namespace
+} // namespace morvane::app

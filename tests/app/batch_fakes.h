@@ -1,0 +1,95 @@
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "app/batch_view.h"
+#include "app/file_list.h"
+#include "engine/media_encoder.h"
+#include "engine/quillon_media_cntl.h"
+
+namespace morvane::app::test {
+
+// A window stand-in: rows in a FileList, every call recorded, questions answered from a script.
+class RecordingView final : public BatchView {
+public:
+    MessageAnswer ask(const Message& message) override;
+    int rowCount() override;
+    bool isChecked(int row) override;
+    void setChecked(int row, bool checked) override;
+    std::string cellText(int row, int column) override;
+    void setCellText(int row, int column, const std::string& text) override;
+    engine::ConversionJob* job(int row) override;
+    void showProgress(int row, int percent) override;
+    void setProgress(int row, int percent) override;
+    void removeProgress(int row) override;
+    std::string outputText() override;
+    void setOutputText(const std::string& text) override;
+    bool shutdownWhenDone() override { return shutdownChoice; }
+    bool openFolderWhenDone() override { return openFolderChoice; }
+    void setEditingEnabled(bool enabled) override;
+    void setStartEnabled(bool enabled) override;
+    void stopPreview() override;
+    void storePanelEdits() override;
+    void openFolder(const std::string& folder) override;
+
+    // Adds a row for a source with a profile of the given Format, MediaType and SName.
+    int addRow(const std::string& source, const std::string& format, const std::string& mediaType,
+               double duration = 10.0);
+    std::string status(int row);
+    std::vector<Message> messages();
+    std::vector<std::string> calls();
+    std::vector<int> progressOf(int row);
+
+    FileList list;
+    std::string output;
+    bool shutdownChoice = false;
+    bool openFolderChoice = false;
+    MessageAnswer stopAnswer = MessageAnswer::Yes;
+
+private:
+    void record(const std::string& call);
+
+    std::mutex m_mutex;
+    std::vector<Message> m_messages;
+    std::vector<std::string> m_calls;
+    std::vector<std::vector<int>> m_progress;
+};
+
+// How the fake encoder's next conversions behave, one entry per bDoConvert, in order.
+enum class FakeRun {
+    Writes,      // writes a non-empty output file and succeeds
+    WritesEmpty, // writes an empty file
+    WritesNothing,
+    Fails,        // RunConversion gives 0
+    WaitsForStop, // blocks until RequestStop, then writes a partial file
+    WaitsForStopNoFile,
+    WaitsForGate, // blocks until the test opens the gate, then writes the file
+};
+
+// A converter encoder that never starts a process: it names the output "<base>.out" and follows
+// a script. Shared state lets tests see what the encoders were given.
+struct FakeEncoderLog {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<FakeRun> script;
+    std::vector<engine::ConversionJob> jobs; // copies at PrepareCommand
+    std::vector<int> forceFlags;
+    std::vector<std::string> events; // "init 0", "shutdown 1", "convert 0", ...
+    bool running = false;
+    bool failSwitch = false; // creating a RealMedia encoder fails
+    bool gateOpen = false;
+    int stopRequests = 0;
+
+    void note(const std::string& event);
+    bool waitUntilRunning();
+    void openGate();
+};
+
+engine::EncoderFactory fakeFactory(FakeEncoderLog& log);
+
+} // namespace morvane::app::test
