@@ -138,7 +138,8 @@ struct Profile {
 // Parses one "Parameter" entry (key and raw value as read from the file) into `param`, filling
 // kind, id, category, label, help and flags from the option table. A key the table does not name
 // becomes a General text setting labelled with the key. False, leaving `param` untouched, when
-// the key or value is empty or the value has fewer than two commas.
+// the key or value is empty or the value has fewer than two commas. A value longer than 255
+// characters is kept whole (the file read itself stops at IniSectionReader::kValueChars).
 bool parseProfileParam(std::string_view key, std::string_view rawValue, ProfileParam& param);
 
 // Splits the inside of a choice-list (its enclosing characters already dropped) at commas outside

@@ -243,6 +243,10 @@ TEST(ShippedProfiles, AreInstalledIntoTheProgramDirectory) {
         ASSERT_TRUE(test::fileExists(installed)) << installed;
         EXPECT_EQ(test::readFile(installed), test::readFile(entry.path().string())) << installed;
     }
+    for (const auto& entry : std::filesystem::directory_iterator(kInstalledFolder)) {
+        EXPECT_TRUE(test::fileExists(kSourceFolder + "/" + entry.path().filename().string()))
+            << "stale profile " << entry.path();
+    }
 }
 
 } // namespace
