@@ -1,0 +1,29 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/process.h"
+
+namespace morvane::producer {
+
+struct RunOutcome {
+    bool started = false;
+    std::string startError; // why the encoder could not be started
+    platform::ExitStatus exit;
+    bool progressEnded = false; // the encoder said its progress was complete
+};
+
+// Runs the encoder program with `arguments`, following its progress against `totalSeconds`.
+// `onPercent` receives rising percentages (0 to 99); `onMessage` every other line it prints, a line
+// repeated many times only once more with its count. Blocks until the encoder has ended.
+RunOutcome runEncoder(const std::string& program, const std::vector<std::string>& arguments,
+                      double totalSeconds, const std::function<void(int)>& onPercent,
+                      const std::function<void(std::string_view)>& onMessage);
+
+// The arguments as one line for the log, with quotes around those that need them.
+std::string describeCommand(const std::string& program, const std::vector<std::string>& arguments);
+
+} // namespace morvane::producer

@@ -1,0 +1,401 @@
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "producer/encoder_run.h"
+#include "producer/encoding_plan.h"
+#include "producer/objects.h"
+
+namespace morvane::producer {
+
+using namespace realmedia;
+namespace fs = std::filesystem;
+
+namespace {
+
+// What one output file is made from, gathered from the job's objects.
+struct OutputTarget {
+    std::string path;
+    PlanRequest request;
+    std::string audienceName;
+};
+
+std::string textOf(PropertySet& set, const char* name, const char* fallback) {
+    const char* value = nullptr;
+    return succeeded(set.getString(name, &value)) && value != nullptr ? std::string(value)
+                                                                      : std::string(fallback);
+}
+
+double numberOf(PropertySet& set, const char* name, double fallback) {
+    double real = 0.0;
+    if (succeeded(set.getDouble(name, &real))) {
+        return real;
+    }
+    std::uint32_t whole = 0;
+    if (succeeded(set.getUnsigned(name, &whole))) {
+        return whole;
+    }
+    return fallback;
+}
+
+std::uint32_t unsignedOf(PropertySet& set, const char* name) {
+    std::uint32_t value = 0;
+    if (succeeded(set.getUnsigned(name, &value))) {
+        return value;
+    }
+    const double real = numberOf(set, name, 0.0);
+    return real > 0.0 && real < 4.0e9 ? static_cast<std::uint32_t>(real) : 0;
+}
+
+bool readRateControl(const std::string& text, RateControl& control) {
+    if (text == "cbr") {
+        control = RateControl::Constant;
+    } else if (text == "vbr") {
+        control = RateControl::Variable;
+    } else if (text == "quality") {
+        control = RateControl::Quality;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool readChannels(const std::string& text, ChannelChoice& choice) {
+    if (text == "mono") {
+        choice = ChannelChoice::Mono;
+    } else if (text == "stereo") {
+        choice = ChannelChoice::Stereo;
+    } else if (text == "source") {
+        choice = ChannelChoice::Source;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// The streams of the first audience; a RealMedia file here carries one rate only.
+Status readAudience(MediaProfile& media, PlanRequest& request, std::string& audienceName,
+                    std::string& error) {
+    std::uint32_t count = 0;
+    if (failed(media.getAudienceCount(&count)) || count == 0) {
+        error = "the media profile has no audience";
+        return kUnexpected;
+    }
+    if (count > 1) {
+        logInfo("the media profile has " + std::to_string(count) +
+                " audiences; one file holds one, so the first is encoded");
+    }
+    ObjectRef<Audience> audience;
+    if (const Status status = media.getAudience(0, audience.put()); failed(status) || !audience) {
+        error = "cannot read the media profile's audience";
+        return failed(status) ? status : kPointer;
+    }
+    audienceName = textOf(*audience, "name", "(unnamed)");
+    std::uint32_t streams = 0;
+    if (const Status status = audience->getStreamCount(&streams); failed(status)) {
+        error = "cannot count the audience's streams";
+        return status;
+    }
+    for (std::uint32_t i = 0; i < streams; ++i) {
+        ObjectRef<Stream> stream;
+        if (const Status status = audience->getStream(i, stream.put()); failed(status) || !stream) {
+            error = "cannot read stream " + std::to_string(i) + " of the audience";
+            return failed(status) ? status : kPointer;
+        }
+        const std::string type = textOf(*stream, kPropPluginType, "");
+        if (type == kPluginTypeVideoStream && !request.video) {
+            VideoStreamSettings video;
+            video.bitrateKbps =
+                static_cast<int>(std::min<std::uint32_t>(unsignedOf(*stream, "bitrate"), 1000000));
+            video.maxFrameRate = numberOf(*stream, "maxFrameRate", 0.0);
+            if (!readRateControl(textOf(*stream, "rateControl", "cbr"), video.rateControl)) {
+                error = "the video stream has an unknown rate control";
+                return kInvalidArgument;
+            }
+            video.quality = static_cast<int>(std::min<std::uint32_t>(unsignedOf(*stream, "quality"), 100));
+            video.maxKeyFrameInterval = numberOf(*stream, kPropMaxKeyFrameInterval, 10.0);
+            video.maxStartupLatency = numberOf(*stream, kPropMaxStartupLatency, 4.0);
+            video.complexity = textOf(*stream, kPropEncodingComplexity, "medium");
+            request.video = video;
+        } else if (type == kPluginTypeAudioStream && !request.audio) {
+            AudioStreamSettings audio;
+            audio.bitrateKbps =
+                static_cast<int>(std::min<std::uint32_t>(unsignedOf(*stream, "bitrate"), 100000));
+            if (!readChannels(textOf(*stream, "channels", "stereo"), audio.channels)) {
+                error = "the audio stream has an unknown channel choice";
+                return kInvalidArgument;
+            }
+            audio.maxSampleRate =
+                static_cast<int>(std::min<std::uint32_t>(unsignedOf(*stream, "maxSampleRate"), 192000));
+            request.audio = audio;
+        }
+    }
+    return kOk;
+}
+
+// Checks a destination file name before anything is written.
+Status checkDestination(const std::string& path, const std::string& sourcePath, std::string& error) {
+    if (path.empty()) {
+        error = "the destination names no file";
+        return kInvalidArgument;
+    }
+    std::error_code failure;
+    const fs::path target(path);
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    if (!fs::is_directory(folder, failure)) {
+        error = "the output folder \"" + folder.string() + "\" does not exist";
+        return kFileNotFound;
+    }
+    if (fs::is_directory(target, failure)) {
+        error = "the destination \"" + path + "\" is a folder";
+        return kInvalidArgument;
+    }
+    if (fs::exists(target, failure) && fs::equivalent(target, fs::path(sourcePath), failure)) {
+        error = "the destination \"" + path + "\" is the source itself";
+        return kInvalidArgument;
+    }
+    if (::access(folder.c_str(), W_OK) != 0) {
+        error = "the output folder \"" + folder.string() + "\" cannot be written";
+        return kAccessDenied;
+    }
+    return kOk;
+}
+
+std::string describePlan(const OutputTarget& target, const EncodingPlan& plan) {
+    std::string text = "encoding \"" + target.request.sourcePath + "\" into \"" + target.path +
+                       "\" for the audience \"" + target.audienceName + "\":";
+    if (plan.video) {
+        text += " video " + std::to_string(plan.size.width) + "x" + std::to_string(plan.size.height) +
+                " at " + std::to_string(plan.frameRate) + " fps, " + std::to_string(plan.videoKbps) +
+                " kbit/s;";
+    }
+    if (plan.audio) {
+        text += " audio " + std::to_string(plan.sampleRate) + " Hz, " + std::to_string(plan.channels) +
+                (plan.channels == 1 ? " channel, " : " channels, ") + std::to_string(plan.audioKbps) +
+                " kbit/s;";
+    }
+    text.pop_back();
+    return text;
+}
+
+} // namespace
+
+EncodingJobObject::EncodingJobObject(std::shared_ptr<const LibrarySettings> settings)
+    : m_settings(std::move(settings)), m_events(makeObject<EventManagerObject>()) {
+    if (!m_events) {
+        throw std::bad_alloc();
+    }
+}
+
+void* EncodingJobObject::findInterface(const InterfaceId& id) noexcept {
+    return id == kEncodingJobId ? static_cast<EncodingJob*>(this) : nullptr;
+}
+
+Status EncodingJobObject::setInput(Input* input) noexcept {
+    if (input == nullptr) {
+        return kPointer;
+    }
+    // The job needs what the probe learned: only the library's own inputs will do.
+    auto* own = dynamic_cast<InputObject*>(input);
+    if (own == nullptr) {
+        return kInvalidArgument;
+    }
+    if (m_running) {
+        return kUnexpected;
+    }
+    m_input = ObjectRef<InputObject>::share(own);
+    return kOk;
+}
+
+Status EncodingJobObject::getInput(Input** result) noexcept {
+    return handOut(m_input, result);
+}
+
+Status EncodingJobObject::addOutputProfile(OutputProfile* profile) noexcept {
+    if (profile == nullptr) {
+        return kPointer;
+    }
+    if (m_running) {
+        return kUnexpected;
+    }
+    return guardedCall([&] {
+        m_outputs.push_back(ObjectRef<OutputProfile>::share(profile));
+        return kOk;
+    });
+}
+
+Status EncodingJobObject::getOutputProfileCount(std::uint32_t* count) noexcept {
+    if (count == nullptr) {
+        return kPointer;
+    }
+    *count = static_cast<std::uint32_t>(m_outputs.size());
+    return kOk;
+}
+
+Status EncodingJobObject::getOutputProfile(std::uint32_t index, OutputProfile** result) noexcept {
+    if (result == nullptr) {
+        return kPointer;
+    }
+    *result = nullptr;
+    if (index >= m_outputs.size()) {
+        return kNotFound;
+    }
+    return handOut(m_outputs[index], result);
+}
+
+Status EncodingJobObject::getEventManager(EventManager** result) noexcept {
+    return handOut(m_events, result);
+}
+
+Status EncodingJobObject::startEncoding(std::int32_t wait) noexcept {
+    if (wait != 1) {
+        return kInvalidArgument;
+    }
+    if (m_running.exchange(true)) {
+        return kUnexpected;
+    }
+    const Status status = guardedCall([&] {
+        m_events->broadcast(kEventStarted);
+        std::string error;
+        const Status result = encodeAll(error);
+        if (failed(result)) {
+            logError(error.empty() ? std::string("the encoding failed") : error);
+            m_events->broadcast(kEventError, nullptr, error.c_str());
+            return result;
+        }
+        const std::int32_t done = 100;
+        m_events->broadcast(kEventProgress, &done);
+        m_events->broadcast(kEventFinished);
+        return kOk;
+    });
+    m_running = false;
+    return status;
+}
+
+Status EncodingJobObject::encodeAll(std::string& error) {
+    if (!m_input) {
+        error = "the job has no input";
+        return kUnexpected;
+    }
+    if (const Status status = m_input->probe(error); failed(status)) {
+        return status;
+    }
+    const SourceFacts& facts = m_input->facts();
+    PlanRequest common;
+    common.sourcePath = m_input->probedPath();
+    common.source = facts;
+    common.startTime = m_input->propertyStore().number(kPropStartTime, 0.0);
+    common.endTime = m_input->propertyStore().number(kPropEndTime, 0.0);
+    for (const auto& prefilter : m_input->prefilters()) {
+        const std::string type = textOf(*prefilter, kPropPluginType, "");
+        if (type == kPluginTypeBlackLevel) {
+            common.blackLevel = true;
+        } else if (type == kPluginTypeAudioGain) {
+            const double gain = numberOf(*prefilter, kPropGain, 0.0);
+            if (gain < -60.0 || gain > 60.0) {
+                error = "the audio gain is outside -60 to 60 dB";
+                return kInvalidArgument;
+            }
+            if (gain != 0.0) {
+                common.gainDb = gain;
+            }
+        } else {
+            error = "unknown prefilter \"" + type + "\"";
+            return kInvalidArgument;
+        }
+    }
+
+    std::vector<OutputTarget> targets;
+    if (m_outputs.empty()) {
+        error = "the job has no output profile";
+        return kUnexpected;
+    }
+    for (const auto& output : m_outputs) {
+        ObjectRef<MediaProfile> media;
+        if (failed(output->getMediaProfile(media.put())) || !media) {
+            error = "an output profile has no media profile";
+            return kUnexpected;
+        }
+        PlanRequest request = common;
+        std::string audienceName;
+        if (const Status status = readAudience(*media, request, audienceName, error); failed(status)) {
+            return status;
+        }
+        request.width = unsignedOf(*media, kPropOutputWidth);
+        request.height = unsignedOf(*media, kPropOutputHeight);
+        request.videoMode = textOf(*media, kPropVideoMode, "normal");
+        request.audioMode = textOf(*media, kPropAudioMode, "music");
+
+        std::uint32_t destinations = 0;
+        if (failed(output->getDestinationCount(&destinations)) || destinations == 0) {
+            error = "an output profile has no destination";
+            return kUnexpected;
+        }
+        for (std::uint32_t i = 0; i < destinations; ++i) {
+            ObjectRef<Destination> destination;
+            if (failed(output->getDestination(i, destination.put())) || !destination) {
+                error = "cannot read a destination";
+                return kUnexpected;
+            }
+            if (textOf(*destination, kPropPluginType, "") != kPluginTypeFileDestination) {
+                error = "a destination is not a file destination";
+                return kInvalidArgument;
+            }
+            OutputTarget target{textOf(*destination, kPropFilename, ""), request, audienceName};
+            if (const Status status = checkDestination(target.path, common.sourcePath, error);
+                failed(status)) {
+                return status;
+            }
+            targets.push_back(std::move(target));
+        }
+    }
+
+    const int total = static_cast<int>(targets.size());
+    for (int index = 0; index < total; ++index) {
+        OutputTarget& target = targets[static_cast<std::size_t>(index)];
+        // A failed encoding must not destroy a file of the same name: write beside it, then rename.
+        target.request.writePath = target.path + ".partial";
+        EncodingPlan plan;
+        if (!buildEncodingPlan(target.request, *m_settings, plan, error)) {
+            return kInvalidArgument;
+        }
+        logInfo(describePlan(target, plan));
+        logInfo(describeCommand(m_settings->ffmpegProgram, plan.arguments));
+
+        int last = -1;
+        const auto onPercent = [&](int percent) {
+            const std::int32_t overall = (index * 100 + percent) / total;
+            if (overall > last && overall < 100) {
+                last = overall;
+                m_events->broadcast(kEventProgress, &overall);
+                logLine(LogLevel::Debug, "progress " + std::to_string(overall) + "%");
+            }
+        };
+        const auto onMessage = [](std::string_view line) { logError(line); };
+        const RunOutcome outcome =
+            runEncoder(m_settings->ffmpegProgram, plan.arguments, plan.duration, onPercent, onMessage);
+        std::error_code failure;
+        if (!outcome.started) {
+            error = outcome.startError;
+            return kFileNotFound;
+        }
+        if (!outcome.exit.success()) {
+            fs::remove(target.request.writePath, failure);
+            error = "the encoder ended with " + outcome.exit.describe() + " while writing \"" + target.path +
+                    "\"";
+            return kEncodingFailed;
+        }
+        fs::rename(target.request.writePath, target.path, failure);
+        if (failure) {
+            error = "cannot name the output \"" + target.path + "\": " + failure.message();
+            fs::remove(target.request.writePath, failure);
+            return kAccessDenied;
+        }
+        logInfo("wrote \"" + target.path + "\"");
+    }
+    return kOk;
+}
+
+} // namespace morvane::producer

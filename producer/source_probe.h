@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+namespace morvane::producer {
+
+// What the input plug-in learns about a source file.
+struct SourceFacts {
+    bool hasVideo = false;
+    bool hasAudio = false;
+    int videoStream = -1; // index in the file of the first video stream (cover pictures skipped)
+    int audioStream = -1;
+    int width = 0;
+    int height = 0;
+    double sampleAspect = 1.0; // width of a pixel relative to its height
+    double frameRate = 0.0;    // 0 when unknown or for a still picture
+    bool still = false;
+    int sampleRate = 0;
+    int channels = 0;
+    double duration = 0.0;  // seconds; 0 when unknown
+    std::string formatName; // the demuxer's first name, e.g. "avi", "mov"
+};
+
+// Reads the facts of a local file with libavformat. False with `error` set when it cannot be read
+// or holds neither video nor audio.
+bool probeSource(const std::string& path, SourceFacts& facts, std::string& error);
+
+} // namespace morvane::producer
