@@ -10,11 +10,17 @@ namespace morvane::profiles {
 
 namespace {
 
-// A cut field: double quotes become blanks, then blanks at both ends go.
+// A cut field: double quotes become blanks, then blanks at both ends go. Quotes at the ends would
+// be trimmed as blanks anyway, so the ends are cut first and the field is copied once.
 std::string cleanField(std::string_view raw) {
-    std::string field(raw);
+    constexpr std::string_view kBlanksAndQuotes = " \t\r\n\f\v\"";
+    const auto first = raw.find_first_not_of(kBlanksAndQuotes);
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    std::string field(raw.substr(first, raw.find_last_not_of(kBlanksAndQuotes) - first + 1));
     std::replace(field.begin(), field.end(), '"', ' ');
-    return std::string(trimBlanks(field));
+    return field;
 }
 
 std::string mainValue(const StringMap& keys, std::string_view key) {
