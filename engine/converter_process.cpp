@@ -1,6 +1,7 @@
 #include "engine/converter_process.h"
 
 #include <cerrno>
+#include <csignal>
 #include <exception>
 
 #include "engine/engine_log.h"
@@ -62,6 +63,24 @@ std::int32_t ConverterProcess::RequestStop() {
 }
 
 std::int32_t ConverterProcess::Start() {
+    try {
+        return run();
+    } catch (const std::exception& e) {
+        logErrorInfo(kRunnerModule, "Start", e.what());
+    } catch (...) {
+        logErrorInfo(kRunnerModule, "Start", "unknown exception");
+    }
+    return 0;
+}
+
+void ConverterProcess::abandon(platform::ChildProcess& child, std::string_view why) {
+    // Nobody reads the converter's output any more: end it rather than wait for it forever.
+    m_lastRun.status = EIO;
+    logErrorInfo(kRunnerModule, "ReadOutput", why);
+    child.kill(SIGKILL);
+}
+
+std::int32_t ConverterProcess::run() {
     m_lastRun = ConverterRun{};
     platform::SpawnOptions options;
     options.stdinMode = platform::StdStream::Pipe;
@@ -91,24 +110,21 @@ std::int32_t ConverterProcess::Start() {
             writeStopBlockLocked();
         }
     }
-    CMediaEncoder* owner = nullptr;
-    {
-        const std::lock_guard lock(m_mutex);
-        owner = m_owner;
-    }
-    if (owner != nullptr) {
-        owner->SetProcessHandle(child.pid());
-    }
-    notify(ConverterEvent::Started, child.pid());
-
     try {
+        CMediaEncoder* owner = nullptr;
+        {
+            const std::lock_guard lock(m_mutex);
+            owner = m_owner;
+        }
+        if (owner != nullptr) {
+            owner->SetProcessHandle(child.pid());
+        }
+        notify(ConverterEvent::Started, child.pid());
         readOutput(child);
     } catch (const std::exception& e) {
-        m_lastRun.status = EIO;
-        logErrorInfo(kRunnerModule, "ReadOutput", e.what());
+        abandon(child, e.what());
     } catch (...) {
-        m_lastRun.status = EIO;
-        logErrorInfo(kRunnerModule, "ReadOutput", "unknown exception");
+        abandon(child, "unknown exception");
     }
 
     {

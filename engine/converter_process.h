@@ -60,8 +60,10 @@ public:
     std::size_t lineBufferCapacity() const { return m_pending.capacity(); }
 
 private:
+    std::int32_t run();
     std::int32_t notify(ConverterEvent code, std::int64_t number, std::string_view line = {});
     void readOutput(platform::ChildProcess& child);
+    void abandon(platform::ChildProcess& child, std::string_view why);
     void writeStopBlockLocked();
 
     std::string m_commandLine;

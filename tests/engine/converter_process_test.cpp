@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -221,6 +222,24 @@ TEST(ConverterProcess, WaitsForTheConverterAfterItsOutputCloses) {
     ASSERT_EQ(process.Start(), 1);
     EXPECT_EQ(process.lastRun().exit.code, 4);
     EXPECT_EQ(owner.lines(), std::vector<std::string>{"done"});
+}
+
+TEST(ConverterProcess, OwnerFailureEndsTheConverter) {
+    FakeProgramDir program;
+    program.script("out first\\n\nsleep 20000\nexit 0\n");
+    EventRecorder log;
+    RecordingOwner owner;
+    owner.throwOnLine = true;
+    ConverterProcess process;
+    process.Init(program.commandLine(), &owner, 0);
+    const auto begin = std::chrono::steady_clock::now();
+    EXPECT_EQ(process.Start(), 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(10));
+    EXPECT_EQ(process.lastRun().exit.kind, platform::ExitStatus::Kind::Signalled);
+    EXPECT_EQ(owner.events().back().code, ConverterEvent::Finished);
+    EXPECT_EQ(owner.events().back().number, EIO);
+    EXPECT_EQ(log.messages(1), std::vector<std::string>{
+                                   "Module:CFFMPEGENCODER,Line:ReadOutput,Error Info :cannot take the line"});
 }
 
 TEST(ConverterProcess, HundredThousandLinesKeepMemoryFlat) {

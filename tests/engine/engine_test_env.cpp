@@ -82,6 +82,9 @@ std::int32_t RecordingOwner::OnConverterEvent(ConverterEvent code, const Convert
     if (code == ConverterEvent::Line && onEachLine) {
         onEachLine();
     }
+    if (code == ConverterEvent::Line && throwOnLine) {
+        throw std::runtime_error("cannot take the line");
+    }
     const std::lock_guard lock(m_mutex);
     if (code == ConverterEvent::Line) {
         ++m_lineCount;

@@ -98,6 +98,7 @@ public:
     // Called for every line, on the thread that reads the converter.
     std::function<void()> onEachLine;
     std::int32_t reply = 1;
+    bool throwOnLine = false;
     ProcessHandle processHandle = 0;
 
 private:

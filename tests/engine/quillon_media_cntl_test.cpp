@@ -341,16 +341,18 @@ TEST_F(FacadeWithConverter, StopConversionEndsTheRun) {
 TEST_F(FacadeWithConverter, EncoderReplacedDuringARunLivesUntilTheRunEnds) {
     auto again = record;
     ASSERT_EQ(cntl.SwitchEncoder(&again), 1);
-    ScriptedEncoder* running = made.back();
-    program.script("out size= 1kB time=5.00 bitrate=1k\\n\nwaitq\nexit 0\n");
+    program.script(
+        "out size= 1kB time=5.00 bitrate=1k\\n\nsleep 200\nout size= 1kB time=10.00 bitrate=1k\\n\n");
     std::atomic<std::int32_t> result{-1};
     std::thread worker([&] { result = cntl.bDoConvert(&job); });
     ASSERT_TRUE(progress.waitForProgress());
     // The window thread drops the running encoder from the facade; the run goes on with it.
     EXPECT_EQ(cntl.RestoreEncoder(), 1);
-    EXPECT_EQ(running->RequestStop(), 1);
+    EXPECT_EQ(cntl.StopConversion(), 1); // reaches the restored encoder, which runs nothing
     worker.join();
     EXPECT_EQ(result, 1);
+    EXPECT_EQ(progress.percents(), (std::vector<int>{25, 50}));
+    EXPECT_FALSE(morvane::test::fileExists(program.file("vec-stdin.bin")));
     EXPECT_TRUE(cntl.hasEncoder());
 }
 
