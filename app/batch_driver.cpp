@@ -2,7 +2,6 @@
 
 #include <pthread.h>
 #include <sched.h>
-#include <strings.h>
 
 #include <filesystem>
 #include <system_error>
@@ -19,10 +18,6 @@
 namespace morvane::app {
 
 namespace {
-
-bool isRealMediaFormat(const profiles::Profile* profile) {
-    return profile != nullptr && ::strcasecmp(profile->Format.c_str(), "rm") == 0;
-}
 
 bool outputIsThere(const std::string& path) {
     std::error_code ec;
@@ -212,7 +207,7 @@ void BatchDriver::runBatch() {
         job->scriptPath = m_programDirectory + "input.avs";
 
         std::int32_t switched = 1;
-        const bool realMedia = isRealMediaFormat(profile);
+        const bool realMedia = profile != nullptr && profile->isRealMedia();
         if (realMedia && m_record.kind == engine::EncoderKind::Converter) {
             m_record.kind = engine::EncoderKind::RealMedia;
             switched = m_facade.SwitchEncoder(&m_record);

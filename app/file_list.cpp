@@ -22,7 +22,7 @@ int FileList::append(std::unique_ptr<engine::ConversionJob> job, std::unique_ptr
     FileRow row;
     row.checked = true;
     row.cells[kColumnFile] = platform::fileNameOfPath(job->sourcePath.view()).value_or(std::string());
-    row.cells[kColumnTarget] = profile ? targetCellText(*profile) : std::string();
+    row.cells[kColumnTarget] = profile ? profile->targetText() : std::string();
     row.cells[kColumnStart] = "00:00:00";
     row.cells[kColumnEnd] = endCellText(job->duration);
     row.cells[kColumnStatus] = kStatusReady;

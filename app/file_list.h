@@ -63,9 +63,6 @@ private:
     std::vector<FileRow> m_rows;
 };
 
-// The Target cell of a row for a profile: SName, or Format in upper case when SName is empty.
-std::string targetCellText(const profiles::Profile& profile);
-
 // The End cell for a probed duration: whole seconds, cut toward zero, as time text.
 std::string endCellText(double durationSeconds);
 
