@@ -115,11 +115,16 @@ std::optional<TargetInfo> targetInfo(std::string_view value) {
     return std::nullopt;
 }
 
-// Options whose value the target sets through codec defaults: given before the target, FFmpeg 5.1 would
-// let them win, where the old converter let the target win.
-bool overriddenByTarget(std::string_view name) {
-    return name == "b" || name == "ab" || name == "maxrate" || name == "minrate" || name == "bufsize" ||
-           name == "g";
+// Whether the target sets the option. Given before the target, some of them would win in FFmpeg 5.1
+// (the codec settings) where the old converter let the target win, and the others are overridden with a
+// warning; either way the target's value is the one that counts.
+bool overriddenByTarget(const TargetInfo& target, std::string_view name) {
+    if (target.format == "dv") {
+        return name == "f" || name == "s" || name == "ar" || name == "ac" || name == "pix_fmt";
+    }
+    return name == "vcodec" || name == "acodec" || name == "f" || name == "s" || name == "r" ||
+           name == "ar" || name == "b" || name == "ab" || name == "maxrate" || name == "minrate" ||
+           name == "bufsize" || name == "g" || (name == "ac" && target.format == "vcd");
 }
 
 enum class Narrowband { None, AmrNb, AmrWb };
@@ -319,6 +324,8 @@ private:
     std::optional<int> m_channels;
 
     bool m_audioOut = false;
+    bool m_mapVideo = false; // the first video stream is chosen
+    bool m_mapAudio = false;
     std::vector<std::string> m_videoFilters;
     std::vector<std::string> m_audioFilters;
 };
@@ -348,7 +355,7 @@ void Translator::scan() {
     }
     for (std::size_t i = 0; i < m_options.size(); ++i) {
         const auto& option = m_options[i];
-        if (m_target && i < m_targetIndex && overriddenByTarget(option.name)) {
+        if (m_target && i < m_targetIndex && overriddenByTarget(*m_target, option.name)) {
             m_skip.insert(i);
             dropNote(option, "-target " + m_options[m_targetIndex].value + " sets it");
             continue;
@@ -530,11 +537,16 @@ void Translator::chooseCodecs() {
     chooseVideoCodec();
     chooseAudioCodec();
 
-    const bool vn = has("vn");
-    const bool an = has("an");
+    // An audio-only container gets no video unless a codec is named for it (its "default" video codec
+    // is a cover picture at most), and a container without audio gets no audio.
+    const std::string defaultVideo = defaultCodec(m_muxer, MediaKind::Video);
+    const bool pictureOnly = defaultVideo.empty() || defaultVideo == "png" || defaultVideo == "mjpeg";
+    m_mapVideo = !has("vn") && !(m_videoAsked.empty() && !m_muxer.empty() && pictureOnly);
+    m_mapAudio = !has("an") && !(m_audioAsked.empty() && !m_muxer.empty() &&
+                                 defaultCodec(m_muxer, MediaKind::Audio).empty());
     const auto& source = m_request.source;
-    m_result.videoOut = !vn && (!source.known || source.hasVideo);
-    m_audioOut = !an && (!source.known || source.hasAudio);
+    m_result.videoOut = m_mapVideo && (!source.known || source.hasVideo);
+    m_audioOut = m_mapAudio && (!source.known || source.hasAudio);
 }
 
 void Translator::checkCut() {
@@ -606,10 +618,10 @@ void Translator::emitOutputOptions() {
     const bool explicitMap = has("map");
     if (!explicitMap) {
         // The old converter's choice: the first video and the first audio stream, nothing else.
-        if (!has("vn")) {
+        if (m_mapVideo) {
             out({"-map", "0:V:0?"});
         }
-        if (!has("an")) {
+        if (m_mapAudio) {
             out({"-map", "0:a:0?"});
         }
     }
@@ -698,11 +710,12 @@ void Translator::emitOption(std::size_t index) {
         }
         out({"-s", std::to_string(m_outWidth) + "x" + std::to_string(m_outHeight)});
     } else if (name == "vcodec") {
-        if (m_videoIndex == index) {
+        // Naming the target's own codec again changes nothing, and FFmpeg would warn about it.
+        if (m_videoIndex == index && !(m_target && m_videoName == m_target->videoEncoder)) {
             out({"-c:v", m_videoName});
         }
     } else if (name == "acodec") {
-        if (m_audioIndex == index) {
+        if (m_audioIndex == index && !(m_target && m_audioName == m_target->audioEncoder)) {
             out({"-c:a", m_audioName});
         }
     } else if (name == "vtag") {

@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <string>
+#include <vector>
+
+#include "converter/codec_support.h"
+#include "converter/command_text.h"
+#include "converter/progress_formatter.h"
+#include "converter/run_outcome.h"
+#include "converter/vec_program.h"
+
+namespace morvane::converter {
+namespace {
+
+TEST(LineSplitter, CarriageReturnsEndLinesToo) {
+    LineSplitter splitter;
+    std::vector<std::string> lines;
+    for (const std::string chunk : {"first\r", "\nsec", "ond\rthird\n\n\r\nfou", "rth"}) {
+        const auto got = splitter.feed(chunk);
+        lines.insert(lines.end(), got.begin(), got.end());
+    }
+    EXPECT_EQ(lines, (std::vector<std::string>{"first", "second", "third"}));
+    EXPECT_EQ(splitter.finish(), "fourth");
+    EXPECT_EQ(splitter.finish(), std::nullopt);
+}
+
+std::vector<std::string> feedBlocks(const std::string& text) {
+    ProgressReader reader;
+    LineSplitter splitter;
+    std::vector<std::string> out;
+    for (const auto& line : splitter.feed(text)) {
+        if (const auto update = reader.feedLine(line)) {
+            out.push_back(formatProgressLine(*update));
+        }
+    }
+    return out;
+}
+
+TEST(ProgressFormatter, VideoBlocksGiveEightTokensBeforeTime) {
+    const auto lines =
+        feedBlocks("frame=148\nfps=29.70\nstream_0_0_q=29.0\nstream_0_1_q=2.0\nbitrate=   0.1kbits/s\n"
+                   "total_size=262144\nout_time_us=4900000\nout_time_ms=4900000\n"
+                   "out_time=00:00:04.900000\ndup_frames=1\ndrop_frames=0\nspeed=9.65x\n"
+                   "progress=continue\n"
+                   "frame=600\nfps=275.00\nstream_0_0_q=-1.0\nbitrate= 310.5kbits/s\n"
+                   "total_size=776761\nout_time_us=20010667\nprogress=end\n");
+    ASSERT_EQ(lines.size(), 2U);
+    EXPECT_EQ(lines[0], "frame= 148 fps= 30 q= 29.0 size= 256kB time=4.90 bitrate= 0.1kbits/s\n");
+    EXPECT_EQ(lines[1], "frame= 600 fps= 275 q= -1.0 size= 759kB time=20.01 bitrate= 310.5kbits/s\n");
+}
+
+TEST(ProgressFormatter, AudioBlocksGiveTwoTokensBeforeTime) {
+    const auto lines = feedBlocks("bitrate=N/A\ntotal_size=253\nout_time_us=0\nout_time=00:00:00.000000\n"
+                                  "speed=N/A\nprogress=continue\n"
+                                  "bitrate=N/A\ntotal_size=N/A\nout_time_us=N/A\nprogress=continue\n"
+                                  "bitrate=N/A\ntotal_size=1120801\nout_time_us=70009229\nprogress=end\n");
+    ASSERT_EQ(lines.size(), 3U);
+    EXPECT_EQ(lines[0], "size= 0kB time=0.00 bitrate= 0.0kbits/s\n");
+    EXPECT_EQ(lines[1], "size= 0kB time=0.00 bitrate= 0.0kbits/s\n");
+    // Without a rate from FFmpeg it follows from size and time.
+    EXPECT_EQ(lines[2], "size= 1095kB time=70.01 bitrate= 128.1kbits/s\n");
+}
+
+TEST(ProgressFormatter, NegativeStartTimesCountAsZero) {
+    const auto lines = feedBlocks("frame=0\nfps=0.00\nstream_0_0_q=0.0\nbitrate=N/A\ntotal_size=0\n"
+                                  "out_time_us=-23220\nprogress=continue\n");
+    ASSERT_EQ(lines.size(), 1U);
+    EXPECT_EQ(lines[0], "frame= 0 fps= 0 q= 0.0 size= 0kB time=0.00 bitrate= 0.0kbits/s\n");
+}
+
+TEST(CommandText, QuotesOnlyWhatAShellWouldChange) {
+    EXPECT_EQ(shellQuote("-c:v"), "-c:v");
+    EXPECT_EQ(shellQuote("file:/out/clip_xvid_mp3.avi"), "file:/out/clip_xvid_mp3.avi");
+    EXPECT_EQ(shellQuote("0:V:0?"), "'0:V:0?'");
+    EXPECT_EQ(shellQuote(""), "''");
+    EXPECT_EQ(shellQuote("my clip.avi"), "'my clip.avi'");
+    EXPECT_EQ(shellQuote("it's $HOME"), "'it'\\''s $HOME'");
+    EXPECT_EQ(shellCommandLine({"ffmpeg", "-metadata", "title=A B", "-y", "file:o.avi"}),
+              "ffmpeg -metadata 'title=A B' -y file:o.avi");
+}
+
+TEST(RunOutcome, OnlyFinishedOrStoppedRunsKeepTheirFile) {
+    using Kind = platform::ExitStatus::Kind;
+    struct Case {
+        const char* name;
+        platform::ExitStatus status;
+        bool stop;
+        bool interrupt;
+        int abort;
+        long long bytes;
+        bool keep;
+        int exitCode;
+    };
+    for (const auto& c : std::vector<Case>{
+             {"finished", {Kind::Exited, 0, false}, false, false, 0, 1000, true, 0},
+             {"stopped by q", {Kind::Exited, 0, false}, true, false, 0, 1000, true, 0},
+             {"stopped by an interrupt", {Kind::Exited, 255, false}, true, true, 0, 1000, true, 0},
+             {"255 without our interrupt", {Kind::Exited, 255, false}, true, false, 0, 1000, false, 255},
+             {"failed", {Kind::Exited, 1, false}, false, false, 0, 1000, false, 1},
+             {"killed", {Kind::Signalled, SIGKILL, false}, false, false, 0, 1000, false, 1},
+             {"crashed", {Kind::Signalled, SIGSEGV, true}, false, false, 0, 1000, false, 1},
+             {"finished without data", {Kind::Exited, 0, false}, false, false, 0, 0, false, 1},
+             {"output missing", {Kind::Exited, 0, false}, false, false, 0, -1, false, 1},
+             {"converter terminated",
+              {Kind::Signalled, SIGKILL, false},
+              false,
+              false,
+              SIGTERM,
+              1000,
+              false,
+              143},
+         }) {
+        SCOPED_TRACE(c.name);
+        RunFacts facts;
+        facts.status = c.status;
+        facts.stopRequested = c.stop;
+        facts.interruptSent = c.interrupt;
+        facts.abortSignal = c.abort;
+        facts.outputBytes = c.bytes;
+        const RunVerdict verdict = judgeRun(facts, "/o/x.avi");
+        EXPECT_EQ(verdict.keepOutput, c.keep);
+        EXPECT_EQ(verdict.exitCode, c.exitCode);
+        EXPECT_EQ(verdict.message.empty(), c.keep && !c.stop);
+    }
+}
+
+TEST(InfoLine, WholeSecondsAndFlags) {
+    preview::MediaFacts clip;
+    clip.duration = 59.6;
+    clip.hasVideo = 1;
+    clip.hasAudio = 1;
+    clip.width = 320;
+    clip.height = 240;
+    EXPECT_EQ(formatInfoLine(clip), "Duration:59 Width:320 Height:240 Video:1 Audio:1");
+    preview::MediaFacts beep;
+    beep.duration = 0.4;
+    beep.hasAudio = 1;
+    EXPECT_EQ(formatInfoLine(beep), "Duration:1 Width:0 Height:0 Video:0 Audio:1");
+    preview::MediaFacts still;
+    still.hasVideo = 1;
+    still.width = 64;
+    still.height = 48;
+    still.still = true;
+    EXPECT_EQ(formatInfoLine(still), "Duration:0 Width:64 Height:48 Video:1 Audio:0");
+    EXPECT_EQ(formatInfoLine({}), "Duration:0 Width:0 Height:0 Video:0 Audio:0");
+}
+
+TEST(TemporaryName, SameFolderAndExtension) {
+    EXPECT_EQ(temporaryOutputName("/o/clip_xvid_mp3.avi", "Ab12"), "/o/clip_xvid_mp3.vec-part-Ab12.avi");
+    EXPECT_EQ(temporaryOutputName("clip.3gp", "x"), "clip.vec-part-x.3gp");
+    EXPECT_EQ(temporaryOutputName("/o.d/clip", "x"), "/o.d/clip.vec-part-x");
+    EXPECT_EQ(temporaryOutputName("/o/.hidden", "x"), "/o/.hidden.vec-part-x");
+}
+
+TEST(CodecSupport, AnswersFromTheLibraries) {
+    EXPECT_EQ(muxerFor("", "/o/a.3gp"), "3gp");
+    EXPECT_EQ(muxerFor("", "a.wmv"), "asf");
+    EXPECT_EQ(muxerFor("psp", "a.mp4"), "psp");
+    EXPECT_EQ(muxerFor("nonsense", "a.mp4"), "");
+    EXPECT_EQ(resolveEncoder("h264", MediaKind::Video), "libx264");
+    EXPECT_EQ(resolveEncoder("libfaac", MediaKind::Audio), "");
+    EXPECT_EQ(resolveEncoder("mp3", MediaKind::Video), "");
+    EXPECT_EQ(defaultEncoder("avi", MediaKind::Video), "mpeg4");
+    EXPECT_EQ(defaultEncoder("3gp", MediaKind::Audio), ""); // AMR, which Debian's build cannot write
+    EXPECT_EQ(defaultCodec("3gp", MediaKind::Audio), "amr_nb");
+    EXPECT_EQ(muxerAccepts("mp4", "h263"), 0);
+    EXPECT_EQ(muxerAccepts("3gp", "libx264"), 1);
+    EXPECT_TRUE(aviTagMatches("xvid", "libxvid"));
+    EXPECT_TRUE(aviTagMatches("divx", "mpeg4"));
+    EXPECT_FALSE(aviTagMatches("MP43", "mpeg4"));
+    EXPECT_EQ(encoderMaxChannels("libmp3lame"), 2);
+    EXPECT_TRUE(codecFlagKnown("flags", "aic"));
+    EXPECT_FALSE(codecFlagKnown("flags", "trell"));
+    EXPECT_FALSE(codecFlagKnown("flags2", "mixed_refs"));
+}
+
+} // namespace
+} // namespace morvane::converter

@@ -1,0 +1,849 @@
+#include "converter/translator.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include <string>
+#include <vector>
+
+namespace morvane::converter {
+namespace {
+
+using Words = std::vector<std::string>;
+
+Words concat(std::initializer_list<Words> parts) {
+    Words all;
+    for (const auto& part : parts) {
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}
+
+SourceFacts clipFacts() {
+    SourceFacts facts;
+    facts.known = true;
+    facts.hasVideo = true;
+    facts.hasAudio = true;
+    facts.width = 640;
+    facts.height = 480;
+    facts.sampleRate = 48000;
+    facts.channels = 2;
+    return facts;
+}
+
+struct Result {
+    Words arguments; // after the fixed preamble
+    Words notes;
+    std::string error;
+};
+
+// Translates the arguments that follow "ffmpeg-converter"; the output is written in place.
+Result translate(const Words& old, const SourceFacts& facts = clipFacts()) {
+    TranslationRequest request;
+    request.command = parseOldCommand(old);
+    request.outputPath = request.command.output;
+    request.writePath = request.command.output;
+    request.source = facts;
+    const Translation translation = translateCommand(request);
+    Result result;
+    result.error = translation.error;
+    result.notes = translation.notes;
+    const auto& preamble = ffmpegPreamble();
+    if (translation.arguments.size() >= preamble.size()) {
+        EXPECT_TRUE(std::equal(preamble.begin(), preamble.end(), translation.arguments.begin()));
+        result.arguments.assign(translation.arguments.begin() + static_cast<std::ptrdiff_t>(preamble.size()),
+                                translation.arguments.end());
+    }
+    return result;
+}
+
+bool mentions(const Words& notes, const std::string& text) {
+    for (const auto& note : notes) {
+        if (note.find(text) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The command the program writes for a target with a recipe: head, video, audio and general groups.
+Words typedHead(const std::string& input = "/media/clip.avi") {
+    return {"-vsync", "24",      "-async", "24",    "-i",      input,      "-b",     "1200k",
+            "-s",     "320x240", "-r",     "25.00", "-scodec", "copy",     "-title", "",
+            "-ab",    "64.00k",  "-ac",    "2",     "-ar",     "44100.00", "-vol",   "256"};
+}
+
+// What FFmpeg receives for that head.
+Words typedHeadOut(const std::string& input = "/media/clip.avi") {
+    return {"-i",   "file:" + input, "-map", "0:V:0?", "-map",  "0:a:0?", "-map_metadata",
+            "-1",   "-fps_mode",     "cfr",  "-b:v",   "1200k", "-s",     "320x240",
+            "-r",   "25.00",         "-b:a", "64.00k", "-ac",   "2",      "-ar",
+            "44100"};
+}
+
+const Words kAsync = {"-af", "aresample=async=24:min_hard_comp=0.1:first_pts=0"};
+const Words kBaseline = {"-profile:v", "baseline", "-refs", "1", "-pix_fmt", "yuv420p"};
+
+Words output(const std::string& path) {
+    return {"-y", "file:" + path};
+}
+
+struct RecipeCase {
+    const char* name;
+    Words recipe; // the recipe's arguments, before "-y" and the output
+    std::string out;
+    Words expected;       // FFmpeg's arguments for the recipe, fixes included
+    Words notes = {};     // texts some diagnostic line must contain
+    bool clamped = false; // the head's 1200k is held to a 768k maximum rate
+};
+
+TEST(Translator, EveryRecipeAndVariant) {
+    const std::string ipodLow = "-qmin 10 -qmax 31 -maxrate 768k -bufsize 10M";
+    const std::vector<RecipeCase> cases = {
+        {"AVI xvid",
+         {"-vcodec", "libxvid", "-vtag", "xvid", "-acodec", "libmp3lame"},
+         "/out/c_xvid_mp3.avi",
+         {"-c:v", "libxvid", "-tag:v", "xvid", "-c:a", "libmp3lame"}},
+        {"AVI divx",
+         {"-vcodec", "mpeg4", "-vtag", "divx", "-acodec", "libmp3lame"},
+         "/out/c_mpeg4_mp3.avi",
+         {"-c:v", "mpeg4", "-tag:v", "divx", "-c:a", "libmp3lame"}},
+        {"AVI MP43",
+         {"-vcodec", "msmpeg4", "-vtag", "MP43", "-acodec", "libmp3lame"},
+         "/out/c_msmpeg4_mp3.avi",
+         {"-c:v", "msmpeg4", "-tag:v", "MP43", "-c:a", "libmp3lame"}},
+        {"AVI MP43 on the wrong codec",
+         {"-vcodec", "wmv2", "-vtag", "MP43", "-acodec", "mp2"},
+         "/out/c.avi",
+         {"-c:v", "wmv2", "-c:a", "mp2"},
+         {"dropped -vtag MP43"}},
+        {"AVI h264",
+         {"-vcodec", "libx264", "-acodec", "libmp3lame"},
+         "/out/c_h264_mp3.avi",
+         concat({{"-c:v", "libx264", "-c:a", "libmp3lame"}, kBaseline})},
+        {"AVI msmpeg4v1",
+         {"-vcodec", "msmpeg4v1", "-vtag", "MP43", "-acodec", "libmp3lame"},
+         "/out/c.avi",
+         {"-c:v", "msmpeg4v2", "-c:a", "libmp3lame"},
+         {"no msmpeg4v1 encoder", "dropped -vtag MP43"}},
+        {"MPEG-1",
+         {"-vcodec", "mpeg1video", "-acodec", "mp2", "-mbd", "2", "-qmin", "2"},
+         "/out/c.mpg",
+         {"-c:v", "mpeg1video", "-c:a", "mp2", "-mbd", "2", "-qmin", "2"}},
+        {"MPEG-2 with AAC",
+         {"-vcodec", "mpeg2video", "-acodec", "aac", "-mbd", "2", "-qmin", "2"},
+         "/out/c.mpg",
+         {"-c:v", "mpeg2video", "-c:a", "mp2", "-mbd", "2", "-qmin", "2"},
+         {"cannot hold aac; using mp2"}},
+        {"WMV",
+         {"-vcodec", "wmv2", "-acodec", "wmav2"},
+         "/out/c_wmv2_wmav2.wmv",
+         {"-c:v", "wmv2", "-c:a", "wmav2"}},
+        {"ASF",
+         {"-vcodec", "msmpeg4v2", "-acodec", "wmav2"},
+         "/out/c_msmpeg4v2_wmav2.asf",
+         {"-c:v", "msmpeg4v2", "-c:a", "wmav2"}},
+        {"MOV xvid",
+         {"-vcodec", "libxvid", "-acodec", "libmp3lame"},
+         "/out/c.mov",
+         {"-c:v", "libxvid", "-c:a", "libmp3lame"}},
+        {"MOV mpeg4 faac",
+         {"-vcodec", "mpeg4", "-acodec", "libfaac"},
+         "/out/c.mov",
+         {"-c:v", "mpeg4", "-c:a", "aac"},
+         {"no libfaac encoder; using aac"}},
+        {"MOV h264",
+         {"-vcodec", "h264", "-acodec", "libfaac"},
+         "/out/c.mov",
+         concat({{"-c:v", "libx264", "-c:a", "aac"}, kBaseline})},
+        {"SWF",
+         {"-f", "swf", "-acodec", "libmp3lame"},
+         "/out/c_swf_mp3.swf",
+         {"-f", "swf", "-c:a", "libmp3lame"}},
+        {"FLV",
+         {"-vcodec", "flv", "-acodec", "libmp3lame"},
+         "/out/c_flv_mp3.flv",
+         {"-c:v", "flv", "-c:a", "libmp3lame"}},
+        {"iPod 0 mpeg4",
+         concat({{"-vcodec", "mpeg4", "-acodec", "libfaac"},
+                 {"-qmin", "10", "-qmax", "31", "-maxrate", "768k", "-bufsize", "10M"}}),
+         "/out/c.mp4",
+         {"-c:v", "mpeg4", "-c:a", "aac", "-qmin", "10", "-qmax", "31", "-maxrate", "768k", "-bufsize",
+          "10M"},
+         {"-b 1200k is above the maximum rate 768k"},
+         true},
+        {"iPod 2 h264",
+         {"-vcodec", "libx264", "-acodec", "libfaac", "-qmin", "2", "-qmax", "31", "-maxrate", "768k",
+          "-bufsize", "10M"},
+         "/out/c.mp4",
+         concat({{"-c:v", "libx264", "-c:a", "aac", "-qmin", "2", "-qmax", "31", "-maxrate", "768k",
+                  "-bufsize", "10M"},
+                 kBaseline}),
+         {},
+         true},
+        {"iPod 8",
+         {"-vcodec", "libx264", "-acodec", "libfaac", "-coder", "0", "-g", "250", "-vlevel", "13", "-qmin",
+          "10", "-qmax", "51", "-maxrate", "768k", "-bufsize", "10M"},
+         "/out/c.mp4",
+         concat({{"-c:v", "libx264", "-c:a", "aac", "-coder", "0", "-g", "250", "-level:v", "13", "-qmin",
+                  "10", "-qmax", "51", "-maxrate", "768k", "-bufsize", "10M"},
+                 kBaseline}),
+         {},
+         true},
+        {"iPod 10",
+         {"-vcodec",
+          "libx264",
+          "-acodec",
+          "libfaac",
+          "-flags",
+          "+loop",
+          "-cmp",
+          "+chroma",
+          "-partitions",
+          "+parti4x4+partp4x4+partp8x8+partb8x8",
+          "-me",
+          "umh",
+          "-subq",
+          "7",
+          "-trellis",
+          "2",
+          "-refs",
+          "1",
+          "-coder",
+          "0",
+          "-me_range",
+          "16",
+          "-g",
+          "300",
+          "-keyint_min",
+          "25",
+          "-sc_threshold",
+          "40",
+          "-i_qfactor",
+          "0.71",
+          "-maxrate",
+          "10M",
+          "-bufsize",
+          "10M",
+          "-rc_eq",
+          "blurCplx^(1-qComp)",
+          "-qcomp",
+          "0.6",
+          "-qmin",
+          "10",
+          "-qmax",
+          "51",
+          "-qdiff",
+          "4",
+          "-level",
+          "30"},
+         "/out/c.mp4",
+         {"-c:v",
+          "libx264",
+          "-c:a",
+          "aac",
+          "-cmp",
+          "+chroma",
+          "-partitions",
+          "+parti4x4+partp4x4+partp8x8+partb8x8",
+          "-me_method",
+          "umh",
+          "-subq",
+          "7",
+          "-trellis",
+          "2",
+          "-refs",
+          "1",
+          "-coder",
+          "0",
+          "-me_range",
+          "16",
+          "-g",
+          "300",
+          "-keyint_min",
+          "25",
+          "-sc_threshold",
+          "40",
+          "-i_qfactor",
+          "0.71",
+          "-maxrate",
+          "10M",
+          "-bufsize",
+          "10M",
+          "-qcomp",
+          "0.6",
+          "-qmin",
+          "10",
+          "-qmax",
+          "51",
+          "-qdiff",
+          "4",
+          "-level:v",
+          "30",
+          "-profile:v",
+          "baseline",
+          "-pix_fmt",
+          "yuv420p"},
+         {"flags flag loop", "dropped -rc_eq"}},
+        {"iPod 10 on mpeg4",
+         {"-vcodec", "mpeg4", "-acodec", "libfaac", "-flags", "+loop", "-partitions", "+parti4x4", "-me",
+          "umh", "-coder", "0", "-maxrate", "10M", "-bufsize", "10M", "-level", "30"},
+         "/out/c.mp4",
+         {"-c:v", "mpeg4", "-c:a", "aac", "-maxrate", "10M", "-bufsize", "10M"},
+         {"dropped -partitions", "dropped -me umh", "dropped -coder 0", "dropped -level 30"}},
+        {"iPod 11",
+         {"-vcodec", "mpeg4", "-acodec", "libfaac", "-flags", "+aic+mv4+trell", "-mbd", "2", "-cmp", "2",
+          "-subcmp", "2", "-g", "250", "-qmin", "10", "-qmax", "51"},
+         "/out/c.mp4",
+         {"-c:v", "mpeg4", "-c:a",    "aac", "-trellis", "1",   "-flags:v", "+aic+mv4", "-mbd",  "2",
+          "-cmp", "2",     "-subcmp", "2",   "-g",       "250", "-qmin",    "10",       "-qmax", "51"}},
+        {"iPod 12",
+         concat({{"-vcodec", "libx264", "-acodec", "libfaac"},
+                 {"-qmin", "10", "-qmax", "31", "-maxrate", "768k", "-bufsize", "10M"}}),
+         "/out/c.mov",
+         concat({{"-c:v", "libx264", "-c:a", "aac", "-qmin", "10", "-qmax", "31", "-maxrate", "768k",
+                  "-bufsize", "10M"},
+                 kBaseline}),
+         {},
+         true},
+        {"PSP 0 xvid",
+         {"-vcodec", "libxvid", "-acodec", "libfaac", "-f", "psp", "-bufsize", "10M"},
+         "/out/c.mp4",
+         {"-c:v", "libxvid", "-c:a", "aac", "-f", "psp", "-bufsize", "10M"}},
+        {"PSP 0 mpeg4",
+         {"-vcodec", "mpeg4", "-acodec", "libfaac", "-f", "psp", "-bufsize", "10M"},
+         "/out/c.mp4",
+         {"-c:v", "mpeg4", "-c:a", "aac", "-f", "psp"},
+         {"dropped -bufsize 10M: a buffer size needs -maxrate"}},
+        {"PSP 1",
+         {"-vcodec", "libx264", "-acodec", "libfaac", "-f", "psp", "-bufsize", "10M", "-maxrate", "1500k",
+          "-coder", "1", "-coder", "1", "-g", "250"},
+         "/out/c.mp4",
+         {"-c:v",     "libx264", "-c:a",   "aac", "-f",       "psp",    "-bufsize",   "10M",
+          "-maxrate", "1500k",   "-coder", "1",   "-g",       "250",    "-profile:v", "main",
+          "-bf",      "0",       "-refs",  "1",   "-pix_fmt", "yuv420p"}},
+        {"PSP 2",
+         {"-vcodec",
+          "libx264",
+          "-acodec",
+          "libfaac",
+          "-f",
+          "psp",
+          "-bufsize",
+          "10M",
+          "-flags",
+          "+loop",
+          "-cmp",
+          "+chroma",
+          "-partitions",
+          "+parti4x4+partp8x8+partb8x8",
+          "-flags2",
+          "+mixed_refs+brdo",
+          "-me",
+          "umh",
+          "-subq",
+          "7",
+          "-trellis",
+          "2",
+          "-bidir_refine",
+          "1",
+          "-refs",
+          "2",
+          "-bf",
+          "1",
+          "-b_strategy",
+          "1",
+          "-coder",
+          "1",
+          "-me_range",
+          "16",
+          "-g",
+          "300",
+          "-keyint_min",
+          "25",
+          "-sc_threshold",
+          "40",
+          "-i_qfactor",
+          "0.71",
+          "-bt",
+          "48k",
+          "-maxrate",
+          "768k",
+          "-bufsize",
+          "10M",
+          "-rc_eq",
+          "blurCplx^(1-qComp)",
+          "-qcomp",
+          "0.6",
+          "-qmin",
+          "10",
+          "-qmax",
+          "51",
+          "-qdiff",
+          "4",
+          "-level",
+          "21"},
+         "/out/c.mp4",
+         {"-c:v",
+          "libx264",
+          "-c:a",
+          "aac",
+          "-f",
+          "psp",
+          "-cmp",
+          "+chroma",
+          "-partitions",
+          "+parti4x4+partp8x8+partb8x8",
+          "-me_method",
+          "umh",
+          "-subq",
+          "7",
+          "-trellis",
+          "2",
+          "-refs",
+          "2",
+          "-bf",
+          "1",
+          "-b_strategy",
+          "1",
+          "-coder",
+          "1",
+          "-me_range",
+          "16",
+          "-g",
+          "300",
+          "-keyint_min",
+          "25",
+          "-sc_threshold",
+          "40",
+          "-i_qfactor",
+          "0.71",
+          "-x264-params",
+          "ratetol=0.0625",
+          "-maxrate",
+          "768k",
+          "-bufsize",
+          "10M",
+          "-qcomp",
+          "0.6",
+          "-qmin",
+          "10",
+          "-qmax",
+          "51",
+          "-qdiff",
+          "4",
+          "-level:v",
+          "21",
+          "-profile:v",
+          "main",
+          "-pix_fmt",
+          "yuv420p"},
+         {"flags2 flag mixed_refs", "flags2 flag brdo", "dropped -bidir_refine"},
+         true},
+        {"PSP 2 on mpeg4",
+         {"-vcodec", "mpeg4", "-acodec", "libfaac", "-f", "psp", "-bf", "1", "-bt", "48k", "-maxrate", "768k",
+          "-bufsize", "10M"},
+         "/out/c.mp4",
+         {"-c:v", "mpeg4", "-c:a", "aac", "-f", "psp", "-bt", "48k", "-maxrate", "768k", "-bufsize", "10M"},
+         {"dropped -bf 1: B-frames make MPEG-4 Advanced Simple"},
+         true},
+        {"PSP 4",
+         {"-vcodec", "libxvid", "-acodec", "libfaac", "-f", "psp", "-bufsize", "10M", "-qscale", "4",
+          "-bitexact"},
+         "/out/c.mp4",
+         {"-c:v", "libxvid", "-c:a", "aac", "-f", "psp", "-bufsize", "10M", "-q:v", "4", "-bitexact"}},
+        {"PSP 7",
+         {"-vcodec", "libx264", "-acodec", "libfaac", "-f", "psp", "-bufsize", "10M", "-maxrate", "1500k",
+          "-coder", "1", "-coder", "1", "-g", "250", "-qscale", "25", "-bitexact"},
+         "/out/c.mp4",
+         {"-c:v",     "libx264", "-c:a",   "aac",   "-f", "psp",      "-bufsize",  "10M",
+          "-maxrate", "1500k",   "-coder", "1",     "-g", "250",      "-bitexact", "-profile:v",
+          "main",     "-bf",     "0",      "-refs", "1",  "-pix_fmt", "yuv420p"},
+         {"dropped -qscale 25"}},
+        {"MP4 0 3gp h263",
+         {"-vcodec", "h263", "-acodec", "libamr_nb", "-f", "3gp"},
+         "/out/c.3gp",
+         {"-c:v", "mpeg4", "-c:a", "aac", "-f", "3gp", "-ar", "8000", "-ac", "1", "-b:a", "12.2k"},
+         {"H.263 takes only", "no libamr_nb encoder; using aac at 8000 Hz mono"}},
+        {"MP4 1 3g2 mp3",
+         {"-vcodec", "mpeg4", "-acodec", "libmp3lame", "-f", "3g2"},
+         "/out/c.3g2",
+         {"-c:v", "mpeg4", "-c:a", "aac", "-f", "3g2"},
+         {"cannot hold libmp3lame; using aac"}},
+        {"MP4 2 avi",
+         {"-vcodec", "libxvid", "-acodec", "libmp3lame"},
+         "/out/c.avi",
+         {"-c:v", "libxvid", "-c:a", "libmp3lame"}},
+        {"MP4 4 wmv amr",
+         {"-vcodec", "wmv2", "-acodec", "libamr_wb"},
+         "/out/c.wmv",
+         {"-c:v", "wmv2", "-c:a", "aac", "-ar", "16000", "-ac", "1", "-b:a", "23.85k"}},
+        {"MP4 7 mpg h263",
+         {"-vcodec", "h263", "-acodec", "libfaac"},
+         "/out/c.mpg",
+         {"-c:v", "mpeg4", "-c:a", "mp2"},
+         {"cannot hold h263; using mpeg4", "cannot hold aac; using mp2"}},
+        {"MP4 6 mp4 h263",
+         {"-vcodec", "h263", "-acodec", "libfaac"},
+         "/out/c.mp4",
+         {"-c:v", "mpeg4", "-c:a", "aac"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Result result = translate(concat({typedHead(), c.recipe, {"-y", c.out}}));
+        EXPECT_EQ(result.error, "");
+        Words head = typedHeadOut();
+        if (c.clamped) {
+            *std::find(head.begin(), head.end(), "1200k") = "768k";
+        }
+        EXPECT_EQ(result.arguments, concat({head, c.expected, kAsync, output(c.out)}));
+        EXPECT_TRUE(mentions(result.notes, "dropped -scodec copy"));
+        for (const auto& text : c.notes) {
+            EXPECT_TRUE(mentions(result.notes, text)) << text;
+        }
+    }
+}
+
+TEST(Translator, AudioRecipes) {
+    // Audio targets: no video group.
+    const Words head = {"-vsync", "24",  "-async",   "24",   "-i", "/media/song.wav", "-ab", "128.00k", "-ac",
+                        "2",      "-ar", "44100.00", "-vol", "256"};
+    const Words headOut = {"-i",
+                           "file:/media/song.wav",
+                           "-map",
+                           "0:a:0?",
+                           "-map_metadata",
+                           "-1",
+                           "-b:a",
+                           "128.00k",
+                           "-ac",
+                           "2",
+                           "-ar",
+                           "44100",
+                           "-vn"};
+    SourceFacts audio = clipFacts();
+    audio.hasVideo = false;
+    audio.width = audio.height = 0;
+    struct Case {
+        Words recipe;
+        std::string out;
+        Words expected;
+    };
+    for (const auto& c : std::vector<Case>{
+             {{"-vn", "-acodec", "wmav2"}, "/out/song.wma", {"-c:a", "wmav2"}},
+             {{"-vn", "-acodec", "libmp3lame"}, "/out/song.mp3", {"-c:a", "libmp3lame"}},
+             {{"-vn", "-acodec", "libfaac"}, "/out/song.aac", {"-c:a", "aac"}},
+         }) {
+        SCOPED_TRACE(c.out);
+        const Result result = translate(concat({head, c.recipe, {"-y", c.out}}), audio);
+        EXPECT_EQ(result.arguments, concat({headOut, c.expected, kAsync, output(c.out)}));
+    }
+}
+
+TEST(Translator, DiscTargetsWin) {
+    // The head's settings stand before the target: the target's values count, as they did.
+    const Words dvd = {"-target", "pal-dvd", "-acodec", "ac3", "-mbd", "2", "-qmin", "2"};
+    const Result ac3 = translate(concat({typedHead(), dvd, {"-y", "/out/c.mpg"}}));
+    EXPECT_EQ(ac3.arguments,
+              concat({{"-i", "file:/media/clip.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-map_metadata",
+                       "-1", "-fps_mode", "cfr", "-ac", "2", "-target", "pal-dvd", "-mbd", "2", "-qmin", "2"},
+                      kAsync,
+                      output("/out/c.mpg")}));
+    for (const auto* dropped : {"dropped -b 1200k", "dropped -s 320x240", "dropped -r 25.00",
+                                "dropped -ab 64.00k", "dropped -ar 44100.00"}) {
+        EXPECT_TRUE(mentions(ac3.notes, dropped)) << dropped;
+    }
+
+    // MP2 on a DVD cannot keep the target's 448 kbit/s.
+    const Result mp2 =
+        translate(concat({typedHead(), {"-target", "ntsc-dvd", "-acodec", "mp2", "-y", "/out/c.mpg"}}));
+    EXPECT_EQ(mp2.arguments, concat({{"-i", "file:/media/clip.avi", "-map", "0:V:0?", "-map", "0:a:0?",
+                                      "-map_metadata", "-1", "-fps_mode", "cfr", "-ac", "2", "-target",
+                                      "ntsc-dvd", "-c:a", "mp2", "-b:a", "224k"},
+                                     kAsync,
+                                     output("/out/c.mpg")}));
+
+    // A VCD carries MPEG audio layer 2; the target's own codec stays.
+    const Result vcd =
+        translate(concat({typedHead(), {"-target", "pal-vcd", "-acodec", "ac3", "-y", "/out/c.mpg"}}));
+    EXPECT_EQ(vcd.arguments, concat({{"-i", "file:/media/clip.avi", "-map", "0:V:0?", "-map", "0:a:0?",
+                                      "-map_metadata", "-1", "-fps_mode", "cfr", "-target", "pal-vcd"},
+                                     kAsync,
+                                     output("/out/c.mpg")}));
+    EXPECT_TRUE(mentions(vcd.notes, "MPEG audio layer 2 only"));
+    EXPECT_TRUE(mentions(vcd.notes, "dropped -ac 2"));
+
+    // A bit rate after the target is held to the target's maximum.
+    const Result fast = translate({"-i", "a.avi", "-target", "pal-vcd", "-b", "2000k", "-y", "b.mpg"});
+    EXPECT_EQ(fast.arguments, concat({{"-i", "file:a.avi", "-map", "0:V:0?", "-map", "0:a:0?",
+                                       "-map_metadata", "-1", "-target", "pal-vcd", "-b:v", "1150k"},
+                                      output("b.mpg")}));
+
+    // DV has PCM audio only.
+    const Result dv = translate({"-i", "a.avi", "-target", "pal-dv", "-acodec", "mp2", "-y", "b.dv"});
+    EXPECT_EQ(dv.arguments, concat({{"-i", "file:a.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-map_metadata",
+                                     "-1", "-target", "pal-dv"},
+                                    output("b.dv")}));
+    EXPECT_TRUE(mentions(dv.notes, "dropped -acodec mp2"));
+}
+
+TEST(Translator, MetadataAndStreams) {
+    const Words tags = {"-title", "T", "-author", "A", "-album", "B", "-copyright", "C", "-comment", "D"};
+    const Words both = {"-map", "0:V:0?", "-map", "0:a:0?"};
+    struct Case {
+        std::string out;
+        std::string authorKey;
+        Words maps;
+        Words fixes;
+    };
+    for (const auto& c :
+         std::vector<Case>{{"o.avi", "artist", both, {}},
+                           {"o.mp4", "artist", both, kBaseline},
+                           {"o.3gp",
+                            "author",
+                            both,
+                            {"-c:v", "mpeg4", "-c:a", "aac"}}, // no H.263 at 640x480, no AMR encoder
+                           {"o.rm", "author", both, {}},
+                           {"o.mp3", "artist", {"-map", "0:a:0?"}, {}}, // an audio file gets no video
+                           {"o.wmv", "artist", both, {}}}) {
+        SCOPED_TRACE(c.out);
+        const Result result = translate(concat({{"-i", "in.avi"}, tags, {"-y", c.out}}));
+        EXPECT_EQ(result.arguments,
+                  concat({{"-i", "file:in.avi"},
+                          c.maps,
+                          {"-map_metadata", "-1", "-metadata", "title=T", "-metadata", c.authorKey + "=A",
+                           "-metadata", "album=B", "-metadata", "copyright=C", "-metadata", "comment=D"},
+                          c.fixes,
+                          output(c.out)}));
+    }
+    // Empty tags write nothing; kept input tags can be cleared.
+    EXPECT_EQ(translate({"-i", "in.avi", "-title", "", "-y", "o.avi"}).arguments,
+              concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-map_metadata", "-1"},
+                      output("o.avi")}));
+    EXPECT_EQ(translate({"-i", "in.avi", "-map_meta_data", "0:0", "-title", "", "-y", "o.avi"}).arguments,
+              concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-map_metadata", "0",
+                       "-metadata", "title="},
+                      output("o.avi")}));
+    // Switching streams off, and explicit old-style maps.
+    EXPECT_EQ(
+        translate({"-i", "in.avi", "-an", "-y", "o.avi"}).arguments,
+        concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-map_metadata", "-1", "-an"}, output("o.avi")}));
+    EXPECT_EQ(translate({"-i", "in.avi", "-map", "0.1", "-map", "0.0:0.1", "-y", "o.avi"}).arguments,
+              concat({{"-i", "file:in.avi", "-map_metadata", "-1", "-map", "0:1", "-map", "0:0,0:1"},
+                      output("o.avi")}));
+}
+
+TEST(Translator, CutsSeekOnTheInput) {
+    // The typed path writes the cut at the end of the general group; the general path right after -i.
+    const Result typed =
+        translate({"-i", "in.avi", "-vol", "256", "-ss", "00:00:10", "-t", "50", "-y", "o.avi"});
+    EXPECT_EQ(typed.arguments, concat({{"-ss", "00:00:10", "-i", "file:in.avi", "-map", "0:V:0?", "-map",
+                                        "0:a:0?", "-map_metadata", "-1", "-t", "50"},
+                                       output("o.avi")}));
+    // A profile's own start and length come later and win, as they did.
+    const Result general = translate(
+        {"-i", "in.avi", "-ss", "00:00:10", "-t", "50", "-ss", "00:00:20", "-t", "5", "-y", "o.avi"});
+    EXPECT_EQ(general.arguments, concat({{"-ss", "00:00:20", "-i", "file:in.avi", "-map", "0:V:0?", "-map",
+                                          "0:a:0?", "-map_metadata", "-1", "-t", "5"},
+                                         output("o.avi")}));
+    // An end before the start, or a cut of nothing, converts nothing.
+    EXPECT_NE(translate({"-i", "in.avi", "-ss", "00:00:10", "-t", "-5", "-y", "o.avi"}).error, "");
+    EXPECT_NE(translate({"-i", "in.avi", "-t", "0", "-y", "o.avi"}).error, "");
+    EXPECT_NE(translate({"-i", "in.avi", "-ss", "soon", "-y", "o.avi"}).error, "");
+}
+
+TEST(Translator, GeneralPathLines) {
+    // The general path: profile options in id order, "k" after bit rates, -async/-vsync at the end.
+    const Result mkv = translate({"-i",    "/m/clip.mov", "-vcodec", "libx264", "-b",
+                                  "2500k", "-pix_fmt",    "yuv420p", "-acodec", "libfaac",
+                                  "-ab",   "160k",        "-ac",     "2",       "-async",
+                                  "24",    "-vsync",      "24",      "-y",      "/o/clip_h264_aac.mkv"});
+    EXPECT_EQ(mkv.arguments, concat({{"-i",
+                                      "file:/m/clip.mov",
+                                      "-map",
+                                      "0:V:0?",
+                                      "-map",
+                                      "0:a:0?",
+                                      "-map_metadata",
+                                      "-1",
+                                      "-c:v",
+                                      "libx264",
+                                      "-b:v",
+                                      "2500k",
+                                      "-pix_fmt",
+                                      "yuv420p",
+                                      "-c:a",
+                                      "aac",
+                                      "-b:a",
+                                      "160k",
+                                      "-ac",
+                                      "2",
+                                      "-fps_mode",
+                                      "cfr",
+                                      "-profile:v",
+                                      "baseline",
+                                      "-refs",
+                                      "1"},
+                                     kAsync,
+                                     output("/o/clip_h264_aac.mkv")}));
+
+    // Unquoted text values come back together; switches stand alone; "True" switches have no value.
+    const Result text = translate(
+        {"-i", "in.avi", "-title", "My", "Holiday", "Film", "-vn", "-acodec", "libvorbis", "-y", "o.ogg"});
+    EXPECT_EQ(text.arguments, concat({{"-i", "file:in.avi", "-map", "0:a:0?", "-map_metadata", "-1",
+                                       "-metadata", "title=My Holiday Film", "-vn", "-c:a", "libvorbis"},
+                                      output("o.ogg")}));
+
+    // Plain options of the option table.
+    const Result plain = translate(
+        {"-i",          "in.avi",     "-vframes",   "10",      "-aframes",     "20",       "-aq",
+         "4",           "-vbsf",      "dump_extra", "-intra",  "-deinterlace", "-croptop", "8",
+         "-cropbottom", "8",          "-padleft",   "4",       "-padright",    "4",        "-padcolor",
+         "FF0000",      "-s",         "320x240",    "-vol",    "512",          "-alang",   "eng",
+         "-timestamp",  "2008-01-01", "12:00:00",   "-vcodec", "mpeg4",        "-y",       "o.avi"});
+    EXPECT_EQ(plain.arguments,
+              concat({{"-i",
+                       "file:in.avi",
+                       "-map",
+                       "0:V:0?",
+                       "-map",
+                       "0:a:0?",
+                       "-map_metadata",
+                       "-1",
+                       "-frames:v",
+                       "10",
+                       "-frames:a",
+                       "20",
+                       "-q:a",
+                       "4",
+                       "-bsf:v",
+                       "dump_extra",
+                       "-g",
+                       "1",
+                       "-metadata:s:a:0",
+                       "language=eng",
+                       "-metadata",
+                       "creation_time=2008-01-01 12:00:00",
+                       "-c:v",
+                       "mpeg4",
+                       "-vf",
+                       "yadif,crop=iw-0:ih-16:0:8,scale=320:240,pad=iw+8:ih+0:4:0:color=0xFF0000",
+                       "-af",
+                       "volume=512/256"},
+                      output("o.avi")}));
+
+    // What FFmpeg 5.1 lacks is dropped, each with its line.
+    const Result gone = translate({"-i", "in.avi", "-sameq", "-vhook", "x.so", "-tvstd", "PAL", "-newaudio",
+                                   "-v", "1", "-me_threshold", "5", "-y", "o.avi"});
+    EXPECT_EQ(gone.arguments,
+              concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-map_metadata", "-1"},
+                      output("o.avi")}));
+    EXPECT_EQ(gone.notes.size(), 6U);
+
+    // Unknown options reach FFmpeg unchanged, with or without a value.
+    const Result unknown = translate({"-i", "in.avi", "-crf", "20", "-tune", "film", "-fflags", "+genpts",
+                                      "-movflags", "+faststart", "-y", "o.mp4"});
+    EXPECT_EQ(unknown.arguments,
+              concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-map_metadata", "-1", "-crf",
+                       "20", "-tune", "film", "-fflags", "+genpts", "-movflags", "+faststart"},
+                      kBaseline,
+                      output("o.mp4")}));
+}
+
+TEST(Translator, FrameSizesAndRates) {
+    // A profile without a size leaves "240x0": the height follows the picture's shape.
+    const Result half = translate({"-i", "in.avi", "-s", "240x0", "-vcodec", "mpeg4", "-y", "o.avi"});
+    EXPECT_EQ(half.arguments, concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-map", "0:a:0?",
+                                       "-map_metadata", "-1", "-c:v", "mpeg4", "-vf", "scale=240:-2"},
+                                      output("o.avi")}));
+    // Odd sizes become even.
+    EXPECT_EQ(translate({"-i", "in.avi", "-s", "321x241", "-y", "o.avi"}).arguments,
+              concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-map_metadata", "-1", "-s",
+                       "320x240"},
+                      output("o.avi")}));
+    // Flash files take MP3 at 44.1, 22.05 or 11.025 kHz only.
+    EXPECT_EQ(translate({"-i", "in.avi", "-ar", "48000.00", "-vcodec", "flv", "-acodec", "libmp3lame", "-y",
+                         "o.flv"})
+                  .arguments,
+              concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-map_metadata", "-1", "-ar",
+                       "44100", "-c:v", "flv", "-c:a", "libmp3lame"},
+                      output("o.flv")}));
+    EXPECT_EQ(translate({"-i", "in.avi", "-f", "swf", "-acodec", "libmp3lame", "-y", "o.swf"}).arguments,
+              concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-map_metadata", "-1", "-f",
+                       "swf", "-c:a", "libmp3lame", "-ar", "44100"},
+                      output("o.swf")}));
+    // Rates and channels an encoder cannot take.
+    EXPECT_EQ(translate({"-i", "in.avi", "-ar", "22050", "-ac", "5", "-acodec", "libmp3lame", "-y", "o.mp3"})
+                  .arguments,
+              concat({{"-i", "file:in.avi", "-map", "0:a:0?", "-map_metadata", "-1", "-ar", "22050", "-ac",
+                       "2", "-c:a", "libmp3lame"},
+                      output("o.mp3")}));
+    EXPECT_EQ(
+        translate({"-i", "in.avi", "-ar", "22050", "-acodec", "ac3", "-y", "o.ac3"}).arguments,
+        concat({{"-i", "file:in.avi", "-map", "0:a:0?", "-map_metadata", "-1", "-ar", "32000", "-c:a", "ac3"},
+                output("o.ac3")}));
+    // Stream copy keeps frames and samples as they are.
+    const Result copy = translate({"-i", "in.avi", "-vcodec", "copy", "-acodec", "copy", "-vol", "512",
+                                   "-vsync", "24", "-async", "24", "-y", "o.mkv"});
+    EXPECT_EQ(copy.arguments, concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-map", "0:a:0?",
+                                       "-map_metadata", "-1", "-c:v", "copy", "-c:a", "copy"},
+                                      output("o.mkv")}));
+    EXPECT_TRUE(mentions(copy.notes, "dropped -vol 512"));
+}
+
+TEST(Translator, PicturesAndOddSources) {
+    SourceFacts still = clipFacts();
+    still.still = true;
+    still.hasAudio = false;
+    // A looped picture needs a length.
+    EXPECT_EQ(translate({"-loop_input", "-i", "p.png", "-t", "5", "-y", "o.avi"}, still).arguments,
+              concat({{"-loop", "1", "-i", "file:p.png", "-map", "0:V:0?", "-map", "0:a:0?", "-map_metadata",
+                       "-1", "-t", "5"},
+                      output("o.avi")}));
+    const Result endless = translate({"-loop_input", "-i", "p.png", "-y", "o.avi"}, still);
+    EXPECT_EQ(endless.arguments[0], "-i");
+    EXPECT_TRUE(mentions(endless.notes, "needs -t"));
+
+    SourceFacts odd = clipFacts();
+    odd.width = 321;
+    odd.height = 241;
+    EXPECT_EQ(translate({"-i", "in.avi", "-vcodec", "libx264", "-y", "o.mkv"}, odd).arguments,
+              concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-map_metadata", "-1", "-c:v",
+                       "libx264"},
+                      kBaseline,
+                      {"-vf", "crop=trunc(iw/2)*2:trunc(ih/2)*2"},
+                      output("o.mkv")}));
+}
+
+TEST(Translator, FrameServerScriptSource) {
+    TranslationRequest request;
+    request.command = parseOldCommand({"-vsync", "24", "-async", "24", "-i", "/prog/input.avs", "-r", "25.00",
+                                       "-vcodec", "mpeg4", "-y", "/o/c.avi"});
+    request.script = ScriptSource{"/m/clip.asf", 23.976, true};
+    request.outputPath = "/o/c.avi";
+    request.writePath = "/o/c.vec-part-x.avi";
+    request.source = clipFacts();
+    const auto converted = translateCommand(request);
+    const Words expected =
+        concat({ffmpegPreamble(),
+                {"-i", "file:/m/clip.asf", "-map", "0:V:0?", "-map", "0:a:0?", "-map_metadata", "-1",
+                 "-fps_mode", "cfr", "-r", "25.00", "-c:v", "mpeg4", "-vf", "fps=23.976"},
+                kAsync,
+                {"-y", "file:/o/c.vec-part-x.avi"}});
+    EXPECT_EQ(converted.arguments, expected);
+
+    request.script = ScriptSource{"/m/clip.mov", 23.976, false}; // keeps the source's timing
+    const auto kept = translateCommand(request);
+    EXPECT_EQ(std::count(kept.arguments.begin(), kept.arguments.end(), "-vf"), 0);
+}
+
+TEST(Translator, NamesReachFfmpegAsFiles) {
+    const Result result = translate({"-i", "-clip:1.avi", "-y", "-out:2.avi"});
+    EXPECT_EQ(result.arguments,
+              concat({{"-i", "file:-clip:1.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-map_metadata", "-1"},
+                      output("-out:2.avi")}));
+}
+
+} // namespace
+} // namespace morvane::converter

@@ -1,0 +1,415 @@
+// The converter program run for real: `vec` driving Debian's ffmpeg on small generated clips.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/process.h"
+#include "tests/support/test_support.h"
+
+namespace morvane::converter {
+namespace {
+
+using test::TempDir;
+using Words = std::vector<std::string>;
+
+const std::string kVec = MORVANE_VEC_PROGRAM;
+
+struct VecRun {
+    int exitCode = -1;
+    std::string output; // standard output and error, merged as the program reads them
+    Words lines() const {
+        Words all;
+        std::istringstream in(output);
+        for (std::string line; std::getline(in, line);) {
+            all.push_back(line);
+        }
+        return all;
+    }
+};
+
+platform::ChildProcess startVec(const Words& arguments, const std::string& folder = {},
+                                const Words& environment = {}) {
+    platform::SpawnOptions options;
+    options.stdinMode = platform::StdStream::Pipe;
+    options.workingDirectory = folder;
+    options.environment = environment;
+    Words argv{kVec};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return platform::ChildProcess::spawn(argv, options);
+}
+
+int exitCodeOf(platform::ChildProcess& child) {
+    const auto status = child.wait();
+    return status.kind == platform::ExitStatus::Kind::Exited ? status.code : 128 + status.code;
+}
+
+VecRun runVec(const Words& arguments, const std::string& folder = {}, const Words& environment = {}) {
+    auto child = startVec(arguments, folder, environment);
+    EXPECT_TRUE(child.valid());
+    child.closeStdin(); // the end of input is no stop
+    VecRun run;
+    char buffer[4096];
+    for (ssize_t n = 0; (n = child.readStdout(buffer, sizeof buffer)) > 0;) {
+        run.output.append(buffer, static_cast<std::size_t>(n));
+    }
+    run.exitCode = exitCodeOf(child);
+    return run;
+}
+
+// Reads the child's output until a line matches, giving up after `limit`.
+bool readUntil(platform::ChildProcess& child, std::string& output, const std::regex& pattern,
+               std::chrono::seconds limit = std::chrono::seconds(20)) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    char buffer[1024];
+    while (std::chrono::steady_clock::now() < deadline) {
+        const auto n = child.readStdout(buffer, sizeof buffer);
+        if (n <= 0) {
+            return false;
+        }
+        output.append(buffer, static_cast<std::size_t>(n));
+        std::istringstream in(output);
+        for (std::string line; std::getline(in, line);) {
+            if (std::regex_search(line, pattern)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+void readRest(platform::ChildProcess& child, std::string& output) {
+    char buffer[4096];
+    for (ssize_t n = 0; (n = child.readStdout(buffer, sizeof buffer)) > 0;) {
+        output.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
+bool makeMedia(const Words& arguments, const std::string& output) {
+    Words argv{"ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-y"};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    argv.push_back(output);
+    return test::runProgram(argv) == 0;
+}
+
+// What ffprobe says about a file: the format and the first stream of each kind.
+struct Probe {
+    std::map<std::string, std::string> format;
+    std::map<std::string, std::string> video;
+    std::map<std::string, std::string> audio;
+    double duration() const {
+        return format.count("duration") != 0 ? std::atof(format.at("duration").c_str()) : 0.0;
+    }
+};
+
+Probe probe(const std::string& path) {
+    std::string text;
+    test::runProgram(
+        {"ffprobe", "-v", "error", "-count_packets", "-show_entries",
+         "stream=codec_type,codec_name,profile,width,height,r_frame_rate,nb_read_packets,sample_rate,"
+         "channels:format=format_name,duration",
+         "-of", "compact", path},
+        &text);
+    Probe result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        std::map<std::string, std::string> fields;
+        std::istringstream parts(line);
+        std::string section;
+        std::getline(parts, section, '|');
+        for (std::string field; std::getline(parts, field, '|');) {
+            const auto equals = field.find('=');
+            if (equals != std::string::npos) {
+                fields[field.substr(0, equals)] = field.substr(equals + 1);
+            }
+        }
+        if (section == "format") {
+            result.format = fields;
+        } else if (section == "stream" && fields["codec_type"] == "video" && result.video.empty()) {
+            result.video = fields;
+        } else if (section == "stream" && fields["codec_type"] == "audio" && result.audio.empty()) {
+            result.audio = fields;
+        }
+    }
+    return result;
+}
+
+// A full decode without a single error.
+bool decodesCleanly(const std::string& path) {
+    std::string errors;
+    const int code =
+        test::runProgram({"ffmpeg", "-nostdin", "-v", "error", "-i", path, "-f", "null", "-"}, &errors);
+    return code == 0 && errors.empty();
+}
+
+// Files in the folder whose names mark them as unfinished output.
+Words leftovers(const std::string& folder) {
+    Words found;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        const auto name = entry.path().filename().string();
+        if (name.find(".vec-part-") != std::string::npos) {
+            found.push_back(name);
+        }
+    }
+    return found;
+}
+
+const std::regex kVideoProgress(
+    R"(^frame= \d+ fps= \d+ q= -?\d+\.\d size= \d+kB time=\d+\.\d\d bitrate= \d+\.\dkbits/s$)");
+const std::regex kAudioProgress(R"(^size= \d+kB time=\d+\.\d\d bitrate= \d+\.\dkbits/s$)");
+
+TEST(VecProgram, InformationLineComesFirst) {
+    TempDir dir;
+    ASSERT_TRUE(test::generateClip(dir.file("av.avi"), "av", 2.0, 320, 240));
+    ASSERT_TRUE(test::generateClip(dir.file("song.wav"), "audio", 1.5));
+    ASSERT_TRUE(test::generateClip(dir.file("still.png"), "still", 1.0, 64, 48));
+    struct Case {
+        std::string file;
+        std::string line;
+        int exitCode;
+    };
+    for (const auto& c : std::vector<Case>{
+             {"av.avi", "Duration:2 Width:320 Height:240 Video:1 Audio:1", 0},
+             {"song.wav", "Duration:1 Width:0 Height:0 Video:0 Audio:1", 0},
+             {"still.png", "Duration:0 Width:64 Height:48 Video:1 Audio:0", 0},
+             {"missing.avi", "Duration:0 Width:0 Height:0 Video:0 Audio:0", 1},
+         }) {
+        SCOPED_TRACE(c.file);
+        const auto run = runVec({"ffmpeg-converter", "-info", dir.file(c.file)});
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        ASSERT_FALSE(run.lines().empty());
+        EXPECT_EQ(run.lines().front(), c.line);
+    }
+}
+
+TEST(VecProgram, UsageAndMissingFfmpeg) {
+    EXPECT_EQ(runVec({}).exitCode, 2);
+    EXPECT_EQ(runVec({"converter", "-i", "a.avi", "-y", "b.avi"}).exitCode, 2);
+    EXPECT_EQ(runVec({"ffmpeg-converter", "-info"}).exitCode, 2);
+    EXPECT_EQ(runVec({"ffmpeg-converter", "-i", "a.avi"}).exitCode, 2);
+
+    TempDir dir;
+    const auto run = runVec({"ffmpeg-converter", "-i", dir.file("a.avi"), "-y", dir.file("b.avi")}, {},
+                            {"PATH=" + dir.path()});
+    EXPECT_EQ(run.exitCode, 127);
+    ASSERT_EQ(run.lines().size(), 1U);
+    EXPECT_NE(run.output.find("ffmpeg was not found"), std::string::npos);
+}
+
+TEST(VecProgram, ConvertsWithCommandLineProgressAndDiagnostics) {
+    TempDir dir;
+    const auto clip = dir.file("clip.avi");
+    ASSERT_TRUE(test::generateClip(clip, "av", 2.0, 640, 480));
+    const auto out = dir.file("clip_xvid_mp3.avi");
+    const auto run = runVec({"ffmpeg-converter",
+                             "-vsync",
+                             "24",
+                             "-async",
+                             "24",
+                             "-i",
+                             clip,
+                             "-b",
+                             "1200k",
+                             "-s",
+                             "320x240",
+                             "-r",
+                             "25.00",
+                             "-scodec",
+                             "copy",
+                             "-title",
+                             "",
+                             "-ab",
+                             "64.00k",
+                             "-ac",
+                             "2",
+                             "-ar",
+                             "44100.00",
+                             "-vol",
+                             "256",
+                             "-vcodec",
+                             "libxvid",
+                             "-vtag",
+                             "xvid",
+                             "-acodec",
+                             "libmp3lame",
+                             "-y",
+                             out},
+                            dir.path());
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    const auto lines = run.lines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.front().rfind("ffmpeg command: ", 0), 0U);
+    EXPECT_NE(lines.front().find(" -c:v libxvid "), std::string::npos);
+    int progress = 0;
+    for (const auto& line : lines) {
+        if (line.rfind("frame=", 0) == 0) {
+            EXPECT_TRUE(std::regex_match(line, kVideoProgress)) << line;
+            ++progress;
+        }
+    }
+    EXPECT_GE(progress, 1);
+    EXPECT_NE(run.output.find("dropped -scodec copy"), std::string::npos);
+
+    Probe result = probe(out);
+    EXPECT_EQ(result.format["format_name"], "avi");
+    EXPECT_EQ(result.video["codec_name"], "mpeg4");
+    EXPECT_EQ(result.video["width"], "320");
+    EXPECT_EQ(result.audio["codec_name"], "mp3");
+    EXPECT_EQ(result.audio["channels"], "2");
+    EXPECT_NEAR(result.duration(), 2.0, 0.2);
+    EXPECT_TRUE(leftovers(dir.path()).empty());
+
+    // Audio only: the short progress form.
+    const auto song = dir.file("song.wav");
+    ASSERT_TRUE(test::generateClip(song, "audio", 1.0));
+    const auto mp3 =
+        runVec({"ffmpeg-converter", "-i", song, "-vn", "-acodec", "libmp3lame", "-y", dir.file("s.mp3")});
+    EXPECT_EQ(mp3.exitCode, 0) << mp3.output;
+    int audioProgress = 0;
+    for (const auto& line : mp3.lines()) {
+        audioProgress += std::regex_match(line, kAudioProgress) ? 1 : 0;
+        EXPECT_EQ(line.rfind("frame=", 0), std::string::npos);
+    }
+    EXPECT_GE(audioProgress, 1);
+}
+
+TEST(VecProgram, CutOfTwoToFourSecondsLastsTwoSeconds) {
+    TempDir dir;
+    const auto clip = dir.file("clip.avi");
+    ASSERT_TRUE(test::generateClip(clip, "av", 6.0, 320, 240));
+    const auto out = dir.file("cut.mp4");
+    const auto run = runVec({"ffmpeg-converter", "-i", clip, "-vcodec", "mpeg4", "-acodec", "libfaac", "-vol",
+                             "256", "-ss", "00:00:02", "-t", "2", "-y", out});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    Probe result = probe(out);
+    const int frames = std::atoi(result.video["nb_read_packets"].c_str());
+    EXPECT_GE(frames, 49);
+    EXPECT_LE(frames, 51);
+    EXPECT_NEAR(result.duration(), 2.0, 0.1);
+}
+
+TEST(VecProgram, QuitKeepsAPlayableFile) {
+    TempDir dir;
+    const auto clip = dir.file("clip.avi");
+    ASSERT_TRUE(test::generateClip(clip, "av", 20.0, 320, 240));
+    const auto out = dir.file("stopped.mp4");
+    // -re reads at the clip's own pace, so the run is still going when "q" arrives.
+    auto child = startVec(
+        {"ffmpeg-converter", "-re", "-i", clip, "-vcodec", "libx264", "-acodec", "libfaac", "-y", out});
+    ASSERT_TRUE(child.valid());
+    std::string output;
+    ASSERT_TRUE(readUntil(child, output, kVideoProgress)) << output;
+    const char stop[10] = {'q'};
+    ASSERT_TRUE(child.writeStdin(stop, sizeof stop));
+    readRest(child, output);
+    EXPECT_EQ(exitCodeOf(child), 0) << output;
+    ASSERT_TRUE(test::fileExists(out)) << output;
+    EXPECT_TRUE(decodesCleanly(out));
+    const double seconds = probe(out).duration();
+    EXPECT_GT(seconds, 0.2);
+    EXPECT_LT(seconds, 15.0);
+    EXPECT_TRUE(leftovers(dir.path()).empty());
+}
+
+pid_t childOf(pid_t parent) {
+    const auto text =
+        test::readFile("/proc/" + std::to_string(parent) + "/task/" + std::to_string(parent) + "/children");
+    return static_cast<pid_t>(std::atoi(text.c_str()));
+}
+
+TEST(VecProgram, KilledFfmpegLeavesNothingAtTheOutputPath) {
+    TempDir dir;
+    const auto clip = dir.file("clip.avi");
+    ASSERT_TRUE(test::generateClip(clip, "av", 20.0, 320, 240));
+    // The user's earlier file at the output path must survive a failed run.
+    const auto out = dir.file("result.mkv");
+    test::writeFile(out, "the user's own file");
+    auto child = startVec({"ffmpeg-converter", "-re", "-i", clip, "-vcodec", "mpeg4", "-y", out});
+    ASSERT_TRUE(child.valid());
+    std::string output;
+    ASSERT_TRUE(readUntil(child, output, kVideoProgress)) << output;
+    const pid_t ffmpeg = childOf(child.pid());
+    ASSERT_GT(ffmpeg, 0);
+    ASSERT_EQ(::kill(ffmpeg, SIGKILL), 0);
+    readRest(child, output);
+    EXPECT_NE(exitCodeOf(child), 0);
+    EXPECT_NE(output.find("killed by signal 9"), std::string::npos) << output;
+    EXPECT_EQ(test::readFile(out), "the user's own file");
+    EXPECT_TRUE(leftovers(dir.path()).empty());
+}
+
+TEST(VecProgram, FailuresKeepEveryFileAsItWas) {
+    TempDir dir;
+    const auto clip = dir.file("clip.avi");
+    ASSERT_TRUE(test::generateClip(clip, "av", 1.0, 320, 240));
+    const auto out = dir.file("out.avi");
+
+    // FFmpeg refuses an option: its own message is passed through, nothing is written.
+    const auto refused = runVec({"ffmpeg-converter", "-i", clip, "-no_such_option", "1", "-y", out});
+    EXPECT_NE(refused.exitCode, 0);
+    EXPECT_NE(refused.output.find("no_such_option"), std::string::npos) << refused.output;
+    EXPECT_FALSE(test::fileExists(out));
+
+    // Converting a file onto itself would destroy it.
+    const auto before = test::readFile(clip);
+    const auto self = runVec({"ffmpeg-converter", "-i", clip, "-vcodec", "mpeg4", "-y", clip});
+    EXPECT_EQ(self.exitCode, 1);
+    EXPECT_EQ(test::readFile(clip), before);
+
+    // A cut that ends before it starts converts nothing.
+    EXPECT_EQ(runVec({"ffmpeg-converter", "-i", clip, "-ss", "00:00:10", "-t", "-5", "-y", out}).exitCode, 2);
+    EXPECT_FALSE(test::fileExists(out));
+
+    // A missing source.
+    EXPECT_NE(runVec({"ffmpeg-converter", "-i", dir.file("none.avi"), "-y", out}).exitCode, 0);
+    EXPECT_FALSE(test::fileExists(out));
+    EXPECT_TRUE(leftovers(dir.path()).empty());
+}
+
+TEST(VecProgram, FrameServerScriptsOfEachKind) {
+    TempDir dir;
+    const auto clip = dir.file("clip.mov");
+    ASSERT_TRUE(makeMedia({"-f", "lavfi", "-i", "testsrc=size=320x240:rate=30:duration=2", "-f", "lavfi",
+                           "-i", "sine=duration=2", "-c:v", "mpeg4", "-c:a", "aac", "-shortest"},
+                          clip));
+    struct Case {
+        std::string line;
+        std::string rate;
+    };
+    for (const auto& c : std::vector<Case>{
+             {"DirectShowSource(\"" + clip + "\", fps=23.976, convertfps=true )", "24000/1001"},
+             {"DirectShowSource(\"" + clip + "\", fps=23.976, convertfps=false )", "30/1"},
+             {"DirectShowSource(\"" + clip + "\")", "30/1"},
+         }) {
+        SCOPED_TRACE(c.line);
+        const auto script = dir.file("input.avs");
+        test::writeFile(script, "LoadPlugin(\"plugin\\DirectShowSource.dll\")\n" + c.line + "\nreturn last");
+        const auto out = dir.file("from_script.avi");
+        const auto run = runVec(
+            {"ffmpeg-converter", "-i", script, "-vcodec", "mpeg4", "-acodec", "libmp3lame", "-y", out});
+        ASSERT_EQ(run.exitCode, 0) << run.output;
+        Probe result = probe(out);
+        EXPECT_EQ(result.video["r_frame_rate"], c.rate);
+        EXPECT_EQ(result.audio["codec_name"], "mp3");
+        EXPECT_NEAR(result.duration(), 2.0, 0.2); // the clip's speed never changes
+    }
+
+    const auto bad = dir.file("other.avs");
+    test::writeFile(bad, "AviSource(\"" + clip + "\")\n");
+    const auto refused = runVec({"ffmpeg-converter", "-i", bad, "-y", dir.file("x.avi")});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.output.find("not one this converter reads"), std::string::npos);
+    EXPECT_FALSE(test::fileExists(dir.file("x.avi")));
+}
+
+} // namespace
+} // namespace morvane::converter
