@@ -163,7 +163,8 @@ std::int32_t CFfmpegEncoder::OnConverterEvent(ConverterEvent code, const Convert
     } catch (...) {
         m_error = true;
         m_finished = true;
-        logErrorInfo(kEncoderModuleNumber, "PostMessage", value.line.substr(0, kProgressLineBuffer - 1));
+        logErrorInfo(kEncoderModuleNumber, "PostMessage",
+                     platform::utf8Prefix(value.line, kProgressLineBuffer - 1));
         return 0;
     }
 }
