@@ -265,8 +265,6 @@ Status EncodingJobObject::startEncoding(std::int32_t wait) noexcept {
             m_events->broadcast(kEventError, nullptr, error.c_str());
             return result;
         }
-        const std::int32_t done = 100;
-        m_events->broadcast(kEventProgress, &done);
         m_events->broadcast(kEventFinished);
         return kOk;
     });
@@ -364,7 +362,8 @@ Status EncodingJobObject::encodeAll(std::string& error) {
         logInfo(describePlan(target, plan));
         logInfo(describeCommand(m_settings->ffmpegProgram, plan.arguments));
 
-        int last = -1;
+        // The start event already stands for 0 %.
+        int last = index * 100 / total;
         const auto onPercent = [&](int percent) {
             const std::int32_t overall = (index * 100 + percent) / total;
             if (overall > last && overall < 100) {

@@ -52,7 +52,9 @@ bool addVideoArguments(const PlanRequest& request, const VideoStreamSettings& vi
     plan.keyFrameInterval = std::max(1, static_cast<int>(std::lround(keyInterval * plan.frameRate)));
     plan.videoKbps = std::max(video.bitrateKbps, 1);
 
-    std::string filters = "scale=" + std::to_string(plan.size.width) + ":" +
+    // The fps filter, not only -r: -r alone pads the end with duplicated frames.
+    std::string filters = "fps=" + std::to_string(plan.frameRate) +
+                          ",scale=" + std::to_string(plan.size.width) + ":" +
                           std::to_string(plan.size.height) + ",setsar=1,format=yuv420p";
     if (request.blackLevel) {
         const int t = kBlackThreshold;

@@ -142,7 +142,7 @@ protected:
 inline constexpr std::int32_t kEventStarted = 0;  // value: none
 inline constexpr std::int32_t kEventFinished = 1; // value: none; sent after a successful encoding
 inline constexpr std::int32_t kEventError = 2;    // text: what went wrong
-inline constexpr std::int32_t kEventProgress = 6; // value: percentage, 0 to 100
+inline constexpr std::int32_t kEventProgress = 6; // value: the percentage done so far, rising
 
 class EventSink : public ProducerObject {
 public:

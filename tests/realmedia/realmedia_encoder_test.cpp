@@ -101,11 +101,17 @@ protected:
         platform::setProgramDirectory(m_savedProgramDir);
     }
 
-    // Puts a build of the fake library in place as tools/libencsession.so and loads its controls.
-    void install(const char* build = MORVANE_FAKE_PRODUCER) {
-        fs::create_directories(m_dir + "tools");
-        fs::copy_file(build, m_dir + "tools/libencsession.so", fs::copy_options::overwrite_existing);
-        m_fake = std::make_unique<FakeProducer>(m_dir + "tools/libencsession.so");
+    // Puts a build of the fake library in place as tools/libencsession.so of the program directory
+    // `dir` (default: the test's) and loads its controls. Each build needs a folder of its own: a
+    // loaded library is known by its path.
+    void install(const char* build = MORVANE_FAKE_PRODUCER, std::string dir = {}) {
+        if (dir.empty()) {
+            dir = m_dir;
+        }
+        m_record.programDirectory = dir;
+        fs::create_directories(dir + "tools");
+        fs::copy_file(build, dir + "tools/libencsession.so");
+        m_fake = std::make_unique<FakeProducer>(dir + "tools/libencsession.so");
         ASSERT_TRUE(m_fake->loaded());
         m_fake->reset();
     }
@@ -264,14 +270,13 @@ TEST_F(RealMediaEncoderTest, AMissingLibraryOrExportFailsInitialize) {
     EXPECT_EQ(encoder().PrepareCommand(&m_job), 0);
     m_encoder.reset();
 
-    install(MORVANE_FAKE_PRODUCER_NO_ACCESS_PATH);
+    install(MORVANE_FAKE_PRODUCER_NO_ACCESS_PATH, m_dir + "without-access-path/");
     EXPECT_EQ(encoder().Initialize(&m_record), 0);
     EXPECT_EQ(encoder().loadStatus(), kFail);
     EXPECT_TRUE(m_fake->calls().empty());
     m_encoder.reset();
-    m_fake.reset();
 
-    install(MORVANE_FAKE_PRODUCER_NO_FACTORY);
+    install(MORVANE_FAKE_PRODUCER_NO_FACTORY, m_dir + "without-factory/");
     EXPECT_EQ(encoder().Initialize(&m_record), 0);
     EXPECT_EQ(encoder().loadStatus(), kFail);
     ASSERT_EQ(m_fake->calls().size(), 1u);
