@@ -1,17 +1,353 @@
 #include "engine/command_builder.h"
 
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+#include "engine/command_pieces.h"
+#include "engine/engine_log.h"
+#include "engine/frame_server_script.h"
+#include "engine/target_recipes.h"
+#include "engine/trace_file.h"
+#include "platform/command_line.h"
+#include "profiles/media_type_table.h"
+#include "profiles/profile.h"
+
 namespace morvane::engine {
 
-// The option mapping and the per-target recipes are not part of this build yet: every job is
-// refused, so no conversion runs with a half-built command line.
+namespace {
 
-bool applyProfileOptions(const profiles::Profile* /*profile*/, ConversionJob* /*job*/) {
-    return false;
+namespace fs = std::filesystem;
+
+constexpr std::string_view kConverterName = "vec";
+constexpr std::string_view kConverterMode = "ffmpeg-converter";
+// Where the builder's own refusals are logged from.
+constexpr int kLineOutputIsSource = 655;
+constexpr int kLineOutputTooLong = 662;
+constexpr int kLineScriptNotWritten = 671;
+
+// A profile option's value as the command builders see it; nothing when the option is left out.
+// Switches set to anything but "False" are written without a value.
+std::optional<std::string_view> effectiveValue(const profiles::ProfileParam& param) {
+    std::string_view value = param.value;
+    if (param.isSwitch()) {
+        if (equalsNoCase(value, "False")) {
+            return std::nullopt;
+        }
+        value = {};
+    } else if (param.takesValue() && value.empty()) {
+        return std::nullopt;
+    }
+    if (equalsNoCase(value, "Auto")) {
+        return std::nullopt;
+    }
+    return value;
 }
 
-std::int32_t buildConversionCommand(const CommandContext& /*context*/, ConversionJob* /*job*/,
-                                    std::string* /*commandLine*/) {
-    return 0;
+std::string converterPath(std::string_view programDirectory) {
+    std::string path(programDirectory);
+    path += kConverterName;
+    return path;
+}
+
+void logAndTrace(int line, const std::string& text) {
+    logModuleError(kEncoderModule, line, text);
+    writeTraceLine(text);
+}
+
+// Decides what the converter reads: the frame-server script when the route is allowed and the
+// source needs it, else the source itself. Writes the script when it is used.
+std::string inputPath(const ConversionJob& job, bool frameServerAllowed) {
+    const std::string source = job.sourcePath.str();
+    if (!frameServerAllowed || job.useFrameServer != 1) {
+        return source;
+    }
+    const std::string script = job.scriptPath.str();
+    std::string error;
+    switch (writeFrameServerScript(script, source, &error)) {
+    case ScriptOutcome::Written:
+        return script;
+    case ScriptOutcome::ReadDirectly:
+        return source;
+    case ScriptOutcome::NotWritten:
+        break;
+    }
+    // The converter can still try the source itself; a missing script would fail for certain.
+    logAndTrace(kLineScriptNotWritten, error + "; the converter reads \"" + source + "\" directly");
+    return source;
+}
+
+// Whether two paths name one file: the same file when both exist, else the same normalised path.
+bool sameFile(const std::string& a, const std::string& b) {
+    if (a.empty() || b.empty()) {
+        return false;
+    }
+    std::error_code error;
+    if (fs::exists(a, error) && fs::exists(b, error)) {
+        const bool equivalent = fs::equivalent(a, b, error);
+        if (!error) {
+            return equivalent;
+        }
+    }
+    const fs::path left = fs::weakly_canonical(fs::absolute(a, error), error);
+    const fs::path right = fs::weakly_canonical(fs::absolute(b, error), error);
+    if (error) {
+        return fs::path(a).lexically_normal() == fs::path(b).lexically_normal();
+    }
+    return left.lexically_normal() == right.lexically_normal();
+}
+
+// The complete output path for `suffix`, after checking that it may be written: it must fit the
+// job's path field (a cut name would send the output elsewhere) and must not be the source.
+std::optional<std::string> checkedOutputPath(const ConversionJob& job, std::string_view suffix) {
+    std::string output = job.outputPath.str();
+    output += suffix;
+    if (output.size() >= kJobPathCapacity) {
+        logAndTrace(kLineOutputTooLong, "The output file name is longer than " +
+                                            std::to_string(kJobPathCapacity - 1) + " bytes: \"" + output +
+                                            "\"; nothing was converted");
+        return std::nullopt;
+    }
+    const std::string source = job.sourcePath.str();
+    if (sameFile(output, source)) {
+        logAndTrace(kLineOutputIsSource, "The output file \"" + output +
+                                             "\" would replace the source file \"" + source +
+                                             "\"; nothing was converted");
+        return std::nullopt;
+    }
+    return output;
+}
+
+void appendOutput(std::string& commandLine, ConversionJob& job, const std::string& output) {
+    commandLine += " -y ";
+    commandLine += platform::quoteArgument(output);
+    job.outputPath.assign(output);
+}
+
+void appendCommandHead(std::string& out, std::string_view programDirectory, const std::string& input) {
+    out += platform::quoteArgument(converterPath(programDirectory));
+    out += " ";
+    out += kConverterMode;
+    out += " ";
+    out += " -vsync 24 -async 24 ";
+    out += "-i";
+    out += " ";
+    out += platform::quoteArgument(input);
+}
+
+void appendVideoGroup(std::string& out, const ConversionJob& job) {
+    out += " -b ";
+    appendInteger(out, job.videoBitrate);
+    out += "k";
+    out += " -s ";
+    appendInteger(out, job.width);
+    out += "x";
+    appendInteger(out, job.height);
+    out += " -r ";
+    appendTwoDecimals(out, job.frameRate);
+    if (!job.aspect.empty()) {
+        out += " -aspect ";
+        out += bareArgument(job.aspect.view());
+    }
+    out += " -scodec copy ";
+    out += " -title ";
+    out += platform::quoteArgument(job.title.view());
+    out += " ";
+}
+
+void appendAudioGroup(std::string& out, const ConversionJob& job) {
+    out += " -ab ";
+    appendTwoDecimals(out, job.audioBitrate);
+    out += "k ";
+    out += " -ac ";
+    appendInteger(out, job.channels);
+    out += " -ar ";
+    appendTwoDecimals(out, job.sampleRate);
+    const std::pair<std::string_view, std::string_view> texts[] = {
+        {" -author ", job.author.view()},
+        {" -album ", job.album.view()},
+        {" -copyright ", job.copyright.view()},
+        {" -comment ", job.comment.view()},
+    };
+    for (const auto& [option, text] : texts) {
+        if (!text.empty()) {
+            out += option;
+            out += platform::quoteArgument(text);
+        }
+    }
+}
+
+void appendCutRange(std::string& out, const ConversionJob& job) {
+    if (!job.startTime.empty()) {
+        out += " -ss ";
+        out += bareArgument(job.startTime.view());
+    }
+    if (!job.endTime.empty()) {
+        out += " -t ";
+        appendInteger(out, cutLengthSeconds(job.startTime.view(), job.endTime.view()));
+    }
+}
+
+void appendGeneralGroup(std::string& out, const ConversionJob& job) {
+    out += " -vol ";
+    appendInteger(out, job.volume);
+    appendCutRange(out, job);
+}
+
+std::int32_t buildTypedCommand(const CommandContext& context, ConversionJob& job, std::string& commandLine) {
+    TargetRecipe recipe;
+    if (!buildTargetRecipe(job, recipe)) {
+        return 0;
+    }
+    const auto output = checkedOutputPath(job, recipe.outputSuffix);
+    if (!output) {
+        return 0;
+    }
+    std::string& out = commandLine;
+    appendCommandHead(out, context.programDirectory, inputPath(job, context.forceFrameServer == 1));
+    if (job.hasVideo == 1) {
+        appendVideoGroup(out, job);
+    }
+    if (job.hasAudio == 1) {
+        appendAudioGroup(out, job);
+    }
+    appendGeneralGroup(out, job);
+    out += recipe.arguments;
+    appendOutput(out, job, *output);
+    return 1;
+}
+
+std::int32_t buildGeneralCommand(const CommandContext& context, ConversionJob& job,
+                                 std::string& commandLine) {
+    if (job.profile == nullptr) {
+        return 0;
+    }
+    const profiles::Profile& profile = *job.profile;
+    std::string suffix = "_";
+    suffix += job.videoCodec.view();
+    suffix += "_";
+    suffix += job.audioCodec.view();
+    suffix += ".";
+    suffix += profile.ExtName;
+    const auto output = checkedOutputPath(job, suffix);
+    if (!output) {
+        return 0;
+    }
+
+    std::string& out = commandLine;
+    out += platform::quoteArgument(converterPath(context.programDirectory));
+    out += " ";
+    out += kConverterMode;
+    out += " ";
+    out += "-i";
+    out += " ";
+    // This path does not ask the encoder: the probe's finding alone decides the route.
+    out += platform::quoteArgument(inputPath(job, true));
+    appendCutRange(out, job);
+    out += " ";
+
+    for (const profiles::ProfileParam& param : profile.chain()) {
+        if (param.takesValue() &&
+            ((equalsNoCase(param.name, "t") && equalsNoCase(param.value, "Full")) ||
+             (equalsNoCase(param.name, "ss") && equalsNoCase(param.value, "00:00:00")))) {
+            continue;
+        }
+        const auto value = effectiveValue(param);
+        if (!value) {
+            continue;
+        }
+        std::string text(*value);
+        if (equalsNoCase(param.name, "vcodec") || equalsNoCase(param.name, "acodec")) {
+            text = generalCodecName(text);
+        } else if (equalsNoCase(param.name, "ac")) {
+            text = text.substr(0, 1);
+        } else if (equalsNoCase(param.name, "b") || equalsNoCase(param.name, "ab")) {
+            text += "k";
+        }
+        out += "-";
+        out += bareArgument(param.name);
+        out += " ";
+        out += bareArgument(text);
+        out += " ";
+    }
+    out += " -async 24 -vsync 24 ";
+    appendOutput(out, job, *output);
+    return 1;
+}
+
+} // namespace
+
+bool applyProfileOptions(const profiles::Profile* profile, ConversionJob* job) {
+    if (profile == nullptr || job == nullptr) {
+        return false;
+    }
+    job->variant = profile->QALevel;
+    for (const profiles::ProfileParam& param : profile->chain()) {
+        const auto found = effectiveValue(param);
+        if (!found) {
+            continue;
+        }
+        const std::string_view value = *found;
+        const std::string_view name = param.name;
+        if (equalsNoCase(name, "author")) {
+            job->author.assign(value);
+        } else if (equalsNoCase(name, "copyright")) {
+            job->copyright.assign(value);
+        } else if (equalsNoCase(name, "comment")) {
+            job->comment.assign(value);
+        } else if (equalsNoCase(name, "album")) {
+            job->album.assign(value);
+        } else if (equalsNoCase(name, "title")) {
+            job->title.assign(value);
+        } else if (equalsNoCase(name, "vcodec")) {
+            job->videoCodec.assign(value);
+        } else if (equalsNoCase(name, "aspect")) {
+            job->aspect.assign(value);
+        } else if (equalsNoCase(name, "acodec")) {
+            job->audioCodec.assign(value);
+        } else if (equalsNoCase(name, "b")) {
+            job->videoBitrate = leadingInteger(value);
+        } else if (equalsNoCase(name, "r")) {
+            job->frameRate = leadingDecimal(value);
+        } else if (equalsNoCase(name, "ab")) {
+            job->audioBitrate = leadingDecimal(value);
+        } else if (equalsNoCase(name, "ar")) {
+            job->sampleRate = leadingDecimal(value);
+        } else if (equalsNoCase(name, "ac")) {
+            job->channels = leadingInteger(value.substr(0, 1));
+        } else if (equalsNoCase(name, "vol")) {
+            job->volume = leadingInteger(value);
+        } else if (equalsNoCase(name, "s")) {
+            const std::size_t x = value.find('x');
+            if (x == std::string_view::npos) {
+                job->width = job->sourceWidth;
+                job->height = job->sourceHeight;
+            } else {
+                job->width = leadingInteger(value.substr(0, x));
+                job->height = leadingInteger(value.substr(x + 1));
+            }
+        }
+    }
+    return true;
+}
+
+std::int32_t buildConversionCommand(const CommandContext& context, ConversionJob* job,
+                                    std::string* commandLine) {
+    if (job == nullptr || commandLine == nullptr) {
+        return 0;
+    }
+    commandLine->clear();
+    std::int32_t result = 0;
+    if (job->targetCode == profiles::kTargetGeneral) {
+        result = buildGeneralCommand(context, *job, *commandLine);
+    } else {
+        result = buildTypedCommand(context, *job, *commandLine);
+    }
+    if (result != 1) {
+        // Nothing half-built may ever run.
+        commandLine->clear();
+    }
+    return result;
 }
 
 } // namespace morvane::engine

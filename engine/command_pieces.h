@@ -1,0 +1,41 @@
+#pragma once
+
+// Small text tools the command builders share: numbers read from profile values the way the
+// converter's old option parser read them, numbers written the way its command lines expect them,
+// and argument texts that survive the command-line splitter.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace morvane::engine {
+
+// The integer a text starts with (after blanks, with an optional sign); 0 when it starts with none.
+// Values beyond the 32-bit range are held at its ends.
+std::int32_t leadingInteger(std::string_view text);
+
+// The decimal number a text starts with (after blanks, with an optional sign), always with "." as
+// the decimal point; 0 when it starts with none or names no finite number.
+double leadingDecimal(std::string_view text);
+
+// Equal without regard to ASCII case.
+bool equalsNoCase(std::string_view a, std::string_view b);
+
+// "%d" and "%.2f" as the C library writes them in the "C" locale, whatever the program's locale is.
+void appendInteger(std::string& out, long long value);
+void appendTwoDecimals(std::string& out, double value);
+
+// Seconds between two "hh:mm:ss" texts: (end hours - start hours) * 3600 + (end minutes - start
+// minutes) * 60 + (end seconds - start seconds). A number missing from a text counts as 0.
+long long cutLengthSeconds(std::string_view startTime, std::string_view endTime);
+
+// A text the command line carries without quotes (codec names, values of profile options) when it
+// can: as it stands unless it holds a double quote, which would swallow the arguments after it;
+// then quoted so the converter receives it whole.
+std::string bareArgument(std::string_view text);
+
+// The codec names of the general option path: the converter's library encoder for the short names
+// profiles use ("mp3" is "libmp3lame"), compared without regard to case; other names as they stand.
+std::string_view generalCodecName(std::string_view value);
+
+} // namespace morvane::engine

@@ -1,0 +1,100 @@
+#include "engine/frame_server_script.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "engine/command_pieces.h"
+
+namespace morvane::engine {
+
+namespace {
+
+// The plug-in is named relative to the program directory, where the frame server looks for it.
+constexpr std::string_view kPluginLine = "LoadPlugin(\"plugin/DirectShowSource.dll\")\n";
+constexpr std::string_view kReturnLine = "return last";
+
+// Extensions the converter reads directly.
+constexpr std::string_view kDirectExtensions[] = {
+    ".swf", ".flv", ".vob",  ".vro",  ".wmv",  ".rm",  ".rmvb", ".mp4", ".vbo",
+    ".m4v", ".ra",  ".h264", ".h261", ".h263", ".mpg", ".avi",  ".3gp", ".mpeg",
+};
+
+std::string_view extensionOf(std::string_view path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string_view::npos ? std::string_view() : name.substr(dot);
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+} // namespace
+
+ScriptKind frameServerScriptKind(std::string_view sourcePath) {
+    const std::string_view extension = extensionOf(sourcePath);
+    if (equalsNoCase(extension, ".asf") || equalsNoCase(extension, ".ram")) {
+        return ScriptKind::ConvertedFrameRate;
+    }
+    if (equalsNoCase(extension, ".mov")) {
+        return ScriptKind::StatedFrameRate;
+    }
+    for (const std::string_view direct : kDirectExtensions) {
+        if (equalsNoCase(extension, direct)) {
+            return ScriptKind::None;
+        }
+    }
+    return ScriptKind::SourceFrameRate;
+}
+
+std::string frameServerScriptText(ScriptKind kind, std::string_view sourcePath) {
+    std::string text(kPluginLine);
+    text += "DirectShowSource(\"";
+    text += sourcePath;
+    switch (kind) {
+    case ScriptKind::ConvertedFrameRate:
+        text += "\", fps=23.976, convertfps=true )\n";
+        break;
+    case ScriptKind::StatedFrameRate:
+        text += "\", fps=23.976, convertfps=false )\n";
+        break;
+    case ScriptKind::SourceFrameRate:
+    case ScriptKind::None:
+        text += "\")\n";
+        break;
+    }
+    text += kReturnLine;
+    return text;
+}
+
+ScriptOutcome writeFrameServerScript(const std::string& scriptPath, std::string_view sourcePath,
+                                     std::string* error) {
+    const ScriptKind kind = frameServerScriptKind(sourcePath);
+    if (kind == ScriptKind::None || sourcePath.find_first_of("\r\n") != std::string_view::npos) {
+        return ScriptOutcome::ReadDirectly;
+    }
+    const std::string text = frameServerScriptText(kind, sourcePath);
+    const auto fail = [&](int code) {
+        code = code != 0 ? code : EIO;
+        if (error != nullptr) {
+            *error = "cannot write the frame-server script \"" + scriptPath + "\": " + std::strerror(code);
+        }
+        return ScriptOutcome::NotWritten;
+    };
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(scriptPath.c_str(), "w"));
+    if (!file) {
+        return fail(errno);
+    }
+    if (std::fwrite(text.data(), 1, text.size(), file.get()) != text.size()) {
+        return fail(errno);
+    }
+    if (std::fclose(file.release()) != 0) {
+        return fail(errno);
+    }
+    return ScriptOutcome::Written;
+}
+
+} // namespace morvane::engine

@@ -1,0 +1,40 @@
+#pragma once
+
+// The frame-server script "input.avs": for sources the converter does not read well by itself, the
+// converter is given a small script instead that opens the source through the DirectShowSource
+// plug-in. One script in the program directory serves every run; it is rewritten before each run
+// that uses it.
+
+#include <string>
+#include <string_view>
+
+namespace morvane::engine {
+
+inline constexpr const char* kFrameServerScriptName = "input.avs";
+
+// How the script opens a source, chosen by the source's extension.
+enum class ScriptKind {
+    None,               // the converter reads the source directly: no script
+    ConvertedFrameRate, // frames dropped or repeated to a steady 23.976 per second (".asf", ".ram")
+    StatedFrameRate,    // timed at 23.976 per second as they stand (".mov")
+    SourceFrameRate,    // the source's own timing (every other extension, and none)
+};
+
+// The extension is the text from the last "." of the file name on, compared without regard to case.
+ScriptKind frameServerScriptKind(std::string_view sourcePath);
+
+// The three lines of the script for the source: the plug-in, the source, "return last" (no line end).
+std::string frameServerScriptText(ScriptKind kind, std::string_view sourcePath);
+
+enum class ScriptOutcome {
+    ReadDirectly, // no script is used for this source
+    Written,      // the script was written: the converter reads it instead of the source
+    NotWritten,   // a script was wanted but could not be written; `error` says why
+};
+
+// Writes (replacing) the script for the source at `scriptPath` when the source needs one. A source
+// path holding a line break cannot stand in a script line and is read directly.
+ScriptOutcome writeFrameServerScript(const std::string& scriptPath, std::string_view sourcePath,
+                                     std::string* error = nullptr);
+
+} // namespace morvane::engine
