@@ -180,6 +180,7 @@ std::int32_t CRealMediaEncoder::PrepareCommand(engine::ConversionJob* job) {
         job->outputPath = outputPath;
         m_job = *job;
 
+        m_prepared = false;
         releaseJobObjects();
         Status status = createJob();
         if (failed(status)) {
@@ -191,6 +192,7 @@ std::int32_t CRealMediaEncoder::PrepareCommand(engine::ConversionJob* job) {
             traceFailure("setting up the producer's log", status);
             return 0;
         }
+        m_prepared = true;
         return 1;
     } catch (...) {
         engine::logModuleError(kModule, kLinePrepareException, "PrepareCommand raise exception");
@@ -250,10 +252,12 @@ std::int32_t CRealMediaEncoder::RunConversion(const char* outputPath, std::int32
         if (outputPath == nullptr) {
             return 0;
         }
-        if (!m_factory || !m_encodingJob) {
+        // A job is encoded once: its input and destination are set up by this run.
+        if (!m_factory || !m_encodingJob || !m_prepared) {
             traceFailure("encoding (no prepared job)", kFail);
             return 0;
         }
+        m_prepared = false;
         struct Step {
             const char* what;
             Status (CRealMediaEncoder::*run)();

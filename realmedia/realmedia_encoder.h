@@ -76,6 +76,7 @@ private:
     engine::ConversionJob m_job;
     AccessPathList m_accessPaths;
     Status m_loadStatus = kFail;
+    bool m_prepared = false; // a fresh encoding job waits for RunConversion
 };
 
 } // namespace morvane::realmedia

@@ -342,6 +342,25 @@ TEST_F(ProducerLibraryTest, UnreadableSourcesAndMissingFoldersFail) {
     EXPECT_NE(trace().find("does not exist"), std::string::npos) << trace();
 }
 
+TEST_F(ProducerLibraryTest, AnEncoderThatFailsOrIsMissingLeavesNoPartialFile) {
+    // The library's own settings name the encoder program: one that fails, one that is not there.
+    fs::remove(m_dir + "common");
+    fs::create_directory(m_dir + "common");
+    const struct {
+        const char* program;
+        const char* reason;
+    } cases[] = {{"false", "the encoder ended with exit code 1"}, {"/nonexistent/ffmpeg", "cannot start"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.program);
+        test::writeFile(m_dir + "common/producer.conf", std::string("ffmpeg=") + c.program + "\n");
+        test::writeFile(output("av"), "an earlier file");
+        EXPECT_EQ(encode(Clips::get().av(), "56k Dial-up", "av"), 0);
+        EXPECT_EQ(test::readFile(output("av")), "an earlier file");
+        EXPECT_FALSE(test::fileExists(output("av") + ".partial"));
+        EXPECT_NE(trace().find(c.reason), std::string::npos) << trace();
+    }
+}
+
 TEST_F(ProducerLibraryTest, WithoutItsFoldersTheLibraryRefusesToStart) {
     fs::remove(m_dir + "common");
     CRealMediaEncoder encoder;

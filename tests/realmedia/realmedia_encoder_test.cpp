@@ -474,6 +474,11 @@ TEST_F(RealMediaEncoderTest, RunningNeedsAPreparedJobAndAnOutputPath) {
     const std::size_t before = m_fake->calls().size();
     EXPECT_EQ(encoder().RunConversion(nullptr, 6), 0);
     EXPECT_EQ(m_fake->calls().size(), before);
+    ASSERT_EQ(encoder().RunConversion(m_job.outputPath.c_str(), 6), 1);
+    // The job has been encoded: another run needs another PrepareCommand.
+    const std::size_t after = m_fake->calls().size();
+    EXPECT_EQ(encoder().RunConversion(m_job.outputPath.c_str(), 6), 0);
+    EXPECT_EQ(m_fake->calls().size(), after);
 }
 
 TEST_F(RealMediaEncoderTest, TheRemainingOperationsDoNothing) {
