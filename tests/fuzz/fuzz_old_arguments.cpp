@@ -1,0 +1,129 @@
+// `vec`'s old option dialect: any argument list gives an FFmpeg argument vector or a clear error, and
+// what comes out is never more than a small multiple of what went in.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "converter/old_arguments.h"
+#include "converter/script_reader.h"
+#include "converter/translator.h"
+#include "tests/fuzz/fuzz_support.h"
+#include "tests/fuzz/fuzz_targets.h"
+
+namespace morvane::fuzz {
+
+namespace {
+
+using converter::OldCommand;
+
+std::size_t totalBytes(const std::vector<std::string>& texts) {
+    std::size_t bytes = 0;
+    for (const auto& text : texts) {
+        bytes += text.size();
+    }
+    return bytes;
+}
+
+bool contains(const std::vector<std::string>& texts, std::string_view wanted) {
+    for (const auto& text : texts) {
+        if (text == wanted) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void checkParsed(const std::vector<std::string>& arguments, const OldCommand& command) {
+    const std::size_t inBytes = totalBytes(arguments);
+    const std::string what = shown(arguments);
+    MORVANE_FUZZ_CHECK(command.error.empty() == (!command.input.empty() && !command.output.empty()), what);
+    MORVANE_FUZZ_CHECK(command.options.size() + command.notes.size() <= arguments.size() + 1, what);
+    std::size_t optionBytes = 0;
+    for (const auto& option : command.options) {
+        optionBytes += option.name.size() + option.value.size();
+        MORVANE_FUZZ_CHECK(!option.name.empty() && (option.hasValue || option.value.empty() ||
+                                                    converter::oldOptionIsText(option.name)),
+                           what);
+    }
+    MORVANE_FUZZ_CHECK(optionBytes <= inBytes + arguments.size(), what);
+    MORVANE_FUZZ_CHECK(totalBytes(command.notes) <= 2 * inBytes + 64 * arguments.size(), what);
+    if (command.error.empty()) {
+        MORVANE_FUZZ_CHECK(contains(arguments, command.input) && contains(arguments, command.output), what);
+    }
+}
+
+void checkTranslated(const std::vector<std::string>& arguments, const converter::TranslationRequest& request,
+                     const converter::Translation& translation) {
+    const std::string what = shown(arguments);
+    MORVANE_FUZZ_CHECK(translation.error.empty() == !translation.arguments.empty(),
+                       what + " " + translation.error);
+    MORVANE_FUZZ_CHECK(translation.error.size() <= 2 * totalBytes(arguments) + 300, shown(translation.error));
+    const std::size_t inBytes =
+        totalBytes(arguments) + request.writePath.size() + (request.script ? request.script->path.size() : 0);
+    MORVANE_FUZZ_CHECK(translation.arguments.size() <= 4 * arguments.size() + 64,
+                       what + " gave " + shown(translation.arguments));
+    MORVANE_FUZZ_CHECK(totalBytes(translation.arguments) <= 4 * inBytes + 2048,
+                       what + " gave " + shown(translation.arguments));
+    MORVANE_FUZZ_CHECK(translation.notes.size() <= 2 * arguments.size() + 32,
+                       what + " " + shown(translation.notes));
+    MORVANE_FUZZ_CHECK(totalBytes(translation.notes) <= 4 * inBytes + 4096,
+                       what + " " + shown(translation.notes));
+    if (!translation.error.empty()) {
+        return;
+    }
+    // FFmpeg's preamble first; the input read as a file; the temporary output last, also read as a file.
+    const auto& preamble = converter::ffmpegPreamble();
+    const auto& out = translation.arguments;
+    MORVANE_FUZZ_CHECK(out.size() >= preamble.size() + 4 &&
+                           std::equal(preamble.begin(), preamble.end(), out.begin()),
+                       shown(out));
+    MORVANE_FUZZ_CHECK(out[out.size() - 2] == "-y" && out.back() == converter::fileUrl(request.writePath),
+                       shown(out));
+    const std::string input = request.script ? request.script->path : request.command.input;
+    bool inputNamed = false;
+    for (std::size_t i = preamble.size(); i + 1 < out.size(); ++i) {
+        inputNamed = inputNamed || (out[i] == "-i" && out[i + 1] == converter::fileUrl(input));
+    }
+    MORVANE_FUZZ_CHECK(inputNamed, shown(out));
+}
+
+} // namespace
+
+void fuzzOldArguments(const std::uint8_t* data, std::size_t size) {
+    FuzzInput input(data, size);
+    const std::uint8_t facts = input.takeByte();
+    const std::uint8_t sizes = input.takeByte();
+    const auto arguments = splitAtLineFeeds(input.rest());
+
+    const auto command = converter::parseOldCommand(arguments);
+    checkParsed(arguments, command);
+
+    converter::TranslationRequest request;
+    request.command = command;
+    request.outputPath = command.output;
+    request.writePath = command.output + ".vec-part";
+    request.source.known = (facts & 1U) != 0;
+    request.source.hasVideo = (facts & 2U) != 0;
+    request.source.hasAudio = (facts & 4U) != 0;
+    request.source.still = (facts & 8U) != 0;
+    static constexpr int kWidths[] = {0, 1, 176, 320, 641, 1920, 7680, -2};
+    request.source.width = kWidths[sizes % 8U];
+    request.source.height = kWidths[(sizes >> 3U) % 8U];
+    static constexpr double kRates[] = {0.0, 8000.0, 44100.0, 48000.0};
+    request.source.sampleRate = kRates[(facts >> 4U) % 4U];
+    request.source.channels = (facts >> 6U) * 3 % 9;
+    if ((sizes & 0x40U) != 0) {
+        converter::ScriptSource script;
+        script.path = "/tmp/source of script.mov";
+        script.frameRate = (sizes & 0x80U) != 0 ? 23.976 : 0.0;
+        script.convertFrameRate = (sizes & 0x80U) != 0;
+        request.script = script;
+    }
+    const auto translation = converter::translateCommand(request);
+    checkTranslated(arguments, request, translation);
+}
+
+} // namespace morvane::fuzz
+
+MORVANE_FUZZ_TARGET(fuzzOldArguments)
