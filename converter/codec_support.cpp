@@ -1,35 +1,77 @@
 #include "converter/codec_support.h"
 
 #include <algorithm>
-
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/opt.h>
-}
+#include <cctype>
 
 namespace morvane::converter {
 
 namespace {
 
-const AVOutputFormat* findMuxer(std::string_view name) {
-    if (name.empty()) {
-        return nullptr;
+struct EncoderRow {
+    const char* name;
+    char kind; // 'V' or 'A'
+    const char* codec;
+    int rates[16]; // zero-terminated; empty when any rate will do
+    int maxChannels;
+};
+
+struct MuxerRow {
+    const char* name;
+    const char* defaultVideo;
+    const char* defaultAudio;
+};
+
+struct NamePair {
+    const char* first;
+    const char* second;
+};
+
+#include "converter/ffmpeg_tables.inc"
+
+const EncoderRow* findEncoder(std::string_view name) {
+    for (const auto& row : kEncoders) {
+        if (name == row.name) {
+            return &row;
+        }
     }
-    const std::string text(name);
-    return av_guess_format(text.c_str(), nullptr, nullptr);
+    return nullptr;
 }
 
-const AVCodec* findEncoder(std::string_view name) {
-    if (name.empty()) {
-        return nullptr;
+const MuxerRow* findMuxer(std::string_view name) {
+    for (const auto& row : kMuxers) {
+        if (name == row.name) {
+            return &row;
+        }
     }
-    const std::string text(name);
-    return avcodec_find_encoder_by_name(text.c_str());
+    return nullptr;
 }
 
-AVMediaType mediaType(MediaKind kind) {
-    return kind == MediaKind::Video ? AVMEDIA_TYPE_VIDEO : AVMEDIA_TYPE_AUDIO;
+template <std::size_t N>
+const char* lookup(const NamePair (&pairs)[N], std::string_view first) {
+    for (const auto& pair : pairs) {
+        if (first == pair.first) {
+            return pair.second;
+        }
+    }
+    return nullptr;
+}
+
+template <std::size_t N>
+bool contains(const NamePair (&pairs)[N], std::string_view first, std::string_view second) {
+    return std::any_of(std::begin(pairs), std::end(pairs),
+                       [&](const NamePair& pair) { return first == pair.first && second == pair.second; });
+}
+
+std::string lower(std::string_view text) {
+    std::string result(text);
+    for (char& c : result) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return result;
+}
+
+char kindLetter(MediaKind kind) {
+    return kind == MediaKind::Video ? 'V' : 'A';
 }
 
 } // namespace
@@ -37,74 +79,64 @@ AVMediaType mediaType(MediaKind kind) {
 std::string muxerFor(std::string_view format, std::string_view fileName) {
     if (!format.empty()) {
         // A named format must exist under that name; FFmpeg refuses anything else.
-        const AVOutputFormat* muxer = findMuxer(format);
-        return muxer != nullptr && format == muxer->name ? std::string(format) : std::string();
+        return findMuxer(format) != nullptr ? std::string(format) : std::string();
     }
-    const std::string file(fileName);
-    const AVOutputFormat* muxer = file.empty() ? nullptr : av_guess_format(nullptr, file.c_str(), nullptr);
-    return muxer != nullptr ? muxer->name : std::string();
+    const auto slash = fileName.find_last_of('/');
+    const auto name = slash == std::string_view::npos ? fileName : fileName.substr(slash + 1);
+    const auto dot = name.rfind('.');
+    if (dot == std::string_view::npos) {
+        return {};
+    }
+    const char* muxer = lookup(kExtensions, lower(name.substr(dot + 1)));
+    return muxer != nullptr ? muxer : std::string();
 }
 
 std::string resolveEncoder(std::string_view name, MediaKind kind) {
-    const AVCodec* encoder = findEncoder(name);
-    if (encoder == nullptr && !name.empty()) {
-        const std::string text(name);
-        if (const AVCodecDescriptor* descriptor = avcodec_descriptor_get_by_name(text.c_str())) {
-            encoder = avcodec_find_encoder(descriptor->id);
+    const EncoderRow* encoder = findEncoder(name);
+    if (encoder == nullptr) {
+        // A codec's name selects the codec's first encoder.
+        if (const char* byCodec = lookup(kCodecEncoders, name)) {
+            encoder = findEncoder(byCodec);
         }
     }
-    if (encoder == nullptr || encoder->type != mediaType(kind)) {
-        return {};
-    }
-    return encoder->name;
-}
-
-std::string defaultEncoder(std::string_view muxer, MediaKind kind) {
-    const AVOutputFormat* format = findMuxer(muxer);
-    if (format == nullptr) {
-        return {};
-    }
-    const AVCodecID id = kind == MediaKind::Video ? format->video_codec : format->audio_codec;
-    if (id == AV_CODEC_ID_NONE) {
-        return {};
-    }
-    const AVCodec* encoder = avcodec_find_encoder(id);
-    return encoder != nullptr ? encoder->name : std::string();
+    return encoder != nullptr && encoder->kind == kindLetter(kind) ? encoder->name : std::string();
 }
 
 std::string defaultCodec(std::string_view muxer, MediaKind kind) {
-    const AVOutputFormat* format = findMuxer(muxer);
-    if (format == nullptr) {
+    const MuxerRow* row = findMuxer(muxer);
+    if (row == nullptr) {
         return {};
     }
-    const AVCodecID id = kind == MediaKind::Video ? format->video_codec : format->audio_codec;
-    return id == AV_CODEC_ID_NONE ? std::string() : avcodec_get_name(id);
+    return kind == MediaKind::Video ? row->defaultVideo : row->defaultAudio;
+}
+
+std::string defaultEncoder(std::string_view muxer, MediaKind kind) {
+    const std::string codec = defaultCodec(muxer, kind);
+    const char* encoder = codec.empty() ? nullptr : lookup(kCodecEncoders, codec);
+    return encoder != nullptr ? encoder : std::string();
 }
 
 int muxerAccepts(std::string_view muxer, std::string_view encoder) {
-    const AVOutputFormat* format = findMuxer(muxer);
-    const AVCodec* codec = findEncoder(encoder);
+    const MuxerRow* format = findMuxer(muxer);
+    const EncoderRow* codec = findEncoder(encoder);
     if (format == nullptr || codec == nullptr) {
         return -1;
     }
-    const int answer = avformat_query_codec(format, codec->id, FF_COMPLIANCE_NORMAL);
-    return answer < 0 ? -1 : (answer > 0 ? 1 : 0);
+    if (contains(kMuxerAccepts, muxer, codec->codec)) {
+        return 1;
+    }
+    return contains(kMuxerRejects, muxer, codec->codec) ? 0 : -1;
 }
 
 std::string codecOfEncoder(std::string_view encoder) {
-    const AVCodec* codec = findEncoder(encoder);
-    if (codec == nullptr) {
-        return {};
-    }
-    const char* name = avcodec_get_name(codec->id);
-    return name != nullptr ? name : std::string();
+    const EncoderRow* row = findEncoder(encoder);
+    return row != nullptr ? row->codec : std::string();
 }
 
 std::vector<int> encoderSampleRates(std::string_view encoder) {
     std::vector<int> rates;
-    const AVCodec* codec = findEncoder(encoder);
-    if (codec != nullptr && codec->supported_samplerates != nullptr) {
-        for (const int* rate = codec->supported_samplerates; *rate != 0; ++rate) {
+    if (const EncoderRow* row = findEncoder(encoder)) {
+        for (const int* rate = row->rates; *rate != 0; ++rate) {
             rates.push_back(*rate);
         }
     }
@@ -112,32 +144,29 @@ std::vector<int> encoderSampleRates(std::string_view encoder) {
 }
 
 int encoderMaxChannels(std::string_view encoder) {
-    const AVCodec* codec = findEncoder(encoder);
-    int most = 0;
-    if (codec != nullptr && codec->ch_layouts != nullptr) {
-        for (const AVChannelLayout* layout = codec->ch_layouts; layout->nb_channels != 0; ++layout) {
-            most = std::max(most, layout->nb_channels);
-        }
-    }
-    return most;
+    const EncoderRow* row = findEncoder(encoder);
+    return row != nullptr ? row->maxChannels : 0;
 }
 
-bool aviTagMatches(std::string_view tag, std::string_view encoder) {
-    const AVCodec* codec = findEncoder(encoder);
-    if (codec == nullptr || tag.size() != 4) {
-        return false;
+int aviTagMatches(std::string_view tag, std::string_view encoder) {
+    const EncoderRow* row = findEncoder(encoder);
+    if (row == nullptr || tag.size() != 4) {
+        return -1;
     }
-    const unsigned fourcc = MKTAG(tag[0], tag[1], tag[2], tag[3]);
-    const AVCodecTag* const tables[] = {avformat_get_riff_video_tags(), nullptr};
-    return av_codec_get_id(tables, fourcc) == codec->id;
+    // FFmpeg reads FourCCs without regard to case.
+    std::string upper(tag);
+    for (char& c : upper) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    const char* codec = lookup(kAviVideoTags, upper);
+    if (codec == nullptr) {
+        return -1;
+    }
+    return std::string_view(codec) == row->codec ? 1 : 0;
 }
 
 bool codecFlagKnown(std::string_view option, std::string_view name) {
-    const AVClass* codecClass = avcodec_get_class();
-    const std::string unit(option);
-    const std::string flag(name);
-    const AVOption* found = av_opt_find(&codecClass, flag.c_str(), unit.c_str(), 0, AV_OPT_SEARCH_FAKE_OBJ);
-    return found != nullptr && found->type == AV_OPT_TYPE_CONST;
+    return contains(kCodecFlags, option, name);
 }
 
 } // namespace morvane::converter

@@ -38,8 +38,9 @@ std::vector<int> encoderSampleRates(std::string_view encoder);
 // The largest channel count the encoder takes; 0 when it does not say.
 int encoderMaxChannels(std::string_view encoder);
 
-// Whether a FourCC written into an AVI header stands for the codec the encoder makes.
-bool aviTagMatches(std::string_view tag, std::string_view encoder);
+// Whether a FourCC written into an AVI header stands for the codec the encoder makes: 1 yes, 0 no,
+// -1 a FourCC this converter does not know (FFmpeg decides).
+int aviTagMatches(std::string_view tag, std::string_view encoder);
 
 // Whether `name` is a flag the generic codec option `option` ("flags" or "flags2") still knows.
 bool codecFlagKnown(std::string_view option, std::string_view name);

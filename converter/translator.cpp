@@ -11,10 +11,7 @@
 #include <string_view>
 
 #include "converter/codec_support.h"
-
-extern "C" {
-#include <libavutil/parseutils.h>
-}
+#include "converter/media_text.h"
 
 namespace morvane::converter {
 
@@ -291,6 +288,8 @@ private:
         return !m_videoEncoder.empty() && !isX264() && m_videoEncoder != "libxvid";
     }
     bool inputSide(const OldOption& option) const;
+    // The input's facts for choices that depend on them; probes at most once.
+    const SourceFacts& probed();
 
     const TranslationRequest& m_request;
     const std::vector<OldOption>& m_options;
@@ -324,6 +323,10 @@ private:
     std::optional<int> m_channels;
 
     bool m_audioOut = false;
+    SourceFacts m_facts;
+    bool m_probed = false;
+    std::string m_fillerVideo; // a generated stream standing in for one the source lacks
+    std::string m_fillerAudio;
     bool m_mapVideo = false; // the first video stream is chosen
     bool m_mapAudio = false;
     std::vector<std::string> m_videoFilters;
@@ -343,6 +346,17 @@ bool Translator::inputSide(const OldOption& option) const {
     }
     return option.beforeInput &&
            (inputOptions.count(option.name) != 0 || oldOptionArity(option.name) == OldArity::Unknown);
+}
+
+const SourceFacts& Translator::probed() {
+    if (!m_probed) {
+        m_probed = true;
+        m_facts = m_request.source;
+        if (!m_facts.known && m_request.probe) {
+            m_facts = m_request.probe();
+        }
+    }
+    return m_facts;
 }
 
 void Translator::scan() {
@@ -409,8 +423,10 @@ void Translator::chooseVideoCodec() {
         return;
     }
 
-    const int width = m_outWidth > 0 ? m_outWidth : m_request.source.width;
-    const int height = m_outHeight > 0 ? m_outHeight : m_request.source.height;
+    const bool sizeGiven = m_outWidth > 0 && m_outHeight > 0;
+    const bool sizeMatters = m_videoEncoder == "h263" && !sizeGiven;
+    const int width = sizeGiven ? m_outWidth : (sizeMatters ? probed().width : 0);
+    const int height = sizeGiven ? m_outHeight : (sizeMatters ? probed().height : 0);
     const bool sizeKnown = width > 0 && height > 0;
     std::string why;
     if (!containerTakes(m_muxer, m_videoEncoder, MediaKind::Video)) {
@@ -506,12 +522,10 @@ void Translator::chooseAudioCodec() {
 void Translator::chooseCodecs() {
     // Frame size first: H.263 depends on it.
     if (const auto* size = last("s")) {
-        int width = 0;
-        int height = 0;
         const auto x = size->value.find('x');
-        if (av_parse_video_size(&width, &height, size->value.c_str()) >= 0) {
-            m_outWidth = width;
-            m_outHeight = height;
+        if (const auto parsed = parseFrameSize(size->value)) {
+            m_outWidth = parsed->width;
+            m_outHeight = parsed->height;
         } else if (x != std::string::npos &&
                    (size->value.substr(x + 1) == "0" || size->value.substr(0, x) == "0")) {
             // "240x0": one side given, the other follows the picture's shape.
@@ -547,21 +561,43 @@ void Translator::chooseCodecs() {
     const auto& source = m_request.source;
     m_result.videoOut = m_mapVideo && (!source.known || source.hasVideo);
     m_audioOut = m_mapAudio && (!source.known || source.hasAudio);
+
+    // A PSP file must hold one video and one audio stream: what the source lacks is made up of black
+    // pictures or silence, for as long as the other stream lasts.
+    if (m_muxer == "psp" && m_mapVideo && m_mapAudio && !has("map") && probed().known) {
+        // The filler ends with the source: waiting for -shortest alone lets buffering encoders overshoot.
+        char length[40] = "";
+        if (probed().duration > 0.0) {
+            std::snprintf(length, sizeof length, ":duration=%.3f", probed().duration);
+        }
+        if (!probed().hasAudio) {
+            m_fillerAudio = std::string("anullsrc=channel_layout=stereo:sample_rate=48000") + length;
+            m_audioOut = true;
+            note("a PSP file needs an audio stream and the source has none; silence is added");
+        } else if (!probed().hasVideo) {
+            const int width = m_outWidth > 0 ? m_outWidth : 320;
+            const int height = m_outHeight > 0 ? m_outHeight : 240;
+            m_fillerVideo = "color=color=black:size=" + std::to_string(width) + "x" + std::to_string(height) +
+                            ":rate=25" + length;
+            m_result.videoOut = true;
+            note("a PSP file needs a video stream and the source has none; a black picture is added");
+        }
+    }
 }
 
 void Translator::checkCut() {
     if (const auto* length = last("t")) {
-        int64_t microseconds = 0;
-        if (av_parse_time(&microseconds, length->value.c_str(), 1) < 0) {
+        const auto microseconds = parseDuration(length->value);
+        if (!microseconds) {
             m_result.error = "the cut length -t " + length->value + " is not a time";
-        } else if (microseconds <= 0) {
+        } else if (*microseconds <= 0) {
             m_result.error =
                 "the cut length -t " + length->value + " is not above zero; there is nothing to convert";
         }
     }
     if (const auto* start = last("ss")) {
-        int64_t microseconds = 0;
-        if (av_parse_time(&microseconds, start->value.c_str(), 1) < 0 || microseconds < 0) {
+        const auto microseconds = parseDuration(start->value);
+        if (!microseconds || *microseconds < 0) {
             m_result.error = "the start time -ss " + start->value + " is not a time";
         }
     }
@@ -593,11 +629,12 @@ void Translator::emitInput() {
             if (m_last["loop_input"] != i) {
                 continue;
             }
-            if (m_request.source.still && has("t")) {
+            const bool still = probed().still;
+            if (still && has("t")) {
                 out({"-loop", "1"});
             } else {
-                dropNote(option, m_request.source.still ? "a looped picture needs -t, or it never ends"
-                                                        : "only a still picture can be looped");
+                dropNote(option, still ? "a looped picture needs -t, or it never ends"
+                                       : "only a still picture can be looped");
             }
         } else if (option.name == "vcodec") {
             out({"-c:v", option.value});
@@ -612,6 +649,9 @@ void Translator::emitInput() {
     }
     const std::string input = m_request.script ? m_request.script->path : m_request.command.input;
     out({"-i", fileUrl(input)});
+    if (!m_fillerVideo.empty() || !m_fillerAudio.empty()) {
+        out({"-f", "lavfi", "-i", m_fillerVideo.empty() ? m_fillerAudio : m_fillerVideo});
+    }
 }
 
 void Translator::emitOutputOptions() {
@@ -619,10 +659,13 @@ void Translator::emitOutputOptions() {
     if (!explicitMap) {
         // The old converter's choice: the first video and the first audio stream, nothing else.
         if (m_mapVideo) {
-            out({"-map", "0:V:0?"});
+            out({"-map", m_fillerVideo.empty() ? "0:V:0?" : "1:v:0"});
         }
         if (m_mapAudio) {
-            out({"-map", "0:a:0?"});
+            out({"-map", m_fillerAudio.empty() ? "0:a:0?" : "1:a:0"});
+        }
+        if (!m_fillerVideo.empty() || !m_fillerAudio.empty()) {
+            out({"-shortest"});
         }
     }
     if (!has("map_meta_data")) {
@@ -721,7 +764,7 @@ void Translator::emitOption(std::size_t index) {
     } else if (name == "vtag") {
         if (m_muxer != "avi") {
             dropNote(option, "a FourCC is written only into AVI files");
-        } else if (!m_videoEncoder.empty() && !videoCopy() && !aviTagMatches(value, m_videoEncoder)) {
+        } else if (!m_videoEncoder.empty() && !videoCopy() && aviTagMatches(value, m_videoEncoder) == 0) {
             dropNote(option, "it does not name " + m_videoEncoder + " video");
         } else {
             rename("-tag:v");
@@ -957,7 +1000,7 @@ void Translator::emitFixes() {
     }
     if (audioOut && !has("ar") && m_narrow == Narrowband::None && (m_muxer == "flv" || m_muxer == "swf") &&
         codecOfEncoder(m_audioEncoder) == "mp3") {
-        const double rate = m_request.source.sampleRate;
+        const double rate = probed().sampleRate;
         if (rate != 44100.0 && rate != 22050.0 && rate != 11025.0) {
             note("Flash files carry MP3 audio at 44100, 22050 or 11025 Hz only; using 44100 Hz");
             out({"-ar", "44100"});
@@ -1033,7 +1076,8 @@ void Translator::planFilters() {
         // Crops and pads frame the picture of -s, so the scaling has to sit between them.
         m_videoFilters.push_back("scale=" + std::to_string(m_outWidth) + ":" + std::to_string(m_outHeight));
         m_scaleInFilter = true;
-    } else if (isX264() && m_outWidth == 0 && m_request.source.width % 2 + m_request.source.height % 2 > 0) {
+    } else if (isX264() && m_outWidth == 0 && m_result.videoOut &&
+               probed().width % 2 + probed().height % 2 > 0) {
         note("the source's frame size is odd; libx264 needs even sides, so one pixel is cut off");
         m_videoFilters.emplace_back("crop=trunc(iw/2)*2:trunc(ih/2)*2");
     }

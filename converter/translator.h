@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@ struct SourceFacts {
     int height = 0;
     double sampleRate = 0.0;
     int channels = 0;
+    double duration = 0.0; // seconds
 };
 
 struct TranslationRequest {
@@ -26,7 +28,8 @@ struct TranslationRequest {
     std::optional<ScriptSource> script; // set when the input is a frame-server script
     std::string outputPath;             // the file the user asked for; its extension picks the container
     std::string writePath;              // where FFmpeg writes (a temporary name beside outputPath)
-    SourceFacts source;
+    SourceFacts source;                 // what is known of the input without asking
+    std::function<SourceFacts()> probe; // asked once, only when a choice depends on the input
 };
 
 struct Translation {

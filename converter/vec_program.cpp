@@ -27,10 +27,9 @@
 #include "platform/process.h"
 #include "platform/unique_fd.h"
 
-extern "C" {
-#include <libavutil/error.h>
-#include <libavutil/log.h>
-}
+#include "converter/vec_probe.h"
+#include "platform/program_dir.h"
+#include "platform/shared_library.h"
 
 namespace morvane::converter {
 
@@ -136,21 +135,54 @@ std::optional<ScriptSource> openScript(const std::string& input, std::string& er
     return reading.source;
 }
 
-SourceFacts probeSource(const std::string& path) {
-    preview::MediaFacts facts;
-    SourceFacts source;
-    if (preview::detectMediaFacts(path, facts) != preview::kDetectOk) {
-        return source;
+// Reads a file with the probe module; loads it on first use.
+class MediaProbe {
+public:
+    // The detector's status; `reason` says why when the file could not be read.
+    int probe(const std::string& path, preview::MediaFacts& facts, std::string& reason) {
+        facts = preview::MediaFacts{};
+        if (!load(reason)) {
+            return preview::kDetectFailed;
+        }
+        VecProbeFacts found{};
+        char why[256] = "";
+        const int status = m_function(path.c_str(), &found, why, sizeof why);
+        reason = why;
+        facts.duration = found.duration;
+        facts.hasVideo = found.hasVideo;
+        facts.hasAudio = found.hasAudio;
+        facts.width = found.width;
+        facts.height = found.height;
+        facts.sampleRate = found.sampleRate;
+        facts.channels = found.channels;
+        facts.still = found.still != 0;
+        return status;
     }
-    source.known = true;
-    source.hasVideo = facts.hasVideo != 0;
-    source.hasAudio = facts.hasAudio != 0;
-    source.still = facts.still;
-    source.width = facts.width;
-    source.height = facts.height;
-    source.sampleRate = facts.sampleRate;
-    source.channels = facts.channels;
-    return source;
+
+private:
+    bool load(std::string& error) {
+        if (m_function != nullptr) {
+            return true;
+        }
+        const std::string path = platform::programDirectory() + kProbeLibrary;
+        m_library = platform::SharedLibrary::open(path, &error);
+        if (m_library.isOpen()) {
+            m_function = m_library.function<VecProbeFunction>(kProbeFunction);
+        }
+        if (m_function == nullptr) {
+            error = "cannot load the media probe \"" + path + "\"" + (error.empty() ? "" : ": " + error);
+            return false;
+        }
+        return true;
+    }
+
+    platform::SharedLibrary m_library;
+    VecProbeFunction m_function = nullptr;
+};
+
+MediaProbe& mediaProbe() {
+    static MediaProbe probe;
+    return probe;
 }
 
 // Creates the temporary output exclusively, so no other file is ever overwritten by it.
@@ -357,26 +389,22 @@ int ConversionRun::run() {
 }
 
 int runInfo(const std::string& path) {
-    av_log_set_level(AV_LOG_QUIET); // the information line must come first
     std::string scriptError;
     const auto script = openScript(path, scriptError);
     const std::string probed = script ? script->path : path;
     preview::MediaFacts facts;
+    std::string reason;
     const int status =
-        scriptError.empty() ? preview::detectMediaFacts(probed, facts) : preview::kDetectFailed;
+        scriptError.empty() ? mediaProbe().probe(probed, facts, reason) : preview::kDetectFailed;
     say(formatInfoLine(status == preview::kDetectOk ? facts : preview::MediaFacts{}));
     if (!scriptError.empty()) {
         diagnose(scriptError);
         return 1;
     }
     if (status != preview::kDetectOk) {
-        char reason[256] = "not a media file this converter reads";
-        if (status != preview::kDetectFailed) {
-            av_strerror(status, reason, sizeof reason);
-        } else if (fileSize(probed) < 0) {
-            std::snprintf(reason, sizeof reason, "%s", std::strerror(ENOENT));
-        } else if (fileSize(probed) == 0) {
-            std::snprintf(reason, sizeof reason, "the file is empty");
+        if (reason.empty()) {
+            const long long size = fileSize(probed);
+            reason = size < 0 ? std::strerror(ENOENT) : size == 0 ? "the file is empty" : "not a media file";
         }
         diagnose("cannot read \"" + probed + "\": " + reason);
         return 1;
@@ -410,8 +438,7 @@ int runConversion(const std::vector<std::string>& arguments) {
                  "would destroy it, so nothing was done");
         return 1;
     }
-    av_log_set_level(AV_LOG_QUIET);
-    request.source = probeSource(source);
+    request.probe = [source] { return probeSource(source); };
     request.outputPath = command.output;
 
     int error = 0;
@@ -443,6 +470,25 @@ int runConversion(const std::vector<std::string>& arguments) {
 }
 
 } // namespace
+
+SourceFacts probeSource(const std::string& path) {
+    preview::MediaFacts facts;
+    std::string reason;
+    SourceFacts source;
+    if (mediaProbe().probe(path, facts, reason) != preview::kDetectOk) {
+        return source;
+    }
+    source.known = true;
+    source.hasVideo = facts.hasVideo != 0;
+    source.hasAudio = facts.hasAudio != 0;
+    source.still = facts.still;
+    source.width = facts.width;
+    source.height = facts.height;
+    source.sampleRate = facts.sampleRate;
+    source.channels = facts.channels;
+    source.duration = facts.duration;
+    return source;
+}
 
 std::string formatInfoLine(const preview::MediaFacts& facts) {
     int seconds = static_cast<int>(std::floor(std::max(facts.duration, 0.0)));

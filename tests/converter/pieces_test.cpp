@@ -166,9 +166,11 @@ TEST(CodecSupport, AnswersFromTheLibraries) {
     EXPECT_EQ(defaultCodec("3gp", MediaKind::Audio), "amr_nb");
     EXPECT_EQ(muxerAccepts("mp4", "h263"), 0);
     EXPECT_EQ(muxerAccepts("3gp", "libx264"), 1);
-    EXPECT_TRUE(aviTagMatches("xvid", "libxvid"));
-    EXPECT_TRUE(aviTagMatches("divx", "mpeg4"));
-    EXPECT_FALSE(aviTagMatches("MP43", "mpeg4"));
+    EXPECT_EQ(aviTagMatches("xvid", "libxvid"), 1);
+    EXPECT_EQ(aviTagMatches("divx", "mpeg4"), 1);
+    EXPECT_EQ(aviTagMatches("MP43", "msmpeg4"), 1);
+    EXPECT_EQ(aviTagMatches("MP43", "mpeg4"), 0);
+    EXPECT_EQ(aviTagMatches("ABCD", "mpeg4"), -1);
     EXPECT_EQ(encoderMaxChannels("libmp3lame"), 2);
     EXPECT_TRUE(codecFlagKnown("flags", "aic"));
     EXPECT_FALSE(codecFlagKnown("flags", "trell"));

@@ -234,11 +234,12 @@ TEST_P(ShippedProfile, ConvertsAsPromised) {
     ASSERT_TRUE(kAudioCodecs.count(audioCodec) != 0) << "unknown audio codec " << audioCodec;
     ASSERT_TRUE(kContainers.count(profile.ExtName) != 0) << "unknown extension " << profile.ExtName;
 
+    const bool firstOfFamily = GetParam().find("-1-") != std::string::npos;
     std::vector<std::string> kinds = {"av"};
-    if (audioTarget || code == profiles::kTargetAvi) {
+    if (audioTarget || (firstOfFamily && (code == profiles::kTargetAvi || code == profiles::kTargetPsp))) {
         kinds.push_back("audio");
     }
-    if (!audioTarget && (GetParam().find("-1-") != std::string::npos)) {
+    if (!audioTarget && firstOfFamily) {
         kinds.push_back("still"); // the first profile of each family also takes a picture
     }
     for (const auto& kind : kinds) {
@@ -255,7 +256,8 @@ TEST_P(ShippedProfile, ConvertsAsPromised) {
         ASSERT_TRUE(test::fileExists(file)) << file << "\n" << run.output;
         auto facts = probe(file);
         EXPECT_EQ(facts["format"]["format_name"], kContainers.at(profile.ExtName));
-        const bool videoOut = source.video && !audioTarget;
+        // A PSP file always has both streams: what the source lacks is filled in.
+        const bool videoOut = !audioTarget && (source.video || code == profiles::kTargetPsp);
         if (videoOut) {
             EXPECT_EQ(facts["video"]["codec_name"], kVideoCodecs.at(videoCodec));
             const std::string size = paramValue(profile, "s");
@@ -267,7 +269,7 @@ TEST_P(ShippedProfile, ConvertsAsPromised) {
         } else {
             EXPECT_EQ(facts.count("video"), 0U);
         }
-        if (source.audio) {
+        if (source.audio || code == profiles::kTargetPsp) {
             EXPECT_EQ(facts["audio"]["codec_name"], kAudioCodecs.at(audioCodec));
         }
         if (source.seconds > 0.0) {

@@ -838,6 +838,59 @@ TEST(Translator, FrameServerScriptSource) {
     EXPECT_EQ(std::count(kept.arguments.begin(), kept.arguments.end(), "-vf"), 0);
 }
 
+TEST(Translator, PspFilesGetBothStreams) {
+    SourceFacts picture = clipFacts();
+    picture.still = true;
+    picture.hasAudio = false;
+    const Words psp = {"-i", "p.png", "-vcodec", "libxvid", "-acodec", "libfaac", "-f", "psp", "-y", "o.mp4"};
+    const Result silent = translate(psp, picture);
+    EXPECT_EQ(silent.arguments,
+              concat({{"-i", "file:p.png", "-f", "lavfi", "-i",
+                       "anullsrc=channel_layout=stereo:sample_rate=48000", "-map", "0:V:0?", "-map", "1:a:0",
+                       "-shortest", "-map_metadata", "-1", "-c:v", "libxvid", "-c:a", "aac", "-f", "psp"},
+                      output("o.mp4")}));
+    SourceFacts sound = clipFacts();
+    sound.hasVideo = false;
+    sound.duration = 2.5;
+    const Result black = translate(
+        {"-i", "s.wav", "-vcodec", "libxvid", "-acodec", "libfaac", "-f", "psp", "-y", "o.mp4"}, sound);
+    EXPECT_EQ(black.arguments, concat({{"-i", "file:s.wav", "-f", "lavfi", "-i",
+                                        "color=color=black:size=320x240:rate=25:duration=2.500", "-map",
+                                        "1:v:0", "-map", "0:a:0?", "-shortest", "-map_metadata", "-1", "-c:v",
+                                        "libxvid", "-c:a", "aac", "-f", "psp"},
+                                       output("o.mp4")}));
+}
+
+TEST(Translator, AsksAboutTheInputOnlyWhenAChoiceDependsOnIt) {
+    int probes = 0;
+    SourceFacts odd = clipFacts();
+    odd.width = 321;
+    const auto run = [&](const Words& old) {
+        TranslationRequest request;
+        request.command = parseOldCommand(old);
+        request.outputPath = request.writePath = request.command.output;
+        request.probe = [&] {
+            ++probes;
+            return odd;
+        };
+        return translateCommand(request);
+    };
+    // The command lines of typed targets name every size and rate: nothing to ask.
+    run(concat({typedHead(), {"-vcodec", "libx264", "-acodec", "libfaac", "-y", "o.mp4"}}));
+    run({"-i", "a.avi", "-ar", "22050", "-vcodec", "flv", "-acodec", "libmp3lame", "-y", "o.flv"});
+    EXPECT_EQ(probes, 0);
+    // libx264 without a size must know whether the source's sides are even; asked once.
+    const auto general = run({"-i", "a.avi", "-vcodec", "libx264", "-b", "900k", "-y", "o.mkv"});
+    EXPECT_EQ(probes, 1);
+    EXPECT_EQ(general.arguments.back(), "file:o.mkv");
+    EXPECT_NE(
+        std::find(general.arguments.begin(), general.arguments.end(), "crop=trunc(iw/2)*2:trunc(ih/2)*2"),
+        general.arguments.end());
+    // Flash audio without a rate depends on the source's rate.
+    run({"-i", "a.avi", "-vcodec", "flv", "-acodec", "libmp3lame", "-y", "o.flv"});
+    EXPECT_EQ(probes, 2);
+}
+
 TEST(Translator, NamesReachFfmpegAsFiles) {
     const Result result = translate({"-i", "-clip:1.avi", "-y", "-out:2.avi"});
     EXPECT_EQ(result.arguments,

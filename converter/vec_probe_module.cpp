@@ -1,0 +1,41 @@
+// The probe module of `vec`: the media detector, loaded only when a file has to be read.
+#include <cstdio>
+#include <cstring>
+
+#include "converter/vec_probe.h"
+#include "preview/media_detector.h"
+
+extern "C" {
+#include <libavutil/error.h>
+#include <libavutil/log.h>
+}
+
+extern "C" __attribute__((visibility("default"))) int
+morvane_vec_probe(const char* path, VecProbeFacts* facts, char* reason, int reasonSize) {
+    if (facts == nullptr) {
+        return morvane::preview::kDetectFailed;
+    }
+    *facts = VecProbeFacts{};
+    av_log_set_level(AV_LOG_QUIET); // whatever the libraries would say goes through vec's own lines
+    morvane::preview::MediaFacts found;
+    const int status =
+        path != nullptr ? morvane::preview::detectMediaFacts(path, found) : morvane::preview::kDetectFailed;
+    if (reason != nullptr && reasonSize > 0) {
+        reason[0] = '\0';
+        if (status != morvane::preview::kDetectOk && status != morvane::preview::kDetectFailed) {
+            av_strerror(status, reason, static_cast<std::size_t>(reasonSize));
+        }
+    }
+    if (status != morvane::preview::kDetectOk) {
+        return status;
+    }
+    facts->duration = found.duration;
+    facts->hasVideo = found.hasVideo;
+    facts->hasAudio = found.hasAudio;
+    facts->width = found.width;
+    facts->height = found.height;
+    facts->sampleRate = found.sampleRate;
+    facts->channels = found.channels;
+    facts->still = found.still ? 1 : 0;
+    return status;
+}
