@@ -36,6 +36,25 @@ std::size_t editDistance(const std::string& a, const std::string& b) {
     return row[b.size()];
 }
 
+// Whether every blank-separated word of `words` occurs in `text`.
+bool everyWordIn(const std::string& words, const std::string& text) {
+    std::size_t found = 0;
+    std::size_t pos = 0;
+    while (pos < words.size()) {
+        const auto start = words.find_first_not_of(' ', pos);
+        if (start == std::string::npos) {
+            break;
+        }
+        const auto end = std::min(words.find(' ', start), words.size());
+        if (text.find(words.substr(start, end - start)) == std::string::npos) {
+            return false;
+        }
+        ++found;
+        pos = end;
+    }
+    return found > 0;
+}
+
 } // namespace
 
 std::string cliUsage() {
@@ -169,6 +188,8 @@ std::vector<std::string> closeMatches(const std::string& wanted, const std::vect
         if (!key.empty() &&
             (candidate.find(key) != std::string::npos || key.find(candidate) != std::string::npos)) {
             score = 0;
+        } else if (everyWordIn(key, candidate)) {
+            score = 1;
         }
         const std::size_t allowed = std::max<std::size_t>(2, key.size() / 3);
         if (score <= allowed &&

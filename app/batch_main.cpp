@@ -152,17 +152,15 @@ int main(int argc, char** argv) {
         return showProfile(catalogue, *request.profile);
     }
 
-    engine::EncoderInitRecord record;
-    record.kind = engine::EncoderKind::Converter;
-    record.programDirectory = programDirectory;
-    engine::CQuillonMediaCntl facade(app::programEncoderFactory());
-    // The driver registers its progress callback below; Init needs one to accept the record.
-    record.callback = &app::BatchDriver::progressCallback;
-    if (facade.Init(&record) != 1) {
-        std::fprintf(stderr, "morvane-batch: the conversion engine could not be started\n");
-        return 1;
-    }
     if (request.mode == app::CliRequest::Mode::Probe) {
+        engine::EncoderInitRecord record;
+        record.programDirectory = programDirectory;
+        record.callback = [](std::int32_t, void*) {};
+        engine::CQuillonMediaCntl facade(app::programEncoderFactory());
+        if (facade.Init(&record) != 1) {
+            std::fprintf(stderr, "morvane-batch: the conversion engine could not be started\n");
+            return 1;
+        }
         const int status = probeFiles(facade, request.files, cwd);
         facade.Release();
         return status;
@@ -186,8 +184,21 @@ int main(int argc, char** argv) {
         request.outputFolder ? app::absolutePath(*request.outputFolder, cwd)
                              : app::readSettings(configPath, app::defaultVideosFolder()).outputFolder;
 
-    engine::openTraceFile();
+    // The driver registers itself as the record's progress callback before the engine copies it.
     app::FileList list;
+    app::CliBatchView view(list, outputFolder, ::isatty(STDOUT_FILENO) == 1);
+    platform::SystemPowerControl power;
+    engine::EncoderInitRecord record;
+    record.kind = engine::EncoderKind::Converter;
+    record.programDirectory = programDirectory;
+    engine::CQuillonMediaCntl facade(app::programEncoderFactory());
+    app::BatchDriver driver(view, facade, record, power, programDirectory, app::defaultVideosFolder());
+    if (facade.Init(&record) != 1) {
+        std::fprintf(stderr, "morvane-batch: the conversion engine could not be started\n");
+        return 1;
+    }
+
+    engine::openTraceFile();
     StderrPrompts prompts;
     std::size_t undecodable = 0;
     for (const auto& file : request.files) {
@@ -209,10 +220,6 @@ int main(int argc, char** argv) {
         facade.Release();
         return 1;
     }
-
-    app::CliBatchView view(list, outputFolder, ::isatty(STDOUT_FILENO) == 1);
-    platform::SystemPowerControl power;
-    app::BatchDriver driver(view, facade, record, power, programDirectory, app::defaultVideosFolder());
 
     // Ctrl-C: the first is a confirmed stop request, the second ends at once. The converter and
     // its children die with us.

@@ -1,0 +1,217 @@
+// morvane-batch as a user runs it: the real converter and FFmpeg on generated clips, in a copy of
+// the program directory of its own so config.ini, trace.flt and input.avs are the test's.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <filesystem>
+#include <regex>
+#include <thread>
+
+#include "platform/process.h"
+#include "tests/support/test_support.h"
+
+namespace morvane::app {
+namespace {
+
+namespace fs = std::filesystem;
+using morvane::test::TempDir;
+
+constexpr const char* kMp4Profile = "MP4 - H.264 + AAC (640x480)";
+constexpr const char* kMp3Profile = "MP3 Audio - 128 kbps 44.1 kHz Stereo";
+constexpr const char* kRealMediaProfile = "RealMedia - 256k DSL or Cable (320x240)";
+
+// A program directory of the test's own: executables hard-linked (copied across file systems),
+// everything else copied.
+void cloneProgramDirectory(const std::string& from, const std::string& to) {
+    for (const auto& entry : fs::recursive_directory_iterator(from)) {
+        const auto target = fs::path(to) / fs::relative(entry.path(), from);
+        if (entry.is_directory()) {
+            fs::create_directories(target);
+            continue;
+        }
+        const auto name = entry.path().filename().string();
+        if (name == "config.ini" || name == "trace.flt" || name == "input.avs") {
+            continue;
+        }
+        std::error_code ec;
+        fs::create_hard_link(entry.path(), target, ec);
+        if (ec) {
+            fs::copy_file(entry.path(), target, fs::copy_options::overwrite_existing);
+        }
+    }
+}
+
+struct BatchRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+class BatchEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        cloneProgramDirectory(MORVANE_PROGRAM_DIR, bin());
+        ASSERT_TRUE(morvane::test::generateClip(clips.file("clip.mov"), "av", 4.0));
+    }
+
+    std::string bin() const { return home.path() + "/bin"; }
+    std::string output() const { return home.path() + "/out"; }
+
+    BatchRun batch(std::vector<std::string> args) {
+        args.insert(args.begin(), bin() + "/morvane-batch");
+        platform::SpawnOptions options;
+        options.stdoutMode = platform::StdStream::Pipe;
+        options.stderrMode = platform::StdStream::Pipe;
+        options.workingDirectory = clips.path();
+        auto child = platform::ChildProcess::spawn(args, options);
+        BatchRun run;
+        std::thread errReader([&] {
+            char buffer[4096];
+            for (ssize_t n; (n = child.readStderr(buffer, sizeof buffer)) > 0;) {
+                run.err.append(buffer, static_cast<std::size_t>(n));
+            }
+        });
+        char buffer[4096];
+        for (ssize_t n; (n = child.readStdout(buffer, sizeof buffer)) > 0;) {
+            run.out.append(buffer, static_cast<std::size_t>(n));
+        }
+        errReader.join();
+        const auto status = child.wait();
+        run.exitCode = status.kind == platform::ExitStatus::Kind::Exited ? status.code : 128 + status.code;
+        return run;
+    }
+
+    // The one file in `folder` whose name starts with `stem` and ends with `extension`.
+    std::string outputFile(const std::string& folder, const std::string& stem, const std::string& extension) {
+        std::string found;
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            const auto name = entry.path().filename().string();
+            if (name.rfind(stem, 0) == 0 && name.size() >= extension.size() &&
+                name.compare(name.size() - extension.size(), extension.size(), extension) == 0) {
+                EXPECT_TRUE(found.empty()) << "more than one output: " << found << ", " << name;
+                found = entry.path().string();
+            }
+        }
+        return found;
+    }
+
+    double durationOf(const std::string& path) {
+        std::string text;
+        morvane::test::runProgram(
+            {"ffprobe", "-v", "error", "-show_entries", "format=duration", "-of", "default=nw=1:nk=1", path},
+            &text);
+        try {
+            return std::stod(text);
+        } catch (const std::exception&) {
+            return -1.0;
+        }
+    }
+
+    TempDir home;
+    TempDir clips;
+};
+
+TEST_F(BatchEndToEnd, ConvertsWithTwoProfilesAndACut) {
+    auto run = batch(
+        {"-p", kMp4Profile, "-o", "../" + fs::path(home.path()).filename().string() + "/out", "clip.mov"});
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+    EXPECT_NEAR(durationOf(outputFile(output(), "clip", ".mp4")), 4.0, 0.4);
+    EXPECT_NE(run.out.find("clip.mov: Completed"), std::string::npos) << run.out;
+    EXPECT_TRUE(std::regex_search(run.out, std::regex("clip\\.mov +MP4 +00:00:00 +00:00:0[45] +Completed")))
+        << run.out;
+    EXPECT_NE(morvane::test::readFile(bin() + "/trace.flt").find("ffmpeg-converter"), std::string::npos);
+    EXPECT_FALSE(fs::exists(bin() + "/config.ini")) << "the command never writes config.ini";
+
+    run = batch({"-p", kMp3Profile, "-o", output(), "--start", "00:00:01", "--end", "00:00:03", "clip.mov"});
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+    EXPECT_NEAR(durationOf(outputFile(output(), "clip", ".mp3")), 2.0, 0.15);
+}
+
+TEST_F(BatchEndToEnd, UndecodableFilesAreReportedAndSkipped) {
+    morvane::test::writeFile(clips.file("notes.avi"), "this is not a video\n");
+    const auto run = batch({"-p", kMp3Profile, "-o", output(), "notes.avi", "clip.mov"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("Error: The file \"notes.avi\" can not be decoded."), std::string::npos)
+        << run.err;
+    EXPECT_NE(run.out.find("clip.mov: Completed"), std::string::npos) << run.out;
+    EXPECT_FALSE(outputFile(output(), "clip", ".mp3").empty());
+}
+
+TEST_F(BatchEndToEnd, UsageErrorsAndProfileQueries) {
+    EXPECT_EQ(batch({}).exitCode, 2);
+    EXPECT_EQ(batch({"--help"}).exitCode, 0);
+    const auto unknown = batch({"-p", "mp4 h.264", "clip.mov"});
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_NE(unknown.err.find(kMp4Profile), std::string::npos)
+        << "close matches are listed: " << unknown.err;
+
+    const auto list = batch({"--list-profiles"});
+    EXPECT_EQ(list.exitCode, 0);
+    EXPECT_NE(list.out.find(std::string(kMp4Profile) + "\n"), std::string::npos);
+
+    const auto shown = batch({"--show-profile", kMp3Profile});
+    EXPECT_EQ(shown.exitCode, 0);
+    EXPECT_NE(shown.out.find("Name: " + std::string(kMp3Profile) + "\n"), std::string::npos) << shown.out;
+    EXPECT_TRUE(std::regex_search(shown.out, std::regex("\nAudio\t[0-9]+\tab\t[^\t]*\t128"))) << shown.out;
+
+    const auto probe = batch({"--probe", "clip.mov"});
+    EXPECT_EQ(probe.exitCode, 0) << probe.err;
+    EXPECT_TRUE(std::regex_search(
+        probe.out,
+        std::regex(
+            "^clip\\.mov: duration=5\\.[0-9]{3} width=320 height=240 video=1 audio=1 frameserver=1\n")))
+        << probe.out;
+}
+
+TEST_F(BatchEndToEnd, CtrlCStopsTheRunningRowKeepingItsOutputAndAbortsTheNext) {
+    ASSERT_TRUE(morvane::test::generateClip(clips.file("long.mov"), "av", 30.0, 640, 480));
+    std::vector<std::string> args{
+        bin() + "/morvane-batch", "-p", kMp4Profile, "-o", output(), "long.mov", "clip.mov"};
+    platform::SpawnOptions options;
+    options.stdoutMode = platform::StdStream::Pipe;
+    options.stderrMode = platform::StdStream::Pipe;
+    options.workingDirectory = clips.path();
+    auto child = platform::ChildProcess::spawn(args, options);
+    std::string out;
+    char buffer[4096];
+    bool interrupted = false;
+    for (ssize_t n; (n = child.readStdout(buffer, sizeof buffer)) > 0;) {
+        out.append(buffer, static_cast<std::size_t>(n));
+        // Stop once the first row is under way.
+        if (!interrupted && out.find("long.mov: 1") != std::string::npos) {
+            child.kill(SIGINT);
+            interrupted = true;
+        }
+    }
+    const auto status = child.wait();
+    ASSERT_TRUE(interrupted) << out;
+    EXPECT_EQ(status.kind, platform::ExitStatus::Kind::Exited);
+    EXPECT_EQ(status.code, 1);
+    EXPECT_NE(out.find("long.mov: Completed"), std::string::npos) << out;
+    EXPECT_NE(out.find("clip.mov: Abort"), std::string::npos) << out;
+    const double kept = durationOf(outputFile(output(), "long", ".mp4"));
+    EXPECT_GT(kept, 0.0);
+    EXPECT_LT(kept, 30.0);
+}
+
+TEST_F(BatchEndToEnd, RealMediaGoesThroughTheProducerAndFailsCleanlyWithoutIt) {
+    auto run = batch({"-p", kRealMediaProfile, "-o", output(), "clip.mov"});
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+    EXPECT_NE(run.out.find("clip.mov: Completed"), std::string::npos);
+    EXPECT_GT(durationOf(output() + "/clip_new.rm"), 3.0);
+
+    fs::remove(bin() + "/tools/libencsession.so");
+    run = batch({"-p", kRealMediaProfile, "-o", output() + "/again", "clip.mov"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("Error: Encounter a problem,please Restart !!!"), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("clip.mov: Fail"), std::string::npos) << run.out;
+
+    // The next batch converts through the converter as before.
+    run = batch({"-p", kMp3Profile, "-o", output(), "clip.mov"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+}
+
+} // namespace
+} // namespace morvane::app
