@@ -82,19 +82,25 @@ bool sameFile(const std::string& a, const std::string& b) {
     if (a.empty() || b.empty()) {
         return false;
     }
-    std::error_code error;
-    if (fs::exists(a, error) && fs::exists(b, error)) {
+    std::error_code existsA;
+    std::error_code existsB;
+    if (fs::exists(a, existsA) && fs::exists(b, existsB)) {
+        std::error_code error;
         const bool equivalent = fs::equivalent(a, b, error);
         if (!error) {
             return equivalent;
         }
     }
-    const fs::path left = fs::weakly_canonical(fs::absolute(a, error), error);
-    const fs::path right = fs::weakly_canonical(fs::absolute(b, error), error);
-    if (error) {
-        return fs::path(a).lexically_normal() == fs::path(b).lexically_normal();
-    }
-    return left.lexically_normal() == right.lexically_normal();
+    const auto normalised = [](const std::string& path) {
+        std::error_code error;
+        const fs::path absolute = fs::absolute(path, error);
+        if (error) {
+            return fs::path(path).lexically_normal();
+        }
+        const fs::path full = fs::weakly_canonical(absolute, error);
+        return (error ? absolute : full).lexically_normal();
+    };
+    return normalised(a) == normalised(b);
 }
 
 // The complete output path for `suffix`, after checking that it may be written: it must fit the
