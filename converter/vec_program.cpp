@@ -1,5 +1,6 @@
 #include "converter/vec_program.h"
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -168,6 +169,11 @@ private:
         m_library = platform::SharedLibrary::open(path, &error);
         if (m_library.isOpen()) {
             m_function = m_library.function<VecProbeFunction>(kProbeFunction);
+            // The FFmpeg libraries keep allocations for the life of the process; unmapping them at exit
+            // would only turn those into apparent leaks, so the module stays until the process ends.
+            if (void* again = ::dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE)) {
+                ::dlclose(again);
+            }
         }
         if (m_function == nullptr) {
             error = "cannot load the media probe \"" + path + "\"" + (error.empty() ? "" : ": " + error);

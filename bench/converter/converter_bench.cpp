@@ -19,6 +19,7 @@
 #include "converter/translator.h"
 #include "converter/vec_program.h"
 #include "platform/process.h"
+#include "platform/program_dir.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -88,7 +89,11 @@ Words directCommand(const Words& old, const std::string& output) {
     request.command = converter::parseOldCommand(old);
     request.outputPath = request.command.output;
     request.writePath = output;
-    request.source = converter::probeSource(request.command.input);
+    // vec's probe module lies beside vec.
+    const std::string vec = MORVANE_VEC_PROGRAM;
+    platform::setProgramDirectory(vec.substr(0, vec.rfind('/') + 1));
+    const std::string input = request.command.input;
+    request.probe = [input] { return converter::probeSource(input); };
     Words argv{"ffmpeg"};
     const auto translation = converter::translateCommand(request);
     argv.insert(argv.end(), translation.arguments.begin(), translation.arguments.end());
