@@ -39,6 +39,7 @@ namespace {
 constexpr int kUsageExit = 2;
 constexpr int kNotFoundExit = 127;
 constexpr auto kStopGrace = std::chrono::seconds(30);
+constexpr short kReadable = POLLIN | POLLHUP | POLLERR | POLLNVAL;
 
 void writeAll(int fd, std::string_view text) {
     while (!text.empty()) {
@@ -248,7 +249,8 @@ public:
         : m_ffmpeg(std::move(ffmpeg)), m_arguments(std::move(arguments)), m_temporary(std::move(temporary)),
           m_output(std::move(output)) {}
 
-    int run();
+    // `signals` is read for the signals that end the converter (see installAbortSignals).
+    int run(const platform::UniqueFd& signals);
 
 private:
     void pumpProgress(std::string_view bytes);
@@ -293,7 +295,7 @@ void ConversionRun::readStopRequests(std::string_view bytes) {
     m_child.writeStdin("q", 1);
 }
 
-int ConversionRun::run() {
+int ConversionRun::run(const platform::UniqueFd& signals) {
     platform::SpawnOptions options;
     options.stdinMode = platform::StdStream::Pipe;
     options.stdoutMode = platform::StdStream::Pipe;
@@ -310,7 +312,6 @@ int ConversionRun::run() {
         return spawnError.error == ENOENT ? kNotFoundExit : 1;
     }
 
-    platform::UniqueFd signals = installAbortSignals();
     bool stdinOpen = true;
     bool progressOpen = true;
     bool diagnosticsOpen = true;
@@ -341,7 +342,7 @@ int ConversionRun::run() {
                 m_child.kill(SIGKILL);
             }
         }
-        if ((fds[2].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+        if ((fds[2].revents & kReadable) != 0) {
             const auto n = ::read(STDIN_FILENO, buffer.data(), buffer.size());
             if (n > 0) {
                 readStopRequests({buffer.data(), static_cast<std::size_t>(n)});
@@ -349,7 +350,7 @@ int ConversionRun::run() {
                 stdinOpen = false; // the end of our input is not a stop
             }
         }
-        if ((fds[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+        if ((fds[0].revents & kReadable) != 0) {
             const auto n = m_child.readStdout(buffer.data(), buffer.size());
             if (n > 0) {
                 pumpProgress({buffer.data(), static_cast<std::size_t>(n)});
@@ -357,7 +358,7 @@ int ConversionRun::run() {
                 progressOpen = false;
             }
         }
-        if ((fds[1].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+        if ((fds[1].revents & kReadable) != 0) {
             const auto n = m_child.readStderr(buffer.data(), buffer.size());
             if (n > 0) {
                 pumpDiagnostics({buffer.data(), static_cast<std::size_t>(n)});
@@ -447,6 +448,8 @@ int runConversion(const std::vector<std::string>& arguments) {
     request.probe = [source] { return probeSource(source); };
     request.outputPath = command.output;
 
+    // From here on a signal must not leave a partial file behind: it is handled by the run.
+    const platform::UniqueFd signals = installAbortSignals();
     int error = 0;
     const auto temporary = createTemporaryOutput(command.output, error);
     if (!temporary) {
@@ -472,7 +475,7 @@ int runConversion(const std::vector<std::string>& arguments) {
         diagnose(note);
     }
     ConversionRun run(*ffmpeg, translation.arguments, *temporary, request.command.output);
-    return run.run();
+    return run.run(signals);
 }
 
 } // namespace

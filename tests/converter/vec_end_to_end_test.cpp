@@ -386,6 +386,49 @@ TEST(VecProgram, KilledFfmpegLeavesNothingAtTheOutputPath) {
     EXPECT_TRUE(leftovers(dir.path()).empty());
 }
 
+TEST(VecProgram, TerminatedConverterTakesFfmpegAlongAndLeavesNothing) {
+    TempDir dir;
+    const auto clip = dir.file("clip.avi");
+    ASSERT_TRUE(test::generateClip(clip, "av", 20.0, 320, 240));
+    const auto out = dir.file("result.mp4");
+    auto child = startVec({"ffmpeg-converter", "-re", "-i", clip, "-vcodec", "mpeg4", "-y", out});
+    ASSERT_TRUE(child.valid());
+    std::string output;
+    ASSERT_TRUE(readUntil(child, output, isVideoProgress)) << output;
+    const pid_t ffmpeg = childOf(child.pid());
+    ASSERT_GT(ffmpeg, 0);
+    ASSERT_TRUE(child.kill(SIGTERM));
+    readRest(child, output);
+    EXPECT_EQ(exitCodeOf(child), 128 + SIGTERM) << output;
+    EXPECT_FALSE(test::fileExists(out));
+    EXPECT_TRUE(leftovers(dir.path()).empty());
+    EXPECT_FALSE(std::filesystem::exists("/proc/" + std::to_string(ffmpeg))); // reaped, not left running
+}
+
+TEST(VecProgram, FfmpegDiesWithAKilledConverter) {
+    TempDir dir;
+    const auto clip = dir.file("clip.avi");
+    ASSERT_TRUE(test::generateClip(clip, "av", 20.0, 320, 240));
+    const auto out = dir.file("result.avi");
+    auto child = startVec({"ffmpeg-converter", "-re", "-i", clip, "-vcodec", "mpeg4", "-y", out});
+    ASSERT_TRUE(child.valid());
+    std::string output;
+    ASSERT_TRUE(readUntil(child, output, isVideoProgress)) << output;
+    const pid_t ffmpeg = childOf(child.pid());
+    ASSERT_GT(ffmpeg, 0);
+    ASSERT_TRUE(child.kill(SIGKILL));
+    child.wait();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (std::filesystem::exists("/proc/" + std::to_string(ffmpeg)) &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    // The orphan is reaped by init; what counts is that it no longer runs.
+    const auto state = test::readFile("/proc/" + std::to_string(ffmpeg) + "/stat");
+    EXPECT_TRUE(state.empty() || state.find(") Z") != std::string::npos) << state;
+    EXPECT_FALSE(test::fileExists(out)); // only the temporary name can remain after a hard kill
+}
+
 TEST(VecProgram, FailuresKeepEveryFileAsItWas) {
     TempDir dir;
     const auto clip = dir.file("clip.avi");
