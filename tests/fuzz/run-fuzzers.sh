@@ -4,12 +4,13 @@
 #
 #   tests/fuzz/run-fuzzers.sh [seconds-per-target] [target ...]
 #
-# Targets: ini_file profile command_line converter_output script_reader old_arguments time_text (all
-# when none is named). The build folder is $MORVANE_FUZZ_BUILD_DIR, else build-fuzz/ in the source
-# tree; corpora, logs and the inputs of any finding stay under <build>/fuzz-runs/<target>/, never in
+# Targets: ini_file profile command_line converter_output script_reader old_arguments time_text
+# probe_output info_line (all when none is named). The build folder is $MORVANE_FUZZ_BUILD_DIR, else
+# build-fuzz/ in the source tree; corpora, logs and the inputs of any finding stay under <build>/fuzz-runs/<target>/, never in
 # the source tree. The seeds come from tests/fuzz/corpus/<target>/ and the shipped profiles.
 # Exit status: 0 when every target ran without a finding, 1 when a target found something, 2 when
-# the build failed.
+# the build failed. MORVANE_FUZZ_KEEP_GOING=1 keeps fuzzing after a finding (libFuzzer's fork mode),
+# for long runs that should use their whole time.
 set -euo pipefail
 
 SECONDS_PER_TARGET=${1:-600}
@@ -22,7 +23,7 @@ fi
 SOURCE_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 FUZZ_DIR=$SOURCE_DIR/tests/fuzz
 BUILD_DIR=${MORVANE_FUZZ_BUILD_DIR:-$SOURCE_DIR/build-fuzz}
-ALL_TARGETS=(ini_file profile command_line converter_output script_reader old_arguments time_text)
+ALL_TARGETS=(ini_file profile command_line converter_output script_reader old_arguments time_text probe_output info_line)
 if [[ $# -gt 0 ]]; then
     TARGETS=("$@")
 else
@@ -84,6 +85,9 @@ for target in "${TARGETS[@]}"; do
     max_len=4096
     [[ $target == ini_file || $target == profile ]] && max_len=16384
     dict=()
+    keep_going=()
+    [[ ${MORVANE_FUZZ_KEEP_GOING:-0} == 1 ]] &&
+        keep_going=(-fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1)
     [[ -f $FUZZ_DIR/dictionaries/$target.dict ]] && dict=(-dict="$FUZZ_DIR/dictionaries/$target.dict")
 
     echo "== fuzz_$target for ${SECONDS_PER_TARGET} s"
@@ -92,7 +96,7 @@ for target in "${TARGETS[@]}"; do
     status=0
     (cd "$run" && nice -n 19 "$BUILD_DIR/tests/fuzz/fuzz_$target" -max_total_time="$SECONDS_PER_TARGET" \
         -max_len=$max_len -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
-        -artifact_prefix="$run/artifacts/" "${dict[@]}" "$run/corpus") >"$log" 2>&1 || status=$?
+        -artifact_prefix="$run/artifacts/" "${dict[@]}" "${keep_going[@]}" "$run/corpus") >"$log" 2>&1 || status=$?
     executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
     if [[ -z $executions ]]; then
         executions=$(sed -n 's/^#\([0-9][0-9]*\).*/\1/p' "$log" | tail -1)

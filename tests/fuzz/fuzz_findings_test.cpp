@@ -1,0 +1,45 @@
+// What fuzzing found, as plain cases: each names the input that broke a property.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "converter/vec_program.h"
+#include "engine/media_probe.h"
+#include "preview/media_detector.h"
+
+namespace morvane::fuzz {
+namespace {
+
+// A file's length tag can say anything ("00:00:inf", "99999999:00:00"); the information line for it
+// must still be one the engine reads, with a length that is not negative.
+TEST(FuzzFindings, InfoLineForLengthsBeyondAnyCounter) {
+    for (const double length : {std::numeric_limits<double>::infinity(), std::nan(""), 3.0e9, 1e300}) {
+        preview::MediaFacts facts;
+        facts.duration = length;
+        facts.hasVideo = 1;
+        facts.width = 320;
+        facts.height = 240;
+        const auto line = converter::formatInfoLine(facts);
+        const auto info = engine::parseConverterInfoLine(line);
+        ASSERT_TRUE(info.has_value()) << line;
+        EXPECT_GE(info->seconds, 0) << "length " << length << ": " << line;
+        EXPECT_EQ(info->width, 320) << line;
+    }
+}
+
+// The engine reads the converter's numbers as "%d" does: one sign, then digits, and every int value.
+TEST(FuzzFindings, ConverterInfoLineReadsNumbersAsScanfDoes) {
+    EXPECT_FALSE(engine::parseConverterInfoLine("Duration:--5 Width:1 Height:1 Video:1 Audio:1"));
+    EXPECT_FALSE(engine::parseConverterInfoLine("Duration:5 Width:+-1 Height:1 Video:1 Audio:1"));
+    EXPECT_FALSE(
+        engine::parseConverterInfoLine("Duration:--9223372036854775808 Width:1 Height:1 Video:1 Audio:1"));
+    const auto smallest =
+        engine::parseConverterInfoLine("Duration:1 Width:-2147483648 Height:1 Video:1 Audio:1");
+    ASSERT_TRUE(smallest.has_value());
+    EXPECT_EQ(smallest->width, std::numeric_limits<int>::min());
+}
+
+} // namespace
+} // namespace morvane::fuzz
