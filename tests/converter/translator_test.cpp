@@ -505,6 +505,70 @@ TEST(Translator, EveryRecipeAndVariant) {
     }
 }
 
+TEST(Translator, RemainingVariants) {
+    // Variants whose texts repeat one of the cases above, each with its own line.
+    const Words x264 = {"-vcodec", "libx264", "-acodec", "libfaac"};
+    const Words x264Out = {"-c:v", "libx264", "-c:a", "aac"};
+    const auto tuning = [](const char* qmin, const char* qmax) {
+        return Words{"-qmin", qmin, "-qmax", qmax, "-maxrate", "768k", "-bufsize", "10M"};
+    };
+    struct Case {
+        const char* name;
+        Words recipe;
+        std::string out;
+        Words expected;
+    };
+    const std::vector<Case> cases = {
+        {"iPod 1", concat({x264, tuning("10", "31")}), "c.mp4",
+         concat({x264Out, tuning("10", "31"), kBaseline})},
+        {"iPod 3", concat({x264, tuning("2", "31")}), "c.mp4",
+         concat({x264Out, tuning("2", "31"), kBaseline})},
+        {"iPod 4", concat({x264, tuning("10", "51")}), "c.mp4",
+         concat({x264Out, tuning("10", "51"), kBaseline})},
+        {"iPod 5", concat({x264, tuning("10", "51")}), "c.mp4",
+         concat({x264Out, tuning("10", "51"), kBaseline})},
+        {"iPod 6", concat({x264, tuning("10", "51")}), "c.mp4",
+         concat({x264Out, tuning("10", "51"), kBaseline})},
+        {"iPod 7", concat({x264, tuning("10", "51")}), "c.mp4",
+         concat({x264Out, tuning("10", "51"), kBaseline})},
+        {"iPod 9", concat({x264, tuning("10", "51")}), "c.mp4",
+         concat({x264Out, tuning("10", "51"), kBaseline})},
+        {"PSP 3", concat({x264, {"-f", "psp", "-bufsize", "10M"}}), "c.mp4",
+         concat({x264Out, {"-f", "psp"}, kBaseline})},
+        {"PSP 5",
+         {"-vcodec", "libxvid", "-acodec", "libfaac", "-f", "psp", "-bufsize", "10M", "-qscale", "7",
+          "-bitexact"},
+         "c.mp4",
+         {"-c:v", "libxvid", "-c:a", "aac", "-f", "psp", "-bufsize", "10M", "-q:v", "7", "-bitexact"}},
+        {"PSP 6",
+         {"-vcodec", "libxvid", "-acodec", "libfaac", "-f", "psp", "-bufsize", "10M", "-qscale", "10",
+          "-bitexact"},
+         "c.mp4",
+         {"-c:v", "libxvid", "-c:a", "aac", "-f", "psp", "-bufsize", "10M", "-q:v", "10", "-bitexact"}},
+        {"MP4 3 avi",
+         {"-vcodec", "mpeg4", "-acodec", "libmp3lame"},
+         "c.avi",
+         {"-c:v", "mpeg4", "-c:a", "libmp3lame"}},
+        {"MP4 5 mp4", x264, "c.mp4", concat({x264Out, kBaseline})},
+        {"MP4 8 mov",
+         {"-vcodec", "libxvid", "-acodec", "libamr_nb"},
+         "c.mov",
+         {"-c:v", "libxvid", "-c:a", "aac", "-ar", "8000", "-ac", "1", "-b:a", "12.2k"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Result result = translate(concat({typedHead(), c.recipe, {"-y", c.out}}));
+        Words head = typedHeadOut();
+        if (std::find(c.recipe.begin(), c.recipe.end(), "768k") != c.recipe.end()) {
+            *std::find(head.begin(), head.end(), "1200k") = "768k";
+        }
+        EXPECT_EQ(result.arguments, concat({head, c.expected, kAsync, output(c.out)}));
+    }
+    // iPod without a QALevel adds no tuning text at all.
+    EXPECT_EQ(translate(concat({typedHead(), x264, {"-y", "c.mp4"}})).arguments,
+              concat({typedHeadOut(), x264Out, kBaseline, kAsync, output("c.mp4")}));
+}
+
 TEST(Translator, AudioRecipes) {
     // Audio targets: no video group.
     const Words head = {"-vsync", "24",  "-async",   "24",   "-i", "/media/song.wav", "-ab", "128.00k", "-ac",
