@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <optional>
 #include <random>
 #include <sstream>
@@ -500,8 +501,11 @@ SourceFacts probeSource(const std::string& path) {
 }
 
 std::string formatInfoLine(const preview::MediaFacts& facts) {
-    int seconds = static_cast<int>(std::floor(std::max(facts.duration, 0.0)));
-    if (seconds == 0 && facts.duration > 0.0 && !facts.still) {
+    // A length tag can say anything: not a number counts as none, beyond the counter as its end.
+    const double length = std::isnan(facts.duration) ? 0.0 : std::max(facts.duration, 0.0);
+    const double whole = std::min(std::floor(length), static_cast<double>(std::numeric_limits<int>::max()));
+    int seconds = static_cast<int>(whole);
+    if (seconds == 0 && length > 0.0 && !facts.still) {
         seconds = 1;
     }
     char line[160];

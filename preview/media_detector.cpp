@@ -46,7 +46,7 @@ double durationTag(const AVDictionary* metadata) {
         return 0.0;
     }
     const double total = hours * 3600.0 + minutes * 60.0 + seconds;
-    return total > 0.0 ? total : 0.0;
+    return std::isfinite(total) && total > 0.0 ? total : 0.0; // a tag can say "inf"
 }
 
 // Bit rate stated as a tag (Matroska statistics tags), 0 when there is none.
@@ -185,6 +185,9 @@ int detectMediaFacts(std::string_view path, MediaFacts& facts) {
         facts.frameRate = 0.0;
     }
     facts.duration = audioLength > videoLength ? audioLength : videoLength;
+    if (!std::isfinite(facts.duration) || facts.duration < 0.0) {
+        facts.duration = 0.0;
+    }
     return kDetectOk;
 }
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <csignal>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -144,6 +146,14 @@ TEST(InfoLine, WholeSecondsAndFlags) {
     still.still = true;
     EXPECT_EQ(formatInfoLine(still), "Duration:0 Width:64 Height:48 Video:1 Audio:0");
     EXPECT_EQ(formatInfoLine({}), "Duration:0 Width:0 Height:0 Video:0 Audio:0");
+    // Lengths no counter holds.
+    preview::MediaFacts odd;
+    odd.duration = std::numeric_limits<double>::infinity();
+    EXPECT_EQ(formatInfoLine(odd), "Duration:2147483647 Width:0 Height:0 Video:0 Audio:0");
+    odd.duration = std::nan("");
+    EXPECT_EQ(formatInfoLine(odd), "Duration:0 Width:0 Height:0 Video:0 Audio:0");
+    odd.duration = -5.0;
+    EXPECT_EQ(formatInfoLine(odd), "Duration:0 Width:0 Height:0 Video:0 Audio:0");
 }
 
 TEST(TemporaryName, SameFolderAndExtension) {
