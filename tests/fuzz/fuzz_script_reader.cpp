@@ -1,5 +1,6 @@
 // The frame-server scripts `vec` reads: any text gives a source or a reason, and every script of the
-// form the program writes gives back the source, frame rate and conversion it names.
+// form the program writes (the engine's own writer among them) gives back the source, frame rate and
+// conversion it names.
 
 #include <cmath>
 #include <cstdlib>
@@ -7,6 +8,7 @@
 #include <string_view>
 
 #include "converter/script_reader.h"
+#include "engine/frame_server_script.h"
 #include "tests/fuzz/fuzz_support.h"
 #include "tests/fuzz/fuzz_targets.h"
 
@@ -73,6 +75,28 @@ void checkWrittenScript(std::string_view path, std::uint8_t style, std::string_v
     MORVANE_FUZZ_CHECK(reading.source->convertFrameRate == (kind == 0), shown(script));
 }
 
+// The script the engine writes for a source, read by `vec`: the same source, timed as its kind says.
+void checkEngineScript(std::string_view path, std::string_view folder) {
+    const auto kind = engine::frameServerScriptKind(path);
+    if (kind == engine::ScriptKind::None || path.empty() ||
+        path.find_first_of("\r\n") != std::string_view::npos) {
+        return;
+    }
+    const auto script = engine::frameServerScriptText(kind, path);
+    const auto reading = readFrameServerScript(script, folder);
+    MORVANE_FUZZ_CHECK(reading.source.has_value(), shown(script) + " refused: " + reading.error);
+    const bool absolute = path.front() == '/' || folder.empty();
+    const std::string expectedPath =
+        absolute ? std::string(path)
+                 : std::string(folder) + (folder.back() == '/' ? "" : "/") + std::string(path);
+    MORVANE_FUZZ_CHECK(reading.source->path == expectedPath,
+                       shown(reading.source->path) + " from " + shown(script));
+    const bool stated = kind != engine::ScriptKind::SourceFrameRate;
+    MORVANE_FUZZ_CHECK(reading.source->frameRate == (stated ? 23.976 : 0.0), shown(script));
+    MORVANE_FUZZ_CHECK(reading.source->convertFrameRate == (kind == engine::ScriptKind::ConvertedFrameRate),
+                       shown(script));
+}
+
 } // namespace
 
 void fuzzScriptReader(const std::uint8_t* data, std::size_t size) {
@@ -82,6 +106,7 @@ void fuzzScriptReader(const std::uint8_t* data, std::size_t size) {
         (style & 0x80U) != 0 ? "/tmp/program dir/" : ((style & 0x40U) != 0 ? "" : "rel");
     checkAnyText(input.rest(), folder);
     checkWrittenScript(input.rest(), style, folder);
+    checkEngineScript(input.rest(), folder);
     const auto path = input.rest();
     const auto slash = path.rfind('/');
     const auto name = slash == std::string_view::npos ? path : path.substr(slash + 1);

@@ -72,7 +72,7 @@ failed=0
 summary=()
 for target in "${TARGETS[@]}"; do
     run=$RUNS_DIR/$target
-    mkdir -p "$run/corpus" "$run/artifacts"
+    mkdir -p "$run/corpus" "$run/artifacts" "$run/tmp"
     cp -n "$FUZZ_DIR/corpus/$target/"* "$run/corpus/" 2>/dev/null || true
     case $target in
     ini_file | profile)
@@ -94,7 +94,8 @@ for target in "${TARGETS[@]}"; do
     log=$run/last-run.log
     touch "$run/.started"
     status=0
-    (cd "$run" && nice -n 19 "$BUILD_DIR/tests/fuzz/fuzz_$target" -max_total_time="$SECONDS_PER_TARGET" \
+    # Scratch files of the targets go to the run's own folder, where a crashed run may leave them.
+    (cd "$run" && TMPDIR=$run/tmp nice -n 19 "$BUILD_DIR/tests/fuzz/fuzz_$target" -max_total_time="$SECONDS_PER_TARGET" \
         -max_len=$max_len -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
         -artifact_prefix="$run/artifacts/" "${dict[@]}" "${keep_going[@]}" "$run/corpus") >"$log" 2>&1 || status=$?
     executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
