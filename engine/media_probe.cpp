@@ -53,16 +53,23 @@ int scanNumbers(std::string_view line, std::string_view pattern, int* const* num
                 negative = line[start] == '-';
                 ++start;
             }
-            long long value = 0;
-            const char* first = line.data() + start;
-            const auto [end, error] = std::from_chars(first, line.data() + line.size(), value);
-            if (error == std::errc::invalid_argument || read >= count) {
+            // One sign at most, then digits: the magnitude is read unsigned so a second sign fails.
+            if (start >= line.size() || line[start] < '0' || line[start] > '9' || read >= count) {
                 return read;
             }
-            if (error == std::errc::result_out_of_range || value > std::numeric_limits<int>::max()) {
-                value = std::numeric_limits<int>::max();
+            unsigned long long magnitude = 0;
+            const char* first = line.data() + start;
+            const auto [end, error] = std::from_chars(first, line.data() + line.size(), magnitude);
+            // Out of range numbers are held at the nearest value an int holds.
+            const unsigned long long limit =
+                negative ? static_cast<unsigned long long>(std::numeric_limits<int>::max()) + 1ULL
+                         : static_cast<unsigned long long>(std::numeric_limits<int>::max());
+            if (error == std::errc::result_out_of_range || magnitude > limit) {
+                magnitude = limit;
             }
-            *numbers[read++] = static_cast<int>(negative ? -value : value);
+            const long long value =
+                negative ? -static_cast<long long>(magnitude) : static_cast<long long>(magnitude);
+            *numbers[read++] = static_cast<int>(value);
             at = static_cast<std::size_t>(end - line.data());
         } else {
             if (at >= line.size() || line[at] != pattern[p]) {
