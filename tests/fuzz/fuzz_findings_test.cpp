@@ -4,7 +4,11 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
+#include <vector>
 
+#include "converter/old_arguments.h"
+#include "converter/translator.h"
 #include "converter/vec_program.h"
 #include "engine/media_probe.h"
 #include "preview/media_detector.h"
@@ -39,6 +43,32 @@ TEST(FuzzFindings, ConverterInfoLineReadsNumbersAsScanfDoes) {
         engine::parseConverterInfoLine("Duration:1 Width:-2147483648 Height:1 Video:1 Audio:1");
     ASSERT_TRUE(smallest.has_value());
     EXPECT_EQ(smallest->width, std::numeric_limits<int>::min());
+}
+
+// The sample rate after "-ar" as FFmpeg would receive it; empty when the translation failed or has none.
+std::string translatedSampleRate(const std::vector<std::string>& arguments) {
+    converter::TranslationRequest request;
+    request.command = converter::parseOldCommand(arguments);
+    request.outputPath = request.command.output;
+    request.writePath = request.command.output + ".part";
+    const auto translation = converter::translateCommand(request);
+    for (std::size_t i = 0; i + 1 < translation.arguments.size(); ++i) {
+        if (translation.arguments[i] == "-ar") {
+            return translation.arguments[i + 1];
+        }
+    }
+    return {};
+}
+
+// A sample rate beyond the int range must neither wrap to a negative rate nor overflow while the
+// nearest rate the encoder takes is looked for.
+TEST(FuzzFindings, SampleRatesBeyondAnyEncoderAreNotWrapped) {
+    const auto wrapped =
+        translatedSampleRate({"-i", "in.wav", "-acodec", "pcm_s16le", "-ar", "3e9", "-y", "out.wav"});
+    EXPECT_TRUE(wrapped.empty() || wrapped.find('-') == std::string::npos) << wrapped;
+    const auto nearest =
+        translatedSampleRate({"-i", "in.wav", "-acodec", "libmp3lame", "-ar", "2147483648", "-y", "out.mp3"});
+    EXPECT_TRUE(nearest.empty() || nearest == "48000") << nearest;
 }
 
 } // namespace

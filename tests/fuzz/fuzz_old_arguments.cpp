@@ -89,6 +89,15 @@ void checkTranslated(const std::vector<std::string>& arguments, const converter:
         inputNamed = inputNamed || (out[i] == "-i" && out[i + 1] == converter::fileUrl(input));
     }
     MORVANE_FUZZ_CHECK(inputNamed, shown(out));
+    // Rates and counts handed to FFmpeg are positive numbers, whatever the old command said.
+    for (std::size_t i = preamble.size(); i + 1 < out.size(); ++i) {
+        if (out[i] == "-ar" || out[i] == "-ac") {
+            const auto& value = out[i + 1];
+            const bool positive = !value.empty() && value.front() != '-' && value.front() != '0' &&
+                                  value.find_first_not_of("0123456789") == std::string::npos;
+            MORVANE_FUZZ_CHECK(positive, what + " gave " + out[i] + " " + shown(value));
+        }
+    }
 }
 
 } // namespace
