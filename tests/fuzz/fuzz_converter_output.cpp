@@ -1,11 +1,13 @@
 // The converter's output as the reader loop receives it: chunks of up to 1024 bytes cut into lines,
 // each line read for its progress time and turned into a percentage.
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 #include <string_view>
 
