@@ -2,12 +2,21 @@
 
 #include <QDialog>
 
+#include <memory>
 #include <string>
 
 #include "app/app_settings.h"
+#include "engine/conversion_job.h"
+#include "profiles/profile_catalogue.h"
 
+class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QLabel;
+
+namespace morvane::engine {
+class CQuillonMediaCntl;
+} // namespace morvane::engine
 
 namespace morvane::app {
 
@@ -22,6 +31,9 @@ public:
 
     const AppSettings& settings() const { return m_settings; }
     QString outputText() const;
+    const profiles::ProfileCatalogue& catalogue() const { return m_catalogue; }
+    const std::string& currentProfileName() const { return m_currentProfileName; }
+    engine::CQuillonMediaCntl& facade() { return *m_facade; }
 
 private:
     void createControls();
@@ -31,12 +43,29 @@ private:
     void readConfiguration();
     void setTitle();
     void showOutputFolder();
+    void presetCompletionChoices();
+    void initialiseEngine();
+    void fillProfileList();
+    void openTrace();
+
+    void selectProfile(int index);
 
     std::string m_programDirectory;
     AppSettings m_settings;
+    // Lives as long as the window; the engine is released when the window goes.
+    std::unique_ptr<engine::CQuillonMediaCntl> m_facade;
+    engine::EncoderInitRecord m_record;
+    profiles::ProfileCatalogue m_catalogue;
+    std::string m_currentProfileName;
+    // Kept for the run only, never stored.
+    bool m_shutdownWhenDone = false;
+
     QLabel* m_profileLabel = nullptr;
+    QComboBox* m_profileCombo = nullptr;
     QLabel* m_outputLabel = nullptr;
     QLineEdit* m_outputEdit = nullptr;
+    QCheckBox* m_shutdownCheck = nullptr;
+    QCheckBox* m_openFolderCheck = nullptr;
 };
 
 // The platform's default output folder: the user's Videos folder, else /tmp.
