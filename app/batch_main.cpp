@@ -119,6 +119,9 @@ int probeFiles(engine::CQuillonMediaCntl& facade, const std::vector<std::string>
 } // namespace
 
 int main(int argc, char** argv) {
+    // Under a file size limit a write that reaches it must fail (the trace then stops growing and
+    // the converter's own failure is reported), not end the program without a word.
+    ::signal(SIGXFSZ, SIG_IGN);
     std::vector<std::string> arguments(argv + 1, argv + argc);
     const auto parsed = app::parseCliArguments(arguments);
     if (!parsed.request) {

@@ -6,6 +6,7 @@
 
 #include "engine/command_pieces.h"
 #include "engine/engine_log.h"
+#include "engine/file_guards.h"
 #include "engine/frame_server_script.h"
 #include "engine/target_recipes.h"
 #include "engine/trace_file.h"
@@ -103,11 +104,14 @@ bool sameFile(const std::string& a, const std::string& b) {
     return normalised(a) == normalised(b);
 }
 
-// The complete output path for `suffix`, after checking that it may be written: it must fit the
-// job's path field (a cut name would send the output elsewhere) and must not be the source.
+// The complete output path for `suffix`, after checking that it may be written: its file name is cut
+// to what the file system holds, the path must fit the job's path field (a cut path would send the
+// output elsewhere) and it must not be the source.
 std::optional<std::string> checkedOutputPath(const ConversionJob& job, std::string_view suffix) {
     std::string output = job.outputPath.str();
     output += suffix;
+    // A source name near the file system's limit still gets an output named after it.
+    output = fitOutputFileName(output);
     if (output.size() >= kJobPathCapacity) {
         logAndTrace(kLineOutputTooLong, "The output file name is longer than " +
                                             std::to_string(kJobPathCapacity - 1) + " bytes: \"" + output +

@@ -13,6 +13,7 @@ inline constexpr unsigned kEncoderModuleNumber = 16776961;
 inline constexpr int kLineNullJob = 113;
 inline constexpr int kLineConvertException = 179;
 inline constexpr int kLinePrepareException = 641;
+inline constexpr int kLineSourceUnusable = 648;
 
 // Event ids of the application event log.
 inline constexpr unsigned kErrorEventId = 1;

@@ -4,6 +4,7 @@
 
 #include "engine/command_builder.h"
 #include "engine/engine_log.h"
+#include "engine/file_guards.h"
 #include "engine/media_probe.h"
 #include "engine/progress.h"
 #include "engine/trace_file.h"
@@ -73,6 +74,14 @@ void CFfmpegEncoder::SetForceFrameServer(std::int32_t flag) {
 }
 
 std::int32_t CFfmpegEncoder::BuildCommand(ConversionJob& job, std::string& commandLine) {
+    // The source may have gone or changed since it was added; a named pipe would hold the
+    // converter (and the batch) forever.
+    if (const auto problem = sourceProblem(job.sourcePath.str())) {
+        const std::string text = *problem + "; nothing was converted";
+        logModuleError(kEncoderModule, kLineSourceUnusable, text);
+        writeTraceLine(text);
+        return 0;
+    }
     const CommandContext context{m_programDirectory.view(), m_forceFrameServer};
     return buildConversionCommand(context, &job, &commandLine);
 }
@@ -105,7 +114,9 @@ std::int32_t CFfmpegEncoder::PrepareCommand(ConversionJob* job) {
 std::int32_t CFfmpegEncoder::RunConversion(const char* /*outputPath*/, std::int32_t /*targetCode*/) {
     try {
         // The converter writes its output (and anything relative) into the output folder.
-        m_process.Init(m_commandLine, this, 0, outputFolderOf(m_job.outputPath.view()));
+        const std::string outputPath = m_job.outputPath.str();
+        const auto workFilesBefore = converterWorkFiles(outputPath);
+        m_process.Init(m_commandLine, this, 0, outputFolderOf(outputPath));
         if (m_process.Start() == 0) {
             return 0;
         }
@@ -115,6 +126,12 @@ std::int32_t CFfmpegEncoder::RunConversion(const char* /*outputPath*/, std::int3
             const std::string why = "The converter failed: " + run.exit.describe();
             writeTraceLine(why);
             logErrorInfo(kRunnerModule, "RunConversion", why);
+            // A converter killed outright cannot remove its half-written work file.
+            if (run.exit.kind == platform::ExitStatus::Kind::Signalled) {
+                for (const auto& removed : removeNewWorkFiles(outputPath, workFilesBefore)) {
+                    writeTraceLine("Removed the converter's unfinished work file \"" + removed + "\"");
+                }
+            }
             return 0;
         }
         return m_error ? 0 : 1;

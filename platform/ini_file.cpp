@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
+#include <unordered_set>
 
 #include "platform/fixed_text.h"
 
@@ -28,6 +29,12 @@ std::string_view trim(std::string_view s) {
 
 char lowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string lowerAsciiText(std::string_view s) {
+    std::string lower(s);
+    std::transform(lower.begin(), lower.end(), lower.begin(), lowerAscii);
+    return lower;
 }
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
@@ -193,10 +200,11 @@ std::vector<IniFile::Entry> IniFile::entries(std::string_view section) const {
     if (found == nullptr) {
         return result;
     }
+    // A set of the names seen keeps sections of many thousand keys linear.
+    std::unordered_set<std::string> seen;
+    seen.reserve(found->entries.size());
     for (const auto& entry : found->entries) {
-        const bool seen = std::any_of(result.begin(), result.end(),
-                                      [&](const Entry& e) { return equalsNoCase(e.key, entry.key); });
-        if (!seen) {
+        if (seen.insert(lowerAsciiText(entry.key)).second) {
             result.push_back(entry);
         }
     }

@@ -244,7 +244,9 @@ ChildProcess ChildProcess::spawn(const std::vector<std::string>& argv, const Spa
         sigset_t none;
         sigemptyset(&none);
         ::sigprocmask(SIG_SETMASK, &none, nullptr);
-        for (const int sig : {SIGPIPE, SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGCHLD}) {
+        // Ignored signals stay ignored across exec: the program gets the usual dispositions, also
+        // of SIGXFSZ, which a front end ignores so that its own writes fail rather than kill it.
+        for (const int sig : {SIGPIPE, SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGCHLD, SIGXFSZ}) {
             ::signal(sig, SIG_DFL);
         }
         // Standard error last: when it shares standard output it copies the descriptor set just before.

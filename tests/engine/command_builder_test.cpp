@@ -710,14 +710,19 @@ TEST(OutputGuard, NamesTooLongForTheJobAreRefused) {
     EventRecorder events;
     FakeProgramDir programDir(false);
     ConversionJob job = typedJob(profiles::kTargetAvi, 0, "xvid", "mp3");
-    const std::string base = "/media/out/" + std::string(1001, 'n');
+    // Deep folders: every name fits the file system, the whole path not the job.
+    std::string folder = "/media";
+    while (folder.size() < 1024 - 13 - 100) {
+        folder += "/" + std::string(99, 'd');
+    }
+    const std::string base = folder + "/" + std::string(1024 - 13 - folder.size(), 'n');
     job.outputPath = base;
     const Built built = build(job);
     EXPECT_EQ(built.result, 0);
     EXPECT_EQ(job.outputPath.view(), base);
     EXPECT_EQ(events.messages(1).size(), 1u);
 
-    job.outputPath = "/media/out/" + std::string(1024 - 11 - 13, 'n'); // exactly fills the field
+    job.outputPath = base.substr(0, base.size() - 1); // exactly fills the field
     EXPECT_EQ(build(job).result, 1);
     EXPECT_EQ(job.outputPath.size(), 1024u);
 }
@@ -751,16 +756,24 @@ TEST(PrepareCommand, LogsTheCommandFromItsInput) {
     test::ProgressLog log;
     const EncoderInitRecord record = test::makeInitRecord(log, kProgramDir);
     ASSERT_EQ(encoder.Initialize(&record), 1);
+    // The encoder builds commands only for sources that are there.
+    TempDir media;
+    const std::string source = media.file("clip.wmv");
+    morvane::test::writeFile(source, "media");
     ConversionJob job = typedJob(profiles::kTargetMp3, 0, "", "mp3");
+    job.sourcePath = source;
+    std::string head = kTypedHead;
+    head.replace(head.find(kSource), std::string_view(kSource).size(), source);
     ASSERT_EQ(encoder.PrepareCommand(&job), 1);
-    EXPECT_EQ(encoder.commandLine(), kTypedHead + kAudioGroup + kGeneralGroup +
-                                         R"( -vn -acodec libmp3lame  -y "/media/out/clip.mp3")");
+    EXPECT_EQ(encoder.commandLine(),
+              head + kAudioGroup + kGeneralGroup + R"( -vn -acodec libmp3lame  -y "/media/out/clip.mp3")");
     EXPECT_EQ(job.outputPath.view(), "/media/out/clip.mp3");
     EXPECT_EQ(encoder.job().outputPath.view(), "/media/out/clip.mp3");
     const auto commands = events.messages(kCommandEventId);
     ASSERT_EQ(commands.size(), 1u);
-    EXPECT_EQ(commands[0], R"(-i "/media/in/clip.wmv" -ab 64.00k  -ac 2 -ar 44100.00 -vol 256)"
-                           R"( -vn -acodec libmp3lame  -y "/media/out/clip.mp3")");
+    EXPECT_EQ(commands[0], "-i \"" + source +
+                               "\" -ab 64.00k  -ac 2 -ar 44100.00 -vol 256"
+                               R"( -vn -acodec libmp3lame  -y "/media/out/clip.mp3")");
 }
 
 // A whole run through the facade: the converter receives the arguments as built, in the output folder.
@@ -775,6 +788,7 @@ TEST(DoConvert, RunsTheBuiltCommand) {
 
     ConversionJob job = typedJob(profiles::kTargetAvi, 1, "mpeg4", "mp3");
     job.sourcePath = media.file("clip one.wmv");
+    morvane::test::writeFile(job.sourcePath.str(), "media");
     job.outputPath = media.file("clip one");
     job.progressDuration = 10.0;
     ASSERT_EQ(facade.bDoConvert(&job), 1);
