@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "platform/process.h"
+#include "tests/support/batch_harness.h"
 #include "tests/support/test_support.h"
 
 namespace morvane::app {
@@ -22,27 +23,6 @@ constexpr const char* kMp4Profile = "MP4 - H.264 + AAC (640x480)";
 constexpr const char* kMp3Profile = "MP3 Audio - 128 kbps 44.1 kHz Stereo";
 constexpr const char* kRealMediaProfile = "RealMedia - 256k DSL or Cable (320x240)";
 
-// A program directory of the test's own: executables hard-linked (copied across file systems),
-// everything else copied.
-void cloneProgramDirectory(const std::string& from, const std::string& to) {
-    for (const auto& entry : fs::recursive_directory_iterator(from)) {
-        const auto target = fs::path(to) / fs::relative(entry.path(), from);
-        if (entry.is_directory()) {
-            fs::create_directories(target);
-            continue;
-        }
-        const auto name = entry.path().filename().string();
-        if (name == "config.ini" || name == "trace.flt" || name == "input.avs") {
-            continue;
-        }
-        std::error_code ec;
-        fs::create_hard_link(entry.path(), target, ec);
-        if (ec) {
-            fs::copy_file(entry.path(), target, fs::copy_options::overwrite_existing);
-        }
-    }
-}
-
 struct BatchRun {
     int exitCode = -1;
     std::string out;
@@ -52,7 +32,7 @@ struct BatchRun {
 class BatchEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
-        cloneProgramDirectory(MORVANE_PROGRAM_DIR, bin());
+        morvane::test::cloneProgramDirectory(MORVANE_PROGRAM_DIR, bin());
         ASSERT_TRUE(morvane::test::generateClip(clips.file("clip.mov"), "av", 4.0));
     }
 
