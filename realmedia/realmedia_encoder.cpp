@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "engine/engine_log.h"
+#include "engine/file_guards.h"
 #include "engine/trace_file.h"
 #include "platform/time_text.h"
 #include "profiles/profile.h"
@@ -171,7 +172,8 @@ std::int32_t CRealMediaEncoder::PrepareCommand(engine::ConversionJob* job) {
         if (extension.empty()) {
             extension = "rm"; // a profile without ExtName still gets a name the players recognise
         }
-        const std::string outputPath = job->outputPath.str() + "_new." + extension;
+        // A source name near the file system's limit still gets an output (and a work file) named after it.
+        const std::string outputPath = engine::fitOutputFileName(job->outputPath.str() + "_new." + extension);
         if (outputPath.size() >= job->outputPath.kCapacity) {
             // A cut name would be another file than the one the user expects.
             traceFailure("naming the output (path too long)", kInvalidArgument);

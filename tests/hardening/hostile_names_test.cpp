@@ -70,6 +70,23 @@ TEST_F(HardeningTest, HostileFileNamesConvertUnderTheirOwnNames) {
     EXPECT_GT(fs::file_size(folder + "/" + longOutputs.front(), ec), 0u);
     EXPECT_EQ(folderNames(folder).size(), names.size()) << "one output per source, nothing else";
 
+    // The RealMedia producer names its output (and its work file) after the source as well.
+    const std::string realMedia = home.path() + "/rm";
+    args = {"-p", "RealMedia - 56k Dial-up (176x144)", "-o", realMedia, "--"};
+    args.insert(args.end(), names.begin(), names.end());
+    const auto rm = batch(args);
+    EXPECT_EQ(rm.exitCode, 0) << shown(rm);
+    for (const auto& name : names) {
+        EXPECT_NE(rm.out.find(name + ": Completed\n"), std::string::npos) << shown(rm);
+        const std::string stem = name.substr(0, name.rfind('.'));
+        if (name.size() < 200) {
+            std::error_code ec;
+            EXPECT_GT(fs::file_size(realMedia + "/" + stem + "_new.rm", ec), 0u)
+                << name << ": " << ec.message();
+        }
+    }
+    EXPECT_EQ(folderNames(realMedia).size(), names.size());
+
     EXPECT_EQ(filesNamed(home.path(), "x"), std::vector<std::string>{}) << "a name was run as a command";
     EXPECT_EQ(fs::exists("x"), strayBefore) << "a name was run as a command";
 }
