@@ -428,8 +428,11 @@ TEST_F(RealMediaEncoderTest, TheOutputIsNamedAfterTheSourceWithNewAndTheExtensio
     ASSERT_EQ(encoder().PrepareCommand(&m_job), 1);
     EXPECT_EQ(m_job.outputPath.str(), "/videos/holiday.part1_new.rmvb");
 
-    // A name that would not fit the field is refused rather than cut.
-    const std::string longBase = "/" + std::string(engine::kJobPathCapacity - 8, 'x');
+    // A path that would not fit the field is refused rather than cut.
+    std::string longBase;
+    while (longBase.size() < engine::kJobPathCapacity - 8) {
+        longBase += "/" + std::string(99, 'x');
+    }
     m_job.outputPath = longBase;
     EXPECT_EQ(encoder().PrepareCommand(&m_job), 0);
     EXPECT_EQ(m_job.outputPath.str(), longBase);
