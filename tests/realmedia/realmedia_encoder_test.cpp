@@ -430,9 +430,10 @@ TEST_F(RealMediaEncoderTest, TheOutputIsNamedAfterTheSourceWithNewAndTheExtensio
 
     // A path that would not fit the field is refused rather than cut.
     std::string longBase;
-    while (longBase.size() < engine::kJobPathCapacity - 8) {
+    while (longBase.size() < engine::kJobPathCapacity - 8 - 100) {
         longBase += "/" + std::string(99, 'x');
     }
+    longBase += "/" + std::string(engine::kJobPathCapacity - 8 - longBase.size() - 1, 'x');
     m_job.outputPath = longBase;
     EXPECT_EQ(encoder().PrepareCommand(&m_job), 0);
     EXPECT_EQ(m_job.outputPath.str(), longBase);
