@@ -1,11 +1,14 @@
 #include "engine/frame_server_script.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <memory>
 
 #include "engine/command_pieces.h"
+#include "platform/unique_fd.h"
 
 namespace morvane::engine {
 
@@ -27,10 +30,6 @@ std::string_view extensionOf(std::string_view path) {
     const std::size_t dot = name.rfind('.');
     return dot == std::string_view::npos ? std::string_view() : name.substr(dot);
 }
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 } // namespace
 
@@ -84,15 +83,30 @@ ScriptOutcome writeFrameServerScript(const std::string& scriptPath, std::string_
         }
         return ScriptOutcome::NotWritten;
     };
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(scriptPath.c_str(), "w"));
-    if (!file) {
+    // Written beside the script and renamed over it: whatever lies there (a named pipe, a link to
+    // another file) is replaced rather than written through, and a reader never sees half a script.
+    std::string temporary = scriptPath + ".XXXXXX";
+    const platform::UniqueFd fd(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (!fd.valid()) {
         return fail(errno);
     }
-    if (std::fwrite(text.data(), 1, text.size(), file.get()) != text.size()) {
-        return fail(errno);
+    const auto discard = [&](int code) {
+        ::unlink(temporary.c_str());
+        return fail(code);
+    };
+    std::string_view rest = text;
+    while (!rest.empty()) {
+        const ssize_t n = ::write(fd.get(), rest.data(), rest.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return discard(errno);
+        }
+        rest.remove_prefix(static_cast<std::size_t>(n));
     }
-    if (std::fclose(file.release()) != 0) {
-        return fail(errno);
+    if (::fchmod(fd.get(), 0644) != 0 || ::rename(temporary.c_str(), scriptPath.c_str()) != 0) {
+        return discard(errno);
     }
     return ScriptOutcome::Written;
 }

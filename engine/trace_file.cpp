@@ -1,6 +1,7 @@
 #include "engine/trace_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
@@ -28,10 +29,17 @@ bool openLocked(TraceState& trace) {
     if (trace.fd.valid()) {
         return true;
     }
-    // Appending keeps the writes of other writers to the same file (the producer's log) intact.
-    trace.fd.reset(
-        ::open(traceFilePath().c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644));
-    return trace.fd.valid();
+    // Appending keeps the writes of other writers to the same file (the producer's log) intact. A
+    // named pipe in its place must not hold the program until someone reads it: only a regular file
+    // is the trace.
+    platform::UniqueFd fd(::open(traceFilePath().c_str(),
+                                 O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_NONBLOCK | O_CLOEXEC, 0644));
+    struct stat info {};
+    if (!fd.valid() || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return false;
+    }
+    trace.fd = std::move(fd);
+    return true;
 }
 
 void writeAll(int fd, iovec* pieces, int count) {

@@ -7,10 +7,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
 #include <unordered_set>
 
 #include "platform/fixed_text.h"
+#include "platform/unique_fd.h"
 
 namespace morvane::platform {
 
@@ -123,19 +123,29 @@ ParsedLine parseLine(std::string_view raw) {
 }
 
 bool readWholeFile(const std::string& path, std::string& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    // Only regular files are read: opening a named pipe without O_NONBLOCK would wait for a writer.
+    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat info {};
+    if (!fd.valid() || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0 ||
+        static_cast<std::size_t>(info.st_size) > IniFile::kMaxFileBytes) {
         return false;
     }
-    in.seekg(0, std::ios::end);
-    const auto size = in.tellg();
-    if (size < 0 || static_cast<std::size_t>(size) > IniFile::kMaxFileBytes) {
-        return false;
+    out.resize(static_cast<std::size_t>(info.st_size));
+    std::size_t done = 0;
+    while (done < out.size()) {
+        const ssize_t n = ::read(fd.get(), out.data() + done, out.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            return false;
+        }
+        if (n == 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(n);
     }
-    in.seekg(0, std::ios::beg);
-    out.resize(static_cast<std::size_t>(size));
-    in.read(out.data(), size);
-    out.resize(static_cast<std::size_t>(in.gcount()));
+    out.resize(done);
     return true;
 }
 

@@ -1,5 +1,7 @@
 // config.ini and profile files that are binary garbage, empty or 10 MB long: the program starts,
 // lists what it can read, converts with what is sound and never writes config.ini.
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <random>
 
@@ -153,6 +155,35 @@ TEST_F(BadSettings, ProfileFilesThatAreGarbageEmptyOrHuge) {
     if (garbage.exitCode != 0) {
         expectFailedRow(garbage, "clip.mov");
     }
+}
+
+// config.ini, trace.flt, input.avs and profiles that are named pipes, folders or links: nothing
+// waits for a writer or a reader, and nothing is written through a link.
+TEST_F(BadSettings, ProgramFilesThatAreNotRegularFiles) {
+    ASSERT_EQ(::mkfifo((bin() + "/config.ini").c_str(), 0644), 0);
+    ASSERT_EQ(::mkfifo((bin() + "/trace.flt").c_str(), 0644), 0);
+    ASSERT_EQ(::mkfifo((bin() + "/profiles/zz-pipe.pf").c_str(), 0644), 0);
+    fs::create_directory(bin() + "/profiles/zz-folder.pf");
+    expectEveryShippedProfileListed();
+    expectConversionWithAShippedProfile(output() + "/pipes");
+
+    // The frame-server route writes input.avs.
+    fs::remove(bin() + "/config.ini");
+    test::writeFile(bin() + "/config.ini", "[Config]\nForceAVS=TRUE\n");
+    fs::remove(bin() + "/trace.flt");
+    fs::create_directory(bin() + "/trace.flt");
+    ASSERT_EQ(::mkfifo((bin() + "/input.avs").c_str(), 0644), 0);
+    expectConversionWithAShippedProfile(output() + "/script-pipe");
+    EXPECT_NE(test::readFile(bin() + "/input.avs").find(clip("clip.mov")), std::string::npos)
+        << "the converter read the clip through the script";
+
+    const std::string own = home.path() + "/own.txt";
+    test::writeFile(own, "a file of the user's own");
+    fs::remove(bin() + "/input.avs");
+    fs::create_symlink(own, bin() + "/input.avs");
+    expectConversionWithAShippedProfile(output() + "/script-link");
+    EXPECT_EQ(test::readFile(own), "a file of the user's own");
+    EXPECT_FALSE(fs::is_symlink(bin() + "/input.avs"));
 }
 
 } // namespace

@@ -70,6 +70,17 @@ TEST_F(HardeningTest, HostileFileNamesConvertUnderTheirOwnNames) {
     EXPECT_GT(fs::file_size(folder + "/" + longOutputs.front(), ec), 0u);
     EXPECT_EQ(folderNames(folder).size(), names.size()) << "one output per source, nothing else";
 
+    // Through the frame-server script the names reach the converter inside a script.
+    test::writeFile(bin() + "/config.ini", "[Config]\nForceAVS=TRUE\n");
+    const std::string scripted = home.path() + "/scripted";
+    args = {"-p", kFastProfile, "-o", scripted, "--"};
+    args.insert(args.end(), names.begin(), names.end());
+    const auto viaScript = batch(args);
+    EXPECT_EQ(viaScript.exitCode, 0) << shown(viaScript);
+    EXPECT_EQ(folderNames(scripted).size(), names.size());
+    EXPECT_TRUE(fs::exists(bin() + "/input.avs"));
+    fs::remove(bin() + "/config.ini");
+
     // The RealMedia producer names its output (and its work file) after the source as well.
     const std::string realMedia = home.path() + "/rm";
     args = {"-p", "RealMedia - 56k Dial-up (176x144)", "-o", realMedia, "--"};
