@@ -156,9 +156,14 @@ void BatchDriver::runBatch() {
         m_outputFolder = m_defaultOutputFolder;
         m_view.setOutputText(m_outputFolder);
     }
-    // Whether the folder could be made shows in the output check of each row.
-    std::error_code ignored;
-    std::filesystem::create_directories(m_outputFolder, ignored);
+    // Whether the folder could be made shows in the output check of each row; the trace says why.
+    std::error_code made;
+    std::filesystem::create_directories(m_outputFolder, made);
+    std::error_code checked;
+    if (!std::filesystem::is_directory(m_outputFolder, checked)) {
+        engine::writeTraceLine("The output folder \"" + m_outputFolder +
+                               "\" cannot be made: " + (made ? made : checked).message());
+    }
 
     m_view.setEditingEnabled(false);
     const bool forceFrameServer = readForceFrameServer(configPathIn(m_programDirectory));

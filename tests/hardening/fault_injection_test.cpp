@@ -150,6 +150,8 @@ TEST_F(FaultInjection, OutputFolderThatIsARegularFile) {
         const auto run = batch({"-p", kFastProfile, "-o", folder, "clip.mov"});
         expectFailedRow(run, "clip.mov");
         const std::string text = trace();
+        EXPECT_NE(text.find("The output folder \"" + folder + "\" cannot be made: "), std::string::npos)
+            << text;
         EXPECT_NE(text.find("(\"" + folder + "\"): Not a directory"), std::string::npos) << text;
         EXPECT_EQ(test::readFile(file), kEarlierOutput);
     }
