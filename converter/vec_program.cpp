@@ -26,6 +26,7 @@
 #include "converter/run_outcome.h"
 #include "converter/script_reader.h"
 #include "converter/translator.h"
+#include "platform/fixed_text.h"
 #include "platform/process.h"
 #include "platform/unique_fd.h"
 
@@ -96,6 +97,19 @@ std::optional<std::string> findProgram(const std::string& name) {
         }
         rest.remove_prefix(colon + 1);
     }
+}
+
+// Why an input cannot be converted when it exists but is no regular file; nothing when it is one or
+// does not exist (FFmpeg then says that it is missing).
+std::optional<std::string> notARegularFile(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || S_ISREG(status.st_mode)) {
+        return std::nullopt;
+    }
+    const char* kind = S_ISDIR(status.st_mode)    ? "a folder"
+                       : S_ISFIFO(status.st_mode) ? "a named pipe"
+                                                  : "not a regular file";
+    return "the input \"" + path + "\" is " + kind + "; nothing was converted";
 }
 
 bool sameFile(const std::string& a, const std::string& b) {
@@ -432,6 +446,11 @@ int runConversion(const std::vector<std::string>& arguments) {
         return kNotFoundExit;
     }
 
+    // FFmpeg would wait for ever for a writer on a named pipe, and a folder is nothing to convert.
+    if (const auto reason = notARegularFile(command.input)) {
+        diagnose(*reason);
+        return 1;
+    }
     TranslationRequest request;
     std::string scriptError;
     request.script = openScript(command.input, scriptError);
@@ -440,6 +459,10 @@ int runConversion(const std::vector<std::string>& arguments) {
         return 1;
     }
     const std::string source = request.script ? request.script->path : command.input;
+    if (const auto reason = notARegularFile(source)) {
+        diagnose(*reason);
+        return 1;
+    }
     if (sameFile(source, command.output) || sameFile(command.input, command.output)) {
         diagnose("the output \"" + command.output +
                  "\" is the input itself; converting a file onto itself "
@@ -521,7 +544,19 @@ std::string temporaryOutputName(const std::string& outputPath, const std::string
     if (dot == std::string::npos || dot <= nameStart) {
         dot = outputPath.size(); // no extension (a leading dot only hides a file)
     }
-    return outputPath.substr(0, dot) + ".vec-part-" + tag + outputPath.substr(dot);
+    const std::string marker = ".vec-part-" + tag;
+    std::string extension = outputPath.substr(dot);
+    std::string stem = outputPath.substr(nameStart, dot - nameStart);
+    // The work file's name must fit where the output's name fits: its stem gives way to the marker.
+    constexpr std::size_t kLongestName = 255;
+    if (marker.size() + extension.size() > kLongestName) {
+        extension.clear();
+    }
+    const std::size_t room = kLongestName - marker.size() - extension.size();
+    if (stem.size() > room) {
+        stem = std::string(platform::utf8Prefix(stem, room));
+    }
+    return outputPath.substr(0, nameStart) + stem + marker + extension;
 }
 
 int vecMain(const std::vector<std::string>& arguments) {

@@ -161,6 +161,12 @@ TEST(TemporaryName, SameFolderAndExtension) {
     EXPECT_EQ(temporaryOutputName("clip.3gp", "x"), "clip.vec-part-x.3gp");
     EXPECT_EQ(temporaryOutputName("/o.d/clip", "x"), "/o.d/clip.vec-part-x");
     EXPECT_EQ(temporaryOutputName("/o/.hidden", "x"), "/o/.hidden.vec-part-x");
+    // A name near the file system's limit keeps its extension; the stem gives way, whole characters only.
+    EXPECT_EQ(temporaryOutputName("/o/" + std::string(250, 'n') + ".mp3", "x"),
+              "/o/" + std::string(240, 'n') + ".vec-part-x.mp3");
+    const std::string longStem = std::string(239, 'n') + "\xC3\xA9" + std::string(10, 'n');
+    EXPECT_EQ(temporaryOutputName("/o/" + longStem + ".mp3", "x"),
+              "/o/" + std::string(239, 'n') + ".vec-part-x.mp3");
 }
 
 TEST(CodecSupport, AnswersFromTheLibraries) {
