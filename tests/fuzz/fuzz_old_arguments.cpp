@@ -84,16 +84,19 @@ void checkTranslated(const std::vector<std::string>& arguments, const converter:
     MORVANE_FUZZ_CHECK(out[out.size() - 2] == "-y" && out.back() == converter::fileUrl(request.writePath),
                        shown(out));
     const std::string input = request.script ? request.script->path : request.command.input;
-    bool inputNamed = false;
-    for (std::size_t i = preamble.size(); i + 1 < out.size(); ++i) {
-        inputNamed = inputNamed || (out[i] == "-i" && out[i + 1] == converter::fileUrl(input));
+    std::size_t inputAt = 0;
+    for (std::size_t i = preamble.size(); i + 1 < out.size() && inputAt == 0; ++i) {
+        if (out[i] == "-i" && out[i + 1] == converter::fileUrl(input)) {
+            inputAt = i + 1;
+        }
     }
-    MORVANE_FUZZ_CHECK(inputNamed, shown(out));
-    // Rates and counts handed to FFmpeg are positive numbers, whatever the old command said.
-    for (std::size_t i = preamble.size(); i + 1 < out.size(); ++i) {
+    MORVANE_FUZZ_CHECK(inputAt != 0, shown(out));
+    // The output's sample rate and channel count are positive whole numbers, whatever the old command said.
+    // (Options before the input go to FFmpeg's reading of it as written; FFmpeg judges those.)
+    for (std::size_t i = inputAt + 1; i + 1 < out.size(); ++i) {
         if (out[i] == "-ar" || out[i] == "-ac") {
             const auto& value = out[i + 1];
-            const bool positive = !value.empty() && value.front() != '-' && value.front() != '0' &&
+            const bool positive = !value.empty() && value.front() != '0' &&
                                   value.find_first_not_of("0123456789") == std::string::npos;
             MORVANE_FUZZ_CHECK(positive, what + " gave " + out[i] + " " + shown(value));
         }
