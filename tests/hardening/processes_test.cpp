@@ -220,9 +220,11 @@ TEST_F(HardeningTest, ABatchOfManyClipsKeepsDescriptorsAndMemoryFlat) {
     RecordProperty("early_resident_kb", static_cast<int>(early.maxResident));
     RecordProperty("late_resident_kb", static_cast<int>(late.maxResident));
 
-    // Between rows the program holds the same descriptors; while a converter runs, a few pipes more.
-    EXPECT_LE(late.minDescriptors, early.minDescriptors);
-    EXPECT_LE(late.maxDescriptors, early.maxDescriptors + 4);
+    // Between rows the program holds the same descriptors, while a converter runs a few pipes more;
+    // a sample may or may not fall between two rows, hence the slack of two. A descriptor lost per
+    // row would add dozens.
+    EXPECT_LE(late.minDescriptors, early.minDescriptors + 2);
+    EXPECT_LE(late.maxDescriptors, early.maxDescriptors + 2);
     // One converter and its FFmpeg at a time, each reaped before the next row.
     EXPECT_LE(early.maxProcesses, 2);
     EXPECT_LE(late.maxProcesses, 2);
