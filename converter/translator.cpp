@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <map>
 #include <set>
 #include <string_view>
@@ -1168,7 +1169,9 @@ Translation Translator::run() {
     if (const auto* rate = last("ar")) {
         const auto number = parseNumber(rate->value);
         if (number && *number > 0.0) {
-            int hertz = static_cast<int>(std::lround(*number));
+            // A rate beyond what an int holds is held there (FFmpeg then refuses it), never wrapped.
+            const double bounded = std::min(*number, static_cast<double>(std::numeric_limits<int>::max()));
+            int hertz = static_cast<int>(std::lround(bounded));
             std::vector<int> allowed = encoderSampleRates(m_audioEncoder);
             if ((m_muxer == "flv" || m_muxer == "swf") && codecOfEncoder(m_audioEncoder) == "mp3") {
                 allowed = {44100, 22050, 11025};
@@ -1188,7 +1191,11 @@ Translation Translator::run() {
         }
     }
     if (const auto* count = last("ac")) {
-        const int channels = std::atoi(count->value.c_str());
+        const auto counted = parseNumber(count->value);
+        const int channels =
+            counted && *counted > 0.0
+                ? static_cast<int>(std::min(*counted, static_cast<double>(std::numeric_limits<int>::max())))
+                : 0;
         if (channels > 0) {
             const int most = encoderMaxChannels(m_audioEncoder);
             if (most > 0 && channels > most && m_narrow == Narrowband::None) {
