@@ -69,6 +69,10 @@ TEST(FuzzFindings, SampleRatesBeyondAnyEncoderAreNotWrapped) {
     const auto nearest =
         translatedSampleRate({"-i", "in.wav", "-acodec", "libmp3lame", "-ar", "2147483648", "-y", "out.mp3"});
     EXPECT_TRUE(nearest.empty() || nearest == "48000") << nearest;
+    // A positive rate below one hertz must not become "-ar 0".
+    const auto belowOne =
+        translatedSampleRate({"-i", "in.wav", "-acodec", "pcm_s16le", "-ar", "0.06", "-y", "out.wav"});
+    EXPECT_TRUE(belowOne.empty() || belowOne != "0") << belowOne;
 }
 
 } // namespace
