@@ -1168,7 +1168,7 @@ Translation Translator::run() {
     }
     if (const auto* rate = last("ar")) {
         const auto number = parseNumber(rate->value);
-        if (number && *number > 0.0) {
+        if (number && *number >= 0.5) {
             // A rate beyond what an int holds is held there (FFmpeg then refuses it), never wrapped.
             const double bounded = std::min(*number, static_cast<double>(std::numeric_limits<int>::max()));
             int hertz = static_cast<int>(std::lround(bounded));
