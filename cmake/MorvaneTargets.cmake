@@ -8,9 +8,11 @@ endif()
 target_include_directories(morvane_flags INTERFACE ${PROJECT_SOURCE_DIR})
 target_compile_definitions(morvane_flags INTERFACE MORVANE_VERSION="${PROJECT_VERSION}")
 
-# Qt code: no implicit conversions from 8-bit texts, no bare signal/slot keywords.
+# Qt code: no implicit conversions between 8-bit texts, byte arrays and strings, no narrowing in
+# connections, string builders for concatenation, no bare signal/slot keywords.
 add_library(morvane_qt_flags INTERFACE)
-target_compile_definitions(morvane_qt_flags INTERFACE QT_NO_CAST_FROM_ASCII QT_NO_KEYWORDS)
+target_compile_definitions(morvane_qt_flags INTERFACE QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII
+    QT_NO_CAST_FROM_BYTEARRAY QT_NO_NARROWING_CONVERSIONS_IN_CONNECT QT_USE_QSTRINGBUILDER QT_NO_KEYWORDS)
 target_link_libraries(morvane_qt_flags INTERFACE morvane_flags)
 
 if(MORVANE_SANITIZE)

@@ -16,15 +16,6 @@
 namespace morvane::app {
 namespace {
 
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "morvane_app_gui_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    resources::initialise();
-    return app;
-}
-
 // Makes a temporary folder the program directory, so the trace file the window opens is the test's.
 class ProgramDirectoryScope {
 public:
@@ -38,7 +29,6 @@ public:
 };
 
 TEST(MainWindow, OpensWithTitleAndOutputFromConfig) {
-    application();
     test::TempDir dir;
     const ProgramDirectoryScope scope(dir.path());
     {
@@ -57,7 +47,6 @@ TEST(MainWindow, OpensWithTitleAndOutputFromConfig) {
 }
 
 TEST(MainWindow, ListsTheProfilesAndRemembersTheChoice) {
-    application();
     test::TempDir dir;
     std::filesystem::create_directories(dir.file("profiles"));
     test::writeFile(dir.file("profiles/a.pf"), "[Main]\nName=First\n");
