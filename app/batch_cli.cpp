@@ -1,23 +1,17 @@
 #include "app/batch_cli.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "platform/fixed_text.h"
+#include "platform/text_rules.h"
 #include "platform/time_text.h"
 
 namespace morvane::app {
 
 namespace {
-
-std::string lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 std::size_t editDistance(const std::string& a, const std::string& b) {
     std::vector<std::size_t> row(b.size() + 1);
@@ -180,10 +174,10 @@ CliParse parseCliArguments(const std::vector<std::string>& arguments) {
 }
 
 std::vector<std::string> closeMatches(const std::string& wanted, const std::vector<std::string>& names) {
-    const std::string key = lower(wanted);
+    const std::string key = platform::toLowerAscii(wanted);
     std::vector<std::pair<std::size_t, std::string>> scored;
     for (const auto& name : names) {
-        const std::string candidate = lower(name);
+        const std::string candidate = platform::toLowerAscii(name);
         std::size_t score = editDistance(key, candidate);
         if (!key.empty() &&
             (candidate.find(key) != std::string::npos || key.find(candidate) != std::string::npos)) {

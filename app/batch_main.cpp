@@ -1,7 +1,5 @@
 // morvane-batch: converts files from the command line with the program's profiles, settings and
 // converter, through the same batch logic as the window.
-#include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -9,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,18 +23,15 @@
 #include "engine/trace_file.h"
 #include "platform/power_control.h"
 #include "platform/program_dir.h"
+#include "platform/signal_pipe.h"
 #include "profiles/profile_catalogue.h"
 
 namespace {
 
-using namespace morvane;
-
-int g_signalPipe[2] = {-1, -1};
-
-extern "C" void onInterrupt(int) {
-    const char byte = 1;
-    [[maybe_unused]] const auto n = ::write(g_signalPipe[1], &byte, 1);
-}
+namespace app = morvane::app;
+namespace engine = morvane::engine;
+namespace platform = morvane::platform;
+namespace profiles = morvane::profiles;
 
 // Prints every message to standard error, as the window would show it.
 class StderrPrompts final : public app::UserPrompts {
@@ -116,92 +112,88 @@ int probeFiles(engine::CQuillonMediaCntl& facade, const std::vector<std::string>
     return status;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    // Under a file size limit a write that reaches it must fail (the trace then stops growing and
-    // the converter's own failure is reported), not end the program without a word.
-    ::signal(SIGXFSZ, SIG_IGN);
-    std::vector<std::string> arguments(argv + 1, argv + argc);
-    const auto parsed = app::parseCliArguments(arguments);
-    if (!parsed.request) {
-        std::fprintf(stderr, "morvane-batch: %s\n\n%s", parsed.error.c_str(), app::cliUsage().c_str());
-        return 2;
-    }
-    const auto& request = *parsed.request;
-    if (request.mode == app::CliRequest::Mode::Help) {
-        std::printf("%s", app::cliUsage().c_str());
-        return 0;
-    }
-    if (request.mode == app::CliRequest::Mode::Version) {
-        std::printf("morvane-batch %s\n", MORVANE_VERSION);
-        return 0;
+// Ctrl-C while converting: the first is a confirmed stop request, the second ends at once. The
+// converter and its children die with us.
+class InterruptWatcher {
+public:
+    explicit InterruptWatcher(app::BatchDriver& driver)
+        : m_signals(platform::SignalPipe::install({SIGINT, SIGTERM})),
+          m_thread([this, &driver] { watch(driver); }) {}
+    InterruptWatcher(const InterruptWatcher&) = delete;
+    InterruptWatcher& operator=(const InterruptWatcher&) = delete;
+    ~InterruptWatcher() {
+        m_finished.store(true);
+        m_thread.join();
     }
 
-    const std::string programDirectory = platform::programDirectory();
-    const std::string configPath = app::configPathIn(programDirectory);
-    std::error_code ec;
-    const std::string cwd = std::filesystem::current_path(ec).string();
-
-    profiles::ProfileCatalogue catalogue;
-    catalogue.scan(profiles::ProfileCatalogue::folderOf(programDirectory), configPath);
-    if (request.mode == app::CliRequest::Mode::ListProfiles) {
-        for (const auto& name : catalogue.names()) {
-            std::printf("%s\n", name.c_str());
-        }
-        return 0;
-    }
-    if (request.mode == app::CliRequest::Mode::ShowProfile) {
-        return showProfile(catalogue, *request.profile);
-    }
-
-    if (request.mode == app::CliRequest::Mode::Probe) {
-        engine::EncoderInitRecord record;
-        record.programDirectory = programDirectory;
-        record.callback = [](std::int32_t, void*) {};
-        engine::CQuillonMediaCntl facade(app::programEncoderFactory());
-        if (facade.Init(&record) != 1) {
-            std::fprintf(stderr, "morvane-batch: the conversion engine could not be started\n");
-            return 1;
-        }
-        const int status = probeFiles(facade, request.files, cwd);
-        facade.Release();
-        return status;
-    }
-
-    std::string profileName;
-    if (request.profile) {
-        if (!catalogue.contains(*request.profile)) {
-            return unknownProfile(*request.profile, catalogue);
-        }
-        profileName = *request.profile;
-    } else {
-        profileName = catalogue.currentName();
-        if (profileName.empty()) {
-            std::fprintf(stderr, "morvane-batch: no profile is chosen in config.ini; name one with -p "
-                                 "(--list-profiles shows them)\n");
-            return 2;
+private:
+    void watch(app::BatchDriver& driver) {
+        int interrupts = 0;
+        while (!m_finished.load()) {
+            if (m_signals.wait(100) == 0) {
+                continue;
+            }
+            if (++interrupts == 1) {
+                std::fprintf(stderr, "\nStopping: the running conversion keeps what it has written; "
+                                     "press Ctrl-C again to quit at once.\n");
+                driver.stopConfirmed();
+            } else {
+                std::fprintf(stderr, "\nQuitting.\n");
+                ::_exit(130);
+            }
         }
     }
-    const std::string outputFolder =
-        request.outputFolder ? app::absolutePath(*request.outputFolder, cwd)
-                             : app::readSettings(configPath, app::defaultVideosFolder()).outputFolder;
 
-    // The driver registers itself as the record's progress callback before the engine copies it.
-    app::FileList list;
-    app::CliBatchView view(list, outputFolder, ::isatty(STDOUT_FILENO) == 1);
-    platform::SystemPowerControl power;
+    platform::SignalPipe m_signals;
+    std::atomic<bool> m_finished{false};
+    std::thread m_thread; // last: it starts once the members it reads are there
+};
+
+// What every mode needs to know about where it runs.
+struct Places {
+    std::string programDirectory;
+    std::string configPath;
+    std::string cwd;
+};
+
+int probeMode(const app::CliRequest& request, const Places& places) {
     engine::EncoderInitRecord record;
-    record.kind = engine::EncoderKind::Converter;
-    record.programDirectory = programDirectory;
+    record.programDirectory = places.programDirectory;
+    record.callback = [](std::int32_t, void*) {};
     engine::CQuillonMediaCntl facade(app::programEncoderFactory());
-    app::BatchDriver driver(view, facade, record, power, programDirectory, app::defaultVideosFolder());
     if (facade.Init(&record) != 1) {
         std::fprintf(stderr, "morvane-batch: the conversion engine could not be started\n");
         return 1;
     }
+    const int status = probeFiles(facade, request.files, places.cwd);
+    facade.Release();
+    return status;
+}
 
-    engine::openTraceFile();
+// The profile the files are converted with: the one named, else the one chosen in config.ini. Nothing
+// (after saying why) when there is none.
+std::optional<std::string> chosenProfile(const app::CliRequest& request,
+                                         const profiles::ProfileCatalogue& catalogue) {
+    if (request.profile) {
+        if (!catalogue.contains(*request.profile)) {
+            unknownProfile(*request.profile, catalogue);
+            return std::nullopt;
+        }
+        return *request.profile;
+    }
+    std::string name = catalogue.currentName();
+    if (name.empty()) {
+        std::fprintf(stderr, "morvane-batch: no profile is chosen in config.ini; name one with -p "
+                             "(--list-profiles shows them)\n");
+        return std::nullopt;
+    }
+    return name;
+}
+
+// Adds the request's files to the list with their cut times; returns how many could not be read.
+std::size_t addFiles(app::FileList& list, engine::CQuillonMediaCntl& facade,
+                     const profiles::ProfileCatalogue& catalogue, const std::string& profileName,
+                     const app::CliRequest& request, const std::string& cwd) {
     StderrPrompts prompts;
     std::size_t undecodable = 0;
     for (const auto& file : request.files) {
@@ -218,56 +210,105 @@ int main(int argc, char** argv) {
             list.row(row).cells[app::kColumnEnd] = *request.end;
         }
     }
+    return undecodable;
+}
+
+bool allCompleted(const app::FileList& list) {
+    for (int i = 0; i < list.rowCount(); ++i) {
+        if (list.row(i).cells[app::kColumnStatus] != app::kStatusCompleted) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int convertMode(const app::CliRequest& request, const Places& places,
+                const profiles::ProfileCatalogue& catalogue) {
+    const auto profileName = chosenProfile(request, catalogue);
+    if (!profileName) {
+        return 2;
+    }
+    const std::string outputFolder =
+        request.outputFolder ? app::absolutePath(*request.outputFolder, places.cwd)
+                             : app::readSettings(places.configPath, app::defaultVideosFolder()).outputFolder;
+
+    // The driver registers itself as the record's progress callback before the engine copies it.
+    app::FileList list;
+    app::CliBatchView view(list, outputFolder, ::isatty(STDOUT_FILENO) == 1);
+    platform::SystemPowerControl power;
+    engine::EncoderInitRecord record;
+    record.kind = engine::EncoderKind::Converter;
+    record.programDirectory = places.programDirectory;
+    engine::CQuillonMediaCntl facade(app::programEncoderFactory());
+    app::BatchDriver driver(view, facade, record, power, places.programDirectory, app::defaultVideosFolder());
+    if (facade.Init(&record) != 1) {
+        std::fprintf(stderr, "morvane-batch: the conversion engine could not be started\n");
+        return 1;
+    }
+
+    engine::openTraceFile();
+    const std::size_t undecodable = addFiles(list, facade, catalogue, *profileName, request, places.cwd);
     if (list.rowCount() == 0) {
         std::fprintf(stderr, "morvane-batch: nothing to convert\n");
         facade.Release();
         return 1;
     }
-
-    // Ctrl-C: the first is a confirmed stop request, the second ends at once. The converter and
-    // its children die with us.
-    if (::pipe2(g_signalPipe, O_CLOEXEC) == 0) {
-        struct sigaction action {};
-        action.sa_handler = onInterrupt;
-        ::sigemptyset(&action.sa_mask);
-        ::sigaction(SIGINT, &action, nullptr);
-        ::sigaction(SIGTERM, &action, nullptr);
-    }
-    std::atomic<bool> finished{false};
-    std::thread watcher([&] {
-        int interrupts = 0;
-        while (!finished.load()) {
-            pollfd fd{g_signalPipe[0], POLLIN, 0};
-            if (::poll(&fd, 1, 100) <= 0) {
-                continue;
-            }
-            char byte = 0;
-            if (::read(g_signalPipe[0], &byte, 1) != 1) {
-                continue;
-            }
-            if (++interrupts == 1) {
-                std::fprintf(stderr, "\nStopping: the running conversion keeps what it has written; "
-                                     "press Ctrl-C again to quit at once.\n");
-                driver.stopConfirmed();
-            } else {
-                std::fprintf(stderr, "\nQuitting.\n");
-                ::_exit(130);
-            }
+    {
+        const InterruptWatcher watcher(driver);
+        if (driver.startRequest()) {
+            driver.wait();
         }
-    });
-
-    if (driver.startRequest()) {
-        driver.wait();
     }
-    finished.store(true);
-    watcher.join();
     facade.Release();
     engine::closeTraceFile();
 
     std::printf("\n%s", view.resultTable().c_str());
-    bool allCompleted = undecodable == 0;
-    for (int i = 0; i < list.rowCount(); ++i) {
-        allCompleted = allCompleted && list.row(i).cells[app::kColumnStatus] == app::kStatusCompleted;
+    return undecodable == 0 && allCompleted(list) ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Under a file size limit a write that reaches it must fail (the trace then stops growing and
+    // the converter's own failure is reported), not end the program without a word.
+    ::signal(SIGXFSZ, SIG_IGN);
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    const auto parsed = app::parseCliArguments(arguments);
+    if (!parsed.request) {
+        std::fprintf(stderr, "morvane-batch: %s\n\n%s", parsed.error.c_str(), app::cliUsage().c_str());
+        return 2;
     }
-    return allCompleted ? 0 : 1;
+    const auto& request = *parsed.request;
+    switch (request.mode) {
+    case app::CliRequest::Mode::Help:
+        std::printf("%s", app::cliUsage().c_str());
+        return 0;
+    case app::CliRequest::Mode::Version:
+        std::printf("morvane-batch %s\n", MORVANE_VERSION);
+        return 0;
+    default:
+        break;
+    }
+
+    Places places;
+    places.programDirectory = platform::programDirectory();
+    places.configPath = app::configPathIn(places.programDirectory);
+    std::error_code ec;
+    places.cwd = std::filesystem::current_path(ec).string();
+
+    profiles::ProfileCatalogue catalogue;
+    catalogue.scan(profiles::ProfileCatalogue::folderOf(places.programDirectory), places.configPath);
+    switch (request.mode) {
+    case app::CliRequest::Mode::ListProfiles:
+        for (const auto& name : catalogue.names()) {
+            std::printf("%s\n", name.c_str());
+        }
+        return 0;
+    case app::CliRequest::Mode::ShowProfile:
+        return showProfile(catalogue, *request.profile);
+    case app::CliRequest::Mode::Probe:
+        return probeMode(request, places);
+    default:
+        return convertMode(request, places, catalogue);
+    }
 }

@@ -1,7 +1,8 @@
 #include "converter/codec_support.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "platform/text_rules.h"
 
 namespace morvane::converter {
 
@@ -62,14 +63,6 @@ bool contains(const NamePair (&pairs)[N], std::string_view first, std::string_vi
                        [&](const NamePair& pair) { return first == pair.first && second == pair.second; });
 }
 
-std::string lower(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return result;
-}
-
 char kindLetter(MediaKind kind) {
     return kind == MediaKind::Video ? 'V' : 'A';
 }
@@ -87,7 +80,7 @@ std::string muxerFor(std::string_view format, std::string_view fileName) {
     if (dot == std::string_view::npos) {
         return {};
     }
-    const char* muxer = lookup(kExtensions, lower(name.substr(dot + 1)));
+    const char* muxer = lookup(kExtensions, platform::toLowerAscii(name.substr(dot + 1)));
     return muxer != nullptr ? muxer : std::string();
 }
 
@@ -154,11 +147,7 @@ int aviTagMatches(std::string_view tag, std::string_view encoder) {
         return -1;
     }
     // FFmpeg reads FourCCs without regard to case.
-    std::string upper(tag);
-    for (char& c : upper) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    const char* codec = lookup(kAviVideoTags, upper);
+    const char* codec = lookup(kAviVideoTags, platform::toUpperAscii(tag));
     if (codec == nullptr) {
         return -1;
     }

@@ -1,39 +1,19 @@
 #include "converter/script_reader.h"
 
-#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
+
+#include "platform/text_rules.h"
 
 namespace morvane::converter {
 
 namespace {
 
-std::string_view trim(std::string_view text) {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())) != 0) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())) != 0) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
-std::string lower(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return result;
-}
-
-bool startsWithNoCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && lower(text.substr(0, prefix.size())) == lower(prefix);
-}
-
-bool endsWithNoCase(std::string_view text, std::string_view suffix) {
-    return text.size() >= suffix.size() && lower(text.substr(text.size() - suffix.size())) == lower(suffix);
-}
+using platform::endsWithNoCase;
+using platform::startsWithNoCase;
+using platform::toLowerAscii;
+using platform::trimBlanks;
 
 // `Name("text" rest)`: gives the quoted text and what follows it up to the closing parenthesis. The
 // closing quote is the last one on the line, since the program writes paths without escaping.
@@ -41,17 +21,17 @@ bool splitCall(std::string_view line, std::string_view name, std::string& quoted
     if (!startsWithNoCase(line, name)) {
         return false;
     }
-    std::string_view body = trim(line.substr(name.size()));
+    std::string_view body = trimBlanks(line.substr(name.size()));
     if (body.size() < 2 || body.front() != '(' || body.back() != ')') {
         return false;
     }
-    body = trim(body.substr(1, body.size() - 2));
+    body = trimBlanks(body.substr(1, body.size() - 2));
     const auto close = body.rfind('"');
     if (body.empty() || body.front() != '"' || close == 0 || close == std::string_view::npos) {
         return false;
     }
     quoted = std::string(body.substr(1, close - 1));
-    rest = trim(body.substr(close + 1));
+    rest = trimBlanks(body.substr(close + 1));
     return true;
 }
 
@@ -62,7 +42,7 @@ std::vector<std::string_view> scriptLines(std::string_view text) {
     std::vector<std::string_view> lines;
     while (!text.empty()) {
         const auto end = text.find('\n');
-        const auto line = trim(text.substr(0, end));
+        const auto line = trimBlanks(text.substr(0, end));
         if (!line.empty()) {
             lines.push_back(line);
         }
@@ -80,16 +60,16 @@ std::string readSourceArguments(std::string_view rest, ScriptSource& source) {
         if (rest.front() != ',') {
             return "unexpected text after the source path: \"" + std::string(rest) + "\"";
         }
-        rest = trim(rest.substr(1));
+        rest = trimBlanks(rest.substr(1));
         const auto next = rest.find(',');
-        const auto argument = trim(rest.substr(0, next));
-        rest = next == std::string_view::npos ? std::string_view() : trim(rest.substr(next));
+        const auto argument = trimBlanks(rest.substr(0, next));
+        rest = next == std::string_view::npos ? std::string_view() : trimBlanks(rest.substr(next));
         const auto equals = argument.find('=');
         if (equals == std::string_view::npos) {
             return "unsupported DirectShowSource argument \"" + std::string(argument) + "\"";
         }
-        const auto key = lower(trim(argument.substr(0, equals)));
-        const auto value = std::string(trim(argument.substr(equals + 1)));
+        const auto key = toLowerAscii(trimBlanks(argument.substr(0, equals)));
+        const auto value = std::string(trimBlanks(argument.substr(equals + 1)));
         if (key == "fps") {
             char* end = nullptr;
             const double rate = std::strtod(value.c_str(), &end);
@@ -98,7 +78,7 @@ std::string readSourceArguments(std::string_view rest, ScriptSource& source) {
             }
             source.frameRate = rate;
         } else if (key == "convertfps") {
-            const auto flag = lower(value);
+            const auto flag = toLowerAscii(value);
             if (flag != "true" && flag != "false") {
                 return "convertfps=" + value + " must be true or false";
             }
@@ -149,7 +129,7 @@ ScriptReading readFrameServerScript(std::string_view text, std::string_view scri
     if (auto why = readSourceArguments(rest, source); !why.empty()) {
         return fail("line 2: " + why);
     }
-    if (lower(lines[2]) != "return last") {
+    if (toLowerAscii(lines[2]) != "return last") {
         return fail("line 3 must be \"return last\": " + std::string(lines[2]));
     }
     if (source.path.front() != '/' && !scriptFolder.empty()) {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -13,18 +12,13 @@
 
 #include "converter/codec_support.h"
 #include "converter/media_text.h"
+#include "platform/text_rules.h"
 
 namespace morvane::converter {
 
 namespace {
 
-std::string lower(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return result;
-}
+using platform::toLowerAscii;
 
 std::optional<double> parseNumber(std::string_view text) {
     const std::string value(text);
@@ -91,7 +85,7 @@ struct TargetInfo {
 };
 
 std::optional<TargetInfo> targetInfo(std::string_view value) {
-    std::string kind = lower(value);
+    std::string kind = toLowerAscii(value);
     for (const std::string_view norm : {"pal-", "ntsc-", "film-"}) {
         if (kind.rfind(norm, 0) == 0) {
             kind.erase(0, norm.size());
@@ -139,7 +133,7 @@ CodecChoice renameVideoCodec(const std::string& asked) {
                                                                {"x264", "libx264"},
                                                                {"theora", "libtheora"},
                                                                {"vp8", "libvpx"}};
-    const std::string key = lower(asked);
+    const std::string key = toLowerAscii(asked);
     if (const auto it = renames.find(key); it != renames.end()) {
         return {it->second, {}};
     }
@@ -153,7 +147,7 @@ CodecChoice renameVideoCodec(const std::string& asked) {
 CodecChoice renameAudioCodec(const std::string& asked) {
     static const std::map<std::string, std::string> renames = {
         {"mp3", "libmp3lame"}, {"lame", "libmp3lame"}, {"vorbis", "libvorbis"}};
-    const std::string key = lower(asked);
+    const std::string key = toLowerAscii(asked);
     if (const auto it = renames.find(key); it != renames.end()) {
         return {it->second, {}};
     }
@@ -798,7 +792,7 @@ void Translator::emitOption(std::size_t index) {
         if (!m_result.videoOut || videoCopy()) {
             return;
         }
-        const std::string mode = lower(value);
+        const std::string mode = toLowerAscii(value);
         if (mode == "-1" || mode == "auto") {
             return;
         }
@@ -856,7 +850,7 @@ void Translator::emitOption(std::size_t index) {
             dropNote(option, "only GIF output loops");
         }
     } else if (name == "me") {
-        const std::string method = lower(value);
+        const std::string method = toLowerAscii(value);
         if (isX264()) {
             if (method == "dia" || method == "hex" || method == "umh" || method == "esa" ||
                 method == "tesa") {
@@ -1020,8 +1014,9 @@ void Translator::emitFixes() {
         // depend on that.
         const auto* coder = last("coder");
         const auto* bframes = last("bf");
-        const bool cabac = coder != nullptr && (coder->value == "1" || lower(coder->value) == "cabac" ||
-                                                lower(coder->value) == "ac");
+        const bool cabac =
+            coder != nullptr && (coder->value == "1" || toLowerAscii(coder->value) == "cabac" ||
+                                 toLowerAscii(coder->value) == "ac");
         const bool useB = bframes != nullptr && parseNumber(bframes->value).value_or(0.0) > 0.0;
         out({"-profile:v", cabac || useB ? "main" : "baseline"});
         if (cabac && !useB && bframes == nullptr) {

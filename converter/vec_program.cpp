@@ -26,8 +26,11 @@
 #include "converter/run_outcome.h"
 #include "converter/script_reader.h"
 #include "converter/translator.h"
+#include "platform/fd_io.h"
+#include "platform/file_identity.h"
 #include "platform/fixed_text.h"
 #include "platform/process.h"
+#include "platform/signal_pipe.h"
 #include "platform/unique_fd.h"
 
 #include "converter/vec_probe.h"
@@ -43,17 +46,9 @@ constexpr int kNotFoundExit = 127;
 constexpr auto kStopGrace = std::chrono::seconds(30);
 constexpr short kReadable = POLLIN | POLLHUP | POLLERR | POLLNVAL;
 
+// Nobody reading us any more does not stop the conversion, so a failed write is let go.
 void writeAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const auto n = ::write(fd, text.data(), text.size());
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return; // nobody reads us any more; the conversion goes on
-        }
-        text.remove_prefix(static_cast<std::size_t>(n));
-    }
+    [[maybe_unused]] const bool written = platform::writeAll(fd, text);
 }
 
 void say(std::string_view line) {
@@ -110,13 +105,6 @@ std::optional<std::string> notARegularFile(const std::string& path) {
                        : S_ISFIFO(status.st_mode) ? "a named pipe"
                                                   : "not a regular file";
     return "the input \"" + path + "\" is " + kind + "; nothing was converted";
-}
-
-bool sameFile(const std::string& a, const std::string& b) {
-    struct stat first {};
-    struct stat second {};
-    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
-           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
 long long fileSize(const std::string& path) {
@@ -231,32 +219,6 @@ std::optional<std::string> createTemporaryOutput(const std::string& outputPath, 
     return std::nullopt;
 }
 
-// Signals that end the converter: the run is abandoned and its partial file removed.
-int g_signalPipe = -1;
-
-extern "C" void onAbortSignal(int signal) {
-    const int saved = errno;
-    const auto byte = static_cast<unsigned char>(signal);
-    [[maybe_unused]] const auto n = ::write(g_signalPipe, &byte, 1);
-    errno = saved;
-}
-
-platform::UniqueFd installAbortSignals() {
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) {
-        return {};
-    }
-    platform::UniqueFd readEnd(fds[0]);
-    g_signalPipe = fds[1];
-    struct sigaction action {};
-    action.sa_handler = onAbortSignal;
-    sigemptyset(&action.sa_mask);
-    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
-        ::sigaction(signal, &action, nullptr);
-    }
-    return readEnd;
-}
-
 class ConversionRun {
 public:
     ConversionRun(std::string ffmpeg, std::vector<std::string> arguments, std::string temporary,
@@ -264,8 +226,9 @@ public:
         : m_ffmpeg(std::move(ffmpeg)), m_arguments(std::move(arguments)), m_temporary(std::move(temporary)),
           m_output(std::move(output)) {}
 
-    // `signals` is read for the signals that end the converter (see installAbortSignals).
-    int run(const platform::UniqueFd& signals);
+    // `signals` carries the signals that end the converter: the run is abandoned and its partial
+    // file removed.
+    int run(platform::SignalPipe& signals);
 
 private:
     void pumpProgress(std::string_view bytes);
@@ -310,7 +273,7 @@ void ConversionRun::readStopRequests(std::string_view bytes) {
     m_child.writeStdin("q", 1);
 }
 
-int ConversionRun::run(const platform::UniqueFd& signals) {
+int ConversionRun::run(platform::SignalPipe& signals) {
     platform::SpawnOptions options;
     options.stdinMode = platform::StdStream::Pipe;
     options.stdoutMode = platform::StdStream::Pipe;
@@ -336,7 +299,7 @@ int ConversionRun::run(const platform::UniqueFd& signals) {
         fds[0] = {progressOpen ? m_child.stdoutFd() : -1, POLLIN, 0};
         fds[1] = {diagnosticsOpen ? m_child.stderrFd() : -1, POLLIN, 0};
         fds[2] = {stdinOpen ? STDIN_FILENO : -1, POLLIN, 0};
-        fds[3] = {signals.get(), POLLIN, 0};
+        fds[3] = {signals.fd(), POLLIN, 0};
         const int ready = ::poll(fds.data(), fds.size(), 250);
         if (ready < 0 && errno != EINTR) {
             break;
@@ -351,8 +314,8 @@ int ConversionRun::run(const platform::UniqueFd& signals) {
             continue;
         }
         if ((fds[3].revents & POLLIN) != 0) {
-            unsigned char signal = 0;
-            if (::read(signals.get(), &signal, 1) == 1 && m_abortSignal == 0) {
+            const int signal = signals.take();
+            if (signal != 0 && m_abortSignal == 0) {
                 m_abortSignal = signal;
                 m_child.kill(SIGKILL);
             }
@@ -463,7 +426,7 @@ int runConversion(const std::vector<std::string>& arguments) {
         diagnose(*reason);
         return 1;
     }
-    if (sameFile(source, command.output) || sameFile(command.input, command.output)) {
+    if (platform::sameFile(source, command.output) || platform::sameFile(command.input, command.output)) {
         diagnose("the output \"" + command.output +
                  "\" is the input itself; converting a file onto itself "
                  "would destroy it, so nothing was done");
@@ -473,7 +436,7 @@ int runConversion(const std::vector<std::string>& arguments) {
     request.outputPath = command.output;
 
     // From here on a signal must not leave a partial file behind: it is handled by the run.
-    const platform::UniqueFd signals = installAbortSignals();
+    platform::SignalPipe signals = platform::SignalPipe::install({SIGTERM, SIGINT, SIGHUP});
     int error = 0;
     const auto temporary = createTemporaryOutput(command.output, error);
     if (!temporary) {

@@ -1,8 +1,6 @@
 #include "engine/command_builder.h"
 
-#include <filesystem>
 #include <optional>
-#include <system_error>
 
 #include "engine/command_pieces.h"
 #include "engine/engine_log.h"
@@ -11,6 +9,8 @@
 #include "engine/target_recipes.h"
 #include "engine/trace_file.h"
 #include "platform/command_line.h"
+#include "platform/file_identity.h"
+#include "platform/text_rules.h"
 #include "profiles/media_type_table.h"
 #include "profiles/profile.h"
 
@@ -18,7 +18,9 @@ namespace morvane::engine {
 
 namespace {
 
-namespace fs = std::filesystem;
+using platform::equalsNoCase;
+using platform::leadingDecimal;
+using platform::leadingInteger;
 
 constexpr std::string_view kConverterName = "vec";
 constexpr std::string_view kConverterMode = "ffmpeg-converter";
@@ -78,32 +80,6 @@ std::string inputPath(const ConversionJob& job, bool frameServerAllowed) {
     return source;
 }
 
-// Whether two paths name one file: the same file when both exist, else the same normalised path.
-bool sameFile(const std::string& a, const std::string& b) {
-    if (a.empty() || b.empty()) {
-        return false;
-    }
-    std::error_code existsA;
-    std::error_code existsB;
-    if (fs::exists(a, existsA) && fs::exists(b, existsB)) {
-        std::error_code error;
-        const bool equivalent = fs::equivalent(a, b, error);
-        if (!error) {
-            return equivalent;
-        }
-    }
-    const auto normalised = [](const std::string& path) {
-        std::error_code error;
-        const fs::path absolute = fs::absolute(path, error);
-        if (error) {
-            return fs::path(path).lexically_normal();
-        }
-        const fs::path full = fs::weakly_canonical(absolute, error);
-        return (error ? absolute : full).lexically_normal();
-    };
-    return normalised(a) == normalised(b);
-}
-
 // The complete output path for `suffix`, after checking that it may be written: its file name is cut
 // to what the file system holds, the path must fit the job's path field (a cut path would send the
 // output elsewhere) and it must not be the source.
@@ -119,7 +95,7 @@ std::optional<std::string> checkedOutputPath(const ConversionJob& job, std::stri
         return std::nullopt;
     }
     const std::string source = job.sourcePath.str();
-    if (sameFile(output, source)) {
+    if (platform::sameFile(output, source)) {
         logAndTrace(kLineOutputIsSource, "The output file \"" + output +
                                              "\" would replace the source file \"" + source +
                                              "\"; nothing was converted");

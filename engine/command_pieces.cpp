@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "platform/command_line.h"
+#include "platform/text_rules.h"
 
 namespace morvane::engine {
 
@@ -15,10 +16,6 @@ namespace {
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-char lowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 // Drops leading blanks and a sign; tells whether the sign was a minus.
@@ -73,48 +70,6 @@ TimeParts readTimeParts(std::string_view text) {
 
 } // namespace
 
-std::int32_t leadingInteger(std::string_view text) {
-    bool negative = false;
-    const std::string_view digits = skipBlanksAndSign(text, negative);
-    long long value = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    (void)end;
-    if (error == std::errc::invalid_argument) {
-        return 0;
-    }
-    constexpr long long kMax = std::numeric_limits<std::int32_t>::max();
-    constexpr long long kMin = std::numeric_limits<std::int32_t>::min();
-    if (error == std::errc::result_out_of_range) {
-        return negative ? static_cast<std::int32_t>(kMin) : static_cast<std::int32_t>(kMax);
-    }
-    value = negative ? -value : value;
-    return static_cast<std::int32_t>(std::clamp(value, kMin, kMax));
-}
-
-double leadingDecimal(std::string_view text) {
-    bool negative = false;
-    const std::string_view number = skipBlanksAndSign(text, negative);
-    double value = 0.0;
-    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
-    (void)end;
-    if (error != std::errc() || !std::isfinite(value)) {
-        return 0.0;
-    }
-    return negative ? -value : value;
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lowerAscii(a[i]) != lowerAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 void appendInteger(std::string& out, long long value) {
     std::array<char, 24> buffer{};
     const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
@@ -159,7 +114,7 @@ std::string_view generalCodecName(std::string_view value) {
         {"aad", "libfaad"},      {"aac", "libfaac"},      {"h264", "libx264"},
     };
     for (const auto& rename : kRenames) {
-        if (equalsNoCase(value, rename.from)) {
+        if (platform::equalsNoCase(value, rename.from)) {
             return rename.to;
         }
     }

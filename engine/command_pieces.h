@@ -1,25 +1,14 @@
 #pragma once
 
-// Small text tools the command builders share: numbers read from profile values the way the
-// converter's old option parser read them, numbers written the way its command lines expect them,
-// and argument texts that survive the command-line splitter.
+// Small text tools the command builders share: numbers written the way the converter's command lines
+// expect them, and argument texts that survive the command-line splitter. (Numbers are read from
+// profile values with platform/text_rules.h.)
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace morvane::engine {
-
-// The integer a text starts with (after blanks, with an optional sign); 0 when it starts with none.
-// Values beyond the 32-bit range are held at its ends.
-std::int32_t leadingInteger(std::string_view text);
-
-// The decimal number a text starts with (after blanks, with an optional sign), always with "." as
-// the decimal point; 0 when it starts with none or names no finite number.
-double leadingDecimal(std::string_view text);
-
-// Equal without regard to ASCII case.
-bool equalsNoCase(std::string_view a, std::string_view b);
 
 // "%d" and "%.2f" as the C library writes them in the "C" locale, whatever the program's locale is.
 void appendInteger(std::string& out, long long value);

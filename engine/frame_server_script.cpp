@@ -7,12 +7,15 @@
 #include <cerrno>
 #include <cstring>
 
-#include "engine/command_pieces.h"
+#include "platform/fd_io.h"
+#include "platform/text_rules.h"
 #include "platform/unique_fd.h"
 
 namespace morvane::engine {
 
 namespace {
+
+using platform::equalsNoCase;
 
 // The plug-in is named relative to the program directory, where the frame server looks for it.
 constexpr std::string_view kPluginLine = "LoadPlugin(\"plugin/DirectShowSource.dll\")\n";
@@ -94,16 +97,8 @@ ScriptOutcome writeFrameServerScript(const std::string& scriptPath, std::string_
         ::unlink(temporary.c_str());
         return fail(code);
     };
-    std::string_view rest = text;
-    while (!rest.empty()) {
-        const ssize_t n = ::write(fd.get(), rest.data(), rest.size());
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return discard(errno);
-        }
-        rest.remove_prefix(static_cast<std::size_t>(n));
+    if (!platform::writeAll(fd.get(), text)) {
+        return discard(errno);
     }
     if (::fchmod(fd.get(), 0644) != 0 || ::rename(temporary.c_str(), scriptPath.c_str()) != 0) {
         return discard(errno);

@@ -9,38 +9,14 @@
 #include <cstdio>
 #include <unordered_set>
 
+#include "platform/fd_io.h"
 #include "platform/fixed_text.h"
+#include "platform/text_rules.h"
 #include "platform/unique_fd.h"
 
 namespace morvane::platform {
 
 namespace {
-
-constexpr std::string_view kBlanks = " \t\r\n\f\v";
-
-std::string_view trim(std::string_view s) {
-    const auto first = s.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const auto last = s.find_last_not_of(kBlanks);
-    return s.substr(first, last - first + 1);
-}
-
-char lowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string lowerAsciiText(std::string_view s) {
-    std::string lower(s);
-    std::transform(lower.begin(), lower.end(), lower.begin(), lowerAscii);
-    return lower;
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
-}
 
 std::string_view unquote(std::string_view value) {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
@@ -91,7 +67,7 @@ struct ParsedLine {
 
 ParsedLine parseLine(std::string_view raw) {
     ParsedLine parsed;
-    const auto content = trim(raw);
+    const auto content = trimBlanks(raw);
     if (content.empty()) {
         parsed.kind = LineKind::Blank;
         return parsed;
@@ -104,7 +80,7 @@ ParsedLine parseLine(std::string_view raw) {
         const auto close = content.find(']');
         if (close != std::string_view::npos) {
             parsed.kind = LineKind::Section;
-            parsed.name = trim(content.substr(1, close - 1));
+            parsed.name = trimBlanks(content.substr(1, close - 1));
             return parsed;
         }
         return parsed;
@@ -114,8 +90,8 @@ ParsedLine parseLine(std::string_view raw) {
         return parsed;
     }
     parsed.kind = LineKind::Key;
-    parsed.name = trim(content.substr(0, eq));
-    parsed.value = unquote(trim(content.substr(eq + 1)));
+    parsed.name = trimBlanks(content.substr(0, eq));
+    parsed.value = unquote(trimBlanks(content.substr(eq + 1)));
     if (parsed.name.empty()) {
         parsed.kind = LineKind::Other;
     }
@@ -177,7 +153,7 @@ IniFile IniFile::parse(std::string_view text) {
 
 const IniFile::Section* IniFile::findSection(std::string_view name) const {
     // The first section of a name is the one that counts.
-    const auto trimmed = trim(name);
+    const auto trimmed = trimBlanks(name);
     for (const auto& section : m_sections) {
         if (equalsNoCase(section.name, trimmed)) {
             return &section;
@@ -195,7 +171,7 @@ std::optional<std::string> IniFile::value(std::string_view section, std::string_
     if (found == nullptr) {
         return std::nullopt;
     }
-    const auto wanted = trim(key);
+    const auto wanted = trimBlanks(key);
     for (const auto& entry : found->entries) {
         if (equalsNoCase(entry.key, wanted)) {
             return entry.value;
@@ -214,7 +190,7 @@ std::vector<IniFile::Entry> IniFile::entries(std::string_view section) const {
     std::unordered_set<std::string> seen;
     seen.reserve(found->entries.size());
     for (const auto& entry : found->entries) {
-        if (seen.insert(lowerAsciiText(entry.key)).second) {
+        if (seen.insert(toLowerAscii(entry.key)).second) {
             result.push_back(entry);
         }
     }
@@ -235,7 +211,7 @@ std::string iniReadString(const std::string& path, std::string_view section, std
         return {};
     }
     const auto value = IniFile::load(path).value(section, key);
-    const std::string_view text = value ? std::string_view(*value) : trim(defaultValue);
+    const std::string_view text = value ? std::string_view(*value) : trimBlanks(defaultValue);
     return std::string(utf8Prefix(text, bufferSize - 1));
 }
 
@@ -263,8 +239,8 @@ std::vector<std::string> iniReadKeyNames(const std::string& path, std::string_vi
 
 std::optional<std::string> iniReplaceValue(std::string_view original, std::string_view section,
                                            std::string_view key, std::string_view value) {
-    const auto sectionName = trim(section);
-    const auto keyName = trim(key);
+    const auto sectionName = trimBlanks(section);
+    const auto keyName = trimBlanks(key);
     const auto hasBreak = [](std::string_view s) {
         return s.find_first_of("\r\n") != std::string_view::npos;
     };
@@ -342,25 +318,14 @@ bool iniWriteString(const std::string& path, std::string_view section, std::stri
         return false;
     }
     std::string temp = path + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
+    UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
+    if (!fd.valid()) {
         return false;
     }
-    bool ok = true;
-    std::size_t done = 0;
-    while (ok && done < updated->size()) {
-        const auto n = ::write(fd, updated->data() + done, updated->size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        ok = n > 0;
-        if (ok) {
-            done += static_cast<std::size_t>(n);
-        }
-    }
-    ok = ok && ::fchmod(fd, exists ? (st.st_mode & 07777) : 0644) == 0;
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
+    bool ok = writeAll(fd.get(), *updated);
+    ok = ok && ::fchmod(fd.get(), exists ? (st.st_mode & 07777) : 0644) == 0;
+    ok = ok && ::fsync(fd.get()) == 0;
+    ok = fd.close() && ok;
     if (ok && ::rename(temp.c_str(), path.c_str()) == 0) {
         return true;
     }

@@ -25,6 +25,11 @@ public:
     int get() const { return m_fd; }
     bool valid() const { return m_fd >= 0; }
     int release() { return std::exchange(m_fd, -1); }
+    // Closes now; false when the close reports an error (a late write failure shows there).
+    bool close() {
+        const int fd = std::exchange(m_fd, -1);
+        return fd < 0 || ::close(fd) == 0;
+    }
     void reset(int fd = -1) {
         if (m_fd >= 0) {
             ::close(m_fd);

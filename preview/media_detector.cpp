@@ -16,18 +16,14 @@ extern "C" {
 #include <libavutil/dict.h>
 }
 
+#include "platform/av_handles.h"
+
 namespace morvane::preview {
 
 namespace {
 
-struct FormatContextCloser {
-    void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
-};
-using FormatContextPtr = std::unique_ptr<AVFormatContext, FormatContextCloser>;
-
-struct DictionaryFreer {
-    void operator()(AVDictionary* dictionary) const { av_dict_free(&dictionary); }
-};
+using platform::DictionaryPtr;
+using platform::FormatContextPtr;
 
 double toDouble(AVRational value) {
     return value.den != 0 ? av_q2d(value) : 0.0;
@@ -115,7 +111,7 @@ int detectMediaFacts(std::string_view path, MediaFacts& facts) {
     av_dict_set(&rawOptions, "protocol_whitelist", "file", 0);
     // A file name with "%" is one picture, not a numbered sequence.
     av_dict_set(&rawOptions, "pattern_type", "none", 0);
-    std::unique_ptr<AVDictionary, DictionaryFreer> options(rawOptions);
+    DictionaryPtr options(rawOptions);
 
     AVFormatContext* rawContext = nullptr;
     // The file: prefix keeps names with a colon from being read as other protocols.

@@ -7,7 +7,7 @@
 
 namespace morvane::producer {
 
-using namespace realmedia;
+namespace rm = realmedia;
 
 namespace {
 
@@ -115,12 +115,12 @@ Status loadAudiences(const std::string& folder, std::vector<AudienceDefinition>&
     std::error_code failure;
     if (!fs::is_directory(folder, failure)) {
         error = "no audiences folder \"" + folder + "\"";
-        return kFileNotFound;
+        return rm::kFileNotFound;
     }
     fs::directory_iterator entries(folder, failure);
     if (failure) {
         error = "cannot list the audiences folder \"" + folder + "\": " + failure.message();
-        return kAccessDenied;
+        return rm::kAccessDenied;
     }
     for (const fs::directory_entry& entry : entries) {
         const fs::path& path = entry.path();
@@ -137,13 +137,13 @@ Status loadAudiences(const std::string& folder, std::vector<AudienceDefinition>&
         }
         if (!why.empty() || !parseAudience(*file, audience, why)) {
             error = "the audience file \"" + path.string() + "\": " + why;
-            return kInvalidData;
+            return rm::kInvalidData;
         }
         audiences.push_back(std::move(audience));
     }
     if (audiences.empty()) {
         error = "the audiences folder \"" + folder + "\" holds no audience";
-        return kFileNotFound;
+        return rm::kFileNotFound;
     }
     std::sort(audiences.begin(), audiences.end(),
               [](const AudienceDefinition& a, const AudienceDefinition& b) { return a.name < b.name; });
@@ -152,9 +152,9 @@ Status loadAudiences(const std::string& folder, std::vector<AudienceDefinition>&
         [](const AudienceDefinition& a, const AudienceDefinition& b) { return a.name == b.name; });
     if (twice != audiences.end()) {
         error = "the audience \"" + twice->name + "\" is defined twice";
-        return kInvalidData;
+        return rm::kInvalidData;
     }
-    return kOk;
+    return rm::kOk;
 }
 
 } // namespace morvane::producer

@@ -10,7 +10,7 @@
 
 namespace morvane::producer {
 
-using namespace realmedia;
+namespace rm = realmedia;
 namespace fs = std::filesystem;
 
 namespace {
@@ -22,27 +22,27 @@ struct OutputTarget {
     std::string audienceName;
 };
 
-std::string textOf(PropertySet& set, const char* name, const char* fallback) {
+std::string textOf(rm::PropertySet& set, const char* name, const char* fallback) {
     const char* value = nullptr;
-    return succeeded(set.getString(name, &value)) && value != nullptr ? std::string(value)
-                                                                      : std::string(fallback);
+    return rm::succeeded(set.getString(name, &value)) && value != nullptr ? std::string(value)
+                                                                          : std::string(fallback);
 }
 
-double numberOf(PropertySet& set, const char* name, double fallback) {
+double numberOf(rm::PropertySet& set, const char* name, double fallback) {
     double real = 0.0;
-    if (succeeded(set.getDouble(name, &real))) {
+    if (rm::succeeded(set.getDouble(name, &real))) {
         return real;
     }
     std::uint32_t whole = 0;
-    if (succeeded(set.getUnsigned(name, &whole))) {
+    if (rm::succeeded(set.getUnsigned(name, &whole))) {
         return whole;
     }
     return fallback;
 }
 
-std::uint32_t unsignedOf(PropertySet& set, const char* name) {
+std::uint32_t unsignedOf(rm::PropertySet& set, const char* name) {
     std::uint32_t value = 0;
-    if (succeeded(set.getUnsigned(name, &value))) {
+    if (rm::succeeded(set.getUnsigned(name, &value))) {
         return value;
     }
     const double real = numberOf(set, name, 0.0);
@@ -76,91 +76,91 @@ bool readChannels(const std::string& text, ChannelChoice& choice) {
 }
 
 // The streams of the first audience; a RealMedia file here carries one rate only.
-Status readAudience(MediaProfile& media, PlanRequest& request, std::string& audienceName,
+Status readAudience(rm::MediaProfile& media, PlanRequest& request, std::string& audienceName,
                     std::string& error) {
     std::uint32_t count = 0;
-    if (failed(media.getAudienceCount(&count)) || count == 0) {
+    if (rm::failed(media.getAudienceCount(&count)) || count == 0) {
         error = "the media profile has no audience";
-        return kUnexpected;
+        return rm::kUnexpected;
     }
     if (count > 1) {
         logInfo("the media profile has " + std::to_string(count) +
                 " audiences; one file holds one, so the first is encoded");
     }
-    ObjectRef<Audience> audience;
-    if (const Status status = media.getAudience(0, audience.put()); failed(status) || !audience) {
+    ObjectRef<rm::Audience> audience;
+    if (const Status status = media.getAudience(0, audience.put()); rm::failed(status) || !audience) {
         error = "cannot read the media profile's audience";
-        return failed(status) ? status : kPointer;
+        return rm::failed(status) ? status : rm::kPointer;
     }
     audienceName = textOf(*audience, "name", "(unnamed)");
     std::uint32_t streams = 0;
-    if (const Status status = audience->getStreamCount(&streams); failed(status)) {
+    if (const Status status = audience->getStreamCount(&streams); rm::failed(status)) {
         error = "cannot count the audience's streams";
         return status;
     }
     for (std::uint32_t i = 0; i < streams; ++i) {
-        ObjectRef<Stream> stream;
-        if (const Status status = audience->getStream(i, stream.put()); failed(status) || !stream) {
+        ObjectRef<rm::Stream> stream;
+        if (const Status status = audience->getStream(i, stream.put()); rm::failed(status) || !stream) {
             error = "cannot read stream " + std::to_string(i) + " of the audience";
-            return failed(status) ? status : kPointer;
+            return rm::failed(status) ? status : rm::kPointer;
         }
-        const std::string type = textOf(*stream, kPropPluginType, "");
-        if (type == kPluginTypeVideoStream && !request.video) {
+        const std::string type = textOf(*stream, rm::kPropPluginType, "");
+        if (type == rm::kPluginTypeVideoStream && !request.video) {
             VideoStreamSettings video;
             video.bitrateKbps =
                 static_cast<int>(std::min<std::uint32_t>(unsignedOf(*stream, "bitrate"), 1000000));
             video.maxFrameRate = numberOf(*stream, "maxFrameRate", 0.0);
             if (!readRateControl(textOf(*stream, "rateControl", "cbr"), video.rateControl)) {
                 error = "the video stream has an unknown rate control";
-                return kInvalidArgument;
+                return rm::kInvalidArgument;
             }
             video.quality = static_cast<int>(std::min<std::uint32_t>(unsignedOf(*stream, "quality"), 100));
-            video.maxKeyFrameInterval = numberOf(*stream, kPropMaxKeyFrameInterval, 10.0);
-            video.maxStartupLatency = numberOf(*stream, kPropMaxStartupLatency, 4.0);
-            video.complexity = textOf(*stream, kPropEncodingComplexity, "medium");
+            video.maxKeyFrameInterval = numberOf(*stream, rm::kPropMaxKeyFrameInterval, 10.0);
+            video.maxStartupLatency = numberOf(*stream, rm::kPropMaxStartupLatency, 4.0);
+            video.complexity = textOf(*stream, rm::kPropEncodingComplexity, "medium");
             request.video = video;
-        } else if (type == kPluginTypeAudioStream && !request.audio) {
+        } else if (type == rm::kPluginTypeAudioStream && !request.audio) {
             AudioStreamSettings audio;
             audio.bitrateKbps =
                 static_cast<int>(std::min<std::uint32_t>(unsignedOf(*stream, "bitrate"), 100000));
             if (!readChannels(textOf(*stream, "channels", "stereo"), audio.channels)) {
                 error = "the audio stream has an unknown channel choice";
-                return kInvalidArgument;
+                return rm::kInvalidArgument;
             }
             audio.maxSampleRate =
                 static_cast<int>(std::min<std::uint32_t>(unsignedOf(*stream, "maxSampleRate"), 192000));
             request.audio = audio;
         }
     }
-    return kOk;
+    return rm::kOk;
 }
 
 // Checks a destination file name before anything is written.
 Status checkDestination(const std::string& path, const std::string& sourcePath, std::string& error) {
     if (path.empty()) {
         error = "the destination names no file";
-        return kInvalidArgument;
+        return rm::kInvalidArgument;
     }
     std::error_code failure;
     const fs::path target(path);
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     if (!fs::is_directory(folder, failure)) {
         error = "the output folder \"" + folder.string() + "\" does not exist";
-        return kFileNotFound;
+        return rm::kFileNotFound;
     }
     if (fs::is_directory(target, failure)) {
         error = "the destination \"" + path + "\" is a folder";
-        return kInvalidArgument;
+        return rm::kInvalidArgument;
     }
     if (fs::exists(target, failure) && fs::equivalent(target, fs::path(sourcePath), failure)) {
         error = "the destination \"" + path + "\" is the source itself";
-        return kInvalidArgument;
+        return rm::kInvalidArgument;
     }
     if (::access(folder.c_str(), W_OK) != 0) {
         error = "the output folder \"" + folder.string() + "\" cannot be written";
-        return kAccessDenied;
+        return rm::kAccessDenied;
     }
-    return kOk;
+    return rm::kOk;
 }
 
 std::string describePlan(const OutputTarget& target, const EncodingPlan& plan) {
@@ -190,83 +190,83 @@ EncodingJobObject::EncodingJobObject(std::shared_ptr<const LibrarySettings> sett
 }
 
 void* EncodingJobObject::findInterface(const InterfaceId& id) noexcept {
-    return id == kEncodingJobId ? static_cast<EncodingJob*>(this) : nullptr;
+    return id == rm::kEncodingJobId ? static_cast<EncodingJob*>(this) : nullptr;
 }
 
-Status EncodingJobObject::setInput(Input* input) noexcept {
+Status EncodingJobObject::setInput(rm::Input* input) noexcept {
     if (input == nullptr) {
-        return kPointer;
+        return rm::kPointer;
     }
     // The job needs what the probe learned: only the library's own inputs will do.
     auto* own = dynamic_cast<InputObject*>(input);
     if (own == nullptr) {
-        return kInvalidArgument;
+        return rm::kInvalidArgument;
     }
     if (m_running) {
-        return kUnexpected;
+        return rm::kUnexpected;
     }
     m_input = ObjectRef<InputObject>::share(own);
-    return kOk;
+    return rm::kOk;
 }
 
-Status EncodingJobObject::getInput(Input** result) noexcept {
+Status EncodingJobObject::getInput(rm::Input** result) noexcept {
     return handOut(m_input, result);
 }
 
-Status EncodingJobObject::addOutputProfile(OutputProfile* profile) noexcept {
+Status EncodingJobObject::addOutputProfile(rm::OutputProfile* profile) noexcept {
     if (profile == nullptr) {
-        return kPointer;
+        return rm::kPointer;
     }
     if (m_running) {
-        return kUnexpected;
+        return rm::kUnexpected;
     }
     return guardedCall([&] {
-        m_outputs.push_back(ObjectRef<OutputProfile>::share(profile));
-        return kOk;
+        m_outputs.push_back(ObjectRef<rm::OutputProfile>::share(profile));
+        return rm::kOk;
     });
 }
 
 Status EncodingJobObject::getOutputProfileCount(std::uint32_t* count) noexcept {
     if (count == nullptr) {
-        return kPointer;
+        return rm::kPointer;
     }
     *count = static_cast<std::uint32_t>(m_outputs.size());
-    return kOk;
+    return rm::kOk;
 }
 
-Status EncodingJobObject::getOutputProfile(std::uint32_t index, OutputProfile** result) noexcept {
+Status EncodingJobObject::getOutputProfile(std::uint32_t index, rm::OutputProfile** result) noexcept {
     if (result == nullptr) {
-        return kPointer;
+        return rm::kPointer;
     }
     *result = nullptr;
     if (index >= m_outputs.size()) {
-        return kNotFound;
+        return rm::kNotFound;
     }
     return handOut(m_outputs[index], result);
 }
 
-Status EncodingJobObject::getEventManager(EventManager** result) noexcept {
+Status EncodingJobObject::getEventManager(rm::EventManager** result) noexcept {
     return handOut(m_events, result);
 }
 
 Status EncodingJobObject::startEncoding(std::int32_t wait) noexcept {
     if (wait != 1) {
-        return kInvalidArgument;
+        return rm::kInvalidArgument;
     }
     if (m_running.exchange(true)) {
-        return kUnexpected;
+        return rm::kUnexpected;
     }
     const Status status = guardedCall([&] {
-        m_events->broadcast(kEventStarted);
+        m_events->broadcast(rm::kEventStarted);
         std::string error;
         const Status result = encodeAll(error);
-        if (failed(result)) {
+        if (rm::failed(result)) {
             logError(error.empty() ? std::string("the encoding failed") : error);
-            m_events->broadcast(kEventError, nullptr, error.c_str());
+            m_events->broadcast(rm::kEventError, nullptr, error.c_str());
             return result;
         }
-        m_events->broadcast(kEventFinished);
-        return kOk;
+        m_events->broadcast(rm::kEventFinished);
+        return rm::kOk;
     });
     m_running = false;
     return status;
@@ -275,75 +275,75 @@ Status EncodingJobObject::startEncoding(std::int32_t wait) noexcept {
 Status EncodingJobObject::encodeAll(std::string& error) {
     if (!m_input) {
         error = "the job has no input";
-        return kUnexpected;
+        return rm::kUnexpected;
     }
-    if (const Status status = m_input->probe(error); failed(status)) {
+    if (const Status status = m_input->probe(error); rm::failed(status)) {
         return status;
     }
     const SourceFacts& facts = m_input->facts();
     PlanRequest common;
     common.sourcePath = m_input->probedPath();
     common.source = facts;
-    common.startTime = m_input->propertyStore().number(kPropStartTime, 0.0);
-    common.endTime = m_input->propertyStore().number(kPropEndTime, 0.0);
+    common.startTime = m_input->propertyStore().number(rm::kPropStartTime, 0.0);
+    common.endTime = m_input->propertyStore().number(rm::kPropEndTime, 0.0);
     for (const auto& prefilter : m_input->prefilters()) {
-        const std::string type = textOf(*prefilter, kPropPluginType, "");
-        if (type == kPluginTypeBlackLevel) {
+        const std::string type = textOf(*prefilter, rm::kPropPluginType, "");
+        if (type == rm::kPluginTypeBlackLevel) {
             common.blackLevel = true;
-        } else if (type == kPluginTypeAudioGain) {
-            const double gain = numberOf(*prefilter, kPropGain, 0.0);
+        } else if (type == rm::kPluginTypeAudioGain) {
+            const double gain = numberOf(*prefilter, rm::kPropGain, 0.0);
             if (gain < -60.0 || gain > 60.0) {
                 error = "the audio gain is outside -60 to 60 dB";
-                return kInvalidArgument;
+                return rm::kInvalidArgument;
             }
             if (gain != 0.0) {
                 common.gainDb = gain;
             }
         } else {
             error = "unknown prefilter \"" + type + "\"";
-            return kInvalidArgument;
+            return rm::kInvalidArgument;
         }
     }
 
     std::vector<OutputTarget> targets;
     if (m_outputs.empty()) {
         error = "the job has no output profile";
-        return kUnexpected;
+        return rm::kUnexpected;
     }
     for (const auto& output : m_outputs) {
-        ObjectRef<MediaProfile> media;
-        if (failed(output->getMediaProfile(media.put())) || !media) {
+        ObjectRef<rm::MediaProfile> media;
+        if (rm::failed(output->getMediaProfile(media.put())) || !media) {
             error = "an output profile has no media profile";
-            return kUnexpected;
+            return rm::kUnexpected;
         }
         PlanRequest request = common;
         std::string audienceName;
-        if (const Status status = readAudience(*media, request, audienceName, error); failed(status)) {
+        if (const Status status = readAudience(*media, request, audienceName, error); rm::failed(status)) {
             return status;
         }
-        request.width = unsignedOf(*media, kPropOutputWidth);
-        request.height = unsignedOf(*media, kPropOutputHeight);
-        request.videoMode = textOf(*media, kPropVideoMode, "normal");
-        request.audioMode = textOf(*media, kPropAudioMode, "music");
+        request.width = unsignedOf(*media, rm::kPropOutputWidth);
+        request.height = unsignedOf(*media, rm::kPropOutputHeight);
+        request.videoMode = textOf(*media, rm::kPropVideoMode, "normal");
+        request.audioMode = textOf(*media, rm::kPropAudioMode, "music");
 
         std::uint32_t destinations = 0;
-        if (failed(output->getDestinationCount(&destinations)) || destinations == 0) {
+        if (rm::failed(output->getDestinationCount(&destinations)) || destinations == 0) {
             error = "an output profile has no destination";
-            return kUnexpected;
+            return rm::kUnexpected;
         }
         for (std::uint32_t i = 0; i < destinations; ++i) {
-            ObjectRef<Destination> destination;
-            if (failed(output->getDestination(i, destination.put())) || !destination) {
+            ObjectRef<rm::Destination> destination;
+            if (rm::failed(output->getDestination(i, destination.put())) || !destination) {
                 error = "cannot read a destination";
-                return kUnexpected;
+                return rm::kUnexpected;
             }
-            if (textOf(*destination, kPropPluginType, "") != kPluginTypeFileDestination) {
+            if (textOf(*destination, rm::kPropPluginType, "") != rm::kPluginTypeFileDestination) {
                 error = "a destination is not a file destination";
-                return kInvalidArgument;
+                return rm::kInvalidArgument;
             }
-            OutputTarget target{textOf(*destination, kPropFilename, ""), request, audienceName};
+            OutputTarget target{textOf(*destination, rm::kPropFilename, ""), request, audienceName};
             if (const Status status = checkDestination(target.path, common.sourcePath, error);
-                failed(status)) {
+                rm::failed(status)) {
                 return status;
             }
             targets.push_back(std::move(target));
@@ -357,7 +357,7 @@ Status EncodingJobObject::encodeAll(std::string& error) {
         target.request.writePath = target.path + ".partial";
         EncodingPlan plan;
         if (!buildEncodingPlan(target.request, *m_settings, plan, error)) {
-            return kInvalidArgument;
+            return rm::kInvalidArgument;
         }
         logInfo(describePlan(target, plan));
         logInfo(describeCommand(m_settings->ffmpegProgram, plan.arguments));
@@ -368,7 +368,7 @@ Status EncodingJobObject::encodeAll(std::string& error) {
             const std::int32_t overall = (index * 100 + percent) / total;
             if (overall > last && overall < 100) {
                 last = overall;
-                m_events->broadcast(kEventProgress, &overall);
+                m_events->broadcast(rm::kEventProgress, &overall);
                 logLine(LogLevel::Debug, "progress " + std::to_string(overall) + "%");
             }
         };
@@ -378,23 +378,23 @@ Status EncodingJobObject::encodeAll(std::string& error) {
         std::error_code failure;
         if (!outcome.started) {
             error = outcome.startError;
-            return kFileNotFound;
+            return rm::kFileNotFound;
         }
         if (!outcome.exit.success()) {
             fs::remove(target.request.writePath, failure);
             error = "the encoder ended with " + outcome.exit.describe() + " while writing \"" + target.path +
                     "\"";
-            return kEncodingFailed;
+            return rm::kEncodingFailed;
         }
         fs::rename(target.request.writePath, target.path, failure);
         if (failure) {
             error = "cannot name the output \"" + target.path + "\": " + failure.message();
             fs::remove(target.request.writePath, failure);
-            return kAccessDenied;
+            return rm::kAccessDenied;
         }
         logInfo("wrote \"" + target.path + "\"");
     }
-    return kOk;
+    return rm::kOk;
 }
 
 } // namespace morvane::producer

@@ -4,17 +4,11 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/text_rules.h"
+
 namespace morvane::producer {
 
-std::string_view trimBlanks(std::string_view text) {
-    constexpr std::string_view kBlanks = " \t\r\n";
-    const std::size_t first = text.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const std::size_t last = text.find_last_not_of(kBlanks);
-    return text.substr(first, last - first + 1);
-}
+using platform::trimBlanks;
 
 std::optional<KeyValueFile> KeyValueFile::read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -30,6 +30,4 @@ private:
     int m_malformed = 0;
 };
 
-std::string_view trimBlanks(std::string_view text);
-
 } // namespace morvane::producer

@@ -9,7 +9,7 @@
 
 namespace morvane::producer {
 
-using namespace realmedia;
+namespace rm = realmedia;
 
 namespace {
 
@@ -38,20 +38,20 @@ Status readFile(const LibrarySettings& settings, const char* folderName, const c
     const std::string folder = settings.folder(folderName);
     if (folder.empty()) {
         error = std::string("the access-path list has no ") + folderName + " entry";
-        return kInvalidArgument;
+        return rm::kInvalidArgument;
     }
     const std::string path = joinPath(folder, fileName);
     auto read = KeyValueFile::read(path);
     if (!read) {
         error = "cannot read " + path;
-        return kFileNotFound;
+        return rm::kFileNotFound;
     }
     if (read->malformedLines() > 0) {
         error = path + " has lines that are not \"key=value\"";
-        return kInvalidData;
+        return rm::kInvalidData;
     }
     file = std::move(*read);
-    return kOk;
+    return rm::kOk;
 }
 
 Status readCodecs(const KeyValueFile& file, CodecSettings& codecs, std::string& error) {
@@ -65,14 +65,14 @@ Status readCodecs(const KeyValueFile& file, CodecSettings& codecs, std::string& 
             const auto rate = KeyValueFile::parse("r=" + item).number("r");
             if (!rate || *rate < 8000 || *rate > 192000) {
                 error = "bad sample rate \"" + item + "\" in the codec settings";
-                return kInvalidData;
+                return rm::kInvalidData;
             }
             codecs.sampleRates.push_back(static_cast<int>(*rate));
         }
         std::sort(codecs.sampleRates.begin(), codecs.sampleRates.end());
         if (codecs.sampleRates.empty()) {
             error = "the codec settings list no sample rate";
-            return kInvalidData;
+            return rm::kInvalidData;
         }
     }
     if (!readPositive(file, "sizeMultiple", codecs.sizeMultiple, error) ||
@@ -80,13 +80,13 @@ Status readCodecs(const KeyValueFile& file, CodecSettings& codecs, std::string& 
         !readPositive(file, "maxFrameKbits", codecs.maxFrameKbits, error) ||
         !readPositive(file, "minAudioBitrate", codecs.minAudioKbps, error) ||
         !readPositive(file, "maxAudioChannels", codecs.maxAudioChannels, error)) {
-        return kInvalidData;
+        return rm::kInvalidData;
     }
     if (codecs.videoEncoder.empty() || codecs.audioEncoder.empty()) {
         error = "the codec settings name no encoder";
-        return kInvalidData;
+        return rm::kInvalidData;
     }
-    return kOk;
+    return rm::kOk;
 }
 
 } // namespace
@@ -113,20 +113,20 @@ std::string joinPath(std::string_view folder, std::string_view name) {
 Status loadLibrarySettings(const char* accessPathList, LibrarySettings& settings, std::string& error) {
     if (accessPathList == nullptr) {
         error = "no access-path list";
-        return kPointer;
+        return rm::kPointer;
     }
     std::size_t position = 0;
-    while (position < kAccessPathListBytes && accessPathList[position] != '\0') {
-        const std::size_t length = ::strnlen(accessPathList + position, kAccessPathListBytes - position);
-        if (position + length >= kAccessPathListBytes) {
+    while (position < rm::kAccessPathListBytes && accessPathList[position] != '\0') {
+        const std::size_t length = ::strnlen(accessPathList + position, rm::kAccessPathListBytes - position);
+        if (position + length >= rm::kAccessPathListBytes) {
             error = "the access-path list is not terminated";
-            return kInvalidArgument;
+            return rm::kInvalidArgument;
         }
         const std::string_view entry(accessPathList + position, length);
         const std::size_t equals = entry.find('=');
         if (equals == std::string_view::npos || equals == 0 || equals + 1 == entry.size()) {
             error = "bad access-path entry \"" + std::string(entry) + "\"";
-            return kInvalidArgument;
+            return rm::kInvalidArgument;
         }
         settings.accessPaths[std::string(entry.substr(0, equals))] = std::string(entry.substr(equals + 1));
         position += length + 1;
@@ -135,37 +135,37 @@ Status loadLibrarySettings(const char* accessPathList, LibrarySettings& settings
     KeyValueFile common;
     KeyValueFile codecs;
     KeyValueFile plugins;
-    if (const Status status = readFile(settings, kAccessPathCommon, kCommonFile, common, error);
-        failed(status)) {
+    if (const Status status = readFile(settings, rm::kAccessPathCommon, kCommonFile, common, error);
+        rm::failed(status)) {
         return status;
     }
-    if (const Status status = readFile(settings, kAccessPathCodecs, kCodecsFile, codecs, error);
-        failed(status)) {
+    if (const Status status = readFile(settings, rm::kAccessPathCodecs, kCodecsFile, codecs, error);
+        rm::failed(status)) {
         return status;
     }
-    if (const Status status = readFile(settings, kAccessPathPlugins, kPluginsFile, plugins, error);
-        failed(status)) {
+    if (const Status status = readFile(settings, rm::kAccessPathPlugins, kPluginsFile, plugins, error);
+        rm::failed(status)) {
         return status;
     }
     settings.ffmpegProgram = common.text("ffmpeg", settings.ffmpegProgram);
     if (const auto period = common.number("progressPeriod")) {
         if (*period < 0.05 || *period > 10.0) {
             error = "bad value for progressPeriod";
-            return kInvalidData;
+            return rm::kInvalidData;
         }
         settings.progressPeriod = *period;
     }
     if (settings.ffmpegProgram.empty()) {
         error = "no encoder program named";
-        return kInvalidData;
+        return rm::kInvalidData;
     }
-    if (const Status status = readCodecs(codecs, settings.codecs, error); failed(status)) {
+    if (const Status status = readCodecs(codecs, settings.codecs, error); rm::failed(status)) {
         return status;
     }
     for (const auto& [name, type] : plugins.values()) {
         settings.plugins[name] = type;
     }
-    return kOk;
+    return rm::kOk;
 }
 
 std::shared_ptr<const LibrarySettings> currentSettings() {

@@ -2,14 +2,14 @@
 
 namespace morvane::producer {
 
-using namespace realmedia;
+namespace rm = realmedia;
 
 Status PropertyStore::set(const char* name, Value value) {
     if (name == nullptr || *name == '\0') {
-        return kInvalidArgument;
+        return rm::kInvalidArgument;
     }
     m_values.insert_or_assign(std::string(name), std::move(value));
-    return kOk;
+    return rm::kOk;
 }
 
 const PropertyStore::Value* PropertyStore::find(std::string_view name) const {
@@ -20,38 +20,38 @@ const PropertyStore::Value* PropertyStore::find(std::string_view name) const {
 template <typename T>
 Status PropertyStore::get(const char* name, T* value) const {
     if (value == nullptr) {
-        return kPointer;
+        return rm::kPointer;
     }
     if (name == nullptr) {
-        return kInvalidArgument;
+        return rm::kInvalidArgument;
     }
     const Value* found = find(name);
     if (found == nullptr) {
-        return kNotFound;
+        return rm::kNotFound;
     }
     if (!std::holds_alternative<T>(*found)) {
-        return kTypeMismatch;
+        return rm::kTypeMismatch;
     }
     *value = std::get<T>(*found);
-    return kOk;
+    return rm::kOk;
 }
 
 Status PropertyStore::getString(const char* name, const char** value) const {
     if (value == nullptr) {
-        return kPointer;
+        return rm::kPointer;
     }
     if (name == nullptr) {
-        return kInvalidArgument;
+        return rm::kInvalidArgument;
     }
     const Value* found = find(name);
     if (found == nullptr) {
-        return kNotFound;
+        return rm::kNotFound;
     }
     if (!std::holds_alternative<std::string>(*found)) {
-        return kTypeMismatch;
+        return rm::kTypeMismatch;
     }
     *value = std::get<std::string>(*found).c_str();
-    return kOk;
+    return rm::kOk;
 }
 
 Status PropertyStore::getDouble(const char* name, double* value) const {

@@ -7,56 +7,58 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/fd_io.h"
+
 namespace morvane::producer {
 
-using namespace realmedia;
+namespace rm = realmedia;
 
 namespace {
 
 template <typename T>
 Status countOf(const std::vector<T>& items, std::uint32_t* count) {
     if (count == nullptr) {
-        return kPointer;
+        return rm::kPointer;
     }
     *count = static_cast<std::uint32_t>(items.size());
-    return kOk;
+    return rm::kOk;
 }
 
 template <typename Interface, typename T>
 Status itemOf(const std::vector<ObjectRef<T>>& items, std::uint32_t index, Interface** result) {
     if (result == nullptr) {
-        return kPointer;
+        return rm::kPointer;
     }
     *result = nullptr;
     if (index >= items.size()) {
-        return kNotFound;
+        return rm::kNotFound;
     }
     return handOut(items[index], result);
 }
 
 // The values a foreign property set may carry, read through its interface.
-void copyKnownProperties(PropertySet& from, PropertyStore& to) {
-    for (const char* name : {kPropPluginType, kPropPluginName, kPropFilename}) {
+void copyKnownProperties(rm::PropertySet& from, PropertyStore& to) {
+    for (const char* name : {rm::kPropPluginType, rm::kPropPluginName, rm::kPropFilename}) {
         const char* text = nullptr;
-        if (succeeded(from.getString(name, &text)) && text != nullptr) {
+        if (rm::succeeded(from.getString(name, &text)) && text != nullptr) {
             to.set(name, std::string(text));
         }
     }
-    for (const char* name : {kPropGain, kPropStartTime, kPropEndTime}) {
+    for (const char* name : {rm::kPropGain, rm::kPropStartTime, rm::kPropEndTime}) {
         double value = 0.0;
-        if (succeeded(from.getDouble(name, &value))) {
+        if (rm::succeeded(from.getDouble(name, &value))) {
             to.set(name, value);
         }
     }
-    for (const char* name : {kPropOutputWidth, kPropOutputHeight}) {
+    for (const char* name : {rm::kPropOutputWidth, rm::kPropOutputHeight}) {
         std::uint32_t value = 0;
-        if (succeeded(from.getUnsigned(name, &value))) {
+        if (rm::succeeded(from.getUnsigned(name, &value))) {
             to.set(name, value);
         }
     }
 }
 
-void copyProperties(PropertySet* from, PropertyStore& to) {
+void copyProperties(rm::PropertySet* from, PropertyStore& to) {
     if (from == nullptr) {
         return;
     }
@@ -67,25 +69,11 @@ void copyProperties(PropertySet* from, PropertyStore& to) {
     }
 }
 
-bool writeAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t written = ::write(fd, text.data(), text.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        text.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
 // Hands a fresh object out through an untyped result pointer, as the interface asked for.
 template <typename Interface, typename T>
 Status handOutAs(const ObjectRef<T>& object, void** result) {
     if (!object) {
-        return kOutOfMemory;
+        return rm::kOutOfMemory;
     }
     Interface* typed = nullptr;
     const Status status = handOut<Interface>(object, &typed);
@@ -97,13 +85,13 @@ Status handOutAs(const ObjectRef<T>& object, void** result) {
 
 // ---------------------------------------------------------------------------------------------
 
-Status InputObject::addPrefilter(Prefilter* prefilter) noexcept {
+Status InputObject::addPrefilter(rm::Prefilter* prefilter) noexcept {
     if (prefilter == nullptr) {
-        return kPointer;
+        return rm::kPointer;
     }
     return guardedCall([&] {
-        m_prefilters.push_back(ObjectRef<Prefilter>::share(prefilter));
-        return kOk;
+        m_prefilters.push_back(ObjectRef<rm::Prefilter>::share(prefilter));
+        return rm::kOk;
     });
 }
 
@@ -111,33 +99,33 @@ Status InputObject::getPrefilterCount(std::uint32_t* count) noexcept {
     return countOf(m_prefilters, count);
 }
 
-Status InputObject::getPrefilter(std::uint32_t index, Prefilter** result) noexcept {
+Status InputObject::getPrefilter(std::uint32_t index, rm::Prefilter** result) noexcept {
     return itemOf(m_prefilters, index, result);
 }
 
 Status InputObject::probe(std::string& error) {
-    const std::string path = properties().text(kPropFilename);
+    const std::string path = properties().text(rm::kPropFilename);
     if (path.empty()) {
         error = "the input names no file";
-        return kInvalidArgument;
+        return rm::kInvalidArgument;
     }
     if (path == m_probedPath) {
-        return kOk;
+        return rm::kOk;
     }
     SourceFacts facts;
     if (!probeSource(path, facts, error)) {
         m_probedPath.clear();
         std::error_code failure;
-        return std::filesystem::exists(path, failure) ? kInvalidData : kFileNotFound;
+        return std::filesystem::exists(path, failure) ? rm::kInvalidData : rm::kFileNotFound;
     }
     m_facts = facts;
     m_probedPath = path;
     auto& store = properties();
-    store.set(kPropHasVideo, std::int32_t{facts.hasVideo ? 1 : 0});
-    store.set(kPropHasAudio, std::int32_t{facts.hasAudio ? 1 : 0});
-    store.set(kPropPluginName, m_pluginName + "-" + facts.formatName);
+    store.set(rm::kPropHasVideo, std::int32_t{facts.hasVideo ? 1 : 0});
+    store.set(rm::kPropHasAudio, std::int32_t{facts.hasAudio ? 1 : 0});
+    store.set(rm::kPropPluginName, m_pluginName + "-" + facts.formatName);
     store.set("duration", facts.duration);
-    return kOk;
+    return rm::kOk;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -152,7 +140,7 @@ AudienceObject::AudienceObject(const AudienceDefinition& definition) {
             throw std::bad_alloc();
         }
         auto& props = video->properties();
-        props.set(kPropPluginType, std::string(kPluginTypeVideoStream));
+        props.set(rm::kPropPluginType, std::string(rm::kPluginTypeVideoStream));
         props.set("bitrate", static_cast<std::uint32_t>(std::max(definition.videoKbps(), 1)));
         props.set("maxFrameRate", definition.maxFrameRate);
         props.set("rateControl", std::string(rateControlName(definition.rateControl)));
@@ -167,7 +155,7 @@ AudienceObject::AudienceObject(const AudienceDefinition& definition) {
             throw std::bad_alloc();
         }
         auto& props = audio->properties();
-        props.set(kPropPluginType, std::string(kPluginTypeAudioStream));
+        props.set(rm::kPropPluginType, std::string(rm::kPluginTypeAudioStream));
         props.set("bitrate", static_cast<std::uint32_t>(std::max(definition.audioKbps(), 1)));
         props.set("channels", std::string(channelChoiceName(definition.channels)));
         props.set("maxSampleRate", static_cast<std::uint32_t>(definition.maxSampleRate));
@@ -179,19 +167,19 @@ Status AudienceObject::getStreamCount(std::uint32_t* count) noexcept {
     return countOf(m_streams, count);
 }
 
-Status AudienceObject::getStream(std::uint32_t index, Stream** result) noexcept {
+Status AudienceObject::getStream(std::uint32_t index, rm::Stream** result) noexcept {
     return itemOf(m_streams, index, result);
 }
 
 // ---------------------------------------------------------------------------------------------
 
-Status MediaProfileObject::addAudience(Audience* audience) noexcept {
+Status MediaProfileObject::addAudience(rm::Audience* audience) noexcept {
     if (audience == nullptr) {
-        return kPointer;
+        return rm::kPointer;
     }
     return guardedCall([&] {
-        m_audiences.push_back(ObjectRef<Audience>::share(audience));
-        return kOk;
+        m_audiences.push_back(ObjectRef<rm::Audience>::share(audience));
+        return rm::kOk;
     });
 }
 
@@ -199,23 +187,23 @@ Status MediaProfileObject::getAudienceCount(std::uint32_t* count) noexcept {
     return countOf(m_audiences, count);
 }
 
-Status MediaProfileObject::getAudience(std::uint32_t index, Audience** result) noexcept {
+Status MediaProfileObject::getAudience(std::uint32_t index, rm::Audience** result) noexcept {
     return itemOf(m_audiences, index, result);
 }
 
 // ---------------------------------------------------------------------------------------------
 
 void* OutputProfileObject::findInterface(const InterfaceId& id) noexcept {
-    return id == kOutputProfileId ? static_cast<OutputProfile*>(this) : nullptr;
+    return id == rm::kOutputProfileId ? static_cast<OutputProfile*>(this) : nullptr;
 }
 
-Status OutputProfileObject::addDestination(Destination* destination) noexcept {
+Status OutputProfileObject::addDestination(rm::Destination* destination) noexcept {
     if (destination == nullptr) {
-        return kPointer;
+        return rm::kPointer;
     }
     return guardedCall([&] {
-        m_destinations.push_back(ObjectRef<Destination>::share(destination));
-        return kOk;
+        m_destinations.push_back(ObjectRef<rm::Destination>::share(destination));
+        return rm::kOk;
     });
 }
 
@@ -223,65 +211,65 @@ Status OutputProfileObject::getDestinationCount(std::uint32_t* count) noexcept {
     return countOf(m_destinations, count);
 }
 
-Status OutputProfileObject::getDestination(std::uint32_t index, Destination** result) noexcept {
+Status OutputProfileObject::getDestination(std::uint32_t index, rm::Destination** result) noexcept {
     return itemOf(m_destinations, index, result);
 }
 
-Status OutputProfileObject::setMediaProfile(MediaProfile* profile) noexcept {
+Status OutputProfileObject::setMediaProfile(rm::MediaProfile* profile) noexcept {
     if (profile == nullptr) {
-        return kPointer;
+        return rm::kPointer;
     }
-    m_mediaProfile = ObjectRef<MediaProfile>::share(profile);
-    return kOk;
+    m_mediaProfile = ObjectRef<rm::MediaProfile>::share(profile);
+    return rm::kOk;
 }
 
-Status OutputProfileObject::getMediaProfile(MediaProfile** result) noexcept {
+Status OutputProfileObject::getMediaProfile(rm::MediaProfile** result) noexcept {
     return handOut(m_mediaProfile, result);
 }
 
 // ---------------------------------------------------------------------------------------------
 
 void* EventManagerObject::findInterface(const InterfaceId& id) noexcept {
-    return id == kEventManagerId ? static_cast<EventManager*>(this) : nullptr;
+    return id == rm::kEventManagerId ? static_cast<EventManager*>(this) : nullptr;
 }
 
-Status EventManagerObject::subscribe(EventSink* sink) noexcept {
+Status EventManagerObject::subscribe(rm::EventSink* sink) noexcept {
     if (sink == nullptr) {
-        return kPointer;
+        return rm::kPointer;
     }
     return guardedCall([&] {
         const std::lock_guard lock(m_mutex);
         for (const auto& subscribed : m_sinks) {
             if (subscribed.get() == sink) {
-                return kOk;
+                return rm::kOk;
             }
         }
-        m_sinks.push_back(ObjectRef<EventSink>::share(sink));
-        return kOk;
+        m_sinks.push_back(ObjectRef<rm::EventSink>::share(sink));
+        return rm::kOk;
     });
 }
 
-Status EventManagerObject::unsubscribe(EventSink* sink) noexcept {
+Status EventManagerObject::unsubscribe(rm::EventSink* sink) noexcept {
     if (sink == nullptr) {
-        return kPointer;
+        return rm::kPointer;
     }
-    ObjectRef<EventSink> leaving; // released outside the lock: a sink may end with it
+    ObjectRef<rm::EventSink> leaving; // released outside the lock: a sink may end with it
     return guardedCall([&] {
         const std::lock_guard lock(m_mutex);
         for (auto it = m_sinks.begin(); it != m_sinks.end(); ++it) {
             if (it->get() == sink) {
                 leaving = std::move(*it);
                 m_sinks.erase(it);
-                return kOk;
+                return rm::kOk;
             }
         }
-        return kNotFound;
+        return rm::kNotFound;
     });
 }
 
 void EventManagerObject::broadcast(std::int32_t type, const std::int32_t* value, const char* text) noexcept {
     try {
-        std::vector<ObjectRef<EventSink>> sinks;
+        std::vector<ObjectRef<rm::EventSink>> sinks;
         {
             const std::lock_guard lock(m_mutex);
             sinks = m_sinks;
@@ -297,23 +285,23 @@ void EventManagerObject::broadcast(std::int32_t type, const std::int32_t* value,
 // ---------------------------------------------------------------------------------------------
 
 void* AudienceManagerObject::findInterface(const InterfaceId& id) noexcept {
-    return id == kAudienceManagerId ? static_cast<AudienceManager*>(this) : nullptr;
+    return id == rm::kAudienceManagerId ? static_cast<AudienceManager*>(this) : nullptr;
 }
 
 Status AudienceManagerObject::setAudiencesFolder(const char* folder) noexcept {
     if (folder == nullptr) {
-        return kPointer;
+        return rm::kPointer;
     }
     return guardedCall([&] {
         std::string error;
         std::vector<AudienceDefinition> audiences;
         const Status status = loadAudiences(folder, audiences, error);
-        if (failed(status)) {
+        if (rm::failed(status)) {
             logError(error);
             return status;
         }
         m_audiences = std::move(audiences);
-        return kOk;
+        return rm::kOk;
     });
 }
 
@@ -321,19 +309,19 @@ Status AudienceManagerObject::getAudienceCount(std::uint32_t* count) noexcept {
     return countOf(m_audiences, count);
 }
 
-Status AudienceManagerObject::getAudience(std::uint32_t index, Audience** result) noexcept {
+Status AudienceManagerObject::getAudience(std::uint32_t index, rm::Audience** result) noexcept {
     if (result == nullptr) {
-        return kPointer;
+        return rm::kPointer;
     }
     *result = nullptr;
     if (m_audiences.empty()) {
         logError("no audiences folder has been read");
-        return kUnexpected;
+        return rm::kUnexpected;
     }
     if (index >= m_audiences.size()) {
         logError("there is no audience number " + std::to_string(index) + "; the folder holds " +
                  std::to_string(m_audiences.size()));
-        return kNotFound;
+        return rm::kNotFound;
     }
     return guardedCall([&] { return handOut(makeObject<AudienceObject>(m_audiences[index]), result); });
 }
@@ -341,7 +329,7 @@ Status AudienceManagerObject::getAudience(std::uint32_t index, Audience** result
 // ---------------------------------------------------------------------------------------------
 
 void* LogSystemObject::findInterface(const InterfaceId& id) noexcept {
-    return id == kLogSystemId ? static_cast<LogSystem*>(this) : nullptr;
+    return id == rm::kLogSystemId ? static_cast<LogSystem*>(this) : nullptr;
 }
 
 LogSystemObject::~LogSystemObject() {
@@ -352,25 +340,25 @@ LogSystemObject::~LogSystemObject() {
 
 Status LogSystemObject::initialize(const char* folder) noexcept {
     if (folder == nullptr) {
-        return kPointer;
+        return rm::kPointer;
     }
     return guardedCall([&] {
         std::error_code failure;
         if (!std::filesystem::is_directory(folder, failure)) {
-            return kFileNotFound;
+            return rm::kFileNotFound;
         }
         if (!m_registered) {
             registerLogSystem();
             m_registered = true;
         }
-        return kOk;
+        return rm::kOk;
     });
 }
 
 // ---------------------------------------------------------------------------------------------
 
 void* LogWriterObject::findInterface(const InterfaceId& id) noexcept {
-    return id == kLogWriterId ? static_cast<LogWriter*>(this) : nullptr;
+    return id == rm::kLogWriterId ? static_cast<LogWriter*>(this) : nullptr;
 }
 
 LogWriterObject::~LogWriterObject() {
@@ -380,25 +368,25 @@ LogWriterObject::~LogWriterObject() {
 }
 
 Status LogWriterObject::configure(std::int32_t flags) noexcept {
-    if ((flags & ~kLogDebug) != 0) {
-        return kInvalidArgument;
+    if ((flags & ~rm::kLogDebug) != 0) {
+        return rm::kInvalidArgument;
     }
     const std::lock_guard lock(m_mutex);
     m_flags = flags;
-    return kOk;
+    return rm::kOk;
 }
 
 Status LogWriterObject::setFilename(const char* path) noexcept {
     if (path == nullptr) {
-        return kPointer;
+        return rm::kPointer;
     }
     if (*path == '\0') {
-        return kInvalidArgument;
+        return rm::kInvalidArgument;
     }
     return guardedCall([&] {
         platform::UniqueFd file(::open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644));
         if (!file.valid()) {
-            return errno == ENOENT ? kFileNotFound : kAccessDenied;
+            return errno == ENOENT ? rm::kFileNotFound : rm::kAccessDenied;
         }
         {
             const std::lock_guard lock(m_mutex);
@@ -408,152 +396,152 @@ Status LogWriterObject::setFilename(const char* path) noexcept {
             registerLogTarget(this);
             m_registered = true;
         }
-        return kOk;
+        return rm::kOk;
     });
 }
 
 void LogWriterObject::writeLogLine(LogLevel level, std::string_view line) {
     const std::lock_guard lock(m_mutex);
-    if (!m_file.valid() || (level == LogLevel::Debug && (m_flags & kLogDebug) == 0)) {
+    if (!m_file.valid() || (level == LogLevel::Debug && (m_flags & rm::kLogDebug) == 0)) {
         return;
     }
     std::string text = level == LogLevel::Error ? "[producer] error: " : "[producer] ";
     text.append(line).append("\r\n");
-    (void)writeAll(m_file.get(), text); // one write per line keeps lines whole between writers
+    (void)platform::writeAll(m_file.get(), text); // one write per line keeps lines whole between writers
 }
 
 // ---------------------------------------------------------------------------------------------
 
 void* JobFactoryObject::findInterface(const InterfaceId& id) noexcept {
-    return id == kJobFactoryId ? static_cast<JobFactory*>(this) : nullptr;
+    return id == rm::kJobFactoryId ? static_cast<JobFactory*>(this) : nullptr;
 }
 
 Status JobFactoryObject::createInstance(const InterfaceId& id, void** result) noexcept {
     if (result == nullptr) {
-        return kPointer;
+        return rm::kPointer;
     }
     *result = nullptr;
     return guardedCall([&]() -> Status {
-        if (id == kEncodingJobId) {
+        if (id == rm::kEncodingJobId) {
             auto job = makeObject<EncodingJobObject>(m_settings);
-            return handOutAs<EncodingJob>(job, result);
+            return handOutAs<rm::EncodingJob>(job, result);
         }
-        if (id == kPropertySetId) {
-            return handOutAs<PropertySet>(makeObject<PlainPropertySet>(), result);
+        if (id == rm::kPropertySetId) {
+            return handOutAs<rm::PropertySet>(makeObject<PlainPropertySet>(), result);
         }
-        if (id == kAudienceManagerId) {
-            return handOutAs<AudienceManager>(makeObject<AudienceManagerObject>(), result);
+        if (id == rm::kAudienceManagerId) {
+            return handOutAs<rm::AudienceManager>(makeObject<AudienceManagerObject>(), result);
         }
-        if (id == kLogSystemId) {
-            return handOutAs<LogSystem>(makeObject<LogSystemObject>(), result);
+        if (id == rm::kLogSystemId) {
+            return handOutAs<rm::LogSystem>(makeObject<LogSystemObject>(), result);
         }
-        if (id == kLogWriterId) {
-            return handOutAs<LogWriter>(makeObject<LogWriterObject>(), result);
+        if (id == rm::kLogWriterId) {
+            return handOutAs<rm::LogWriter>(makeObject<LogWriterObject>(), result);
         }
-        if (id == kOutputProfileId || id == kMediaProfileId) {
+        if (id == rm::kOutputProfileId || id == rm::kMediaProfileId) {
             return build(id, nullptr, result);
         }
-        return kNoInterface;
+        return rm::kNoInterface;
     });
 }
 
-Status JobFactoryObject::buildInstance(const InterfaceId& id, PropertySet* properties, void** result,
+Status JobFactoryObject::buildInstance(const InterfaceId& id, rm::PropertySet* properties, void** result,
                                        std::uint32_t flags, std::uint32_t reserved) noexcept {
     if (result == nullptr) {
-        return kPointer;
+        return rm::kPointer;
     }
     *result = nullptr;
     if (flags != 0 || reserved != 0) {
-        return kInvalidArgument;
+        return rm::kInvalidArgument;
     }
     return guardedCall([&] { return build(id, properties, result); });
 }
 
-Status JobFactoryObject::build(const InterfaceId& id, PropertySet* properties, void** result) {
+Status JobFactoryObject::build(const InterfaceId& id, rm::PropertySet* properties, void** result) {
     PropertyStore given;
     copyProperties(properties, given);
-    const std::string type = given.text(kPropPluginType);
-    const std::string name = given.text(kPropPluginName);
+    const std::string type = given.text(rm::kPropPluginType);
+    const std::string name = given.text(rm::kPropPluginName);
 
     // A plug-in must be one the plugins folder offers, under its own type.
     const auto checkPlugin = [&](const char* expectedType) -> Status {
         if (type != expectedType) {
             logError("a plug-in of type \"" + std::string(expectedType) +
                      "\" was asked for with the type \"" + type + "\"");
-            return kInvalidArgument;
+            return rm::kInvalidArgument;
         }
         if (!name.empty() && m_settings->pluginType(name) != type) {
             logError("the plug-in \"" + name + "\" of type \"" + type + "\" is not installed");
-            return kNotFound;
+            return rm::kNotFound;
         }
-        return kOk;
+        return rm::kOk;
     };
 
-    if (id == kInputId) {
-        if (const Status status = checkPlugin(kPluginTypeFileInput); failed(status)) {
+    if (id == rm::kInputId) {
+        if (const Status status = checkPlugin(rm::kPluginTypeFileInput); rm::failed(status)) {
             return status;
         }
         std::string pluginName;
         for (const auto& [plugin, pluginType] : m_settings->plugins) {
-            if (pluginType == kPluginTypeFileInput) {
+            if (pluginType == rm::kPluginTypeFileInput) {
                 pluginName = plugin;
                 break;
             }
         }
         if (pluginName.empty()) {
             logError("no input plug-in is installed");
-            return kNotFound;
+            return rm::kNotFound;
         }
         auto input = makeObject<InputObject>(pluginName);
         if (!input) {
-            return kOutOfMemory;
+            return rm::kOutOfMemory;
         }
         input->properties().copyFrom(given);
         std::string error;
-        if (const Status status = input->probe(error); failed(status)) {
+        if (const Status status = input->probe(error); rm::failed(status)) {
             logError(error);
             return status;
         }
-        return handOutAs<Input>(input, result);
+        return handOutAs<rm::Input>(input, result);
     }
-    if (id == kPrefilterId) {
-        if (type != kPluginTypeBlackLevel && type != kPluginTypeAudioGain) {
+    if (id == rm::kPrefilterId) {
+        if (type != rm::kPluginTypeBlackLevel && type != rm::kPluginTypeAudioGain) {
             logError("there is no prefilter of type \"" + type + "\"");
-            return kNotFound;
+            return rm::kNotFound;
         }
-        if (const Status status = checkPlugin(type.c_str()); failed(status)) {
+        if (const Status status = checkPlugin(type.c_str()); rm::failed(status)) {
             return status;
         }
         auto prefilter = makeObject<PrefilterObject>();
         if (!prefilter) {
-            return kOutOfMemory;
+            return rm::kOutOfMemory;
         }
         prefilter->properties().copyFrom(given);
-        return handOutAs<Prefilter>(prefilter, result);
+        return handOutAs<rm::Prefilter>(prefilter, result);
     }
-    if (id == kDestinationId) {
-        if (const Status status = checkPlugin(kPluginTypeFileDestination); failed(status)) {
+    if (id == rm::kDestinationId) {
+        if (const Status status = checkPlugin(rm::kPluginTypeFileDestination); rm::failed(status)) {
             return status;
         }
         auto destination = makeObject<DestinationObject>();
         if (!destination) {
-            return kOutOfMemory;
+            return rm::kOutOfMemory;
         }
         destination->properties().copyFrom(given);
-        return handOutAs<Destination>(destination, result);
+        return handOutAs<rm::Destination>(destination, result);
     }
-    if (id == kOutputProfileId) {
-        return handOutAs<OutputProfile>(makeObject<OutputProfileObject>(), result);
+    if (id == rm::kOutputProfileId) {
+        return handOutAs<rm::OutputProfile>(makeObject<OutputProfileObject>(), result);
     }
-    if (id == kMediaProfileId) {
+    if (id == rm::kMediaProfileId) {
         auto media = makeObject<MediaProfileObject>();
         if (!media) {
-            return kOutOfMemory;
+            return rm::kOutOfMemory;
         }
         media->properties().copyFrom(given);
-        return handOutAs<MediaProfile>(media, result);
+        return handOutAs<rm::MediaProfile>(media, result);
     }
-    return kNoInterface;
+    return rm::kNoInterface;
 }
 
 } // namespace morvane::producer

@@ -13,18 +13,14 @@ extern "C" {
 #include <libavutil/error.h>
 }
 
+#include "platform/av_handles.h"
+
 namespace morvane::producer {
 
 namespace {
 
-struct FormatContextCloser {
-    void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
-};
-using FormatContextPtr = std::unique_ptr<AVFormatContext, FormatContextCloser>;
-
-struct DictionaryFreer {
-    void operator()(AVDictionary* dictionary) const { av_dict_free(&dictionary); }
-};
+using platform::DictionaryPtr;
+using platform::FormatContextPtr;
 
 double toDouble(AVRational value) {
     return value.den != 0 && value.num > 0 ? av_q2d(value) : 0.0;
@@ -75,7 +71,7 @@ bool probeSource(const std::string& path, SourceFacts& facts, std::string& error
     AVFormatContext* rawContext = nullptr;
     const std::string url = "file:" + path; // keeps names with a colon from naming a protocol
     int status = avformat_open_input(&rawContext, url.c_str(), nullptr, &rawOptions);
-    std::unique_ptr<AVDictionary, DictionaryFreer> leftOptions(rawOptions);
+    DictionaryPtr leftOptions(rawOptions);
     if (status < 0) {
         error = "cannot read the source \"" + path + "\": " + describe(status);
         return false;

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "profiles/text_rules.h"
+#include "platform/text_rules.h"
 
 namespace morvane::profiles {
 
@@ -34,7 +34,7 @@ std::span<const MediaTypeRow> MediaTypeTable::rows() {
 
 std::optional<std::int32_t> MediaTypeTable::find(std::string_view mediaType) {
     for (const auto& row : table()) {
-        if (equalsIgnoringCase(row.name.view(), mediaType)) {
+        if (platform::equalsNoCase(row.name.view(), mediaType)) {
             return row.code;
         }
     }

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/text_rules.h"
 #include "profiles/media_type_table.h"
-#include "profiles/text_rules.h"
 
 namespace morvane::profiles {
 
@@ -67,7 +67,7 @@ std::vector<std::string> splitChoiceList(std::string_view inner) {
     std::string current;
     bool quoted = false;
     const auto flush = [&] {
-        const auto item = trimBlanks(current);
+        const auto item = platform::trimBlanks(current);
         if (!item.empty()) {
             items.emplace_back(item);
         }
@@ -105,21 +105,21 @@ bool parseProfileParam(std::string_view key, std::string_view rawValue, ProfileP
         return false;
     }
     parsed.mark = cleanField(rawValue.substr(0, comma));
-    std::string_view rest = trimBlanks(rawValue.substr(comma + 1));
+    std::string_view rest = platform::trimBlanks(rawValue.substr(comma + 1));
 
     comma = rest.find(',');
     if (comma == std::string_view::npos) {
         return false;
     }
     parsed.reserved = cleanField(rest.substr(0, comma));
-    rest = trimBlanks(rest.substr(comma + 1));
+    rest = platform::trimBlanks(rest.substr(comma + 1));
 
     comma = rest.find(',');
     if (comma == std::string_view::npos) {
         parsed.value = cleanField(rest);
     } else {
         parsed.value = cleanField(rest.substr(0, comma));
-        rest = trimBlanks(rest.substr(comma + 1));
+        rest = platform::trimBlanks(rest.substr(comma + 1));
         // A text setting ignores everything after its value.
         if (parsed.isList() && !rest.empty()) {
             parsed.choiceText = std::string(rest);
@@ -146,7 +146,7 @@ void parseProfileFile(const std::string& path, std::string_view name, Profile& p
     profile.ExtName = mainValue(profile.mainKeys, "ExtName");
     profile.MediaType = mainValue(profile.mainKeys, "MediaType");
     const auto level = profile.mainKeys.find(std::string_view("QALevel"));
-    profile.QALevel = level != profile.mainKeys.end() ? leadingInteger(level->second) : -1;
+    profile.QALevel = level != profile.mainKeys.end() ? platform::leadingInteger(level->second) : -1;
 
     profile.params.resize(profile.parameterKeys.size());
     for (const auto& [key, rawValue] : profile.parameterKeys) {
@@ -174,7 +174,7 @@ std::optional<std::int32_t> Profile::targetCode() const {
 }
 
 bool Profile::isRealMedia() const {
-    return equalsIgnoringCase(Format, "rm");
+    return platform::equalsNoCase(Format, "rm");
 }
 
 std::string Profile::targetText() const {
@@ -197,7 +197,7 @@ std::vector<std::string> offeredChoices(const ProfileParam& param) {
 int findChoiceByPrefix(std::span<const std::string> choices, std::string_view value) {
     const auto beginsWith = [&](const std::string& choice) {
         return choice.size() >= value.size() &&
-               equalsIgnoringCase(std::string_view(choice).substr(0, value.size()), value);
+               platform::equalsNoCase(std::string_view(choice).substr(0, value.size()), value);
     };
     for (std::size_t i = 1; i < choices.size(); ++i) {
         if (beginsWith(choices[i])) {

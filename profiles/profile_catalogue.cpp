@@ -6,7 +6,7 @@
 #include <system_error>
 
 #include "platform/ini_file.h"
-#include "profiles/text_rules.h"
+#include "platform/text_rules.h"
 
 namespace morvane::profiles {
 
@@ -16,8 +16,8 @@ const std::string kNoName;
 
 bool hasProfileExtension(std::string_view fileName) {
     return fileName.size() >= ProfileCatalogue::kExtension.size() &&
-           equalsIgnoringCase(fileName.substr(fileName.size() - ProfileCatalogue::kExtension.size()),
-                              ProfileCatalogue::kExtension);
+           platform::equalsNoCase(fileName.substr(fileName.size() - ProfileCatalogue::kExtension.size()),
+                                  ProfileCatalogue::kExtension);
 }
 
 // The .pf files of a folder, sorted by file name bytes; nothing when the folder cannot be listed.
@@ -91,7 +91,7 @@ std::string ProfileCatalogue::pathOf(std::string_view name) const {
 int ProfileCatalogue::selectRemembered(const std::string& configPath) {
     const auto text =
         platform::iniReadString(configPath, kConfigSection, kProfileIdKey, "0", kProfileIdChars + 1);
-    const int index = leadingInteger(text);
+    const int index = platform::leadingInteger(text);
     m_current = inRange(index) ? index : -1;
     return m_current;
 }

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "platform/command_line.h"
+#include "platform/fd_io.h"
 
 extern char** environ; // NOLINT(readability-redundant-declaration)
 
@@ -326,22 +327,8 @@ bool ChildProcess::writeStdin(const void* data, std::size_t size) {
     sigemptyset(&pipeSet);
     sigaddset(&pipeSet, SIGPIPE);
     ::pthread_sigmask(SIG_BLOCK, &pipeSet, &previous);
-    const auto* bytes = static_cast<const char*>(data);
-    bool ok = true;
-    bool broken = false;
-    while (size > 0) {
-        const auto n = ::write(m_stdin.get(), bytes, size);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            broken = errno == EPIPE;
-            ok = false;
-            break;
-        }
-        bytes += n;
-        size -= static_cast<std::size_t>(n);
-    }
+    const bool ok = writeAll(m_stdin.get(), {static_cast<const char*>(data), size});
+    const bool broken = !ok && errno == EPIPE;
     if (broken) {
         const timespec zero{};
         while (::sigtimedwait(&pipeSet, nullptr, &zero) == SIGPIPE) {

@@ -398,19 +398,6 @@ TEST(CommandBuilder, CutLength) {
     }
 }
 
-TEST(CommandBuilder, ReadingProfileNumbers) {
-    EXPECT_EQ(leadingInteger("1200"), 1200);
-    EXPECT_EQ(leadingInteger(" 768k"), 768);
-    EXPECT_EQ(leadingInteger("-5x"), -5);
-    EXPECT_EQ(leadingInteger("k128"), 0);
-    EXPECT_EQ(leadingInteger("99999999999"), 2147483647);
-    EXPECT_DOUBLE_EQ(leadingDecimal("29.97 (NTSC)"), 29.97);
-    EXPECT_DOUBLE_EQ(leadingDecimal("+44100"), 44100.0);
-    EXPECT_DOUBLE_EQ(leadingDecimal("x"), 0.0);
-    EXPECT_DOUBLE_EQ(leadingDecimal("nan"), 0.0);
-    EXPECT_DOUBLE_EQ(leadingDecimal("1e999"), 0.0);
-}
-
 const char* const kFullProfile = R"([Main]
 Name=Test AVI
 SName=AVI

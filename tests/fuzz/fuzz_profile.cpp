@@ -9,10 +9,10 @@
 
 #include "platform/fixed_text.h"
 #include "platform/ini_file.h"
+#include "platform/text_rules.h"
 #include "profiles/ini_section_reader.h"
 #include "profiles/option_table.h"
 #include "profiles/profile.h"
-#include "profiles/text_rules.h"
 #include "tests/fuzz/fuzz_support.h"
 #include "tests/fuzz/fuzz_targets.h"
 
@@ -20,9 +20,9 @@ namespace morvane::fuzz {
 
 namespace {
 
+using platform::trimBlanks;
 using profiles::Profile;
 using profiles::ProfileParam;
-using profiles::trimBlanks;
 
 // A field as the file format defines it: double quotes read as blanks, blanks at both ends dropped.
 std::string cleaned(std::string_view raw) {
@@ -182,7 +182,7 @@ void checkProfile(const std::string& path, std::string_view text) {
                        shown(text));
     const auto level = profile.mainKeys.find(std::string_view("QALevel"));
     MORVANE_FUZZ_CHECK(profile.QALevel ==
-                           (level == profile.mainKeys.end() ? -1 : profiles::leadingInteger(level->second)),
+                           (level == profile.mainKeys.end() ? -1 : platform::leadingInteger(level->second)),
                        std::to_string(profile.QALevel));
     MORVANE_FUZZ_CHECK(profile.targetText() == (profile.SName.empty() ? [&] {
                            std::string upper = profile.Format;
