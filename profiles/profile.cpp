@@ -195,6 +195,9 @@ std::vector<std::string> offeredChoices(const ProfileParam& param) {
 }
 
 int findChoiceByPrefix(std::span<const std::string> choices, std::string_view value) {
+    if (value.empty()) {
+        return -1;
+    }
     const auto beginsWith = [&](const std::string& choice) {
         return choice.size() >= value.size() &&
                platform::equalsNoCase(std::string_view(choice).substr(0, value.size()), value);

@@ -155,7 +155,8 @@ void parseProfileFile(const std::string& path, std::string_view name, Profile& p
 std::vector<std::string> offeredChoices(const ProfileParam& param);
 
 // The entry a drop-down selects for `value`: the first whose beginning equals `value` without
-// regard to case, searching from the second entry to the last and then the first. -1 when none.
+// regard to case, searching from the second entry to the last and then the first. -1 when none,
+// and for an empty value (which every entry begins with: it must not pick the second entry).
 int findChoiceByPrefix(std::span<const std::string> choices, std::string_view value);
 
 } // namespace morvane::profiles

@@ -14,6 +14,16 @@
 
 namespace morvane::app::test {
 
+// Records every message and answers OK.
+class RecordingPrompts final : public UserPrompts {
+public:
+    MessageAnswer ask(const Message& message) override {
+        messages.push_back(message);
+        return MessageAnswer::Ok;
+    }
+    std::vector<Message> messages;
+};
+
 // A window stand-in: rows in a FileList, every call recorded, questions answered from a script.
 class RecordingView final : public BatchView {
 public:

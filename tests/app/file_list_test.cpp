@@ -11,14 +11,7 @@
 namespace morvane::app {
 namespace {
 
-class RecordingPrompts final : public UserPrompts {
-public:
-    MessageAnswer ask(const Message& message) override {
-        messages.push_back(message);
-        return MessageAnswer::Ok;
-    }
-    std::vector<Message> messages;
-};
+using test::RecordingPrompts;
 
 TEST(FileAdder, AddsDecodableFilesAndReportsTheOthersByName) {
     morvane::test::TempDir dir;

@@ -152,6 +152,7 @@ TEST(ProfileParam, ChoiceByPrefixSearchesFromTheSecondEntry) {
     EXPECT_EQ(findChoiceByPrefix(channels, "2"), 1);
     EXPECT_EQ(findChoiceByPrefix(channels, "2 (STEREO)"), 1);
     EXPECT_EQ(findChoiceByPrefix(Choices{}, "x"), -1);
+    EXPECT_EQ(findChoiceByPrefix(bitRates, ""), -1) << "an empty value would otherwise pick the second entry";
     EXPECT_EQ(findChoiceByPrefix(Choices{"only"}, "ONLY"), 0);
 }
 

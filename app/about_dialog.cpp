@@ -1,0 +1,88 @@
+#include "app/about_dialog.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QUrl>
+
+#include <array>
+
+#include "app/desktop_actions.h"
+#include "widgets/dialog_template.h"
+
+namespace morvane::app {
+
+namespace {
+
+using widgets::ControlKind;
+using widgets::DialogControl;
+
+constexpr int kWidthUnits = 242;
+constexpr int kHeightUnits = 179;
+
+struct Link {
+    int id;
+    const char* text;
+    const char* address;
+};
+
+constexpr std::array<Link, 3> kLinks{{
+    {1059, "Norvik Software Homepage", kHomePageAddress},
+    {1060, "Technical Support", kSupportPageAddress},
+    {1061, "Check Update", kDownloadPageAddress},
+}};
+
+constexpr std::array<DialogControl, 8> kControls{{
+    {0, ControlKind::Picture, ":/res/128.svg", {14, 14, 21, 20}, "icon"},
+    {1031, ControlKind::Label, nullptr, {48, 15, 180, 10}, "productName"},
+    {1030, ControlKind::Label, nullptr, {48, 29, 180, 10}, "version"},
+    {0, ControlKind::GroupBox, nullptr, {14, 52, 214, 90}, "frame"},
+    {1059, ControlKind::Custom, nullptr, {34, 68, 150, 10}, "homePageLink"},
+    {1060, ControlKind::Custom, nullptr, {34, 90, 150, 10}, "supportLink"},
+    {1061, ControlKind::Custom, nullptr, {34, 112, 150, 10}, "updateLink"},
+    {1, ControlKind::DefaultPushButton, "OK", {178, 154, 50, 14}, "okButton"},
+}};
+
+QString linkMarkup(const Link& link) {
+    return QStringLiteral("<a href=\"%1\">%2</a>")
+        .arg(QString::fromUtf8(link.address).toHtmlEscaped(), QString::fromUtf8(link.text).toHtmlEscaped());
+}
+
+} // namespace
+
+AboutDialog::AboutDialog(const std::string& productName, const std::string& version, DesktopOpener& opener,
+                         QWidget* parent)
+    : QDialog(parent), m_opener(opener) {
+    setObjectName(QStringLiteral("aboutDialog"));
+    setWindowTitle(QStringLiteral("About"));
+
+    widgets::createDialogControls(*this, kControls, [this](const DialogControl& control, QWidget& dialog) {
+        for (const auto& link : kLinks) {
+            if (link.id == control.id) {
+                auto* label = new QLabel(linkMarkup(link), &dialog);
+                label->setTextFormat(Qt::RichText);
+                label->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+                label->setOpenExternalLinks(false);
+                label->setToolTip(QString::fromUtf8(link.address));
+                connect(label, &QLabel::linkActivated, this,
+                        [this](const QString& address) { m_opener.openUrl(QUrl(address)); });
+                return label;
+            }
+        }
+        return static_cast<QLabel*>(nullptr);
+    });
+    auto* name = findChild<QLabel*>(QStringLiteral("productName"));
+    auto* versionLabel = findChild<QLabel*>(QStringLiteral("version"));
+    name->setTextFormat(Qt::PlainText);
+    versionLabel->setTextFormat(Qt::PlainText);
+    name->setText(QString::fromStdString(productName));
+    versionLabel->setText(QStringLiteral("Version %1").arg(QString::fromStdString(version)));
+    // The fields were placed empty: a long name or version widens its own field.
+    for (auto* label : {name, versionLabel}) {
+        label->resize(label->size().expandedTo(label->sizeHint()));
+    }
+    widgets::fixDialogSize(*this, kWidthUnits, kHeightUnits);
+    connect(findChild<QPushButton*>(QStringLiteral("okButton")), &QPushButton::clicked, this,
+            &QDialog::accept);
+}
+
+} // namespace morvane::app

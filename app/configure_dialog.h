@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QDialog>
+
+#include <string_view>
+
+class QCheckBox;
+class QLineEdit;
+
+namespace morvane::app {
+
+// What the Configure dialog edits; both last only while the program runs.
+struct ConfigureValues {
+    static constexpr int kLowestCount = 1;
+    static constexpr int kHighestCount = 4;
+
+    int processCount = 2; // "Simultaneous process:" (the batch converts one file at a time whatever it says)
+    bool shutdownWhenDone = false; // "Shutdown PC when finished."
+};
+
+// The count OK stores from the count box: the value of its first character, 0 when that is not a digit.
+int processCountFromText(std::string_view boxText);
+
+// The number the spinner writes into the count box after `steps` clicks (up positive): the box's
+// number, or `lastPosition` when the box holds none, kept between 1 and 4 before and after stepping.
+int steppedProcessCount(std::string_view boxText, int lastPosition, int steps);
+
+// "Configure": the process count with its spinner and the shutdown choice. OK stores both, Cancel
+// nothing.
+class ConfigureDialog final : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit ConfigureDialog(const ConfigureValues& values, QWidget* parent = nullptr);
+
+    // The values the dialog opened with, or those OK stored.
+    const ConfigureValues& values() const { return m_values; }
+
+    // Runs the dialog modally; on OK `values` takes the confirmed ones. True on OK.
+    static bool edit(ConfigureValues& values, QWidget* parent);
+
+    void accept() override;
+
+private:
+    void step(int steps);
+
+    ConfigureValues m_values;
+    int m_spinnerPosition = 2;
+    QLineEdit* m_countBox = nullptr;
+    QCheckBox* m_shutdownCheck = nullptr;
+};
+
+} // namespace morvane::app
