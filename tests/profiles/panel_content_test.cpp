@@ -6,19 +6,12 @@
 
 #include "profiles/panel_content.h"
 #include "profiles/profile.h"
-#include "tests/support/test_support.h"
+#include "tests/profiles/profile_text.h"
 
 namespace morvane::profiles {
 namespace {
 
-Profile parseText(const std::string& parameterLines) {
-    const test::TempDir dir;
-    const auto path = dir.file("p.pf");
-    test::writeFile(path, "[Main]\nName=Test\n[Parameter]\n" + parameterLines);
-    Profile profile;
-    parseProfileFile(path, "Test", profile);
-    return profile;
-}
+using test::parseParameterLines;
 
 const PanelRow& rowLabelled(const PanelContent& content, const std::string& label, OptionCategory category) {
     for (const auto& row : content.rows) {
@@ -63,7 +56,7 @@ TEST(PanelContent, ListSelectionAndStoreRoundTrip) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
-        auto profile = parseText(std::string(c.line) + "\n");
+        auto profile = parseParameterLines(std::string(c.line) + "\n");
         const auto content = panelContent(profile, true);
         ASSERT_EQ(content.rows.size(), 1U);
         const auto& row = content.rows.front();
@@ -81,8 +74,9 @@ TEST(PanelContent, ListSelectionAndStoreRoundTrip) {
 }
 
 TEST(PanelContent, HeadingsRowsAndReadOnly) {
-    const auto profile = parseText("ab=READONLY,,128\nac=,,2\ns=,,320x240\nb=,,1000\ntitle=,,Holiday\n"
-                                   "xyz=,,abc\nvn=,,False\n");
+    const auto profile =
+        parseParameterLines("ab=READONLY,,128\nac=,,2\ns=,,320x240\nb=,,1000\ntitle=,,Holiday\n"
+                            "xyz=,,abc\nvn=,,False\n");
     const auto editable = panelContent(profile, true);
     EXPECT_EQ(headingLabels(editable), (std::vector<std::string>{"General", "Video", "Audio"}));
     EXPECT_EQ(editable.headings[0].description, "General Options");
@@ -112,17 +106,18 @@ TEST(PanelContent, HeadingsRowsAndReadOnly) {
 }
 
 TEST(PanelContent, OnlyTheCategoriesWithSettings) {
-    EXPECT_EQ(headingLabels(panelContent(parseText("ab=,,128\nac=,,2\n"), true)),
+    EXPECT_EQ(headingLabels(panelContent(parseParameterLines("ab=,,128\nac=,,2\n"), true)),
               std::vector<std::string>{"Audio"});
-    EXPECT_EQ(headingLabels(panelContent(parseText("b=,,1000\n"), true)), std::vector<std::string>{"Video"});
-    const auto empty = panelContent(parseText("b=1000\n"), true);
+    EXPECT_EQ(headingLabels(panelContent(parseParameterLines("b=,,1000\n"), true)),
+              std::vector<std::string>{"Video"});
+    const auto empty = panelContent(parseParameterLines("b=1000\n"), true);
     EXPECT_TRUE(empty.headings.empty());
     EXPECT_TRUE(empty.rows.empty());
     EXPECT_TRUE(panelContent(Profile{}, true).rows.empty());
 }
 
 TEST(PanelContent, StoreMatchesByLabelAndCategoryFirstSlotWins) {
-    auto profile = parseText("b=,,1000\nab=,,128\ntitle=,,Old\n");
+    auto profile = parseParameterLines("b=,,1000\nab=,,128\ntitle=,,Old\n");
     const std::vector<EditedText> edits{
         {"Audio", "Bit Rate", "192"}, // only the audio setting, though the video one has the same label
         {"General", "Title", "New, with comma"},
@@ -136,7 +131,7 @@ TEST(PanelContent, StoreMatchesByLabelAndCategoryFirstSlotWins) {
     EXPECT_EQ(profile.findParam("title")->value, "New, with comma");
 
     // Two settings sharing a label within one category cannot be told apart: the first slot wins.
-    Profile twins = parseText("author=,,A\ncomment=,,C\n");
+    Profile twins = parseParameterLines("author=,,A\ncomment=,,C\n");
     for (auto& param : twins.params) {
         param.label = "Same";
     }
