@@ -4,9 +4,11 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QClipboard>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTest>
 #include <QTreeView>
 #include <gtest/gtest.h>
@@ -475,6 +477,81 @@ TEST_F(OptionTreeTest, DescriptionPaneTakesTheBottomStripOnlyWithItsOption) {
     plain.show();
     EXPECT_FALSE(plain.infoPane()->isVisible());
     EXPECT_EQ(plain.listPane()->height(), 200);
+}
+
+TEST_F(OptionTreeTest, EditContextMenuOffersTheEditCommandsEnabledByTheFieldsState) {
+    fill();
+    QLineEdit* field = name->lineEdit();
+    QTest::keyClicks(field, QStringLiteral("x")); // typed at the start: "xclip", with an undo step
+    field->setSelection(0, 2);
+    QApplication::clipboard()->setText(QStringLiteral("pasted"));
+    auto entries = [](QMenu* menu) {
+        std::vector<std::pair<QString, bool>> list;
+        for (QAction* action : menu->actions()) {
+            list.emplace_back(action->isSeparator() ? QStringLiteral("-") : action->text(),
+                              action->isSeparator() || action->isEnabled());
+        }
+        return list;
+    };
+    using Entries = std::vector<std::pair<QString, bool>>;
+    std::unique_ptr<QMenu> writable(name->lineEdit()->createEditMenu(nullptr));
+    EXPECT_EQ(entries(writable.get()), (Entries{{QStringLiteral("&Undo"), true},
+                                                {QStringLiteral("-"), true},
+                                                {QStringLiteral("Cu&t"), true},
+                                                {QStringLiteral("&Copy"), true},
+                                                {QStringLiteral("&Paste"), true},
+                                                {QStringLiteral("&Delete"), true},
+                                                {QStringLiteral("-"), true},
+                                                {QStringLiteral("Select &All"), true}}));
+    // Delete acts on the field it belongs to.
+    writable->actions().at(5)->trigger();
+    EXPECT_EQ(name->text(), QStringLiteral("lip"));
+
+    locked->lineEdit()->setSelection(0, 2);
+    std::unique_ptr<QMenu> readOnly(locked->lineEdit()->createEditMenu(nullptr));
+    const Entries got = entries(readOnly.get());
+    EXPECT_EQ(got[0].second, false);
+    EXPECT_EQ(got[2].second, false); // Cut
+    EXPECT_EQ(got[3].second, true);  // Copy
+    EXPECT_EQ(got[4].second, false); // Paste
+    EXPECT_EQ(got[5].second, false); // Delete
+}
+
+TEST_F(OptionTreeTest, MultiLineEditRowIsTallAndKeepsEnterForNewLines) {
+    fill();
+    showAndActivate();
+    auto* notes = tree->insert(std::make_unique<OptionTreeEdit>(), video);
+    ASSERT_TRUE(notes->createWindow(OptionTreeEdit::kMultiLine));
+    EXPECT_TRUE(notes->isMultiLine());
+    EXPECT_EQ(notes->height(), OptionTreeEdit::kMultiLineHeight);
+    EXPECT_GE(tree->valueRect(notes).height(), OptionTreeEdit::kMultiLineHeight - 1);
+    clickValue(notes);
+    ASSERT_TRUE(notes->isActivated());
+    QTest::keyClicks(notes->editor(), QStringLiteral("a"));
+    QTest::keyClick(notes->editor(), Qt::Key_Return);
+    QTest::keyClicks(notes->editor(), QStringLiteral("b"));
+    EXPECT_TRUE(notes->isActivated());
+    EXPECT_EQ(notes->text(), QStringLiteral("a\nb"));
+}
+
+TEST_F(OptionTreeTest, KeyboardFocusChangesAreNotifiedAndShownInTheDescriptionPane) {
+    fill();
+    showAndActivate();
+    tree->EnableNotify(true);
+    key(Qt::Key_Home);
+    key(Qt::Key_Down);
+    key(Qt::Key_Down);
+    key(Qt::Key_Up);
+    key(Qt::Key_Home);
+    key(Qt::Key_Home); // no change: no notification
+    ASSERT_EQ(codes.size(), 5U);
+    const std::vector<OptionTreeItem*> expected = {general, name, locked, name, general};
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        EXPECT_EQ(codes[i].code, kOptionTreeSelChange);
+        EXPECT_EQ(codes[i].item, expected[i]);
+    }
+    EXPECT_TRUE(general->isSelected());
+    EXPECT_FALSE(name->isSelected());
 }
 
 // Pixels of exactly `colour` inside `area` of `image`.
