@@ -102,13 +102,9 @@ bool isFrameServerScript(std::string_view path) {
     return endsWithNoCase(name, ".avs");
 }
 
-ScriptReading readFrameServerScript(std::string_view text, std::string_view scriptFolder) {
-    ScriptReading reading;
+platform::Expected<ScriptSource> readFrameServerScript(std::string_view text, std::string_view scriptFolder) {
     const auto lines = scriptLines(text);
-    const auto fail = [&](std::string why) {
-        reading.error = std::move(why);
-        return reading;
-    };
+    const auto fail = [](std::string why) { return platform::Failure{std::move(why)}; };
     if (lines.size() != 3) {
         return fail(
             "a script must hold exactly three lines: LoadPlugin, DirectShowSource and \"return last\"");
@@ -139,8 +135,7 @@ ScriptReading readFrameServerScript(std::string_view text, std::string_view scri
         }
         source.path = folder + source.path;
     }
-    reading.source = std::move(source);
-    return reading;
+    return source;
 }
 
 } // namespace morvane::converter

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
+
+#include "platform/expected.h"
 
 namespace morvane::converter {
 
@@ -13,18 +14,13 @@ struct ScriptSource {
     bool convertFrameRate = false; // convertfps=true: frames are dropped or repeated to reach frameRate
 };
 
-struct ScriptReading {
-    std::optional<ScriptSource> source;
-    std::string error; // why the script cannot be used, when `source` is empty
-};
-
 // Whether the input is a frame-server script (".avs" in any case).
 bool isFrameServerScript(std::string_view path);
 
 // Reads a script of the form the program writes: a LoadPlugin line for DirectShowSource.dll, one
 // DirectShowSource line (the source alone, or with fps= and convertfps=) and "return last". Blank
-// lines and Windows line ends are accepted; anything else is refused with a reason. A relative source
+// lines and Windows line ends are accepted; anything else is refused with the reason. A relative source
 // path is taken from `scriptFolder`.
-ScriptReading readFrameServerScript(std::string_view text, std::string_view scriptFolder);
+platform::Expected<ScriptSource> readFrameServerScript(std::string_view text, std::string_view scriptFolder);
 
 } // namespace morvane::converter

@@ -123,21 +123,22 @@ std::optional<std::string> readText(const std::string& path) {
     return text.str();
 }
 
-// Reads the script when the input is one; an empty error means "not a script" or "read fine".
-std::optional<ScriptSource> openScript(const std::string& input, std::string& error) {
+// The script when the input is one, nothing when it is none; a failure says why a script cannot be
+// used.
+platform::Expected<std::optional<ScriptSource>> openScript(const std::string& input) {
     if (!isFrameServerScript(input)) {
-        return std::nullopt;
+        return std::optional<ScriptSource>();
     }
     const auto text = readText(input);
     if (!text) {
-        error = "cannot read the script \"" + input + "\": " + std::strerror(errno);
-        return std::nullopt;
+        return platform::Failure{"cannot read the script \"" + input + "\": " + std::strerror(errno)};
     }
     auto reading = readFrameServerScript(*text, folderOf(input));
-    if (!reading.source) {
-        error = "the script \"" + input + "\" is not one this converter reads: " + reading.error;
+    if (!reading) {
+        return platform::Failure{"the script \"" + input +
+                                 "\" is not one this converter reads: " + reading.error()};
     }
-    return reading.source;
+    return std::optional<ScriptSource>(*std::move(reading));
 }
 
 // Reads a file with the probe module; loads it on first use.
@@ -146,7 +147,8 @@ public:
     // The detector's status; `reason` says why when the file could not be read.
     int probe(const std::string& path, preview::MediaFacts& facts, std::string& reason) {
         facts = preview::MediaFacts{};
-        if (!load(reason)) {
+        if (const auto loaded = load(); !loaded) {
+            reason = loaded.error();
             return preview::kDetectFailed;
         }
         VecProbeFacts found{};
@@ -165,13 +167,14 @@ public:
     }
 
 private:
-    bool load(std::string& error) {
+    platform::Expected<void> load() {
         if (m_function != nullptr) {
-            return true;
+            return {};
         }
         const std::string path = platform::programDirectory() + kProbeLibrary;
-        m_library = platform::SharedLibrary::open(path, &error);
-        if (m_library.isOpen()) {
+        auto opened = platform::SharedLibrary::open(path);
+        if (opened) {
+            m_library = *std::move(opened);
             m_function = m_library.function<VecProbeFunction>(kProbeFunction);
             // The FFmpeg libraries keep allocations for the life of the process; unmapping them at exit
             // would only turn those into apparent leaks, so the module stays until the process ends.
@@ -180,10 +183,10 @@ private:
             }
         }
         if (m_function == nullptr) {
-            error = "cannot load the media probe \"" + path + "\"" + (error.empty() ? "" : ": " + error);
-            return false;
+            return platform::Failure{"cannot load the media probe \"" + path + "\"" +
+                                     (opened.error().empty() ? "" : ": " + opened.error())};
         }
-        return true;
+        return {};
     }
 
     platform::SharedLibrary m_library;
@@ -196,7 +199,7 @@ MediaProbe& mediaProbe() {
 }
 
 // Creates the temporary output exclusively, so no other file is ever overwritten by it.
-std::optional<std::string> createTemporaryOutput(const std::string& outputPath, int& error) {
+platform::Expected<std::string> createTemporaryOutput(const std::string& outputPath) {
     std::random_device seed;
     std::mt19937 random(seed());
     static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
@@ -211,12 +214,10 @@ std::optional<std::string> createTemporaryOutput(const std::string& outputPath, 
             return name;
         }
         if (errno != EEXIST) {
-            error = errno;
-            return std::nullopt;
+            return platform::Failure{std::strerror(errno)};
         }
     }
-    error = EEXIST;
-    return std::nullopt;
+    return platform::Failure{std::strerror(EEXIST)};
 }
 
 class ConversionRun {
@@ -374,16 +375,14 @@ int ConversionRun::run(platform::SignalPipe& signals) {
 }
 
 int runInfo(const std::string& path) {
-    std::string scriptError;
-    const auto script = openScript(path, scriptError);
-    const std::string probed = script ? script->path : path;
+    const auto script = openScript(path);
+    const std::string probed = script && script->has_value() ? (*script)->path : path;
     preview::MediaFacts facts;
     std::string reason;
-    const int status =
-        scriptError.empty() ? mediaProbe().probe(probed, facts, reason) : preview::kDetectFailed;
+    const int status = script ? mediaProbe().probe(probed, facts, reason) : preview::kDetectFailed;
     say(formatInfoLine(status == preview::kDetectOk ? facts : preview::MediaFacts{}));
-    if (!scriptError.empty()) {
-        diagnose(scriptError);
+    if (!script) {
+        diagnose(script.error());
         return 1;
     }
     if (status != preview::kDetectOk) {
@@ -415,12 +414,12 @@ int runConversion(const std::vector<std::string>& arguments) {
         return 1;
     }
     TranslationRequest request;
-    std::string scriptError;
-    request.script = openScript(command.input, scriptError);
-    if (!scriptError.empty()) {
-        diagnose(scriptError);
+    auto script = openScript(command.input);
+    if (!script) {
+        diagnose(script.error());
         return 1;
     }
+    request.script = *std::move(script);
     const std::string source = request.script ? request.script->path : command.input;
     if (const auto reason = notARegularFile(source)) {
         diagnose(*reason);
@@ -437,10 +436,9 @@ int runConversion(const std::vector<std::string>& arguments) {
 
     // From here on a signal must not leave a partial file behind: it is handled by the run.
     platform::SignalPipe signals = platform::SignalPipe::install({SIGTERM, SIGINT, SIGHUP});
-    int error = 0;
-    const auto temporary = createTemporaryOutput(command.output, error);
+    const auto temporary = createTemporaryOutput(command.output);
     if (!temporary) {
-        diagnose("cannot write into the folder of \"" + command.output + "\": " + std::strerror(error));
+        diagnose("cannot write into the folder of \"" + command.output + "\": " + temporary.error());
         return 1;
     }
     request.writePath = *temporary;

@@ -66,17 +66,12 @@ std::string inputPath(const ConversionJob& job, bool frameServerAllowed) {
         return source;
     }
     const std::string script = job.scriptPath.str();
-    std::string error;
-    switch (writeFrameServerScript(script, source, &error)) {
-    case ScriptOutcome::Written:
-        return script;
-    case ScriptOutcome::ReadDirectly:
-        return source;
-    case ScriptOutcome::NotWritten:
-        break;
+    const auto outcome = writeFrameServerScript(script, source);
+    if (outcome) {
+        return *outcome == ScriptOutcome::Written ? script : source;
     }
     // The converter can still try the source itself; a missing script would fail for certain.
-    logAndTrace(kLineScriptNotWritten, error + "; the converter reads \"" + source + "\" directly");
+    logAndTrace(kLineScriptNotWritten, outcome.error() + "; the converter reads \"" + source + "\" directly");
     return source;
 }
 

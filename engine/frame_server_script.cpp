@@ -72,8 +72,8 @@ std::string frameServerScriptText(ScriptKind kind, std::string_view sourcePath) 
     return text;
 }
 
-ScriptOutcome writeFrameServerScript(const std::string& scriptPath, std::string_view sourcePath,
-                                     std::string* error) {
+platform::Expected<ScriptOutcome> writeFrameServerScript(const std::string& scriptPath,
+                                                         std::string_view sourcePath) {
     const ScriptKind kind = frameServerScriptKind(sourcePath);
     if (kind == ScriptKind::None || sourcePath.find_first_of("\r\n") != std::string_view::npos) {
         return ScriptOutcome::ReadDirectly;
@@ -81,10 +81,8 @@ ScriptOutcome writeFrameServerScript(const std::string& scriptPath, std::string_
     const std::string text = frameServerScriptText(kind, sourcePath);
     const auto fail = [&](int code) {
         code = code != 0 ? code : EIO;
-        if (error != nullptr) {
-            *error = "cannot write the frame-server script \"" + scriptPath + "\": " + std::strerror(code);
-        }
-        return ScriptOutcome::NotWritten;
+        return platform::Failure{"cannot write the frame-server script \"" + scriptPath +
+                                 "\": " + std::strerror(code)};
     };
     // Written beside the script and renamed over it: whatever lies there (a named pipe, a link to
     // another file) is replaced rather than written through, and a reader never sees half a script.

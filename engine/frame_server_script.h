@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/expected.h"
+
 namespace morvane::engine {
 
 inline constexpr const char* kFrameServerScriptName = "input.avs";
@@ -29,12 +31,12 @@ std::string frameServerScriptText(ScriptKind kind, std::string_view sourcePath);
 enum class ScriptOutcome {
     ReadDirectly, // no script is used for this source
     Written,      // the script was written: the converter reads it instead of the source
-    NotWritten,   // a script was wanted but could not be written; `error` says why
 };
 
 // Writes (replacing) the script for the source at `scriptPath` when the source needs one. A source
-// path holding a line break cannot stand in a script line and is read directly.
-ScriptOutcome writeFrameServerScript(const std::string& scriptPath, std::string_view sourcePath,
-                                     std::string* error = nullptr);
+// path holding a line break cannot stand in a script line and is read directly. A failure says why a
+// wanted script could not be written.
+platform::Expected<ScriptOutcome> writeFrameServerScript(const std::string& scriptPath,
+                                                         std::string_view sourcePath);
 
 } // namespace morvane::engine

@@ -62,6 +62,10 @@ public:
     T valueOr(U&& fallback) const& {
         return hasValue() ? value() : static_cast<T>(std::forward<U>(fallback));
     }
+    template <typename U>
+    T valueOr(U&& fallback) && {
+        return hasValue() ? std::move(value()) : static_cast<T>(std::forward<U>(fallback));
+    }
 
     // The reason; empty when there is a value.
     const std::string& error() const {

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/expected.h"
+
 namespace morvane::platform {
 
 // A library loaded at run time; closed when the object goes.
@@ -14,8 +16,8 @@ public:
     SharedLibrary& operator=(const SharedLibrary&) = delete;
     ~SharedLibrary();
 
-    // Loads with local symbol binding; on failure `error` gets the loader's message.
-    static SharedLibrary open(const std::string& path, std::string* error = nullptr);
+    // Loads with local symbol binding; a failure carries the loader's message.
+    static Expected<SharedLibrary> open(const std::string& path);
 
     bool isOpen() const { return m_handle != nullptr; }
     // The address of an exported symbol, or null.

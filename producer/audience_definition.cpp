@@ -11,22 +11,28 @@ namespace rm = realmedia;
 
 namespace {
 
-bool readWhole(const KeyValueFile& file, const char* key, int low, int high, bool required, int& target,
-               std::string& error) {
-    if (file.find(key) == nullptr) {
-        if (required) {
-            error = std::string("no ") + key;
-            return false;
+// A whole number between `low` and `high`; a missing key that is not `required` leaves `target` alone.
+struct WholeField {
+    const char* key;
+    int low;
+    int high;
+    bool required;
+    int* target;
+};
+
+platform::Expected<void> readWhole(const KeyValueFile& file, const WholeField& field) {
+    if (file.find(field.key) == nullptr) {
+        if (field.required) {
+            return platform::Failure{std::string("no ") + field.key};
         }
-        return true;
+        return {};
     }
-    const auto value = file.number(key);
-    if (!value || *value < low || *value > high || std::floor(*value) != *value) {
-        error = std::string("bad ") + key + " \"" + file.text(key) + "\"";
-        return false;
+    const auto value = file.number(field.key);
+    if (!value || *value < field.low || *value > field.high || std::floor(*value) != *value) {
+        return platform::Failure{std::string("bad ") + field.key + " \"" + file.text(field.key) + "\""};
     }
-    target = static_cast<int>(*value);
-    return true;
+    *field.target = static_cast<int>(*value);
+    return {};
 }
 
 } // namespace
@@ -55,28 +61,29 @@ const char* channelChoiceName(ChannelChoice choice) {
     return "stereo";
 }
 
-bool parseAudience(const KeyValueFile& file, AudienceDefinition& audience, std::string& error) {
-    audience = AudienceDefinition{};
+platform::Expected<AudienceDefinition> parseAudience(const KeyValueFile& file) {
+    AudienceDefinition audience;
     audience.name = file.text("name");
     if (audience.name.empty()) {
-        error = "no name";
-        return false;
+        return platform::Failure{"no name"};
     }
-    if (!readWhole(file, "totalBitrate", 1, 100000, true, audience.totalKbps, error) ||
-        !readWhole(file, "videoShare", 0, 100, true, audience.videoShare, error) ||
-        !readWhole(file, "audioShare", 0, 100, true, audience.audioShare, error) ||
-        !readWhole(file, "maxSampleRate", 8000, 192000, false, audience.maxSampleRate, error)) {
-        return false;
+    for (const WholeField& field : {
+             WholeField{"totalBitrate", 1, 100000, true, &audience.totalKbps},
+             WholeField{"videoShare", 0, 100, true, &audience.videoShare},
+             WholeField{"audioShare", 0, 100, true, &audience.audioShare},
+             WholeField{"maxSampleRate", 8000, 192000, false, &audience.maxSampleRate},
+         }) {
+        if (const auto read = readWhole(file, field); !read) {
+            return platform::Failure{read.error()};
+        }
     }
     if (audience.videoShare + audience.audioShare > 100 || audience.videoShare + audience.audioShare == 0) {
-        error = "the shares must add up to between 1 and 100 percent";
-        return false;
+        return platform::Failure{"the shares must add up to between 1 and 100 percent"};
     }
     if (const std::string* rate = file.find("maxFrameRate")) {
         const auto value = file.number("maxFrameRate");
         if (!value || *value < 0.0 || *value > 240.0) {
-            error = "bad maxFrameRate \"" + *rate + "\"";
-            return false;
+            return platform::Failure{"bad maxFrameRate \"" + *rate + "\""};
         }
         audience.maxFrameRate = *value;
     }
@@ -87,12 +94,11 @@ bool parseAudience(const KeyValueFile& file, AudienceDefinition& audience, std::
         audience.rateControl = RateControl::Variable;
     } else if (control == "quality") {
         audience.rateControl = RateControl::Quality;
-        if (!readWhole(file, "quality", 1, 100, true, audience.quality, error)) {
-            return false;
+        if (const auto read = readWhole(file, {"quality", 1, 100, true, &audience.quality}); !read) {
+            return platform::Failure{read.error()};
         }
     } else {
-        error = "bad rateControl \"" + control + "\"";
-        return false;
+        return platform::Failure{"bad rateControl \"" + control + "\""};
     }
     const std::string channels = file.text("audioChannels", "stereo");
     if (channels == "mono") {
@@ -102,10 +108,9 @@ bool parseAudience(const KeyValueFile& file, AudienceDefinition& audience, std::
     } else if (channels == "source") {
         audience.channels = ChannelChoice::Source;
     } else {
-        error = "bad audioChannels \"" + channels + "\"";
-        return false;
+        return platform::Failure{"bad audioChannels \"" + channels + "\""};
     }
-    return true;
+    return audience;
 }
 
 Status loadAudiences(const std::string& folder, std::vector<AudienceDefinition>& audiences,
@@ -128,18 +133,15 @@ Status loadAudiences(const std::string& folder, std::vector<AudienceDefinition>&
             continue;
         }
         const auto file = KeyValueFile::read(path.string());
-        AudienceDefinition audience;
-        std::string why;
-        if (!file) {
-            why = "cannot be read";
-        } else if (file->malformedLines() > 0) {
-            why = "has lines that are not \"key=value\"";
-        }
-        if (!why.empty() || !parseAudience(*file, audience, why)) {
-            error = "the audience file \"" + path.string() + "\": " + why;
+        const auto audience = !file ? platform::Failure{"cannot be read"}
+                              : file->malformedLines() > 0
+                                  ? platform::Failure{"has lines that are not \"key=value\""}
+                                  : parseAudience(*file);
+        if (!audience) {
+            error = "the audience file \"" + path.string() + "\": " + audience.error();
             return rm::kInvalidData;
         }
-        audiences.push_back(std::move(audience));
+        audiences.push_back(*audience);
     }
     if (audiences.empty()) {
         error = "the audiences folder \"" + folder + "\" holds no audience";

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/expected.h"
 #include "producer/key_value_file.h"
 #include "realmedia/producer_bindings.h"
 
@@ -42,7 +43,7 @@ struct AudienceDefinition {
 // Audience files end with this.
 inline constexpr const char* kAudienceFileExtension = ".aud";
 
-bool parseAudience(const KeyValueFile& file, AudienceDefinition& audience, std::string& error);
+platform::Expected<AudienceDefinition> parseAudience(const KeyValueFile& file);
 
 // Every audience file of `folder`, in byte-value order of the audience names (the audience numbers).
 // Fails on a missing folder, an empty one, a malformed file or a name given twice.

@@ -112,12 +112,14 @@ Status InputObject::probe(std::string& error) {
     if (path == m_probedPath) {
         return rm::kOk;
     }
-    SourceFacts facts;
-    if (!probeSource(path, facts, error)) {
+    const auto probed = probeSource(path);
+    if (!probed) {
+        error = probed.error();
         m_probedPath.clear();
         std::error_code failure;
         return std::filesystem::exists(path, failure) ? rm::kInvalidData : rm::kFileNotFound;
     }
+    const SourceFacts& facts = *probed;
     m_facts = facts;
     m_probedPath = path;
     auto& store = properties();

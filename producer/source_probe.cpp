@@ -50,17 +50,15 @@ std::string describe(int code) {
 
 } // namespace
 
-bool probeSource(const std::string& path, SourceFacts& facts, std::string& error) {
-    facts = SourceFacts{};
+platform::Expected<SourceFacts> probeSource(const std::string& path) {
+    SourceFacts facts;
     struct stat info {};
     // stat, not open: opening a named pipe would block.
     if (path.empty() || ::stat(path.c_str(), &info) != 0) {
-        error = "cannot find the source \"" + path + "\"";
-        return false;
+        return platform::Failure{"cannot find the source \"" + path + "\""};
     }
     if (!S_ISREG(info.st_mode) || info.st_size == 0) {
-        error = "the source \"" + path + "\" is not a file with contents";
-        return false;
+        return platform::Failure{"the source \"" + path + "\" is not a file with contents"};
     }
 
     AVDictionary* rawOptions = nullptr;
@@ -73,14 +71,12 @@ bool probeSource(const std::string& path, SourceFacts& facts, std::string& error
     int status = avformat_open_input(&rawContext, url.c_str(), nullptr, &rawOptions);
     DictionaryPtr leftOptions(rawOptions);
     if (status < 0) {
-        error = "cannot read the source \"" + path + "\": " + describe(status);
-        return false;
+        return platform::Failure{"cannot read the source \"" + path + "\": " + describe(status)};
     }
     FormatContextPtr context(rawContext);
     status = avformat_find_stream_info(context.get(), nullptr);
     if (status < 0) {
-        error = "cannot read the streams of \"" + path + "\": " + describe(status);
-        return false;
+        return platform::Failure{"cannot read the streams of \"" + path + "\": " + describe(status)};
     }
 
     const std::string_view demuxer = context->iformat != nullptr && context->iformat->name != nullptr
@@ -126,11 +122,10 @@ bool probeSource(const std::string& path, SourceFacts& facts, std::string& error
         }
     }
     if (!facts.hasVideo && !facts.hasAudio) {
-        error = "the source \"" + path + "\" has neither video nor audio";
-        return false;
+        return platform::Failure{"the source \"" + path + "\" has neither video nor audio"};
     }
     facts.duration = std::isfinite(length) && length > 0.0 ? length : 0.0;
-    return true;
+    return facts;
 }
 
 } // namespace morvane::producer

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/expected.h"
+
 namespace morvane::producer {
 
 // What the input plug-in learns about a source file.
@@ -21,8 +23,8 @@ struct SourceFacts {
     std::string formatName; // the demuxer's first name, e.g. "avi", "mov"
 };
 
-// Reads the facts of a local file with libavformat. False with `error` set when it cannot be read
-// or holds neither video nor audio.
-bool probeSource(const std::string& path, SourceFacts& facts, std::string& error);
+// Reads the facts of a local file with libavformat; fails when it cannot be read or holds neither
+// video nor audio.
+platform::Expected<SourceFacts> probeSource(const std::string& path);
 
 } // namespace morvane::producer

@@ -134,12 +134,12 @@ Status CRealMediaEncoder::loadLibrary() {
     if (!m_accessPaths.fill(m_programDirectory.view())) {
         return kInvalidArgument;
     }
-    std::string error;
-    m_library = platform::SharedLibrary::open(programPath(kProducerLibraryPath), &error);
-    if (!m_library.isOpen()) {
-        engine::writeTraceLine("RealMedia producer: " + error);
+    auto opened = platform::SharedLibrary::open(programPath(kProducerLibraryPath));
+    if (!opened) {
+        engine::writeTraceLine("RealMedia producer: " + opened.error());
         return kFail;
     }
+    m_library = *std::move(opened);
     auto setAccessPath = m_library.function<SetAccessPathFunction>(kSetAccessPathExport);
     if (setAccessPath == nullptr) {
         return kFail;

@@ -21,12 +21,12 @@ SharedLibrary::~SharedLibrary() {
     close();
 }
 
-SharedLibrary SharedLibrary::open(const std::string& path, std::string* error) {
+Expected<SharedLibrary> SharedLibrary::open(const std::string& path) {
     SharedLibrary library;
     library.m_handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (library.m_handle == nullptr && error != nullptr) {
+    if (library.m_handle == nullptr) {
         const char* message = ::dlerror();
-        *error = message != nullptr ? message : "cannot load " + path;
+        return Failure{message != nullptr ? std::string(message) : "cannot load " + path};
     }
     return library;
 }

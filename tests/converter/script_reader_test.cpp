@@ -18,10 +18,10 @@ TEST(ScriptReader, TheThreeKindsTheProgramWrites) {
           Case{"DirectShowSource(\"/m/clip.asf\")\n", 0.0, false}}) {
         SCOPED_TRACE(c.line);
         const auto reading = readFrameServerScript(plugin + c.line + "return last", "/prog");
-        ASSERT_TRUE(reading.source.has_value()) << reading.error;
-        EXPECT_EQ(reading.source->path, "/m/clip.asf");
-        EXPECT_DOUBLE_EQ(reading.source->frameRate, c.rate);
-        EXPECT_EQ(reading.source->convertFrameRate, c.convert);
+        ASSERT_TRUE(reading.hasValue()) << reading.error();
+        EXPECT_EQ(reading->path, "/m/clip.asf");
+        EXPECT_DOUBLE_EQ(reading->frameRate, c.rate);
+        EXPECT_EQ(reading->convertFrameRate, c.convert);
     }
 }
 
@@ -32,8 +32,8 @@ TEST(ScriptReader, Tolerances) {
                               "\"best\" clip.mkv\")\r\n"
                               "Return Last\r\n",
                               "/prog");
-    ASSERT_TRUE(reading.source.has_value()) << reading.error;
-    EXPECT_EQ(reading.source->path, "/prog/my \"best\" clip.mkv");
+    ASSERT_TRUE(reading.hasValue()) << reading.error();
+    EXPECT_EQ(reading->path, "/prog/my \"best\" clip.mkv");
 }
 
 TEST(ScriptReader, AnythingElseIsRefused) {
@@ -55,8 +55,8 @@ TEST(ScriptReader, AnythingElseIsRefused) {
          }) {
         SCOPED_TRACE(text);
         const auto reading = readFrameServerScript(text, "/prog");
-        EXPECT_FALSE(reading.source.has_value());
-        EXPECT_NE(reading.error, "");
+        EXPECT_FALSE(reading.hasValue());
+        EXPECT_NE(reading.error(), "");
     }
 }
 

@@ -62,8 +62,9 @@ TEST(FrameServerScript, WritesTheThreeLines) {
     morvane::test::writeFile(script, std::string(4000, '#'));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.source);
-        std::string error;
-        ASSERT_EQ(writeFrameServerScript(script, c.source, &error), ScriptOutcome::Written) << error;
+        const auto outcome = writeFrameServerScript(script, c.source);
+        ASSERT_TRUE(outcome) << outcome.error();
+        ASSERT_EQ(*outcome, ScriptOutcome::Written);
         EXPECT_EQ(morvane::test::readFile(script), plugin + c.line + "return last");
     }
 }
@@ -72,19 +73,21 @@ TEST(FrameServerScript, SourcesReadDirectlyLeaveTheScriptAlone) {
     TempDir dir;
     const std::string script = dir.file("input.avs");
     morvane::test::writeFile(script, "earlier");
-    EXPECT_EQ(writeFrameServerScript(script, "/m/clip.WMV"), ScriptOutcome::ReadDirectly);
+    EXPECT_EQ(writeFrameServerScript(script, "/m/clip.WMV").valueOr(ScriptOutcome::Written),
+              ScriptOutcome::ReadDirectly);
     // A line break in the name would break the script's source line.
-    EXPECT_EQ(writeFrameServerScript(script, "/m/two\nlines.mkv"), ScriptOutcome::ReadDirectly);
+    EXPECT_EQ(writeFrameServerScript(script, "/m/two\nlines.mkv").valueOr(ScriptOutcome::Written),
+              ScriptOutcome::ReadDirectly);
     EXPECT_EQ(morvane::test::readFile(script), "earlier");
 }
 
 TEST(FrameServerScript, AScriptThatCannotBeWrittenSaysWhy) {
     TempDir dir;
     const std::string script = dir.file("no such folder/input.avs");
-    std::string error;
-    EXPECT_EQ(writeFrameServerScript(script, "/m/clip.mkv", &error), ScriptOutcome::NotWritten);
-    EXPECT_NE(error.find(script), std::string::npos) << error;
-    EXPECT_NE(error.find("No such file or directory"), std::string::npos) << error;
+    const auto outcome = writeFrameServerScript(script, "/m/clip.mkv");
+    ASSERT_FALSE(outcome);
+    EXPECT_NE(outcome.error().find(script), std::string::npos) << outcome.error();
+    EXPECT_NE(outcome.error().find("No such file or directory"), std::string::npos) << outcome.error();
 }
 
 } // namespace

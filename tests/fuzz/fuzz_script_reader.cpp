@@ -21,13 +21,13 @@ using converter::readFrameServerScript;
 
 void checkAnyText(std::string_view text, std::string_view folder) {
     const auto reading = readFrameServerScript(text, folder);
-    MORVANE_FUZZ_CHECK(reading.source.has_value() == reading.error.empty(),
-                       shown(text) + " " + shown(reading.error));
-    MORVANE_FUZZ_CHECK(reading.error.size() <= 2 * text.size() + 200, shown(reading.error));
-    if (!reading.source) {
+    MORVANE_FUZZ_CHECK(reading.hasValue() == reading.error().empty(),
+                       shown(text) + " " + shown(reading.error()));
+    MORVANE_FUZZ_CHECK(reading.error().size() <= 2 * text.size() + 200, shown(reading.error()));
+    if (!reading) {
         return;
     }
-    const auto& source = *reading.source;
+    const auto& source = *reading;
     MORVANE_FUZZ_CHECK(!source.path.empty() && source.path.size() <= text.size() + folder.size() + 1,
                        shown(source.path));
     MORVANE_FUZZ_CHECK(std::isfinite(source.frameRate) && source.frameRate >= 0.0,
@@ -64,16 +64,15 @@ void checkWrittenScript(std::string_view path, std::uint8_t style, std::string_v
     script += sourceLine + eol + "return last";
 
     const auto reading = readFrameServerScript(script, folder);
-    MORVANE_FUZZ_CHECK(reading.source.has_value(), shown(script) + " refused: " + reading.error);
+    MORVANE_FUZZ_CHECK(reading.hasValue(), shown(script) + " refused: " + reading.error());
     const bool absolute = path.front() == '/' || folder.empty();
     const std::string expectedPath =
         absolute ? std::string(path)
                  : std::string(folder) + (folder.back() == '/' ? "" : "/") + std::string(path);
-    MORVANE_FUZZ_CHECK(reading.source->path == expectedPath,
-                       shown(reading.source->path) + " from " + shown(script));
+    MORVANE_FUZZ_CHECK(reading->path == expectedPath, shown(reading->path) + " from " + shown(script));
     const double expectedRate = kind == 2 ? 0.0 : std::strtod(rate, nullptr);
-    MORVANE_FUZZ_CHECK(reading.source->frameRate == expectedRate, std::to_string(reading.source->frameRate));
-    MORVANE_FUZZ_CHECK(reading.source->convertFrameRate == (kind == 0), shown(script));
+    MORVANE_FUZZ_CHECK(reading->frameRate == expectedRate, std::to_string(reading->frameRate));
+    MORVANE_FUZZ_CHECK(reading->convertFrameRate == (kind == 0), shown(script));
 }
 
 // The script the engine writes for a source, read by `vec`: the same source, timed as its kind says.
@@ -85,16 +84,15 @@ void checkEngineScript(std::string_view path, std::string_view folder) {
     }
     const auto script = engine::frameServerScriptText(kind, path);
     const auto reading = readFrameServerScript(script, folder);
-    MORVANE_FUZZ_CHECK(reading.source.has_value(), shown(script) + " refused: " + reading.error);
+    MORVANE_FUZZ_CHECK(reading.hasValue(), shown(script) + " refused: " + reading.error());
     const bool absolute = path.front() == '/' || folder.empty();
     const std::string expectedPath =
         absolute ? std::string(path)
                  : std::string(folder) + (folder.back() == '/' ? "" : "/") + std::string(path);
-    MORVANE_FUZZ_CHECK(reading.source->path == expectedPath,
-                       shown(reading.source->path) + " from " + shown(script));
+    MORVANE_FUZZ_CHECK(reading->path == expectedPath, shown(reading->path) + " from " + shown(script));
     const bool stated = kind != engine::ScriptKind::SourceFrameRate;
-    MORVANE_FUZZ_CHECK(reading.source->frameRate == (stated ? 23.976 : 0.0), shown(script));
-    MORVANE_FUZZ_CHECK(reading.source->convertFrameRate == (kind == engine::ScriptKind::ConvertedFrameRate),
+    MORVANE_FUZZ_CHECK(reading->frameRate == (stated ? 23.976 : 0.0), shown(script));
+    MORVANE_FUZZ_CHECK(reading->convertFrameRate == (kind == engine::ScriptKind::ConvertedFrameRate),
                        shown(script));
 }
 

@@ -8,9 +8,10 @@ namespace morvane::platform {
 namespace {
 
 TEST(SharedLibrary, FindsExportsAndReportsWhatIsMissing) {
-    std::string error;
-    auto library = SharedLibrary::open("libc.so.6", &error);
-    ASSERT_TRUE(library.isOpen()) << error;
+    auto opened = SharedLibrary::open("libc.so.6");
+    ASSERT_TRUE(opened) << opened.error();
+    SharedLibrary library = *std::move(opened);
+    ASSERT_TRUE(library.isOpen());
     const auto length = library.function<std::size_t (*)(const char*)>("strlen");
     ASSERT_NE(length, nullptr);
     EXPECT_EQ(length("four"), 4U);
@@ -21,9 +22,9 @@ TEST(SharedLibrary, FindsExportsAndReportsWhatIsMissing) {
     moved.close();
     EXPECT_EQ(moved.symbol("strlen"), nullptr);
 
-    const auto missing = SharedLibrary::open("/nonexistent/tools/libnothing.so", &error);
-    EXPECT_FALSE(missing.isOpen());
-    EXPECT_NE(error.find("libnothing.so"), std::string::npos) << error;
+    const auto missing = SharedLibrary::open("/nonexistent/tools/libnothing.so");
+    EXPECT_FALSE(missing);
+    EXPECT_NE(missing.error().find("libnothing.so"), std::string::npos) << missing.error();
 }
 
 } // namespace

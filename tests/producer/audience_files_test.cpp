@@ -85,17 +85,15 @@ TEST(AudienceFiles, BadDefinitionsAreRefusedWithAReason) {
         {valid + "maxSampleRate=100\n", "maxSampleRate"},
     };
     for (const auto& c : cases) {
-        AudienceDefinition audience;
-        std::string error;
-        EXPECT_FALSE(parseAudience(KeyValueFile::parse(c.text), audience, error)) << c.text;
-        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+        const auto audience = parseAudience(KeyValueFile::parse(c.text));
+        EXPECT_FALSE(audience) << c.text;
+        EXPECT_NE(audience.error().find(c.reason), std::string::npos) << audience.error();
     }
-    AudienceDefinition audience;
-    std::string error;
-    ASSERT_TRUE(parseAudience(KeyValueFile::parse(valid), audience, error)) << error;
-    EXPECT_EQ(audience.videoKbps(), 80);
-    EXPECT_EQ(audience.audioKbps(), 20);
-    EXPECT_EQ(audience.rateControl, RateControl::Constant);
+    const auto audience = parseAudience(KeyValueFile::parse(valid));
+    ASSERT_TRUE(audience) << audience.error();
+    EXPECT_EQ(audience->videoKbps(), 80);
+    EXPECT_EQ(audience->audioKbps(), 20);
+    EXPECT_EQ(audience->rateControl, RateControl::Constant);
 }
 
 TEST(AudienceFiles, AFolderMustHoldDistinctWellFormedAudiences) {

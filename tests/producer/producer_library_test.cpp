@@ -437,8 +437,9 @@ public:
 };
 
 TEST_F(ProducerLibraryTest, TheLibrarysObjectsCheckTheirCallers) {
-    auto library = platform::SharedLibrary::open(m_dir + "tools/libencsession.so");
-    ASSERT_TRUE(library.isOpen());
+    auto opened = platform::SharedLibrary::open(m_dir + "tools/libencsession.so");
+    ASSERT_TRUE(opened) << opened.error();
+    const platform::SharedLibrary library = *std::move(opened);
     auto setAccessPath = library.function<SetAccessPathFunction>(kSetAccessPathExport);
     auto createFactory = library.function<CreateJobFactoryFunction>(kCreateJobFactoryExport);
     ASSERT_NE(setAccessPath, nullptr);

@@ -31,7 +31,8 @@ void collect(std::int32_t percent, void* userData) {
 // The fake producer's controls, reached through the same loaded file the encoder uses.
 class FakeProducer {
 public:
-    explicit FakeProducer(const std::string& path) : m_library(platform::SharedLibrary::open(path)) {}
+    explicit FakeProducer(const std::string& path)
+        : m_library(platform::SharedLibrary::open(path).valueOr(platform::SharedLibrary())) {}
 
     bool loaded() const { return m_library.isOpen(); }
     void reset() { fn<void (*)()>("fakeProducerReset")(); }
