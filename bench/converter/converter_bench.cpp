@@ -2,7 +2,7 @@
 //
 // Profiles: the same conversion of a 30 s 720p clip through `vec` (old command line in, progress lines
 // out) and through the equivalent direct ffmpeg command (vec's own translation, run as it stands), for an
-// H.264, an MPEG-4 part 2 and an audio profile. Each iteration runs both back to back, alternating which
+// H.264, an MPEG-4 Visual and an audio profile. Each iteration runs both back to back, alternating which
 // goes first; the counters give the median wall times of five runs and their ratio (target <= 1.02).
 //
 // Cut: the last 10 s of a 10-minute clip against converting a 10 s clip, both through `vec` (target
@@ -42,7 +42,7 @@ bool ffmpeg(const Words& arguments) {
     return morvane::test::runProgram(argv) == 0;
 }
 
-// A test pattern with a tone, MPEG-4 part 2 with a key frame every 10 s and MP3, like a typical source.
+// A test pattern with a tone, MPEG-4 Visual with a key frame every 10 s and MP3, like a typical source.
 std::string clip(const std::string& name, int seconds, const std::string& size) {
     const std::string path = media().file(name);
     if (!morvane::test::fileExists(path)) {
