@@ -138,8 +138,9 @@ CodecChoice renameVideoCodec(const std::string& asked) {
         return {it->second, {}};
     }
     if (key == "msmpeg4v1") {
-        return {"msmpeg4v2", "this FFmpeg has no msmpeg4v1 encoder; using msmpeg4v2 (MPEG-4 Visual, Microsoft "
-                             "variant 2) instead"};
+        return {"msmpeg4v2",
+                "this FFmpeg has no msmpeg4v1 encoder; using msmpeg4v2 (MPEG-4 Visual, Microsoft "
+                "variant 2) instead"};
     }
     return {asked, {}};
 }
