@@ -94,6 +94,8 @@ void CRangeSlider::paintEvent(QPaintEvent*) {
     const int xL = layout.leftX;
     const int xR = layout.rightX;
     const QColor black(Qt::black);
+    // A disabled control shows its arrows greyed; everything else keeps its colours.
+    const QColor arrow = isEnabled() ? black : palette().color(QPalette::Disabled, QPalette::WindowText);
     const QColor face = palette().color(QPalette::Button);
 
     QPainter painter(this);
@@ -109,8 +111,8 @@ void CRangeSlider::paintEvent(QPaintEvent*) {
     if (!(m_tracking && m_trackedPart == kLeftThumb)) {
         drawRaisedEdge(painter, layout.leftThumb, palette());
     }
-    painter.setPen(black);
-    painter.setBrush(black);
+    painter.setPen(arrow);
+    painter.setBrush(arrow);
     drawArrow(painter, {xL + a / 3, h / 3}, {xL + a / 3, 2 * h / 3}, {xL + 2 * a / 3, h / 2});
 
     // Right thumb with its arrow pointing left.
@@ -119,8 +121,8 @@ void CRangeSlider::paintEvent(QPaintEvent*) {
     if (!(m_tracking && m_trackedPart == kRightThumb)) {
         drawRaisedEdge(painter, layout.rightThumb, palette());
     }
-    painter.setPen(black);
-    painter.setBrush(black);
+    painter.setPen(arrow);
+    painter.setBrush(arrow);
     drawArrow(painter, {xR + a + 2 * a / 3, h / 3}, {xR + a + 2 * a / 3, 2 * h / 3}, {xR + a + a / 3, h / 2});
 
     // The band between the thumbs.

@@ -292,6 +292,10 @@ TEST_F(RangeSliderTest, PaintsTrackThumbsArrowsAndBand) {
     EXPECT_EQ(image.pixelColor(48 + 12, 4), slider.palette().color(QPalette::Button)); // thumb face
     EXPECT_EQ(image.pixelColor(143 + 15 + 7, 10), QColor(Qt::black));                  // right arrow
     EXPECT_EQ(image.pixelColor(210, 10), QColor(128, 128, 128));
+    slider.setEnabled(false);
+    const QColor grey = slider.palette().color(QPalette::Disabled, QPalette::WindowText);
+    ASSERT_NE(grey, QColor(Qt::black));
+    EXPECT_EQ(slider.grab().toImage().pixelColor(48 + 7, 10), grey);
 }
 
 } // namespace
