@@ -246,6 +246,11 @@ protected:
     }
 
     void keyPressEvent(QKeyEvent* event) override {
+        if (!hasFocus()) {
+            // A key an open editor left alone (Up in a text field) must not move the rows under it.
+            event->ignore();
+            return;
+        }
         bool handled = false;
         m_tree->listKey(event->key(), event->modifiers(), &handled);
         if (!handled) {

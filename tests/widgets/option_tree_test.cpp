@@ -153,6 +153,7 @@ protected:
     }
 
     void key(int k, Qt::KeyboardModifiers modifiers = {}) {
+        tree->listPane()->setFocus(); // keys reach the list pane only while it has the focus
         QTest::keyClick(tree->listPane(), static_cast<Qt::Key>(k), modifiers);
     }
 
@@ -421,6 +422,9 @@ TEST_F(OptionTreeTest, KeyboardMovesFocusExpandsCollapsesAndActivates) {
     EXPECT_EQ(tree->focusedItem(), locked);
     tree->setFocusedItem(name);
     key(Qt::Key_Return);
+    EXPECT_TRUE(name->isActivated());
+    QTest::keyClick(name->editor(), Qt::Key_Up); // the field keeps it: the rows below do not move
+    EXPECT_EQ(tree->focusedItem(), name);
     EXPECT_TRUE(name->isActivated());
     QTest::keyClick(name->editor(), Qt::Key_Tab);
     EXPECT_FALSE(name->isActivated());
