@@ -449,12 +449,24 @@ int PlaybackGraph::takeCompletions() {
     return std::exchange(m_completions, 0);
 }
 
-void PlaybackGraph::releaseAll() {
-    // Order matters: no callbacks, no render thread, then the render context before the core
-    // (freeing the core first aborts the process).
+void PlaybackGraph::detach() {
+    // No more news for the UI thread and no more pictures for the host.
     if (m_handle != nullptr) {
         mpv_set_wakeup_callback(m_handle, nullptr, nullptr);
     }
+    m_eventTarget = nullptr;
+    if (VideoHost* host = m_host.data()) {
+        host->channel()->setResizeListener(nullptr);
+        host->setVideoVisible(false);
+    }
+    m_host = nullptr;
+    std::lock_guard lock(m_renderMutex);
+    m_channel.reset();
+}
+
+void PlaybackGraph::shutdown() {
+    // Order matters: no callbacks, no render thread, then the render context before the core
+    // (freeing the core first aborts the process).
     if (m_render != nullptr) {
         mpv_render_context_set_update_callback(m_render, nullptr, nullptr);
     }
@@ -466,15 +478,6 @@ void PlaybackGraph::releaseAll() {
         m_renderWake.notify_one();
         m_renderThread.join();
     }
-    if (VideoHost* host = m_host.data()) {
-        host->channel()->setResizeListener(nullptr);
-        host->setVideoVisible(false);
-    }
-    m_host = nullptr;
-    {
-        std::lock_guard lock(m_renderMutex);
-        m_channel.reset();
-    }
     if (m_render != nullptr) {
         mpv_render_context_free(m_render);
         m_render = nullptr;
@@ -483,7 +486,66 @@ void PlaybackGraph::releaseAll() {
         mpv_terminate_destroy(m_handle);
         m_handle = nullptr;
     }
-    m_eventTarget = nullptr;
+}
+
+void PlaybackGraph::releaseAll() {
+    detach();
+    shutdown();
+}
+
+GraphReaper& GraphReaper::instance() {
+    static GraphReaper reaper;
+    return reaper;
+}
+
+GraphReaper::~GraphReaper() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stop = true;
+    }
+    m_wake.notify_all();
+    if (m_worker.joinable()) {
+        m_worker.join();
+    }
+}
+
+void GraphReaper::dispose(std::unique_ptr<PlaybackGraph> graph) {
+    if (!graph) {
+        return;
+    }
+    graph->detach();
+    {
+        std::lock_guard lock(m_mutex);
+        m_queue.push_back(std::move(graph));
+        if (!m_worker.joinable()) {
+            m_worker = std::thread([this] { work(); });
+        }
+    }
+    m_wake.notify_all();
+}
+
+void GraphReaper::waitUntilIdle() {
+    std::unique_lock lock(m_mutex);
+    m_wake.wait(lock, [this] { return m_queue.empty() && m_busy == 0; });
+}
+
+void GraphReaper::work() {
+    std::unique_lock lock(m_mutex);
+    while (true) {
+        m_wake.wait(lock, [this] { return m_stop || !m_queue.empty(); });
+        if (m_queue.empty()) {
+            return; // stopping, and everything handed over is released
+        }
+        std::unique_ptr<PlaybackGraph> graph = std::move(m_queue.front());
+        m_queue.pop_front();
+        ++m_busy;
+        lock.unlock();
+        graph->shutdown();
+        graph.reset();
+        lock.lock();
+        --m_busy;
+        m_wake.notify_all();
+    }
 }
 
 } // namespace morvane::preview

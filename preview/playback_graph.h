@@ -8,6 +8,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -72,6 +73,11 @@ public:
     // The file is loaded and its length and position are known.
     bool loaded() const { return m_loaded; }
 
+    // Releasing in two steps: detach() on the UI thread ends every contact with the UI (news, host);
+    // shutdown() then takes the playback core down and may run on any thread (it can take a few
+    // hundred milliseconds). releaseAll() does both.
+    void detach();
+    void shutdown();
     void releaseAll();
 
     // Issues the deferred load; called through the event queue after renderFile().
@@ -119,6 +125,30 @@ private:
     std::optional<double> m_seekTarget;
     std::uint64_t m_lastSeekId = 0;
     bool m_lastSeekAcknowledged = true;
+};
+
+// Takes closed graphs down on a thread of its own, so closing a player never holds the UI thread
+// while the playback core winds down. Everything handed over is released before the process ends.
+class GraphReaper {
+public:
+    static GraphReaper& instance();
+    ~GraphReaper();
+
+    // Detaches `graph` from the UI (on the calling UI thread) and releases the rest in the background.
+    void dispose(std::unique_ptr<PlaybackGraph> graph);
+    // Blocks until every graph handed over is released.
+    void waitUntilIdle();
+
+private:
+    GraphReaper() = default;
+    void work();
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<std::unique_ptr<PlaybackGraph>> m_queue;
+    int m_busy = 0;
+    bool m_stop = false;
+    std::thread m_worker;
 };
 
 // Seconds to the graph's units, truncated toward zero, and back.

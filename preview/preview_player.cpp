@@ -33,7 +33,7 @@ int PreviewPlayer::Close() {
     }
     m_graph->stopWithCheck();
     m_notify = nullptr;
-    m_graph.reset();
+    GraphReaper::instance().dispose(std::move(m_graph));
     return 1;
 }
 
