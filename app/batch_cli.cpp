@@ -65,112 +65,121 @@ std::string cliUsage() {
            "errors.\n";
 }
 
-CliParse parseCliArguments(const std::vector<std::string>& arguments) {
-    CliParse result;
-    CliRequest request;
-    bool modeSet = false;
-    const auto setMode = [&](CliRequest::Mode mode) {
-        if (modeSet && request.mode != mode) {
-            return false;
-        }
-        modeSet = true;
-        request.mode = mode;
-        return true;
-    };
-    bool onlyFiles = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& arg = arguments[i];
-        const auto needValue = [&](const char* what) -> std::optional<std::string> {
-            if (i + 1 >= arguments.size()) {
-                result.error = std::string(what) + " needs a value";
-                return std::nullopt;
+namespace {
+
+using platform::Expected;
+using platform::Failure;
+
+// Reads the arguments left to right into one request.
+class CliReader {
+public:
+    explicit CliReader(const std::vector<std::string>& arguments) : m_arguments(arguments) {}
+
+    Expected<CliRequest> read() {
+        for (m_at = 0; m_at < m_arguments.size(); ++m_at) {
+            const std::string& arg = m_arguments[m_at];
+            if (m_onlyFiles || arg.empty() || arg == "-" || arg.front() != '-') {
+                m_request.files.push_back(arg);
+                continue;
             }
-            return arguments[++i];
-        };
-        if (onlyFiles || arg.empty() || arg == "-" || arg.front() != '-') {
-            request.files.push_back(arg);
-            continue;
+            if (arg == "--help" || arg == "-h" || arg == "--version") {
+                m_request.mode = arg == "--version" ? CliRequest::Mode::Version : CliRequest::Mode::Help;
+                return m_request; // whatever else was asked for
+            }
+            if (const auto read = readOption(arg); !read) {
+                return Failure{read.error()};
+            }
         }
+        if (const auto checked = checkCombination(); !checked) {
+            return Failure{checked.error()};
+        }
+        return m_request;
+    }
+
+private:
+    Expected<void> readOption(const std::string& arg) {
         if (arg == "--") {
-            onlyFiles = true;
-        } else if (arg == "-p" || arg == "--profile") {
-            const auto value = needValue(arg.c_str());
-            if (!value) {
-                return result;
-            }
-            request.profile = *value;
-        } else if (arg == "-o" || arg == "--output") {
-            const auto value = needValue(arg.c_str());
-            if (!value) {
-                return result;
-            }
-            if (value->empty()) {
-                result.error = "the output folder must not be empty";
-                return result;
-            }
-            request.outputFolder = *value;
-        } else if (arg == "--start" || arg == "--end") {
-            const auto value = needValue(arg.c_str());
-            if (!value) {
-                return result;
-            }
-            const auto seconds = platform::parseTimeText(*value);
-            if (!seconds) {
-                result.error = arg + " takes a time as HH:MM:SS, not \"" + *value + "\"";
-                return result;
-            }
-            (arg == "--start" ? request.start : request.end) = platform::formatTimeText(*seconds);
-        } else if (arg == "--list-profiles") {
-            if (!setMode(CliRequest::Mode::ListProfiles)) {
-                result.error = "--list-profiles cannot be combined with another mode";
-                return result;
-            }
-        } else if (arg == "--show-profile") {
-            const auto value = needValue(arg.c_str());
-            if (!value || !setMode(CliRequest::Mode::ShowProfile)) {
-                if (result.error.empty()) {
-                    result.error = "--show-profile cannot be combined with another mode";
-                }
-                return result;
-            }
-            request.profile = *value;
-        } else if (arg == "--probe") {
-            if (!setMode(CliRequest::Mode::Probe)) {
-                result.error = "--probe cannot be combined with another mode";
-                return result;
-            }
-        } else if (arg == "--help" || arg == "-h") {
-            request.mode = CliRequest::Mode::Help;
-            result.request = request;
-            return result;
-        } else if (arg == "--version") {
-            request.mode = CliRequest::Mode::Version;
-            result.request = request;
-            return result;
-        } else {
-            result.error = "unknown option " + arg;
-            return result;
+            m_onlyFiles = true;
+            return {};
         }
+        if (arg == "--list-profiles") {
+            return setMode(CliRequest::Mode::ListProfiles, arg);
+        }
+        if (arg == "--probe") {
+            return setMode(CliRequest::Mode::Probe, arg);
+        }
+        const bool known = arg == "-p" || arg == "--profile" || arg == "-o" || arg == "--output" ||
+                           arg == "--start" || arg == "--end" || arg == "--show-profile";
+        if (!known) {
+            return Failure{"unknown option " + arg};
+        }
+        if (m_at + 1 >= m_arguments.size()) {
+            return Failure{arg + " needs a value"};
+        }
+        return readValue(arg, m_arguments[++m_at]);
     }
-    const bool wantsFiles =
-        request.mode == CliRequest::Mode::Convert || request.mode == CliRequest::Mode::Probe;
-    if (wantsFiles && request.files.empty()) {
-        result.error =
-            request.mode == CliRequest::Mode::Probe ? "--probe needs at least one FILE" : "no FILE given";
-        return result;
+
+    Expected<void> readValue(const std::string& arg, const std::string& value) {
+        if (arg == "-o" || arg == "--output") {
+            if (value.empty()) {
+                return Failure{"the output folder must not be empty"};
+            }
+            m_request.outputFolder = value;
+        } else if (arg == "--start" || arg == "--end") {
+            const auto seconds = platform::parseTimeText(value);
+            if (!seconds) {
+                return Failure{arg + " takes a time as HH:MM:SS, not \"" + value + "\""};
+            }
+            (arg == "--start" ? m_request.start : m_request.end) = platform::formatTimeText(*seconds);
+        } else {
+            if (arg == "--show-profile") {
+                if (const auto set = setMode(CliRequest::Mode::ShowProfile, arg); !set) {
+                    return set;
+                }
+            }
+            m_request.profile = value;
+        }
+        return {};
     }
-    if (!wantsFiles && !request.files.empty()) {
-        result.error = "unexpected argument " + request.files.front();
-        return result;
+
+    Expected<void> setMode(CliRequest::Mode mode, const std::string& arg) {
+        if (m_modeSet && m_request.mode != mode) {
+            return Failure{arg + " cannot be combined with another mode"};
+        }
+        m_modeSet = true;
+        m_request.mode = mode;
+        return {};
     }
-    if (request.mode != CliRequest::Mode::Convert &&
-        (request.outputFolder || request.start || request.end ||
-         (request.profile && request.mode != CliRequest::Mode::ShowProfile))) {
-        result.error = "-p, -o, --start and --end go with conversions only";
-        return result;
+
+    Expected<void> checkCombination() const {
+        const CliRequest::Mode mode = m_request.mode;
+        const bool wantsFiles = mode == CliRequest::Mode::Convert || mode == CliRequest::Mode::Probe;
+        if (wantsFiles && m_request.files.empty()) {
+            return Failure{mode == CliRequest::Mode::Probe ? "--probe needs at least one FILE"
+                                                           : "no FILE given"};
+        }
+        if (!wantsFiles && !m_request.files.empty()) {
+            return Failure{"unexpected argument " + m_request.files.front()};
+        }
+        if (mode != CliRequest::Mode::Convert &&
+            (m_request.outputFolder || m_request.start || m_request.end ||
+             (m_request.profile && mode != CliRequest::Mode::ShowProfile))) {
+            return Failure{"-p, -o, --start and --end go with conversions only"};
+        }
+        return {};
     }
-    result.request = request;
-    return result;
+
+    const std::vector<std::string>& m_arguments;
+    std::size_t m_at = 0;
+    CliRequest m_request;
+    bool m_modeSet = false;
+    bool m_onlyFiles = false;
+};
+
+} // namespace
+
+platform::Expected<CliRequest> parseCliArguments(const std::vector<std::string>& arguments) {
+    return CliReader(arguments).read();
 }
 
 std::vector<std::string> closeMatches(const std::string& wanted, const std::vector<std::string>& names) {

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/expected.h"
+
 namespace morvane::app {
 
 // What one morvane-batch invocation asks for.
@@ -17,14 +19,9 @@ struct CliRequest {
     std::vector<std::string> files;
 };
 
-struct CliParse {
-    std::optional<CliRequest> request;
-    std::string error; // a usage error, when request is empty
-};
-
 // Reads the arguments after the program name. Times must be H:M:S texts; files are required for
-// conversions and probes.
-CliParse parseCliArguments(const std::vector<std::string>& arguments);
+// conversions and probes. A failure is a usage error.
+platform::Expected<CliRequest> parseCliArguments(const std::vector<std::string>& arguments);
 
 std::string cliUsage();
 

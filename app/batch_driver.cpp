@@ -150,20 +150,7 @@ void BatchDriver::runBatch() {
     m_abortRequested.store(false);
     m_failed.store(false);
     m_view.stopPreview();
-
-    m_outputFolder = m_view.outputText();
-    if (m_outputFolder.empty()) {
-        m_outputFolder = m_defaultOutputFolder;
-        m_view.setOutputText(m_outputFolder);
-    }
-    // Whether the folder could be made shows in the output check of each row; the trace says why.
-    std::error_code made;
-    std::filesystem::create_directories(m_outputFolder, made);
-    std::error_code checked;
-    if (!std::filesystem::is_directory(m_outputFolder, checked)) {
-        engine::writeTraceLine("The output folder \"" + m_outputFolder +
-                               "\" cannot be made: " + (made ? made : checked).message());
-    }
+    prepareOutputFolder();
 
     m_view.setEditingEnabled(false);
     const bool forceFrameServer = readForceFrameServer(configPathIn(m_programDirectory));
@@ -187,64 +174,94 @@ void BatchDriver::runBatch() {
             m_view.setCellText(i, kColumnStatus, kStatusAbort);
             break;
         }
-        m_view.showProgress(i, 0);
-        auto* job = m_view.job(i);
-        if (job == nullptr) {
-            conversionFailure(i);
-            break;
-        }
-        engine::resetJobSettings(*job);
-        const profiles::Profile* profile = job->profile;
-        if (profile != nullptr) {
-            if (const auto code = profiles::MediaTypeTable::find(profile->MediaType)) {
-                job->targetCode = *code;
-                if (profiles::MediaTypeTable::isAudioOnly(*code)) {
-                    job->hasVideo = 0;
-                }
-            }
-        }
-        job->startTime = m_view.cellText(i, kColumnStart);
-        job->endTime = m_view.cellText(i, kColumnEnd);
-        job->outputPath = outputBasePath(m_outputFolder, job->sourcePath.str());
-        m_facade.SetForceFrameServer(forceFrameServer ? 1 : 0);
-        job->progressDuration = job->duration;
-        engine::applyProfileOptions(profile, job);
-        job->scriptPath = m_programDirectory + "input.avs";
-
-        std::int32_t switched = 1;
-        const bool realMedia = profile != nullptr && profile->isRealMedia();
-        if (realMedia && m_record.kind == engine::EncoderKind::Converter) {
-            m_record.kind = engine::EncoderKind::RealMedia;
-            switched = m_facade.SwitchEncoder(&m_record);
-        } else if (!realMedia && m_record.kind == engine::EncoderKind::RealMedia) {
-            m_record.kind = engine::EncoderKind::Converter;
-            switched = m_facade.RestoreEncoder();
-        }
-        if (switched != 1) {
-            m_view.removeProgress(i);
-            m_view.setCellText(i, kColumnStatus, kStatusFail);
-            m_failed.store(true);
-            m_view.ask(Message{kEncoderProblemText, "Error", MessageIcon::Stop, MessageButtons::Ok});
+        const RowOutcome outcome = convertRow(i, forceFrameServer);
+        if (outcome == RowOutcome::EncoderProblem) {
             m_state.store(BatchState::Finished);
             m_view.setStartEnabled(true);
             m_view.setEditingEnabled(true);
             return;
         }
-
-        if (m_facade.bDoConvert(job) != 1) {
-            conversionFailure(i);
+        if (outcome == RowOutcome::Failed) {
             break;
         }
-        if (m_record.kind == engine::EncoderKind::Converter &&
-            !outputIsThere(resolvedOutputPath(m_outputFolder, job->outputPath.str()))) {
-            conversionFailure(i);
-            break;
-        }
-        m_view.removeProgress(i);
-        m_view.setCellText(i, kColumnStatus, kStatusCompleted);
-        m_view.setChecked(i, false);
     }
     endOfBatch();
+}
+
+void BatchDriver::prepareOutputFolder() {
+    m_outputFolder = m_view.outputText();
+    if (m_outputFolder.empty()) {
+        m_outputFolder = m_defaultOutputFolder;
+        m_view.setOutputText(m_outputFolder);
+    }
+    // Whether the folder could be made shows in the output check of each row; the trace says why.
+    std::error_code made;
+    std::filesystem::create_directories(m_outputFolder, made);
+    std::error_code checked;
+    if (!std::filesystem::is_directory(m_outputFolder, checked)) {
+        engine::writeTraceLine("The output folder \"" + m_outputFolder +
+                               "\" cannot be made: " + (made ? made : checked).message());
+    }
+}
+
+void BatchDriver::fillJob(int row, engine::ConversionJob& job, bool forceFrameServer) {
+    engine::resetJobSettings(job);
+    const profiles::Profile* profile = job.profile;
+    if (profile != nullptr) {
+        if (const auto code = profiles::MediaTypeTable::find(profile->MediaType)) {
+            job.targetCode = *code;
+            if (profiles::MediaTypeTable::isAudioOnly(*code)) {
+                job.hasVideo = 0;
+            }
+        }
+    }
+    job.startTime = m_view.cellText(row, kColumnStart);
+    job.endTime = m_view.cellText(row, kColumnEnd);
+    job.outputPath = outputBasePath(m_outputFolder, job.sourcePath.str());
+    m_facade.SetForceFrameServer(forceFrameServer ? 1 : 0);
+    job.progressDuration = job.duration;
+    engine::applyProfileOptions(profile, &job);
+    job.scriptPath = m_programDirectory + "input.avs";
+}
+
+bool BatchDriver::switchEncoderFor(const profiles::Profile* profile) {
+    const bool realMedia = profile != nullptr && profile->isRealMedia();
+    if (realMedia && m_record.kind == engine::EncoderKind::Converter) {
+        m_record.kind = engine::EncoderKind::RealMedia;
+        return m_facade.SwitchEncoder(&m_record) == 1;
+    }
+    if (!realMedia && m_record.kind == engine::EncoderKind::RealMedia) {
+        m_record.kind = engine::EncoderKind::Converter;
+        return m_facade.RestoreEncoder() == 1;
+    }
+    return true;
+}
+
+BatchDriver::RowOutcome BatchDriver::convertRow(int row, bool forceFrameServer) {
+    m_view.showProgress(row, 0);
+    auto* job = m_view.job(row);
+    if (job == nullptr) {
+        conversionFailure(row);
+        return RowOutcome::Failed;
+    }
+    fillJob(row, *job, forceFrameServer);
+    if (!switchEncoderFor(job->profile)) {
+        m_view.removeProgress(row);
+        m_view.setCellText(row, kColumnStatus, kStatusFail);
+        m_failed.store(true);
+        m_view.ask(Message{kEncoderProblemText, "Error", MessageIcon::Stop, MessageButtons::Ok});
+        return RowOutcome::EncoderProblem;
+    }
+    if (m_facade.bDoConvert(job) != 1 ||
+        (m_record.kind == engine::EncoderKind::Converter &&
+         !outputIsThere(resolvedOutputPath(m_outputFolder, job->outputPath.str())))) {
+        conversionFailure(row);
+        return RowOutcome::Failed;
+    }
+    m_view.removeProgress(row);
+    m_view.setCellText(row, kColumnStatus, kStatusCompleted);
+    m_view.setChecked(row, false);
+    return RowOutcome::Completed;
 }
 
 void BatchDriver::conversionFailure(int row) {

@@ -72,9 +72,17 @@ public:
     static void progressCallback(std::int32_t percent, void* userData);
 
 private:
+    // What converting a row means for the rest of the batch.
+    enum class RowOutcome { Completed, Failed, EncoderProblem };
+
     void runBatch();
-    // Converts one row; false ends the batch.
-    bool convertRow(int row, bool forceFrameServer);
+    // Takes the output folder from the window (or the default) and makes it.
+    void prepareOutputFolder();
+    // The row's job as the engine needs it: settings from its profile, cut range, output and script paths.
+    void fillJob(int row, engine::ConversionJob& job, bool forceFrameServer);
+    // Puts the encoder the profile needs in place; false when the engine cannot switch.
+    bool switchEncoderFor(const profiles::Profile* profile);
+    RowOutcome convertRow(int row, bool forceFrameServer);
     void conversionFailure(int row);
     void endOfBatch();
 

@@ -274,11 +274,11 @@ int main(int argc, char** argv) {
     ::signal(SIGXFSZ, SIG_IGN);
     std::vector<std::string> arguments(argv + 1, argv + argc);
     const auto parsed = app::parseCliArguments(arguments);
-    if (!parsed.request) {
-        std::fprintf(stderr, "morvane-batch: %s\n\n%s", parsed.error.c_str(), app::cliUsage().c_str());
+    if (!parsed) {
+        std::fprintf(stderr, "morvane-batch: %s\n\n%s", parsed.error().c_str(), app::cliUsage().c_str());
         return 2;
     }
-    const auto& request = *parsed.request;
+    const auto& request = *parsed;
     switch (request.mode) {
     case app::CliRequest::Mode::Help:
         std::printf("%s", app::cliUsage().c_str());

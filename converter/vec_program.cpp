@@ -232,9 +232,15 @@ public:
     int run(platform::SignalPipe& signals);
 
 private:
+    // Starts FFmpeg; on failure says why and gives the exit code.
+    std::optional<int> start();
+    // Passes FFmpeg's output on and our input and signals to it until its output ends.
+    void pumpUntilClosed(platform::SignalPipe& signals);
     void pumpProgress(std::string_view bytes);
     void pumpDiagnostics(std::string_view bytes);
     void readStopRequests(std::string_view bytes);
+    // Judges the ended run: the work file becomes the output or goes. Gives the exit code.
+    int finish();
 
     std::string m_ffmpeg;
     std::vector<std::string> m_arguments;
@@ -275,6 +281,20 @@ void ConversionRun::readStopRequests(std::string_view bytes) {
 }
 
 int ConversionRun::run(platform::SignalPipe& signals) {
+    if (const auto failed = start()) {
+        return *failed;
+    }
+    pumpUntilClosed(signals);
+    if (const auto rest = m_diagnosticLines.finish()) {
+        writeAll(STDERR_FILENO, *rest + "\n");
+    }
+    if (const auto rest = m_progressLines.finish()) {
+        pumpProgress(*rest + "\n");
+    }
+    return finish();
+}
+
+std::optional<int> ConversionRun::start() {
     platform::SpawnOptions options;
     options.stdinMode = platform::StdStream::Pipe;
     options.stdoutMode = platform::StdStream::Pipe;
@@ -285,16 +305,27 @@ int ConversionRun::run(platform::SignalPipe& signals) {
     argv.insert(argv.end(), m_arguments.begin(), m_arguments.end());
     platform::SpawnError spawnError;
     m_child = platform::ChildProcess::spawn(argv, options, &spawnError);
-    if (!m_child.valid()) {
-        ::unlink(m_temporary.c_str());
-        diagnose(spawnError.message + "; nothing was written to \"" + m_output + "\"");
-        return spawnError.error == ENOENT ? kNotFoundExit : 1;
+    if (m_child.valid()) {
+        return std::nullopt;
     }
+    ::unlink(m_temporary.c_str());
+    diagnose(spawnError.message + "; nothing was written to \"" + m_output + "\"");
+    return spawnError.error == ENOENT ? kNotFoundExit : 1;
+}
 
+void ConversionRun::pumpUntilClosed(platform::SignalPipe& signals) {
     bool stdinOpen = true;
     bool progressOpen = true;
     bool diagnosticsOpen = true;
     std::array<char, 4096> buffer{};
+    // Reads what a stream has into `pump`; false once it has ended.
+    const auto drain = [&](ssize_t n, auto pump) {
+        if (n <= 0) {
+            return false;
+        }
+        (this->*pump)({buffer.data(), static_cast<std::size_t>(n)});
+        return true;
+    };
     while (progressOpen || diagnosticsOpen) {
         std::array<pollfd, 4> fds{};
         fds[0] = {progressOpen ? m_child.stdoutFd() : -1, POLLIN, 0};
@@ -330,29 +361,17 @@ int ConversionRun::run(platform::SignalPipe& signals) {
             }
         }
         if ((fds[0].revents & kReadable) != 0) {
-            const auto n = m_child.readStdout(buffer.data(), buffer.size());
-            if (n > 0) {
-                pumpProgress({buffer.data(), static_cast<std::size_t>(n)});
-            } else {
-                progressOpen = false;
-            }
+            progressOpen =
+                drain(m_child.readStdout(buffer.data(), buffer.size()), &ConversionRun::pumpProgress);
         }
         if ((fds[1].revents & kReadable) != 0) {
-            const auto n = m_child.readStderr(buffer.data(), buffer.size());
-            if (n > 0) {
-                pumpDiagnostics({buffer.data(), static_cast<std::size_t>(n)});
-            } else {
-                diagnosticsOpen = false;
-            }
+            diagnosticsOpen =
+                drain(m_child.readStderr(buffer.data(), buffer.size()), &ConversionRun::pumpDiagnostics);
         }
     }
-    if (const auto rest = m_diagnosticLines.finish()) {
-        writeAll(STDERR_FILENO, *rest + "\n");
-    }
-    if (const auto rest = m_progressLines.finish()) {
-        pumpProgress(*rest + "\n");
-    }
+}
 
+int ConversionRun::finish() {
     RunFacts facts;
     facts.status = m_child.wait();
     facts.stopRequested = m_stopRequested;

@@ -180,6 +180,132 @@ std::string describePlan(const OutputTarget& target, const EncodingPlan& plan) {
     return text;
 }
 
+// What every output shares: the probed source, the cut range and the prefilters.
+Status readCommonRequest(InputObject& input, PlanRequest& common, std::string& error) {
+    if (const Status status = input.probe(error); rm::failed(status)) {
+        return status;
+    }
+    const SourceFacts& facts = input.facts();
+    common.sourcePath = input.probedPath();
+    common.source = facts;
+    common.startTime = input.propertyStore().number(rm::kPropStartTime, 0.0);
+    common.endTime = input.propertyStore().number(rm::kPropEndTime, 0.0);
+    for (const auto& prefilter : input.prefilters()) {
+        const std::string type = textOf(*prefilter, rm::kPropPluginType, "");
+        if (type == rm::kPluginTypeBlackLevel) {
+            common.blackLevel = true;
+        } else if (type == rm::kPluginTypeAudioGain) {
+            const double gain = numberOf(*prefilter, rm::kPropGain, 0.0);
+            if (gain < -60.0 || gain > 60.0) {
+                error = "the audio gain is outside -60 to 60 dB";
+                return rm::kInvalidArgument;
+            }
+            if (gain != 0.0) {
+                common.gainDb = gain;
+            }
+        } else {
+            error = "unknown prefilter \"" + type + "\"";
+            return rm::kInvalidArgument;
+        }
+    }
+    return rm::kOk;
+}
+
+// One target per destination of every output profile, each checked before anything is encoded.
+Status collectTargets(const std::vector<ObjectRef<rm::OutputProfile>>& outputs, const PlanRequest& common,
+                      std::vector<OutputTarget>& targets, std::string& error) {
+    if (outputs.empty()) {
+        error = "the job has no output profile";
+        return rm::kUnexpected;
+    }
+    for (const auto& output : outputs) {
+        ObjectRef<rm::MediaProfile> media;
+        if (rm::failed(output->getMediaProfile(media.put())) || !media) {
+            error = "an output profile has no media profile";
+            return rm::kUnexpected;
+        }
+        PlanRequest request = common;
+        std::string audienceName;
+        if (const Status status = readAudience(*media, request, audienceName, error); rm::failed(status)) {
+            return status;
+        }
+        request.width = unsignedOf(*media, rm::kPropOutputWidth);
+        request.height = unsignedOf(*media, rm::kPropOutputHeight);
+        request.videoMode = textOf(*media, rm::kPropVideoMode, "normal");
+        request.audioMode = textOf(*media, rm::kPropAudioMode, "music");
+
+        std::uint32_t destinations = 0;
+        if (rm::failed(output->getDestinationCount(&destinations)) || destinations == 0) {
+            error = "an output profile has no destination";
+            return rm::kUnexpected;
+        }
+        for (std::uint32_t i = 0; i < destinations; ++i) {
+            ObjectRef<rm::Destination> destination;
+            if (rm::failed(output->getDestination(i, destination.put())) || !destination) {
+                error = "cannot read a destination";
+                return rm::kUnexpected;
+            }
+            if (textOf(*destination, rm::kPropPluginType, "") != rm::kPluginTypeFileDestination) {
+                error = "a destination is not a file destination";
+                return rm::kInvalidArgument;
+            }
+            OutputTarget target{textOf(*destination, rm::kPropFilename, ""), request, audienceName};
+            if (const Status status = checkDestination(target.path, common.sourcePath, error);
+                rm::failed(status)) {
+                return status;
+            }
+            targets.push_back(std::move(target));
+        }
+    }
+    return rm::kOk;
+}
+
+// Encodes the `index`th of `total` targets; progress is reported for the whole job.
+Status encodeTarget(OutputTarget& target, int index, int total, const LibrarySettings& settings,
+                    EventManagerObject& events, std::string& error) {
+    // A failed encoding must not destroy a file of the same name: write beside it, then rename.
+    target.request.writePath = target.path + ".partial";
+    EncodingPlan plan;
+    if (!buildEncodingPlan(target.request, settings, plan, error)) {
+        return rm::kInvalidArgument;
+    }
+    logInfo(describePlan(target, plan));
+    logInfo(describeCommand(settings.ffmpegProgram, plan.arguments));
+
+    // The start event already stands for 0 %.
+    int last = index * 100 / total;
+    const auto onPercent = [&](int percent) {
+        const std::int32_t overall = (index * 100 + percent) / total;
+        if (overall > last && overall < 100) {
+            last = overall;
+            events.broadcast(rm::kEventProgress, &overall);
+            logLine(LogLevel::Debug, "progress " + std::to_string(overall) + "%");
+        }
+    };
+    const auto onMessage = [](std::string_view line) { logError(line); };
+    const RunOutcome outcome =
+        runEncoder(settings.ffmpegProgram, plan.arguments, plan.duration, onPercent, onMessage);
+    std::error_code failure;
+    if (!outcome.started) {
+        error = outcome.startError;
+        return rm::kFileNotFound;
+    }
+    if (!outcome.exit.success()) {
+        fs::remove(target.request.writePath, failure);
+        error =
+            "the encoder ended with " + outcome.exit.describe() + " while writing \"" + target.path + "\"";
+        return rm::kEncodingFailed;
+    }
+    fs::rename(target.request.writePath, target.path, failure);
+    if (failure) {
+        error = "cannot name the output \"" + target.path + "\": " + failure.message();
+        fs::remove(target.request.writePath, failure);
+        return rm::kAccessDenied;
+    }
+    logInfo("wrote \"" + target.path + "\"");
+    return rm::kOk;
+}
+
 } // namespace
 
 EncodingJobObject::EncodingJobObject(std::shared_ptr<const LibrarySettings> settings)
@@ -277,122 +403,21 @@ Status EncodingJobObject::encodeAll(std::string& error) {
         error = "the job has no input";
         return rm::kUnexpected;
     }
-    if (const Status status = m_input->probe(error); rm::failed(status)) {
+    PlanRequest common;
+    if (const Status status = readCommonRequest(*m_input, common, error); rm::failed(status)) {
         return status;
     }
-    const SourceFacts& facts = m_input->facts();
-    PlanRequest common;
-    common.sourcePath = m_input->probedPath();
-    common.source = facts;
-    common.startTime = m_input->propertyStore().number(rm::kPropStartTime, 0.0);
-    common.endTime = m_input->propertyStore().number(rm::kPropEndTime, 0.0);
-    for (const auto& prefilter : m_input->prefilters()) {
-        const std::string type = textOf(*prefilter, rm::kPropPluginType, "");
-        if (type == rm::kPluginTypeBlackLevel) {
-            common.blackLevel = true;
-        } else if (type == rm::kPluginTypeAudioGain) {
-            const double gain = numberOf(*prefilter, rm::kPropGain, 0.0);
-            if (gain < -60.0 || gain > 60.0) {
-                error = "the audio gain is outside -60 to 60 dB";
-                return rm::kInvalidArgument;
-            }
-            if (gain != 0.0) {
-                common.gainDb = gain;
-            }
-        } else {
-            error = "unknown prefilter \"" + type + "\"";
-            return rm::kInvalidArgument;
-        }
-    }
-
     std::vector<OutputTarget> targets;
-    if (m_outputs.empty()) {
-        error = "the job has no output profile";
-        return rm::kUnexpected;
+    if (const Status status = collectTargets(m_outputs, common, targets, error); rm::failed(status)) {
+        return status;
     }
-    for (const auto& output : m_outputs) {
-        ObjectRef<rm::MediaProfile> media;
-        if (rm::failed(output->getMediaProfile(media.put())) || !media) {
-            error = "an output profile has no media profile";
-            return rm::kUnexpected;
-        }
-        PlanRequest request = common;
-        std::string audienceName;
-        if (const Status status = readAudience(*media, request, audienceName, error); rm::failed(status)) {
-            return status;
-        }
-        request.width = unsignedOf(*media, rm::kPropOutputWidth);
-        request.height = unsignedOf(*media, rm::kPropOutputHeight);
-        request.videoMode = textOf(*media, rm::kPropVideoMode, "normal");
-        request.audioMode = textOf(*media, rm::kPropAudioMode, "music");
-
-        std::uint32_t destinations = 0;
-        if (rm::failed(output->getDestinationCount(&destinations)) || destinations == 0) {
-            error = "an output profile has no destination";
-            return rm::kUnexpected;
-        }
-        for (std::uint32_t i = 0; i < destinations; ++i) {
-            ObjectRef<rm::Destination> destination;
-            if (rm::failed(output->getDestination(i, destination.put())) || !destination) {
-                error = "cannot read a destination";
-                return rm::kUnexpected;
-            }
-            if (textOf(*destination, rm::kPropPluginType, "") != rm::kPluginTypeFileDestination) {
-                error = "a destination is not a file destination";
-                return rm::kInvalidArgument;
-            }
-            OutputTarget target{textOf(*destination, rm::kPropFilename, ""), request, audienceName};
-            if (const Status status = checkDestination(target.path, common.sourcePath, error);
-                rm::failed(status)) {
-                return status;
-            }
-            targets.push_back(std::move(target));
-        }
-    }
-
     const int total = static_cast<int>(targets.size());
     for (int index = 0; index < total; ++index) {
-        OutputTarget& target = targets[static_cast<std::size_t>(index)];
-        // A failed encoding must not destroy a file of the same name: write beside it, then rename.
-        target.request.writePath = target.path + ".partial";
-        EncodingPlan plan;
-        if (!buildEncodingPlan(target.request, *m_settings, plan, error)) {
-            return rm::kInvalidArgument;
+        const Status status = encodeTarget(targets[static_cast<std::size_t>(index)], index, total,
+                                           *m_settings, *m_events, error);
+        if (rm::failed(status)) {
+            return status;
         }
-        logInfo(describePlan(target, plan));
-        logInfo(describeCommand(m_settings->ffmpegProgram, plan.arguments));
-
-        // The start event already stands for 0 %.
-        int last = index * 100 / total;
-        const auto onPercent = [&](int percent) {
-            const std::int32_t overall = (index * 100 + percent) / total;
-            if (overall > last && overall < 100) {
-                last = overall;
-                m_events->broadcast(rm::kEventProgress, &overall);
-                logLine(LogLevel::Debug, "progress " + std::to_string(overall) + "%");
-            }
-        };
-        const auto onMessage = [](std::string_view line) { logError(line); };
-        const RunOutcome outcome =
-            runEncoder(m_settings->ffmpegProgram, plan.arguments, plan.duration, onPercent, onMessage);
-        std::error_code failure;
-        if (!outcome.started) {
-            error = outcome.startError;
-            return rm::kFileNotFound;
-        }
-        if (!outcome.exit.success()) {
-            fs::remove(target.request.writePath, failure);
-            error = "the encoder ended with " + outcome.exit.describe() + " while writing \"" + target.path +
-                    "\"";
-            return rm::kEncodingFailed;
-        }
-        fs::rename(target.request.writePath, target.path, failure);
-        if (failure) {
-            error = "cannot name the output \"" + target.path + "\": " + failure.message();
-            fs::remove(target.request.writePath, failure);
-            return rm::kAccessDenied;
-        }
-        logInfo("wrote \"" + target.path + "\"");
     }
     return rm::kOk;
 }

@@ -94,6 +94,145 @@ std::vector<std::string> mergedEnvironment(const std::vector<std::string>& extra
     return result;
 }
 
+// The descriptors of one start: the pipes asked for, /dev/null for closed streams, and the report
+// pipe through which the child tells what failed before exec.
+struct ChildPipes {
+    UniqueFd devNull;
+    UniqueFd inRead, inWrite, outRead, outWrite, errRead, errWrite, reportRead, reportWrite;
+
+    bool open(const SpawnOptions& options) {
+        devNull.reset(::open("/dev/null", O_RDWR | O_CLOEXEC));
+        return devNull.valid() && makePipe(reportRead, reportWrite) &&
+               (options.stdinMode != StdStream::Pipe || makePipe(inRead, inWrite)) &&
+               (options.stdoutMode != StdStream::Pipe || makePipe(outRead, outWrite)) &&
+               (options.stderrMode != StdStream::Pipe || makePipe(errRead, errWrite));
+    }
+
+    // The parent keeps only its own ends.
+    void closeChildEnds() {
+        reportWrite.reset();
+        inRead.reset();
+        outWrite.reset();
+        errWrite.reset();
+    }
+};
+
+// What the child does between fork and exec, all prepared before the fork: only async-signal-safe
+// calls are allowed in between.
+struct ExecPlan {
+    ExecPlan(const std::vector<std::string>& argv, const SpawnOptions& options, const ChildPipes& pipes);
+    // Pointers into the members: never copied or moved.
+    ExecPlan(const ExecPlan&) = delete;
+    ExecPlan& operator=(const ExecPlan&) = delete;
+
+    std::vector<char*> args;
+    std::vector<std::string> envStrings;
+    std::vector<char*> envp; // empty: the parent's environment
+    const char* workingDirectory = nullptr;
+    pid_t parent = 0;
+    int childIn = -1;
+    int childOut = -1;
+    int childErr = -1; // -1: standard output's descriptor
+    int reportFd = -1;
+    bool dieWithParent = false;
+    bool newProcessGroup = false;
+};
+
+int streamFor(StdStream mode, int pipeEnd, int own, int devNull) {
+    switch (mode) {
+    case StdStream::Pipe:
+        return pipeEnd;
+    case StdStream::Inherit:
+        return own;
+    case StdStream::MergeWithStdout:
+    case StdStream::Closed:
+        break;
+    }
+    return devNull;
+}
+
+ExecPlan::ExecPlan(const std::vector<std::string>& argv, const SpawnOptions& options,
+                   const ChildPipes& pipes) {
+    args.reserve(argv.size() + 1);
+    for (const auto& a : argv) {
+        args.push_back(const_cast<char*>(a.c_str()));
+    }
+    args.push_back(nullptr);
+    if (!options.environment.empty()) {
+        envStrings = mergedEnvironment(options.environment);
+        for (auto& e : envStrings) {
+            envp.push_back(e.data());
+        }
+        envp.push_back(nullptr);
+    }
+    workingDirectory = options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str();
+    parent = ::getpid();
+    const int devNull = pipes.devNull.get();
+    childIn = streamFor(options.stdinMode, pipes.inRead.get(), STDIN_FILENO, devNull);
+    childOut = streamFor(options.stdoutMode, pipes.outWrite.get(), STDOUT_FILENO, devNull);
+    childErr = options.stderrMode == StdStream::MergeWithStdout
+                   ? -1
+                   : streamFor(options.stderrMode, pipes.errWrite.get(), STDERR_FILENO, devNull);
+    reportFd = pipes.reportWrite.get();
+    dieWithParent = options.dieWithParent;
+    newProcessGroup = options.newProcessGroup;
+}
+
+// The child's side of the fork: never returns.
+[[noreturn]] void execInChild(const ExecPlan& plan) {
+    if (plan.dieWithParent) {
+        if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != plan.parent) {
+            ::_exit(127); // the parent is already gone
+        }
+    }
+    if (plan.newProcessGroup) {
+        ::setpgid(0, 0);
+    }
+    // Children run at normal priority even when spawned from an idle-priority worker.
+    const sched_param normal{};
+    ::sched_setscheduler(0, SCHED_OTHER, &normal);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    // Ignored signals stay ignored across exec: the program gets the usual dispositions, also
+    // of SIGXFSZ, which a front end ignores so that its own writes fail rather than kill it.
+    for (const int sig : {SIGPIPE, SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGCHLD, SIGXFSZ}) {
+        ::signal(sig, SIG_DFL);
+    }
+    // Standard error last: when it shares standard output it copies the descriptor set just before.
+    if (!redirect(plan.childIn, STDIN_FILENO) || !redirect(plan.childOut, STDOUT_FILENO) ||
+        !redirect(plan.childErr < 0 ? STDOUT_FILENO : plan.childErr, STDERR_FILENO)) {
+        failInChild(plan.reportFd, ChildStep::Redirect);
+    }
+    // Nothing but the three standard streams (and the close-on-exec report pipe) reaches the program.
+    if (plan.reportFd > 3) {
+        ::close_range(3, static_cast<unsigned>(plan.reportFd - 1), 0);
+    }
+    closeDescriptorsFrom(plan.reportFd + 1);
+    if (plan.workingDirectory != nullptr && ::chdir(plan.workingDirectory) != 0) {
+        failInChild(plan.reportFd, ChildStep::ChangeDirectory);
+    }
+    if (plan.envp.empty()) {
+        ::execvp(plan.args[0], plan.args.data());
+    } else {
+        ::execvpe(plan.args[0], plan.args.data(), plan.envp.data());
+    }
+    failInChild(plan.reportFd, ChildStep::Exec);
+}
+
+// What the child reported before exec; nothing when exec took over (the pipe closed empty).
+std::optional<ChildFailure> readChildFailure(int reportFd) {
+    ChildFailure failure;
+    ssize_t n = 0;
+    do {
+        n = ::read(reportFd, &failure, sizeof failure);
+    } while (n < 0 && errno == EINTR);
+    if (n == static_cast<ssize_t>(sizeof failure)) {
+        return failure;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 ExitStatus ExitStatus::fromWaitStatus(int status) {
@@ -159,7 +298,6 @@ ChildProcess ChildProcess::spawnCommandLine(std::string_view commandLine, const 
 
 ChildProcess ChildProcess::spawn(const std::vector<std::string>& argv, const SpawnOptions& options,
                                  SpawnError* error) {
-    ChildProcess child;
     const auto fail = [&](int err, const std::string& what) {
         if (error != nullptr) {
             error->error = err;
@@ -172,127 +310,34 @@ ChildProcess ChildProcess::spawn(const std::vector<std::string>& argv, const Spa
     }
     const std::string quotedName = "\"" + argv.front() + "\"";
 
-    // Everything the child needs is prepared here: between fork and exec only async-signal-safe
-    // calls are allowed.
-    UniqueFd devNull(::open("/dev/null", O_RDWR | O_CLOEXEC));
-    UniqueFd inRead, inWrite, outRead, outWrite, errRead, errWrite, reportRead, reportWrite;
-    if (!devNull.valid() || !makePipe(reportRead, reportWrite)) {
+    ChildPipes pipes;
+    if (!pipes.open(options)) {
         return fail(errno, "cannot prepare " + quotedName);
     }
-    if (options.stdinMode == StdStream::Pipe && !makePipe(inRead, inWrite)) {
-        return fail(errno, "cannot prepare " + quotedName);
-    }
-    if (options.stdoutMode == StdStream::Pipe && !makePipe(outRead, outWrite)) {
-        return fail(errno, "cannot prepare " + quotedName);
-    }
-    if (options.stderrMode == StdStream::Pipe && !makePipe(errRead, errWrite)) {
-        return fail(errno, "cannot prepare " + quotedName);
-    }
-    const auto pick = [&](StdStream mode, int pipeEnd, int own) {
-        switch (mode) {
-        case StdStream::Pipe:
-            return pipeEnd;
-        case StdStream::Inherit:
-            return own;
-        case StdStream::MergeWithStdout:
-        case StdStream::Closed:
-            break;
-        }
-        return devNull.get();
-    };
-    const int childIn = pick(options.stdinMode, inRead.get(), STDIN_FILENO);
-    const int childOut = pick(options.stdoutMode, outWrite.get(), STDOUT_FILENO);
-    const int childErr = options.stderrMode == StdStream::MergeWithStdout
-                             ? -1
-                             : pick(options.stderrMode, errWrite.get(), STDERR_FILENO);
-
-    std::vector<char*> args;
-    args.reserve(argv.size() + 1);
-    for (const auto& a : argv) {
-        args.push_back(const_cast<char*>(a.c_str()));
-    }
-    args.push_back(nullptr);
-    std::vector<std::string> envStrings;
-    std::vector<char*> envp;
-    if (!options.environment.empty()) {
-        envStrings = mergedEnvironment(options.environment);
-        for (auto& e : envStrings) {
-            envp.push_back(e.data());
-        }
-        envp.push_back(nullptr);
-    }
-    const char* workingDirectory =
-        options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str();
-    const pid_t parent = ::getpid();
-    const int reportFd = reportWrite.get();
-
+    const ExecPlan plan(argv, options, pipes);
     const pid_t pid = ::fork();
     if (pid < 0) {
         return fail(errno, "cannot start " + quotedName);
     }
     if (pid == 0) {
-        if (options.dieWithParent) {
-            if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent) {
-                ::_exit(127); // the parent is already gone
-            }
-        }
-        if (options.newProcessGroup) {
-            ::setpgid(0, 0);
-        }
-        // Children run at normal priority even when spawned from an idle-priority worker.
-        const sched_param normal{};
-        ::sched_setscheduler(0, SCHED_OTHER, &normal);
-        sigset_t none;
-        sigemptyset(&none);
-        ::sigprocmask(SIG_SETMASK, &none, nullptr);
-        // Ignored signals stay ignored across exec: the program gets the usual dispositions, also
-        // of SIGXFSZ, which a front end ignores so that its own writes fail rather than kill it.
-        for (const int sig : {SIGPIPE, SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGCHLD, SIGXFSZ}) {
-            ::signal(sig, SIG_DFL);
-        }
-        // Standard error last: when it shares standard output it copies the descriptor set just before.
-        if (!redirect(childIn, STDIN_FILENO) || !redirect(childOut, STDOUT_FILENO) ||
-            !redirect(childErr < 0 ? STDOUT_FILENO : childErr, STDERR_FILENO)) {
-            failInChild(reportFd, ChildStep::Redirect);
-        }
-        // Nothing but the three standard streams (and the close-on-exec report pipe) reaches the program.
-        if (reportFd > 3) {
-            ::close_range(3, static_cast<unsigned>(reportFd - 1), 0);
-        }
-        closeDescriptorsFrom(reportFd + 1);
-        if (workingDirectory != nullptr && ::chdir(workingDirectory) != 0) {
-            failInChild(reportFd, ChildStep::ChangeDirectory);
-        }
-        if (envp.empty()) {
-            ::execvp(args[0], args.data());
-        } else {
-            ::execvpe(args[0], args.data(), envp.data());
-        }
-        failInChild(reportFd, ChildStep::Exec);
+        execInChild(plan);
     }
 
-    reportWrite.reset();
-    inRead.reset();
-    outWrite.reset();
-    errWrite.reset();
+    pipes.closeChildEnds();
+    ChildProcess child;
     child.m_pid = pid;
     child.m_ownGroup = options.newProcessGroup;
-    ChildFailure failure;
-    ssize_t n = 0;
-    do {
-        n = ::read(reportRead.get(), &failure, sizeof failure);
-    } while (n < 0 && errno == EINTR);
-    if (n == static_cast<ssize_t>(sizeof failure)) {
+    if (const auto failure = readChildFailure(pipes.reportRead.get())) {
         child.wait();
-        std::string what = stepText(static_cast<ChildStep>(failure.step)) + " " + quotedName;
-        if (failure.step == static_cast<int>(ChildStep::ChangeDirectory)) {
+        std::string what = stepText(static_cast<ChildStep>(failure->step)) + " " + quotedName;
+        if (failure->step == static_cast<int>(ChildStep::ChangeDirectory)) {
             what += " (\"" + options.workingDirectory + "\")";
         }
-        return fail(failure.error, what);
+        return fail(failure->error, what);
     }
-    child.m_stdin = std::move(inWrite);
-    child.m_stdout = std::move(outRead);
-    child.m_stderr = std::move(errRead);
+    child.m_stdin = std::move(pipes.inWrite);
+    child.m_stdout = std::move(pipes.outRead);
+    child.m_stderr = std::move(pipes.errRead);
     return child;
 }
 

@@ -13,19 +13,19 @@ namespace {
 TEST(BatchCli, ParsesEveryMode) {
     auto parsed = parseCliArguments({"-p", "MP4 H.264", "-o", "out", "--start", "0:0:2", "--end", "00:01:00",
                                      "a.avi", "--", "-dash.avi"});
-    ASSERT_TRUE(parsed.request) << parsed.error;
-    EXPECT_EQ(parsed.request->mode, CliRequest::Mode::Convert);
-    EXPECT_EQ(parsed.request->profile, "MP4 H.264");
-    EXPECT_EQ(parsed.request->outputFolder, "out");
-    EXPECT_EQ(parsed.request->start, "00:00:02");
-    EXPECT_EQ(parsed.request->end, "00:01:00");
-    EXPECT_EQ(parsed.request->files, (std::vector<std::string>{"a.avi", "-dash.avi"}));
+    ASSERT_TRUE(parsed) << parsed.error();
+    EXPECT_EQ(parsed->mode, CliRequest::Mode::Convert);
+    EXPECT_EQ(parsed->profile, "MP4 H.264");
+    EXPECT_EQ(parsed->outputFolder, "out");
+    EXPECT_EQ(parsed->start, "00:00:02");
+    EXPECT_EQ(parsed->end, "00:01:00");
+    EXPECT_EQ(parsed->files, (std::vector<std::string>{"a.avi", "-dash.avi"}));
 
-    EXPECT_EQ(parseCliArguments({"--list-profiles"}).request->mode, CliRequest::Mode::ListProfiles);
-    EXPECT_EQ(parseCliArguments({"--show-profile", "X"}).request->profile, "X");
-    EXPECT_EQ(parseCliArguments({"--probe", "a", "b"}).request->files.size(), 2U);
-    EXPECT_EQ(parseCliArguments({"--version"}).request->mode, CliRequest::Mode::Version);
-    EXPECT_EQ(parseCliArguments({"x.avi", "--help"}).request->mode, CliRequest::Mode::Help);
+    EXPECT_EQ(parseCliArguments({"--list-profiles"})->mode, CliRequest::Mode::ListProfiles);
+    EXPECT_EQ(parseCliArguments({"--show-profile", "X"})->profile, "X");
+    EXPECT_EQ(parseCliArguments({"--probe", "a", "b"})->files.size(), 2U);
+    EXPECT_EQ(parseCliArguments({"--version"})->mode, CliRequest::Mode::Version);
+    EXPECT_EQ(parseCliArguments({"x.avi", "--help"})->mode, CliRequest::Mode::Help);
 }
 
 TEST(BatchCli, RejectsBadUsageWithAReason) {
@@ -42,8 +42,8 @@ TEST(BatchCli, RejectsBadUsageWithAReason) {
     };
     for (const auto& args : bad) {
         const auto parsed = parseCliArguments(args);
-        EXPECT_FALSE(parsed.request.has_value());
-        EXPECT_FALSE(parsed.error.empty());
+        EXPECT_FALSE(parsed);
+        EXPECT_FALSE(parsed.error().empty());
     }
 }
 
