@@ -1,0 +1,105 @@
+#include "preview/video_splitter_logic.h"
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <cmath>
+
+#include "platform/time_text.h"
+
+namespace morvane::preview {
+
+namespace {
+
+bool isBlank(char c) {
+    return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
+
+// One number as a two-character-wide "%d" reads it.
+bool readShortNumber(std::string_view text, std::size_t& pos, int& value) {
+    while (pos < text.size() && isBlank(text[pos])) {
+        ++pos;
+    }
+    std::size_t width = 2;
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+        negative = text[pos] == '-';
+        ++pos;
+        --width;
+    }
+    value = 0;
+    std::size_t digits = 0;
+    while (digits < width && pos < text.size() && std::isdigit(static_cast<unsigned char>(text[pos])) != 0) {
+        value = value * 10 + (text[pos] - '0');
+        ++pos;
+        ++digits;
+    }
+    if (negative) {
+        value = -value;
+    }
+    return digits > 0;
+}
+
+} // namespace
+
+std::optional<int> parseSplitterTime(std::string_view text) {
+    std::size_t pos = 0;
+    int parts[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        if (i > 0) {
+            if (pos >= text.size() || text[pos] != ':') {
+                return std::nullopt;
+            }
+            ++pos;
+        }
+        if (!readShortNumber(text, pos, parts[i])) {
+            return std::nullopt;
+        }
+    }
+    // "00:00:034" is not 3 seconds: what the user sees must be what is read.
+    if (!std::all_of(text.begin() + static_cast<std::ptrdiff_t>(pos), text.end(), isBlank)) {
+        return std::nullopt;
+    }
+    return parts[0] * 3600 + parts[1] * 60 + parts[2];
+}
+
+std::string splitterTimeText(long long seconds) {
+    return platform::formatTimeText(seconds);
+}
+
+std::optional<int> acceptTypedTime(std::string_view text, TypedField field, const SplitterValues& values) {
+    const std::optional<int> typed = parseSplitterTime(text);
+    if (!typed) {
+        return std::nullopt;
+    }
+    const int low = std::min(values.minimum, values.maximum);
+    const int high = std::max(values.minimum, values.maximum);
+    const int value = std::clamp(*typed, low, high);
+    if (field == TypedField::Start ? value > values.end : value < values.start) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+int wholeSeconds(double seconds) {
+    if (!std::isfinite(seconds)) {
+        return 0;
+    }
+    return static_cast<int>(
+        std::clamp(std::trunc(seconds), static_cast<double>(INT_MIN), static_cast<double>(INT_MAX)));
+}
+
+SplitterValues splitterValuesForRow(std::string_view startText, std::string_view endText, double duration) {
+    SplitterValues values;
+    values.maximum = std::max(wholeSeconds(duration), 0);
+    // The row's cells are written by the program (hours may pass 99), so the general reader applies.
+    const auto read = [&](std::string_view text, long long fallback) {
+        return static_cast<int>(std::clamp(platform::parseTimeText(text).value_or(fallback), 0LL,
+                                           static_cast<long long>(values.maximum)));
+    };
+    values.start = read(startText, 0);
+    values.end = read(endText, values.maximum);
+    return values;
+}
+
+} // namespace morvane::preview

@@ -1,0 +1,90 @@
+#include "preview/video_splitter_logic.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace morvane::preview {
+namespace {
+
+TEST(SplitterTimeTest, ReadsTwoCharactersPerNumber) {
+    struct Case {
+        std::string text;
+        std::optional<int> seconds;
+    };
+    const std::vector<Case> cases{
+        {"00:00:00", 0},      {"01:02:05", 3725},
+        {"00:90:00", 5400},   {"1:2:3", 3723},
+        {"99:59:59", 359999}, {" 01: 02: 03", 3723},
+        {"01:02:03  ", 3723}, {"00:00:99", 99},
+        {"+1:00:00", 3600},   {"-1:00:00", -3600},
+        {"100:00:00", {}},    {"00:00:034", {}},
+        {"01:02", {}},        {"", {}},
+        {"aa:bb:cc", {}},     {"01 :02:03", {}},
+        {"01:02:03x", {}},    {"-:00:00", {}},
+        {"00:00:+", {}},      {"12:34:56:78", {}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(parseSplitterTime(c.text), c.seconds) << '"' << c.text << '"';
+    }
+    EXPECT_EQ(splitterTimeText(3725), "01:02:05");
+    EXPECT_EQ(splitterTimeText(5400), "01:30:00");
+}
+
+TEST(SplitterTimeTest, TypedTimesAreHeldToTheIntervalAndMustNotCrossTheOtherEnd) {
+    const SplitterValues values{0, 100, 200, 3725};
+    struct Case {
+        std::string text;
+        TypedField field;
+        std::optional<int> stored;
+    };
+    const std::vector<Case> cases{
+        {"00:02:30", TypedField::Start, 150}, {"00:03:20", TypedField::Start, 200}, // equal to the end
+        {"00:03:21", TypedField::Start, {}},  {"-1:00:00", TypedField::Start, 0},   // below: held to 0
+        {"nonsense", TypedField::Start, {}},  {"00:01:40", TypedField::End, 100},   // equal to the start
+        {"00:01:39", TypedField::End, {}},    {"99:00:00", TypedField::End, 3725},  // past the file
+        {"00:90:00", TypedField::End, 3725},  {"00:02:00", TypedField::End, 120},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(acceptTypedTime(c.text, c.field, values), c.stored)
+            << c.text << (c.field == TypedField::Start ? " as start" : " as end");
+    }
+    // 00:90:00 is 5400 s when the file is long enough and the end later.
+    EXPECT_EQ(acceptTypedTime("00:90:00", TypedField::Start, {0, 0, 6000, 7200}), 5400);
+    // Past the end after holding: a start typed beyond the file is held to the maximum first.
+    EXPECT_EQ(acceptTypedTime("99:00:00", TypedField::Start, {0, 0, 3725, 3725}), 3725);
+    EXPECT_EQ(acceptTypedTime("99:00:00", TypedField::Start, {0, 0, 3000, 3725}), std::nullopt);
+}
+
+TEST(SplitterTimeTest, RowsOpenWithTheirCellsOrTheWholeFile) {
+    struct Case {
+        std::string start;
+        std::string end;
+        double duration;
+        SplitterValues values;
+    };
+    const std::vector<Case> cases{
+        {"00:00:10", "00:00:20", 60.0, {0, 10, 20, 60}},
+        {"00:00:00", "01:02:05", 3725.9, {0, 0, 3725, 3725}}, // the maximum is cut toward zero
+        {"", "garbage", 12.7, {0, 0, 12, 12}},                // unreadable: 0 and the length
+        {"00:05:00", "00:09:00", 120.0, {0, 120, 120, 120}},  // held to the file
+        {"100:00:00", "", 400000.0, {0, 360000, 400000, 400000}},
+        {"00:00:00", "00:00:00", 0.0, {0, 0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(splitterValuesForRow(c.start, c.end, c.duration), c.values) << c.start << " " << c.end;
+    }
+}
+
+TEST(SplitterTimeTest, SliderValuesTruncateTowardZero) {
+    EXPECT_EQ(wholeSeconds(3725.9), 3725);
+    EXPECT_EQ(wholeSeconds(-0.5), 0);
+    EXPECT_EQ(wholeSeconds(7.999999), 7);
+    EXPECT_EQ(wholeSeconds(1e300), INT_MAX);
+}
+
+} // namespace
+} // namespace morvane::preview
