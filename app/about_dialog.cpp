@@ -5,9 +5,12 @@
 #include <QUrl>
 
 #include <array>
+#include <vector>
 
+#include "app/batch_view.h"
 #include "app/desktop_actions.h"
 #include "widgets/dialog_template.h"
+#include "widgets/hyperlink_static.h"
 
 namespace morvane::app {
 
@@ -42,34 +45,44 @@ constexpr std::array<DialogControl, 8> kControls{{
     {1, ControlKind::DefaultPushButton, "OK", {178, 154, 50, 14}, "okButton"},
 }};
 
-QString linkMarkup(const Link& link) {
-    return QStringLiteral("<a href=\"%1\">%2</a>")
-        .arg(QString::fromUtf8(link.address).toHtmlEscaped(), QString::fromUtf8(link.text).toHtmlEscaped());
-}
+// What the links' opener answers, in the shell's terms the link understands.
+constexpr int kOpened = 33;
+constexpr int kNoProgramForIt = 31;
 
 } // namespace
 
 AboutDialog::AboutDialog(const std::string& productName, const std::string& version, DesktopOpener& opener,
-                         QWidget* parent)
+                         QWidget* parent, UserPrompts* prompts)
     : QDialog(parent), m_opener(opener) {
     setObjectName(QStringLiteral("aboutDialog"));
     setWindowTitle(QStringLiteral("About"));
 
-    widgets::createDialogControls(*this, kControls, [this](const DialogControl& control, QWidget& dialog) {
+    std::vector<widgets::HyperlinkStatic*> links;
+    widgets::createDialogControls(*this, kControls, [&](const DialogControl& control, QWidget& dialog) {
+        widgets::HyperlinkStatic* created = nullptr;
         for (const auto& link : kLinks) {
             if (link.id == control.id) {
-                auto* label = new QLabel(linkMarkup(link), &dialog);
-                label->setTextFormat(Qt::RichText);
-                label->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-                label->setOpenExternalLinks(false);
-                label->setToolTip(QString::fromUtf8(link.address));
-                connect(label, &QLabel::linkActivated, this,
-                        [this](const QString& address) { m_opener.openUrl(QUrl(address)); });
-                return label;
+                created = new widgets::HyperlinkStatic(QString::fromUtf8(link.text),
+                                                       QString::fromUtf8(link.address), &dialog);
+                created->setOpener([this](const QString& address) {
+                    return m_opener.openUrl(QUrl(address)) ? kOpened : kNoProgramForIt;
+                });
+                if (prompts) {
+                    created->setErrorReporter([prompts](const QString& message) {
+                        prompts->ask(Message{message.toStdString(), "Warning", MessageIcon::Warning,
+                                             MessageButtons::Ok});
+                    });
+                }
+                links.push_back(created);
             }
         }
-        return static_cast<QLabel*>(nullptr);
+        return created;
     });
+    // Placed in their template rectangles, the links fit themselves to their texts again, so that
+    // only the text is clickable.
+    for (auto* link : links) {
+        link->setFitToText(true);
+    }
     auto* name = findChild<QLabel*>(QStringLiteral("productName"));
     auto* versionLabel = findChild<QLabel*>(QStringLiteral("version"));
     name->setTextFormat(Qt::PlainText);

@@ -21,6 +21,7 @@
 #include "app/desktop_actions.h"
 #include "tests/app/batch_fakes.h"
 #include "tests/support/test_support.h"
+#include "widgets/hyperlink_static.h"
 
 namespace morvane::app {
 namespace {
@@ -195,16 +196,30 @@ TEST(AboutDialog, ShowsNameVersionAndOpensItsLinks) {
         {"updateLink", kDownloadPageAddress},
     };
     for (const auto& [name, address] : links) {
-        auto* link = child<QLabel>(dialog, name);
-        EXPECT_NE(link->text().indexOf(QStringLiteral("<a href")), -1);
-        // A click on the start of the link text.
-        const QPoint onText(link->fontMetrics().averageCharWidth(), link->height() / 2);
-        QTest::mouseClick(link, Qt::LeftButton, Qt::NoModifier, onText);
+        auto* link = child<widgets::HyperlinkStatic>(dialog, name);
+        EXPECT_EQ(link->address(), QString::fromUtf8(address));
+        EXPECT_EQ(link->width(), link->sizeHint().width()) << name << ": only the text is clickable";
+        QTest::mouseClick(link, Qt::LeftButton, Qt::NoModifier, link->rect().center());
         ASSERT_FALSE(opener.urls.empty()) << name;
         EXPECT_EQ(opener.urls.back(), QUrl(QString::fromUtf8(address)));
+        EXPECT_TRUE(link->isVisited());
     }
     EXPECT_EQ(opener.urls.size(), 3U);
     dialog.close();
+}
+
+TEST(AboutDialog, ALinkThatDoesNotOpenSaysSo) {
+    RecordingOpener opener;
+    opener.succeeds = false;
+    RecordingPrompts prompts;
+    AboutDialog dialog("Quillon Video Converter", "1.0.1", opener, nullptr, &prompts);
+    auto* link = child<widgets::HyperlinkStatic>(dialog, "supportLink");
+    EXPECT_FALSE(link->open());
+    EXPECT_FALSE(link->isVisited());
+    ASSERT_EQ(prompts.messages.size(), 1U);
+    EXPECT_EQ(prompts.messages[0].text, "Unable to open hyperlink:\n\nThere is no application "
+                                        "associated\nwith the given filename extension.");
+    EXPECT_EQ(prompts.messages[0].icon, MessageIcon::Warning);
 }
 
 TEST(AboutDialog, LongNamesAndMarkupStayWholeAndPlain) {
