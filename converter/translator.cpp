@@ -82,29 +82,71 @@ struct TargetInfo {
     std::string videoEncoder;
     std::string audioEncoder;
     double maxrate = 0.0;
+    std::string norm; // "pal", "ntsc" or "film"; empty when FFmpeg guesses it from the input
 };
 
 std::optional<TargetInfo> targetInfo(std::string_view value) {
     std::string kind = toLowerAscii(value);
-    for (const std::string_view norm : {"pal-", "ntsc-", "film-"}) {
-        if (kind.rfind(norm, 0) == 0) {
-            kind.erase(0, norm.size());
+    std::string norm;
+    for (const std::string_view prefix : {"pal-", "ntsc-", "film-"}) {
+        if (kind.rfind(prefix, 0) == 0) {
+            kind.erase(0, prefix.size());
+            norm = prefix.substr(0, prefix.size() - 1);
             break;
         }
     }
     if (kind == "vcd") {
-        return TargetInfo{"vcd", "mpeg1video", "mp2", 1150000.0};
+        return TargetInfo{"vcd", "mpeg1video", "mp2", 1150000.0, norm};
     }
     if (kind == "svcd") {
-        return TargetInfo{"svcd", "mpeg2video", "mp2", 2516000.0};
+        return TargetInfo{"svcd", "mpeg2video", "mp2", 2516000.0, norm};
     }
     if (kind == "dvd") {
-        return TargetInfo{"dvd", "mpeg2video", "ac3", 9000000.0};
+        return TargetInfo{"dvd", "mpeg2video", "ac3", 9000000.0, norm};
     }
     if (kind == "dv" || kind == "dv50") {
-        return TargetInfo{"dv", "dvvideo", "pcm_s16le", 0.0};
+        return TargetInfo{"dv", "dvvideo", "pcm_s16le", 0.0, norm};
     }
     return std::nullopt;
+}
+
+bool isDisc(const TargetInfo& target) {
+    return target.format == "dvd" || target.format == "svcd" || target.format == "vcd";
+}
+
+// DVD and SVCD pictures are shown at 4:3 or 16:9; a VCD's at 4:3 only.
+bool target169(std::string_view format) {
+    return format == "dvd" || format == "svcd";
+}
+
+// A picture shape as "16:9", "4:3" or a plain ratio.
+std::optional<double> parseAspect(std::string_view text) {
+    const auto colon = text.find(':');
+    if (colon == std::string_view::npos) {
+        const auto ratio = parseNumber(text);
+        return ratio && *ratio > 0.0 ? ratio : std::nullopt;
+    }
+    const auto width = parseNumber(text.substr(0, colon));
+    const auto height = parseNumber(text.substr(colon + 1));
+    if (!width || !height || *width <= 0.0 || *height <= 0.0) {
+        return std::nullopt;
+    }
+    return *width / *height;
+}
+
+// The picture a disc target makes; nothing when the norm is left to FFmpeg.
+std::optional<FrameSize> discFrameSize(const TargetInfo& target) {
+    if (target.norm.empty() || !isDisc(target)) {
+        return std::nullopt;
+    }
+    const bool pal = target.norm == "pal";
+    const int width = target.format == "dvd" ? 720 : target.format == "svcd" ? 480 : 352;
+    const int height = target.format == "vcd" ? (pal ? 288 : 240) : (pal ? 576 : 480);
+    return FrameSize{width, height};
+}
+
+double discFrameRate(const TargetInfo& target) {
+    return target.norm == "pal" ? 25.0 : target.norm == "ntsc" ? 30000.0 / 1001.0 : 24000.0 / 1001.0;
 }
 
 // Whether the target sets the option. Given before the target, some of them would win in FFmpeg 5.1
@@ -262,6 +304,47 @@ private:
     void emitOutputOptions();
     void emitOption(std::size_t index);
     void emitFixes();
+
+    // One handler per kind of option; see optionHandlers().
+    using Handler = void (Translator::*)(const OldOption&, std::size_t);
+    static const std::map<std::string_view, Handler>& optionHandlers();
+    static const std::map<std::string_view, std::string>& renamedOptions();
+    void passOption(const OldOption& option, std::size_t index);
+    void emitNothing(const OldOption& option, std::size_t index);
+    void emitRenamed(const OldOption& option, std::size_t index);
+    void emitDropped(const OldOption& option, std::size_t index);
+    void emitVideoBitrate(const OldOption& option, std::size_t index);
+    void emitAudioBitrate(const OldOption& option, std::size_t index);
+    void emitAudioFormat(const OldOption& option, std::size_t index);
+    void emitFrameRate(const OldOption& option, std::size_t index);
+    void emitFrameSize(const OldOption& option, std::size_t index);
+    void emitAspect(const OldOption& option, std::size_t index);
+    void emitLength(const OldOption& option, std::size_t index);
+    void emitFrameTiming(const OldOption& option, std::size_t index);
+    void emitCodec(const OldOption& option, std::size_t index);
+    void emitVideoTag(const OldOption& option, std::size_t index);
+    void emitFormat(const OldOption& option, std::size_t index);
+    void emitTarget(const OldOption& option, std::size_t index);
+    void emitSubtitleOption(const OldOption& option, std::size_t index);
+    void emitMap(const OldOption& option, std::size_t index);
+    void emitLoopOutput(const OldOption& option, std::size_t index);
+    void emitTag(const OldOption& option, std::size_t index);
+    void emitMotionSearch(const OldOption& option, std::size_t index);
+    void emitEncoderTuning(const OldOption& option, std::size_t index);
+    void emitRateTolerance(const OldOption& option);
+    void emitRateControl(const OldOption& option, std::size_t index);
+    void emitFlags(const OldOption& option, std::size_t index);
+    void emitReplaced(const OldOption& option, std::size_t index);
+
+    // What a disc target does with a value the command stated before it.
+    void settleBeforeTarget(const OldOption& option);
+    // The start of the cut in microseconds (0 when there is none).
+    std::int64_t cutStart() const;
+    // Whether a cut length takes the whole of an uncut source.
+    bool reachesTheEnd(const OldOption& length);
+    // Fits the source's picture into a frame of `width` x `height` shown at `aspect`, bars around it.
+    void fitPicture(int width, int height, double aspect, bool squarePixels);
+    void planPictureShape();
     void planFilters();
     void emitFilters();
 
@@ -327,6 +410,9 @@ private:
     bool m_mapAudio = false;
     std::vector<std::string> m_videoFilters;
     std::vector<std::string> m_audioFilters;
+    std::vector<std::vector<std::string>> m_afterTarget; // the command's own values a disc target keeps
+    std::string m_discAspect;                            // the disc's picture shape, "4:3" or "16:9"
+    bool m_discAudioRate = false;                        // the command's audio bit rate is kept on the disc
 };
 
 // Options that act on reading the input wherever the old command put them.
@@ -367,8 +453,7 @@ void Translator::scan() {
         const auto& option = m_options[i];
         if (m_target && i < m_targetIndex && overriddenByTarget(*m_target, option.name)) {
             m_skip.insert(i);
-            dropNote(option, "-target " + m_options[m_targetIndex].value + " sets it");
-            continue;
+            continue; // settled once the codecs are known
         }
         if (option.beforeInput && inputSide(option) && !alwaysInput(option.name)) {
             continue; // input options stand apart from the output's
@@ -581,6 +666,141 @@ void Translator::chooseCodecs() {
     }
 }
 
+void Translator::settleBeforeTarget(const OldOption& option) {
+    const TargetInfo& target = *m_target;
+    const std::string targetText = "-target " + m_options[m_targetIndex].value;
+    const std::string stated = "-" + option.name + " " + option.value;
+    const auto refuse = [&](const std::string& needs) {
+        note(targetText + " " + needs + "; " + stated + " not used");
+    };
+    if (!isDisc(target)) {
+        dropNote(option, targetText + " sets it");
+        return;
+    }
+    const bool mp2 = codecOfEncoder(m_audioEncoder) == "mp2";
+    if (option.name == "b" || option.name == "ab") {
+        const bool video = option.name == "b";
+        const auto rate = parseBitrate(option.value);
+        const double fixed = target.format != "vcd" ? 0.0 : video ? 1150000.0 : 224000.0;
+        const double most = video ? target.maxrate : target.format == "dvd" && !mp2 ? 448000.0 : 384000.0;
+        const std::string what = video ? " video" : " audio";
+        if (!rate) {
+            dropNote(option, "not a bit rate");
+        } else if (fixed > 0.0) {
+            if (*rate != fixed) {
+                refuse("writes" + what + " at " + formatBitrate(fixed) + "bit/s");
+            }
+        } else if (*rate > most) {
+            note(targetText + " allows at most " + formatBitrate(most) + "bit/s" + what + "; using " +
+                 formatBitrate(most) + " instead of " + stated);
+            m_afterTarget.push_back({video ? "-b:v" : "-b:a", formatBitrate(most)});
+            m_discAudioRate = m_discAudioRate || !video;
+        } else {
+            m_afterTarget.push_back({video ? "-b:v" : "-b:a", option.value});
+            m_discAudioRate = m_discAudioRate || !video;
+        }
+    } else if (option.name == "ar") {
+        const int needed = target.format == "dvd" ? 48000 : 44100;
+        if (parseNumber(option.value).value_or(0.0) != needed) {
+            refuse("needs " + std::to_string(needed) + " Hz audio");
+        }
+    } else if (option.name == "ac") {
+        if (parseNumber(option.value).value_or(0.0) != 2.0) {
+            refuse("carries stereo audio");
+        }
+    } else if (option.name == "s") {
+        const auto size = discFrameSize(target);
+        const auto asked = parseFrameSize(option.value);
+        if (!size) {
+            refuse("sets the picture size");
+        } else if (!asked || asked->width != size->width || asked->height != size->height) {
+            refuse("makes pictures of " + std::to_string(size->width) + "x" + std::to_string(size->height) +
+                   " (the picture keeps its shape)");
+        }
+    } else if (option.name == "r") {
+        char rate[32];
+        std::snprintf(rate, sizeof rate, "%.5g", discFrameRate(target));
+        if (target.norm.empty()) {
+            refuse("sets the frame rate");
+        } else if (std::abs(parseNumber(option.value).value_or(0.0) - discFrameRate(target)) > 0.01) {
+            refuse("needs " + std::string(rate) + " frames per second");
+        }
+    } else {
+        dropNote(option, targetText + " sets it");
+    }
+}
+
+std::int64_t Translator::cutStart() const {
+    const auto* start = last("ss");
+    return start == nullptr ? 0 : parseDuration(start->value).value_or(0);
+}
+
+bool Translator::reachesTheEnd(const OldOption& length) {
+    // The program writes the length of the whole file when nothing is cut, from a header that can
+    // under-report it: a length that reaches the end of an uncut source means all of it.
+    const auto microseconds = parseDuration(length.value);
+    if (cutStart() != 0 || !microseconds || has("loop_input")) {
+        return false;
+    }
+    const SourceFacts& source = probed();
+    return source.known && !source.still && source.duration > 0.0 &&
+           static_cast<double>(*microseconds) / 1e6 >= source.duration;
+}
+
+void Translator::fitPicture(int width, int height, double aspect, bool squarePixels) {
+    const double shown = probed().displayAspect;
+    if (shown <= 0.0 || aspect <= 0.0 || std::abs(shown / aspect - 1.0) <= 0.01) {
+        return; // the shape already fits
+    }
+    const auto even = [](double value) {
+        return std::max(2, 2 * static_cast<int>(std::lround(value / 2.0)));
+    };
+    const int pictureWidth = shown > aspect ? width : std::min(width, even(width * shown / aspect));
+    const int pictureHeight = shown > aspect ? std::min(height, even(height * aspect / shown)) : height;
+    m_videoFilters.push_back("scale=" + std::to_string(pictureWidth) + ":" + std::to_string(pictureHeight));
+    m_videoFilters.push_back("pad=" + std::to_string(width) + ":" + std::to_string(height) + ":" +
+                             std::to_string((width - pictureWidth) / 2) + ":" +
+                             std::to_string((height - pictureHeight) / 2));
+    if (squarePixels) {
+        m_videoFilters.emplace_back("setsar=1");
+    }
+    m_scaleInFilter = true;
+    char shape[32];
+    std::snprintf(shape, sizeof shape, "%.3g:1", shown);
+    note(std::string("the source's picture is ") + shape + "; it keeps its shape in the " +
+         std::to_string(width) + "x" + std::to_string(height) + " frame, with bars");
+}
+
+void Translator::planPictureShape() {
+    if (!m_result.videoOut || videoCopy() || m_videoEncoder.empty() || m_scaleInFilter) {
+        return;
+    }
+    if (m_target && isDisc(*m_target)) {
+        // A disc player knows two picture shapes; the nearer one is written and the picture fits into it.
+        double aspect = 0.0;
+        if (const auto* stated = last("aspect")) {
+            aspect = parseAspect(stated->value).value_or(0.0);
+        }
+        const double source = aspect > 0.0 ? aspect : probed().displayAspect;
+        const bool wide = target169(m_target->format) && source >= 1.55;
+        m_discAspect = wide ? "16:9" : "4:3";
+        const double chosen = wide ? 16.0 / 9.0 : 4.0 / 3.0;
+        if (const auto* stated = last("aspect"); stated != nullptr && std::abs(aspect - chosen) > 0.01) {
+            note("-target " + m_options[m_targetIndex].value + " shows pictures at 4:3" +
+                 (target169(m_target->format) ? std::string(" or 16:9") : std::string()) + "; using " +
+                 m_discAspect + " instead of -aspect " + stated->value);
+        }
+        if (const auto size = discFrameSize(*m_target)) {
+            fitPicture(size->width, size->height, chosen, false);
+        }
+        return;
+    }
+    if (has("aspect") || m_outWidth <= 0 || m_outHeight <= 0) {
+        return; // the shape is the command's own choice, or the picture keeps its size
+    }
+    fitPicture(m_outWidth, m_outHeight, static_cast<double>(m_outWidth) / m_outHeight, true);
+}
+
 void Translator::checkCut() {
     if (const auto* length = last("t")) {
         const auto microseconds = parseDuration(length->value);
@@ -608,10 +828,12 @@ void Translator::emitInput() {
             continue;
         }
         if (option.name == "ss") {
-            if (m_last["ss"] == i) {
+            if (m_last["ss"] == i && cutStart() > 0 && !m_request.seekOnOutput) {
                 // Seeking on the input decodes from the key frame before the cut only; FFmpeg 5.1 still
-                // cuts exactly there when it transcodes.
+                // cuts exactly there when it transcodes. A start of 0 is no seek at all: inputs that
+                // cannot seek would lose everything.
                 out({"-ss", option.value});
+                m_result.seeksInput = true;
             }
         } else if (option.name == "itsoffset") {
             if (m_last["itsoffset"] == i) {
@@ -664,9 +886,9 @@ void Translator::emitOutputOptions() {
             out({"-shortest"});
         }
     }
-    if (!has("map_meta_data")) {
-        // The old converter wrote only the tags it was given.
-        out({"-map_metadata", "-1"});
+    if (m_request.seekOnOutput && cutStart() > 0) {
+        // The input cannot seek: everything before the cut is decoded and left out.
+        out({"-ss", last("ss")->value});
     }
     for (std::size_t i = 0; i < m_options.size(); ++i) {
         const auto& option = m_options[i];
@@ -689,194 +911,307 @@ void Translator::emitOutputOptions() {
 
 void Translator::emitOption(std::size_t index) {
     const OldOption& option = m_options[index];
-    const std::string& name = option.name;
-    const std::string& value = option.value;
-    const auto pass = [&] {
-        out({"-" + name});
-        if (option.hasValue) {
-            out({value});
-        }
-    };
-    const auto rename = [&](const std::string& modern) { out({modern, value}); };
+    const auto& table = optionHandlers();
+    if (const auto it = table.find(option.name); it != table.end()) {
+        (this->*(it->second))(option, index);
+    } else {
+        passOption(option, index);
+    }
+}
 
-    if (name == "b") {
-        const auto rate = parseBitrate(value);
-        if (!rate) {
-            dropNote(option, "not a bit rate");
-            return;
+// How each option of the old dialect reaches FFmpeg, by kind; an option without a handler passes as it is.
+const std::map<std::string_view, Translator::Handler>& Translator::optionHandlers() {
+    static const std::map<std::string_view, Handler> table = [] {
+        std::map<std::string_view, Handler> handlers;
+        const auto add = [&](std::initializer_list<std::string_view> names, Handler handler) {
+            for (const auto name : names) {
+                handlers[name] = handler;
+            }
+        };
+        // Rates, sizes and the cut.
+        add({"b"}, &Translator::emitVideoBitrate);
+        add({"ab"}, &Translator::emitAudioBitrate);
+        add({"ar", "ac"}, &Translator::emitAudioFormat);
+        add({"r"}, &Translator::emitFrameRate);
+        add({"s"}, &Translator::emitFrameSize);
+        add({"aspect"}, &Translator::emitAspect);
+        add({"t"}, &Translator::emitLength);
+        add({"vsync"}, &Translator::emitFrameTiming);
+        // Codecs, containers and streams.
+        add({"vcodec", "acodec"}, &Translator::emitCodec);
+        add({"vtag"}, &Translator::emitVideoTag);
+        add({"f"}, &Translator::emitFormat);
+        add({"target"}, &Translator::emitTarget);
+        add({"scodec", "slang"}, &Translator::emitSubtitleOption);
+        add({"map", "map_meta_data"}, &Translator::emitMap);
+        add({"loop_output"}, &Translator::emitLoopOutput);
+        // Tags.
+        add({"title", "author", "album", "copyright", "comment", "timestamp", "alang"}, &Translator::emitTag);
+        // Encoder tuning.
+        add({"me"}, &Translator::emitMotionSearch);
+        add({"coder", "partitions", "vlevel", "level", "bidir_refine", "bf", "bt", "qscale"},
+            &Translator::emitEncoderTuning);
+        add({"bufsize", "maxrate"}, &Translator::emitRateControl);
+        add({"flags", "flags2"}, &Translator::emitFlags);
+        add({"intra", "vglobal"}, &Translator::emitReplaced);
+        for (const auto& rename : renamedOptions()) {
+            handlers[rename.first] = &Translator::emitRenamed;
         }
-        double bits = *rate;
-        if (m_maxrate && bits > *m_maxrate && !videoCopy()) {
-            note("-b " + value + " is above the maximum rate " + formatBitrate(*m_maxrate) + "; using " +
-                 formatBitrate(*m_maxrate) + " so the target's limit holds");
-            bits = *m_maxrate;
-            out({"-b:v", formatBitrate(bits)});
-            return;
-        }
-        rename("-b:v");
-    } else if (name == "ab") {
-        if (!parseBitrate(value)) {
-            dropNote(option, "not a bit rate");
-            return;
-        }
-        rename("-b:a");
-    } else if (name == "ar") {
-        if (!m_sampleRate) {
-            dropNote(option, "not a sample rate");
-            return;
-        }
-        out({"-ar", std::to_string(*m_sampleRate)});
-    } else if (name == "ac") {
-        if (!m_channels) {
-            dropNote(option, "not a channel count");
-            return;
-        }
-        out({"-ac", std::to_string(*m_channels)});
-    } else if (name == "r") {
-        const auto rate = parseNumber(value);
-        if ((rate && *rate <= 0.0) || value.empty()) {
-            dropNote(option, "not a frame rate");
-            return;
-        }
-        pass();
-    } else if (name == "s") {
-        if (m_scaleInFilter) {
-            return; // the size is set inside the video filter chain
-        }
-        if (m_outWidth <= 0 || m_outHeight <= 0) {
-            dropNote(option, "not a frame size");
-            return;
-        }
-        out({"-s", std::to_string(m_outWidth) + "x" + std::to_string(m_outHeight)});
-    } else if (name == "vcodec") {
-        // Naming the target's own codec again changes nothing, and FFmpeg would warn about it.
+        // Parts of the filter chains, or settled elsewhere.
+        add({"deinterlace", "croptop", "cropbottom", "cropleft", "cropright", "padtop", "padbottom",
+             "padleft", "padright", "padcolor", "vol", "async", "y"},
+            &Translator::emitNothing);
+        // Gone from FFmpeg, or no conversion option.
+        add({"rc_eq",    "i",        "me_threshold", "vdt",     "vhook", "sameq",
+             "newvideo", "newaudio", "newsubtitle",  "tvstd",   "vd",    "vc",
+             "ad",       "grab",     "gd",           "default", "v",     "L",
+             "h",        "version",  "formats"},
+            &Translator::emitDropped);
+        return handlers;
+    }();
+    return table;
+}
+
+// Old names that FFmpeg 5.1 knows under a new one, with the same value.
+const std::map<std::string_view, std::string>& Translator::renamedOptions() {
+    static const std::map<std::string_view, std::string> renames = {
+        {"atag", "-tag:a"}, {"vframes", "-frames:v"}, {"aframes", "-frames:a"}, {"dframes", "-frames:d"},
+        {"aq", "-q:a"},     {"vbsf", "-bsf:v"},       {"absf", "-bsf:a"}};
+    return renames;
+}
+
+void Translator::passOption(const OldOption& option, std::size_t) {
+    out({"-" + option.name});
+    if (option.hasValue) {
+        out({option.value});
+    }
+}
+
+void Translator::emitNothing(const OldOption&, std::size_t) {}
+
+void Translator::emitRenamed(const OldOption& option, std::size_t) {
+    out({renamedOptions().at(option.name), option.value});
+}
+
+void Translator::emitDropped(const OldOption& option, std::size_t) {
+    if (option.name == "rc_eq") {
+        dropNote(option, "the old rate-control equation is the default or no longer parses");
+    } else if (option.name == "i") {
+        dropNote(option, "one input is converted");
+    } else if (option.name == "v" || option.name == "L" || option.name == "h" || option.name == "version" ||
+               option.name == "formats") {
+        dropNote(option, "not a conversion option");
+    } else {
+        dropNote(option, "FFmpeg 5.1 has no such option");
+    }
+}
+
+void Translator::emitVideoBitrate(const OldOption& option, std::size_t) {
+    const auto rate = parseBitrate(option.value);
+    if (!rate) {
+        dropNote(option, "not a bit rate");
+        return;
+    }
+    if (m_maxrate && *rate > *m_maxrate && !videoCopy()) {
+        note("-b " + option.value + " is above the maximum rate " + formatBitrate(*m_maxrate) + "; using " +
+             formatBitrate(*m_maxrate) + " so the target's limit holds");
+        out({"-b:v", formatBitrate(*m_maxrate)});
+        return;
+    }
+    out({"-b:v", option.value});
+}
+
+void Translator::emitAudioBitrate(const OldOption& option, std::size_t) {
+    if (!parseBitrate(option.value)) {
+        dropNote(option, "not a bit rate");
+        return;
+    }
+    out({"-b:a", option.value});
+}
+
+void Translator::emitAudioFormat(const OldOption& option, std::size_t) {
+    const bool rate = option.name == "ar";
+    const auto& value = rate ? m_sampleRate : m_channels;
+    if (!value) {
+        dropNote(option, rate ? "not a sample rate" : "not a channel count");
+        return;
+    }
+    out({"-" + option.name, std::to_string(*value)});
+}
+
+void Translator::emitFrameRate(const OldOption& option, std::size_t) {
+    const auto rate = parseNumber(option.value);
+    if ((rate && *rate <= 0.0) || option.value.empty()) {
+        dropNote(option, "not a frame rate");
+        return;
+    }
+    passOption(option, 0);
+}
+
+void Translator::emitFrameSize(const OldOption& option, std::size_t) {
+    if (m_scaleInFilter) {
+        return; // the size is set inside the video filter chain
+    }
+    if (m_outWidth <= 0 || m_outHeight <= 0) {
+        dropNote(option, "not a frame size");
+        return;
+    }
+    out({"-s", std::to_string(m_outWidth) + "x" + std::to_string(m_outHeight)});
+}
+
+void Translator::emitAspect(const OldOption& option, std::size_t) {
+    if (!m_discAspect.empty()) {
+        return; // written with the disc target
+    }
+    passOption(option, 0);
+}
+
+void Translator::emitLength(const OldOption& option, std::size_t) {
+    if (reachesTheEnd(option)) {
+        char length[48];
+        std::snprintf(length, sizeof length, "%.2f", probed().duration);
+        note("-t " + option.value + " reaches the end of the source (" + length +
+             " s as its header says); converting all of it");
+        return;
+    }
+    passOption(option, 0);
+}
+
+void Translator::emitFrameTiming(const OldOption& option, std::size_t) {
+    if (!m_result.videoOut || videoCopy()) {
+        return;
+    }
+    const std::string mode = toLowerAscii(option.value);
+    if (mode == "-1" || mode == "auto") {
+        return;
+    }
+    if (mode == "0" || mode == "passthrough") {
+        out({"-fps_mode", "passthrough"});
+    } else if (mode == "2" || mode == "vfr") {
+        out({"-fps_mode", "vfr"});
+    } else if (mode == "drop") {
+        out({"-fps_mode", "drop"});
+    } else {
+        // The old converter treated every other value as constant frame rate.
+        out({"-fps_mode", "cfr"});
+    }
+}
+
+void Translator::emitCodec(const OldOption&, std::size_t index) {
+    // Naming the target's own codec again changes nothing, and FFmpeg would warn about it.
+    if (m_options[index].name == "vcodec") {
         if (m_videoIndex == index && !(m_target && m_videoName == m_target->videoEncoder)) {
             out({"-c:v", m_videoName});
         }
-    } else if (name == "acodec") {
-        if (m_audioIndex == index && !(m_target && m_audioName == m_target->audioEncoder)) {
-            out({"-c:a", m_audioName});
-        }
-    } else if (name == "vtag") {
-        if (m_muxer != "avi") {
-            dropNote(option, "a FourCC is written only into AVI files");
-        } else if (!m_videoEncoder.empty() && !videoCopy() && aviTagMatches(value, m_videoEncoder) == 0) {
-            dropNote(option, "it does not name " + m_videoEncoder + " video");
-        } else {
-            rename("-tag:v");
-        }
-    } else if (name == "atag") {
-        rename("-tag:a");
-    } else if (name == "f") {
-        out({"-f", value == "aac" ? "adts" : value});
-    } else if (name == "scodec") {
-        if (has("map")) {
-            rename("-c:s");
-        } else {
-            dropNote(option, "subtitles are not converted");
-        }
-    } else if (name == "title" || name == "author" || name == "album" || name == "copyright" ||
-               name == "comment") {
-        if (value.empty() && !has("map_meta_data")) {
-            return; // no tag is written anyway
-        }
-        std::string key = name;
-        if (name == "author") {
-            key = m_muxer == "rm" || m_muxer == "3gp" || m_muxer == "3g2" ? "author" : "artist";
-        }
-        out({"-metadata", key + "=" + value});
-    } else if (name == "timestamp") {
-        out({"-metadata", "creation_time=" + value});
-    } else if (name == "vol" || name == "async") {
-        // Part of the audio filter chain.
-    } else if (name == "vsync") {
-        if (!m_result.videoOut || videoCopy()) {
-            return;
-        }
-        const std::string mode = toLowerAscii(value);
-        if (mode == "-1" || mode == "auto") {
-            return;
-        }
-        if (mode == "0" || mode == "passthrough") {
-            out({"-fps_mode", "passthrough"});
-        } else if (mode == "2" || mode == "vfr") {
-            out({"-fps_mode", "vfr"});
-        } else if (mode == "drop") {
-            out({"-fps_mode", "drop"});
-        } else {
-            // The old converter treated every other value as constant frame rate.
-            out({"-fps_mode", "cfr"});
-        }
-    } else if (name == "t") {
-        pass();
-    } else if (name == "map") {
-        out({"-map", translateMap(value)});
-    } else if (name == "map_meta_data") {
-        const auto colon = value.find(':');
-        out({"-map_metadata", colon == std::string::npos ? value : value.substr(colon + 1)});
-    } else if (name == "vframes") {
-        rename("-frames:v");
-    } else if (name == "aframes") {
-        rename("-frames:a");
-    } else if (name == "dframes") {
-        rename("-frames:d");
-    } else if (name == "aq") {
-        rename("-q:a");
-    } else if (name == "vbsf") {
-        rename("-bsf:v");
-    } else if (name == "absf") {
-        rename("-bsf:a");
-    } else if (name == "qscale") {
-        if (isX264()) {
-            dropNote(option, "libx264 ignores it; the bit rate decides the quality, as before");
-        } else {
-            rename("-q:v");
-        }
-    } else if (name == "intra") {
-        out({"-g", "1"});
-    } else if (name == "vglobal") {
-        out({"-flags:v", "+global_header"});
-    } else if (name == "alang") {
+    } else if (m_audioIndex == index && !(m_target && m_audioName == m_target->audioEncoder)) {
+        out({"-c:a", m_audioName});
+    }
+}
+
+void Translator::emitVideoTag(const OldOption& option, std::size_t) {
+    if (m_muxer != "avi") {
+        dropNote(option, "a FourCC is written only into AVI files");
+    } else if (!m_videoEncoder.empty() && !videoCopy() && aviTagMatches(option.value, m_videoEncoder) == 0) {
+        dropNote(option, "it does not name " + m_videoEncoder + " video");
+    } else {
+        out({"-tag:v", option.value});
+    }
+}
+
+void Translator::emitFormat(const OldOption& option, std::size_t) {
+    out({"-f", option.value == "aac" ? "adts" : option.value});
+}
+
+void Translator::emitTarget(const OldOption& option, std::size_t) {
+    passOption(option, 0);
+    // What the profile stated before the target and the disc allows is honoured over the target's own.
+    for (const auto& words : m_afterTarget) {
+        m_result.arguments.insert(m_result.arguments.end(), words.begin(), words.end());
+    }
+    if (!m_discAspect.empty() && m_result.videoOut && !videoCopy()) {
+        out({"-aspect", m_discAspect});
+    }
+}
+
+void Translator::emitSubtitleOption(const OldOption& option, std::size_t) {
+    if (option.name == "scodec" && has("map")) {
+        out({"-c:s", option.value});
+    } else {
+        dropNote(option, "subtitles are not converted");
+    }
+}
+
+void Translator::emitMap(const OldOption& option, std::size_t) {
+    if (option.name == "map") {
+        out({"-map", translateMap(option.value)});
+        return;
+    }
+    const auto colon = option.value.find(':');
+    out({"-map_metadata", colon == std::string::npos ? option.value : option.value.substr(colon + 1)});
+}
+
+void Translator::emitLoopOutput(const OldOption& option, std::size_t) {
+    if (m_muxer == "gif") {
+        out({"-loop", option.value});
+    } else {
+        dropNote(option, "only GIF output loops");
+    }
+}
+
+void Translator::emitTag(const OldOption& option, std::size_t) {
+    const std::string& name = option.name;
+    if (name == "timestamp") {
+        out({"-metadata", "creation_time=" + option.value});
+        return;
+    }
+    if (name == "alang") {
         if (has("an") || (m_request.source.known && !m_request.source.hasAudio)) {
             dropNote(option, "there is no audio stream");
         } else {
-            out({"-metadata:s:a:0", "language=" + value});
+            out({"-metadata:s:a:0", "language=" + option.value});
         }
-    } else if (name == "slang") {
-        dropNote(option, "subtitles are not converted");
-    } else if (name == "loop_output") {
-        if (m_muxer == "gif") {
-            rename("-loop");
+        return;
+    }
+    if (option.value.empty() && !has("map_meta_data")) {
+        return; // the profile sets no tag of its own: the source's stays
+    }
+    std::string key = name;
+    if (name == "author") {
+        key = m_muxer == "rm" || m_muxer == "3gp" || m_muxer == "3g2" ? "author" : "artist";
+    }
+    out({"-metadata", key + "=" + option.value});
+}
+
+void Translator::emitMotionSearch(const OldOption& option, std::size_t) {
+    const std::string method = toLowerAscii(option.value);
+    if (isX264()) {
+        if (method == "dia" || method == "hex" || method == "umh" || method == "esa" || method == "tesa") {
+            out({"-me_method", method});
+        } else if (method == "full") {
+            out({"-me_method", "esa"});
         } else {
-            dropNote(option, "only GIF output loops");
+            dropNote(option, "libx264 has no such motion search");
         }
-    } else if (name == "me") {
-        const std::string method = toLowerAscii(value);
+    } else if (nativeVideoEncoder() &&
+               (method == "zero" || method == "epzs" || method == "x1" || method == "xone")) {
+        out({"-motion_est", method == "x1" ? "xone" : method});
+    } else {
+        dropNote(option, (m_videoEncoder.empty() ? std::string("the video encoder") : m_videoEncoder) +
+                             " has no such motion search");
+    }
+}
+
+void Translator::emitEncoderTuning(const OldOption& option, std::size_t) {
+    const std::string& name = option.name;
+    if (name == "coder" || name == "partitions") {
         if (isX264()) {
-            if (method == "dia" || method == "hex" || method == "umh" || method == "esa" ||
-                method == "tesa") {
-                out({"-me_method", method});
-            } else if (method == "full") {
-                out({"-me_method", "esa"});
-            } else {
-                dropNote(option, "libx264 has no such motion search");
-            }
-        } else if (nativeVideoEncoder() &&
-                   (method == "zero" || method == "epzs" || method == "x1" || method == "xone")) {
-            out({"-motion_est", method == "x1" ? "xone" : method});
-        } else {
-            dropNote(option, (m_videoEncoder.empty() ? std::string("the video encoder") : m_videoEncoder) +
-                                 " has no such motion search");
-        }
-    } else if (name == "coder" || name == "partitions") {
-        if (isX264()) {
-            pass();
+            passOption(option, 0);
         } else {
             dropNote(option, "only libx264 uses it");
         }
     } else if (name == "vlevel" || name == "level") {
         if (isX264()) {
-            rename("-level:v");
+            out({"-level:v", option.value});
         } else {
             dropNote(option, "only libx264 takes a level; others would signal a wrong one");
         }
@@ -884,100 +1219,107 @@ void Translator::emitOption(std::size_t index) {
         if (isX264()) {
             dropNote(option, "libx264 no longer has it");
         } else {
-            pass();
+            passOption(option, 0);
         }
     } else if (name == "bf") {
         if (m_muxer == "psp" && (m_videoEncoder == "mpeg4" || m_videoEncoder == "libxvid")) {
             dropNote(option, "B-frames make MPEG-4 Advanced Simple, which the PSP does not play");
         } else {
-            pass();
+            passOption(option, 0);
+        }
+    } else if (name == "qscale") {
+        if (isX264()) {
+            dropNote(option, "libx264 ignores it; the bit rate decides the quality, as before");
+        } else {
+            out({"-q:v", option.value});
         }
     } else if (name == "bt") {
-        if (isX264()) {
-            const auto tolerance = parseBitrate(value);
-            const auto* bitrate = last("b");
-            const auto average = bitrate != nullptr && m_skip.count(m_last["b"]) == 0
-                                     ? parseBitrate(bitrate->value)
-                                     : std::nullopt;
-            if (tolerance && average) {
-                char ratio[32];
-                std::snprintf(ratio, sizeof ratio, "%.4g",
-                              *tolerance / std::min(*average, m_maxrate.value_or(*average)));
-                out({"-x264-params", std::string("ratetol=") + ratio});
-            } else {
-                dropNote(option, "without a bit rate libx264 has no rate tolerance");
+        emitRateTolerance(option);
+    }
+}
+
+void Translator::emitRateTolerance(const OldOption& option) {
+    if (!isX264()) {
+        passOption(option, 0);
+        return;
+    }
+    const auto tolerance = parseBitrate(option.value);
+    const auto* bitrate = last("b");
+    std::optional<double> average;
+    if (bitrate != nullptr && m_skip.count(m_last["b"]) == 0) {
+        average = parseBitrate(bitrate->value);
+    }
+    if (tolerance && average) {
+        const double held = m_maxrate && *m_maxrate < *average ? *m_maxrate : *average;
+        char ratio[32];
+        std::snprintf(ratio, sizeof ratio, "%.4g", *tolerance / held);
+        out({"-x264-params", std::string("ratetol=") + ratio});
+    } else {
+        dropNote(option, "without a bit rate libx264 has no rate tolerance");
+    }
+}
+
+void Translator::emitRateControl(const OldOption& option, std::size_t) {
+    if (option.name == "maxrate" && !option.hasValue) {
+        dropNote(option, "no value");
+    } else if (option.name == "bufsize" && !m_maxrate && refusesLoneBufsize(m_videoEncoder)) {
+        dropNote(option, "a buffer size needs -maxrate");
+    } else {
+        passOption(option, 0);
+    }
+}
+
+void Translator::emitFlags(const OldOption& option, std::size_t) {
+    const std::string& name = option.name;
+    // Old flag texts add and remove relative to what is set, so every occurrence counts.
+    std::vector<std::string> kept;
+    std::vector<std::string> dropped;
+    for (const auto& other : m_options) {
+        if (other.name != name) {
+            continue;
+        }
+        const std::string& text = other.value;
+        std::size_t pos = 0;
+        if (!text.empty() && text[0] != '+' && text[0] != '-') {
+            kept.clear();
+        }
+        while (pos < text.size()) {
+            const char sign = text[pos] == '-' ? '-' : '+';
+            if (text[pos] == '+' || text[pos] == '-') {
+                ++pos;
             }
-        } else {
-            pass();
-        }
-    } else if (name == "bufsize") {
-        if (!m_maxrate && refusesLoneBufsize(m_videoEncoder)) {
-            dropNote(option, "a buffer size needs -maxrate");
-        } else {
-            pass();
-        }
-    } else if (name == "flags" || name == "flags2") {
-        // Old flag texts add and remove relative to what is set, so every occurrence counts.
-        std::vector<std::string> kept;
-        std::vector<std::string> dropped;
-        for (const auto& other : m_options) {
-            if (other.name != name) {
+            const auto next = text.find_first_of("+-", pos);
+            const std::string flag = text.substr(pos, next - pos);
+            pos = next == std::string::npos ? text.size() : next;
+            if (flag.empty()) {
                 continue;
             }
-            std::string text = other.value;
-            std::size_t pos = 0;
-            if (!text.empty() && text[0] != '+' && text[0] != '-') {
-                kept.clear();
-            }
-            while (pos < text.size()) {
-                const char sign = text[pos] == '-' ? '-' : '+';
-                if (text[pos] == '+' || text[pos] == '-') {
-                    ++pos;
+            if (name == "flags" && flag == "trell") {
+                if (!has("trellis")) {
+                    out({"-trellis", sign == '+' ? "1" : "0"});
                 }
-                const auto next = text.find_first_of("+-", pos);
-                const std::string flag = text.substr(pos, next - pos);
-                pos = next == std::string::npos ? text.size() : next;
-                if (flag.empty()) {
-                    continue;
-                }
-                if (name == "flags" && flag == "trell") {
-                    if (!has("trellis")) {
-                        out({"-trellis", sign == '+' ? "1" : "0"});
-                    }
-                } else if (name == "flags" && flag == "loop" && !isH263(m_videoEncoder)) {
-                    dropped.push_back(flag + " (deblocking is always on)");
-                } else if (codecFlagKnown(name, flag)) {
-                    kept.push_back(std::string(1, sign) + flag);
-                } else {
-                    dropped.push_back(flag);
-                }
+            } else if (name == "flags" && flag == "loop" && !isH263(m_videoEncoder)) {
+                dropped.push_back(flag + " (deblocking is always on)");
+            } else if (codecFlagKnown(name, flag)) {
+                kept.push_back(std::string(1, sign) + flag);
+            } else {
+                dropped.push_back(flag);
             }
         }
-        for (const auto& flag : dropped) {
-            note("dropped the " + name + " flag " + flag + ": FFmpeg 5.1 has no such flag");
-        }
-        if (!kept.empty()) {
-            out({"-" + name + ":v", joinTokens(kept)});
-        }
-    } else if (name == "rc_eq") {
-        dropNote(option, "the old rate-control equation is the default or no longer parses");
-    } else if (name == "deinterlace" || name.rfind("crop", 0) == 0 || name.rfind("pad", 0) == 0) {
-        // Part of the video filter chain.
-    } else if (name == "y") {
-        // The output is always replaced (only when the conversion succeeds).
-    } else if (name == "i") {
-        dropNote(option, "one input is converted");
-    } else if (name == "me_threshold" || name == "vdt" || name == "vhook" || name == "sameq" ||
-               name == "newvideo" || name == "newaudio" || name == "newsubtitle" || name == "tvstd" ||
-               name == "vd" || name == "vc" || name == "ad" || name == "grab" || name == "gd" ||
-               name == "default") {
-        dropNote(option, "FFmpeg 5.1 has no such option");
-    } else if (name == "v" || name == "L" || name == "h" || name == "version" || name == "formats") {
-        dropNote(option, "not a conversion option");
-    } else if (name == "maxrate" && !option.hasValue) {
-        dropNote(option, "no value");
+    }
+    for (const auto& flag : dropped) {
+        note("dropped the " + name + " flag " + flag + ": FFmpeg 5.1 has no such flag");
+    }
+    if (!kept.empty()) {
+        out({"-" + name + ":v", joinTokens(kept)});
+    }
+}
+
+void Translator::emitReplaced(const OldOption& option, std::size_t) {
+    if (option.name == "intra") {
+        out({"-g", "1"});
     } else {
-        pass();
+        out({"-flags:v", "+global_header"});
     }
 }
 
@@ -1005,7 +1347,9 @@ void Translator::emitFixes() {
     if (audioOut && m_target && m_target->format == "dvd" && codecOfEncoder(m_audioEncoder) == "mp2") {
         const auto* bitrate = last("ab");
         const bool ownRate = bitrate != nullptr && m_skip.count(m_last["ab"]) == 0;
-        if (!ownRate || parseBitrate(bitrate->value).value_or(0.0) > 384000.0) {
+        if (m_discAudioRate) {
+            // The command's rate, held to what layer 2 allows, came with the target.
+        } else if (!ownRate || parseBitrate(bitrate->value).value_or(0.0) > 384000.0) {
             note("MPEG audio layer 2 allows at most 384 kbit/s, not the DVD target's 448; using 224 kbit/s");
             out({"-b:a", "224k"});
         }
@@ -1073,8 +1417,11 @@ void Translator::planFilters() {
         // Crops and pads frame the picture of -s, so the scaling has to sit between them.
         m_videoFilters.push_back("scale=" + std::to_string(m_outWidth) + ":" + std::to_string(m_outHeight));
         m_scaleInFilter = true;
-    } else if (isX264() && m_outWidth == 0 && m_result.videoOut &&
-               probed().width % 2 + probed().height % 2 > 0) {
+    } else if (!padding && top + bottom + left + right == 0) {
+        planPictureShape();
+    }
+    if (!m_scaleInFilter && isX264() && m_outWidth == 0 && m_result.videoOut &&
+        probed().width % 2 + probed().height % 2 > 0) {
         note("the source's frame size is odd; libx264 needs even sides, so one pixel is cut off");
         m_videoFilters.emplace_back("crop=trunc(iw/2)*2:trunc(ih/2)*2");
     }
@@ -1099,9 +1446,11 @@ void Translator::planFilters() {
         const auto samples = parseNumber(async->value);
         if (!samples || *samples < 0.0) {
             dropNote(*async, "not a sample count");
-        } else if (*samples > 0.0) {
-            m_audioFilters.push_back("aresample=async=" + formatInteger(*samples) +
-                                     ":min_hard_comp=0.1:first_pts=0");
+        } else if (*samples > 0.0 && m_result.videoOut) {
+            // Audio keeps its length and its place against the pictures: gaps in its timestamps are
+            // filled with silence and overlaps trimmed, from the pictures' start, but it is never
+            // stretched. A file of audio alone keeps exactly the samples it decodes to.
+            m_audioFilters.emplace_back("aresample=async=1:first_pts=0");
         }
     }
     if (const auto* volume = last("vol")) {
@@ -1151,6 +1500,11 @@ Translation Translator::run() {
     }
     scan();
     chooseCodecs();
+    for (const std::size_t index : m_skip) {
+        if (m_target && index < m_targetIndex) {
+            settleBeforeTarget(m_options[index]);
+        }
+    }
     checkCut();
     if (!m_result.error.empty()) {
         return m_result;

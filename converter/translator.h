@@ -20,7 +20,8 @@ struct SourceFacts {
     int height = 0;
     double sampleRate = 0.0;
     int channels = 0;
-    double duration = 0.0; // seconds
+    double duration = 0.0;      // seconds
+    double displayAspect = 0.0; // the picture's shape as shown (width ÷ height); 0 when unknown
 };
 
 struct TranslationRequest {
@@ -30,12 +31,14 @@ struct TranslationRequest {
     std::string writePath;              // where FFmpeg writes (a temporary name beside outputPath)
     SourceFacts source;                 // what is known of the input without asking
     std::function<SourceFacts()> probe; // asked once, only when a choice depends on the input
+    bool seekOnOutput = false;          // cut by decoding from the start: the input cannot seek
 };
 
 struct Translation {
     std::vector<std::string> arguments; // FFmpeg's arguments after the program name
     std::vector<std::string> notes;     // one diagnostic line per dropped or changed piece
     bool videoOut = false;              // the output gets a video stream (when the source has one)
+    bool seeksInput = false;            // the start of the cut is sought on the input
     std::string error;                  // not empty: nothing may run
 };
 

@@ -13,7 +13,8 @@ struct VecProbeFacts {
     int height;
     double sampleRate;
     int channels;
-    int still; // a single picture
+    int still;            // a single picture
+    double displayAspect; // the picture's shape as shown (width ÷ height), 0 without one
 };
 
 // Fills `facts` (all zero when the file cannot be read); gives the media detector's status.

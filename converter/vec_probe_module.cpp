@@ -37,5 +37,6 @@ morvane_vec_probe(const char* path, VecProbeFacts* facts, char* reason, int reas
     facts->sampleRate = found.sampleRate;
     facts->channels = found.channels;
     facts->still = found.still ? 1 : 0;
+    facts->displayAspect = found.displayAspect;
     return status;
 }

@@ -163,6 +163,7 @@ public:
         facts.sampleRate = found.sampleRate;
         facts.channels = found.channels;
         facts.still = found.still != 0;
+        facts.displayAspect = found.displayAspect;
         return status;
     }
 
@@ -231,6 +232,11 @@ public:
     // file removed.
     int run(platform::SignalPipe& signals);
 
+    // Watches for an input that cannot seek to the start of the cut: FFmpeg then makes nothing useful,
+    // so the run is ended early and seekFailed() tells the caller to cut on the output side instead.
+    void watchSeeking() { m_watchSeek = true; }
+    bool seekFailed() const { return m_seekFailed; }
+
 private:
     // Starts FFmpeg; on failure says why and gives the exit code.
     std::optional<int> start();
@@ -251,6 +257,8 @@ private:
     LineSplitter m_diagnosticLines;
     ProgressReader m_progress;
     bool m_stopRequested = false;
+    bool m_watchSeek = false;
+    bool m_seekFailed = false;
     bool m_interruptSent = false;
     int m_abortSignal = 0;
     std::chrono::steady_clock::time_point m_stopDeadline{};
@@ -267,6 +275,11 @@ void ConversionRun::pumpProgress(std::string_view bytes) {
 void ConversionRun::pumpDiagnostics(std::string_view bytes) {
     for (const auto& line : m_diagnosticLines.feed(bytes)) {
         writeAll(STDERR_FILENO, line + "\n");
+        if (m_watchSeek && !m_seekFailed && !m_stopRequested &&
+            line.find("could not seek to position") != std::string::npos) {
+            m_seekFailed = true;
+            m_child.kill(SIGKILL); // its work file is ours and is written again
+        }
     }
 }
 
@@ -372,6 +385,11 @@ void ConversionRun::pumpUntilClosed(platform::SignalPipe& signals) {
 }
 
 int ConversionRun::finish() {
+    if (m_seekFailed && m_abortSignal == 0) {
+        m_child.wait();
+        return 1;
+    }
+    m_seekFailed = false;
     RunFacts facts;
     facts.status = m_child.wait();
     facts.stopRequested = m_stopRequested;
@@ -479,7 +497,21 @@ int runConversion(const std::vector<std::string>& arguments) {
         diagnose(note);
     }
     ConversionRun run(*ffmpeg, translation.arguments, *temporary, request.command.output);
-    return run.run(signals);
+    if (translation.seeksInput) {
+        run.watchSeeking();
+    }
+    const int exitCode = run.run(signals);
+    if (!run.seekFailed()) {
+        return exitCode;
+    }
+    diagnose("the input cannot seek to the start of the cut; decoding it from its beginning instead");
+    request.seekOnOutput = true;
+    const Translation again = translateCommand(request);
+    shown.resize(1);
+    shown.insert(shown.end(), again.arguments.begin(), again.arguments.end());
+    say("ffmpeg command: " + shellCommandLine(shown));
+    ConversionRun fromTheStart(*ffmpeg, again.arguments, *temporary, request.command.output);
+    return fromTheStart.run(signals);
 }
 
 } // namespace
@@ -500,6 +532,7 @@ SourceFacts probeSource(const std::string& path) {
     source.sampleRate = facts.sampleRate;
     source.channels = facts.channels;
     source.duration = facts.duration;
+    source.displayAspect = facts.displayAspect;
     return source;
 }
 

@@ -29,6 +29,21 @@ double toDouble(AVRational value) {
     return value.den != 0 ? av_q2d(value) : 0.0;
 }
 
+// Width × sample aspect ÷ height; a file that states no sample aspect has square pixels.
+double displayAspect(const AVStream& stream) {
+    const AVCodecParameters& codec = *stream.codecpar;
+    if (codec.width == 0 || codec.height == 0) {
+        return 0.0;
+    }
+    AVRational sample = stream.sample_aspect_ratio;
+    if (sample.num <= 0 || sample.den <= 0) {
+        sample = codec.sample_aspect_ratio;
+    }
+    const double pixel = sample.num > 0 && sample.den > 0 ? av_q2d(sample) : 1.0;
+    const double aspect = std::abs(static_cast<double>(codec.width) / codec.height) * pixel;
+    return std::isfinite(aspect) && aspect > 0.0 ? aspect : 0.0;
+}
+
 // Matroska and WebM give a stream's length only as a "DURATION" tag, "HH:MM:SS.nnnnnnnnn".
 double durationTag(const AVDictionary* metadata) {
     const AVDictionaryEntry* entry = av_dict_get(metadata, "DURATION", nullptr, 0);
@@ -143,6 +158,7 @@ int detectMediaFacts(std::string_view path, MediaFacts& facts) {
             facts.hasVideo = 1;
             facts.width = std::abs(codec.width);
             facts.height = std::abs(codec.height);
+            facts.displayAspect = displayAspect(stream);
             if (stillFormat) {
                 facts.still = true;
                 facts.frameRate = 0.0;

@@ -31,6 +31,9 @@ struct MediaFacts {
     double sampleRate = 0.0;
     int channels = 0;
     bool still = false; // a single picture (frame size without length)
+    // The picture's shape as shown: width × sample aspect ÷ height (square pixels when the file states
+    // none); 0 without a picture.
+    double displayAspect = 0.0;
 };
 
 // The same probe filling every fact; gives DetectMedia's status.

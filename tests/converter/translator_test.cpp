@@ -76,13 +76,11 @@ Words typedHead(const std::string& input = "/media/clip.avi") {
 
 // What FFmpeg receives for that head.
 Words typedHeadOut(const std::string& input = "/media/clip.avi") {
-    return {"-i",   "file:" + input, "-map", "0:V:0?", "-map",  "0:a:0?", "-map_metadata",
-            "-1",   "-fps_mode",     "cfr",  "-b:v",   "1200k", "-s",     "320x240",
-            "-r",   "25.00",         "-b:a", "64.00k", "-ac",   "2",      "-ar",
-            "44100"};
+    return {"-i", "file:" + input, "-map", "0:V:0?", "-map", "0:a:0?", "-fps_mode", "cfr", "-b:v", "1200k",
+            "-s", "320x240",       "-r",   "25.00",  "-b:a", "64.00k", "-ac",       "2",   "-ar",  "44100"};
 }
 
-const Words kAsync = {"-af", "aresample=async=24:min_hard_comp=0.1:first_pts=0"};
+const Words kAsync = {"-af", "aresample=async=1:first_pts=0"};
 const Words kBaseline = {"-profile:v", "baseline", "-refs", "1", "-pix_fmt", "yuv420p"};
 
 Words output(const std::string& path) {
@@ -573,19 +571,8 @@ TEST(Translator, AudioRecipes) {
     // Audio targets: no video group.
     const Words head = {"-vsync", "24",  "-async",   "24",   "-i", "/media/song.wav", "-ab", "128.00k", "-ac",
                         "2",      "-ar", "44100.00", "-vol", "256"};
-    const Words headOut = {"-i",
-                           "file:/media/song.wav",
-                           "-map",
-                           "0:a:0?",
-                           "-map_metadata",
-                           "-1",
-                           "-b:a",
-                           "128.00k",
-                           "-ac",
-                           "2",
-                           "-ar",
-                           "44100",
-                           "-vn"};
+    const Words headOut = {
+        "-i", "file:/media/song.wav", "-map", "0:a:0?", "-b:a", "128.00k", "-ac", "2", "-ar", "44100", "-vn"};
     SourceFacts audio = clipFacts();
     audio.hasVideo = false;
     audio.width = audio.height = 0;
@@ -600,56 +587,126 @@ TEST(Translator, AudioRecipes) {
              {{"-vn", "-acodec", "libfaac"}, "/out/song.aac", {"-c:a", "aac"}},
          }) {
         SCOPED_TRACE(c.out);
+        // Audio alone keeps exactly the samples it decodes to: no resampler.
         const Result result = translate(concat({head, c.recipe, {"-y", c.out}}), audio);
-        EXPECT_EQ(result.arguments, concat({headOut, c.expected, kAsync, output(c.out)}));
+        EXPECT_EQ(result.arguments, concat({headOut, c.expected, output(c.out)}));
     }
 }
 
-TEST(Translator, DiscTargetsWin) {
-    // The head's settings stand before the target: the target's values count, as they did.
+TEST(Translator, DiscTargetsKeepWhatTheyAllowAndSayWhatTheyChange) {
+    // The head's settings stand before the target: what the disc allows is kept after the target, what
+    // it cannot take is named on a line of its own.
     const Words dvd = {"-target", "pal-dvd", "-acodec", "ac3", "-mbd", "2", "-qmin", "2"};
-    const Result ac3 = translate(concat({typedHead(), dvd, {"-y", "/out/c.mpg"}}));
-    EXPECT_EQ(ac3.arguments,
-              concat({{"-i", "file:/media/clip.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-map_metadata",
-                       "-1", "-fps_mode", "cfr", "-ac", "2", "-target", "pal-dvd", "-mbd", "2", "-qmin", "2"},
-                      kAsync,
-                      output("/out/c.mpg")}));
-    for (const auto* dropped : {"dropped -b 1200k", "dropped -s 320x240", "dropped -r 25.00",
-                                "dropped -ab 64.00k", "dropped -ar 44100.00"}) {
-        EXPECT_TRUE(mentions(ac3.notes, dropped)) << dropped;
-    }
-
-    // MP2 on a DVD cannot keep the target's 448 kbit/s.
-    const Result mp2 =
-        translate(concat({typedHead(), {"-target", "ntsc-dvd", "-acodec", "mp2", "-y", "/out/c.mpg"}}));
-    EXPECT_EQ(mp2.arguments, concat({{"-i", "file:/media/clip.avi", "-map", "0:V:0?", "-map", "0:a:0?",
-                                      "-map_metadata", "-1", "-fps_mode", "cfr", "-ac", "2", "-target",
-                                      "ntsc-dvd", "-c:a", "mp2", "-b:a", "224k"},
+    Words head = typedHead();
+    *std::find(head.begin(), head.end(), "64.00k") = "192.00k";
+    const Result ac3 = translate(concat({head, dvd, {"-y", "/out/c.mpg"}}));
+    EXPECT_EQ(ac3.arguments, concat({{"-i",        "file:/media/clip.avi",
+                                      "-map",      "0:V:0?",
+                                      "-map",      "0:a:0?",
+                                      "-fps_mode", "cfr",
+                                      "-ac",       "2",
+                                      "-target",   "pal-dvd",
+                                      "-b:v",      "1200k",
+                                      "-b:a",      "192.00k",
+                                      "-aspect",   "4:3",
+                                      "-mbd",      "2",
+                                      "-qmin",     "2"},
                                      kAsync,
                                      output("/out/c.mpg")}));
+    EXPECT_TRUE(mentions(ac3.notes,
+                         "-target pal-dvd makes pictures of 720x576 (the picture keeps its shape); "
+                         "-s 320x240 not used"));
+    EXPECT_TRUE(mentions(ac3.notes, "-target pal-dvd needs 48000 Hz audio; -ar 44100.00 not used"));
+    EXPECT_FALSE(mentions(ac3.notes, "-r 25.00")); // the PAL rate itself
+    EXPECT_FALSE(mentions(ac3.notes, "-ab"));
 
-    // A VCD carries MPEG audio layer 2; the target's own codec stays.
+    // MP2 on a DVD: the command's rate within what layer 2 allows; above it, held there, loudly.
+    const Result mp2 =
+        translate(concat({typedHead(), {"-target", "ntsc-dvd", "-acodec", "mp2", "-y", "/out/c.mpg"}}));
+    EXPECT_EQ(mp2.arguments, concat({{"-i",        "file:/media/clip.avi",
+                                      "-map",      "0:V:0?",
+                                      "-map",      "0:a:0?",
+                                      "-fps_mode", "cfr",
+                                      "-ac",       "2",
+                                      "-target",   "ntsc-dvd",
+                                      "-b:v",      "1200k",
+                                      "-b:a",      "64.00k",
+                                      "-aspect",   "4:3",
+                                      "-c:a",      "mp2"},
+                                     kAsync,
+                                     output("/out/c.mpg")}));
+    EXPECT_TRUE(mentions(mp2.notes, "-target ntsc-dvd needs 29.97 frames per second; -r 25.00 not used"));
+    const Result loud =
+        translate({"-i", "a.avi", "-ab", "448k", "-target", "pal-dvd", "-acodec", "mp2", "-y", "b.mpg"});
+    EXPECT_TRUE(mentions(loud.notes, "-target pal-dvd allows at most 384kbit/s audio; using 384k instead of "
+                                     "-ab 448k"));
+    EXPECT_EQ(std::count(loud.arguments.begin(), loud.arguments.end(), "384k"), 1);
+
+    // A VCD carries MPEG audio layer 2 at fixed rates; the target's own codec stays.
     const Result vcd =
         translate(concat({typedHead(), {"-target", "pal-vcd", "-acodec", "ac3", "-y", "/out/c.mpg"}}));
     EXPECT_EQ(vcd.arguments, concat({{"-i", "file:/media/clip.avi", "-map", "0:V:0?", "-map", "0:a:0?",
-                                      "-map_metadata", "-1", "-fps_mode", "cfr", "-target", "pal-vcd"},
+                                      "-fps_mode", "cfr", "-target", "pal-vcd", "-aspect", "4:3"},
                                      kAsync,
                                      output("/out/c.mpg")}));
     EXPECT_TRUE(mentions(vcd.notes, "MPEG audio layer 2 only"));
-    EXPECT_TRUE(mentions(vcd.notes, "dropped -ac 2"));
+    EXPECT_TRUE(mentions(vcd.notes, "-target pal-vcd writes video at 1150kbit/s; -b 1200k not used"));
+    EXPECT_TRUE(mentions(vcd.notes, "-target pal-vcd writes audio at 224kbit/s; -ab 64.00k not used"));
 
     // A bit rate after the target is held to the target's maximum.
     const Result fast = translate({"-i", "a.avi", "-target", "pal-vcd", "-b", "2000k", "-y", "b.mpg"});
-    EXPECT_EQ(fast.arguments, concat({{"-i", "file:a.avi", "-map", "0:V:0?", "-map", "0:a:0?",
-                                       "-map_metadata", "-1", "-target", "pal-vcd", "-b:v", "1150k"},
+    EXPECT_EQ(fast.arguments, concat({{"-i", "file:a.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-target",
+                                       "pal-vcd", "-aspect", "4:3", "-b:v", "1150k"},
                                       output("b.mpg")}));
 
     // DV has PCM audio only.
     const Result dv = translate({"-i", "a.avi", "-target", "pal-dv", "-acodec", "mp2", "-y", "b.dv"});
-    EXPECT_EQ(dv.arguments, concat({{"-i", "file:a.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-map_metadata",
-                                     "-1", "-target", "pal-dv"},
-                                    output("b.dv")}));
+    EXPECT_EQ(dv.arguments,
+              concat({{"-i", "file:a.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-target", "pal-dv"},
+                      output("b.dv")}));
     EXPECT_TRUE(mentions(dv.notes, "dropped -acodec mp2"));
+}
+
+TEST(Translator, PicturesKeepTheirShape) {
+    SourceFacts wide = clipFacts();
+    wide.width = 448;
+    wide.height = 256; // 7:4 without a sample aspect
+    wide.displayAspect = 1.75;
+    // A fixed frame of another shape: the picture is fitted and bars fill the rest, square pixels.
+    const Result fitted =
+        translate({"-i", "w.avi", "-s", "640x480", "-vcodec", "mpeg4", "-y", "o.avi"}, wide);
+    EXPECT_EQ(fitted.arguments, concat({{"-i", "file:w.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-c:v",
+                                         "mpeg4", "-vf", "scale=640:366,pad=640:480:0:57,setsar=1"},
+                                        output("o.avi")}));
+    SourceFacts tall = wide;
+    tall.displayAspect = 0.75;
+    EXPECT_EQ(translate({"-i", "t.avi", "-s", "320x240", "-y", "o.avi"}, tall).arguments,
+              concat({{"-i", "file:t.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-vf",
+                       "scale=180:240,pad=320:240:70:0,setsar=1"},
+                      output("o.avi")}));
+    // The same shape, an aspect the command states, or no size: nothing changes.
+    SourceFacts same = wide;
+    same.displayAspect = 4.0 / 3.0;
+    EXPECT_EQ(
+        translate({"-i", "s.avi", "-s", "320x240", "-y", "o.avi"}, same).arguments,
+        concat({{"-i", "file:s.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-s", "320x240"}, output("o.avi")}));
+    EXPECT_EQ(
+        translate({"-i", "w.avi", "-s", "320x240", "-aspect", "4:3", "-y", "o.avi"}, wide).arguments,
+        concat({{"-i", "file:w.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-s", "320x240", "-aspect", "4:3"},
+                output("o.avi")}));
+
+    // A DVD shows 16:9 for a wide source and fits the picture into it; an aspect it cannot show is refused.
+    const Result disc = translate({"-i", "w.avi", "-target", "pal-dvd", "-y", "o.mpg"}, wide);
+    EXPECT_EQ(disc.arguments, concat({{"-i", "file:w.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-target",
+                                       "pal-dvd", "-aspect", "16:9", "-vf", "scale=708:576,pad=720:576:6:0"},
+                                      output("o.mpg")}));
+    const Result refused =
+        translate({"-i", "w.avi", "-aspect", "2.35", "-target", "ntsc-svcd", "-y", "o.mpg"}, wide);
+    EXPECT_TRUE(mentions(refused.notes,
+                         "-target ntsc-svcd shows pictures at 4:3 or 16:9; using 16:9 instead of "
+                         "-aspect 2.35"));
+    EXPECT_EQ(std::count(refused.arguments.begin(), refused.arguments.end(), "16:9"), 1);
+    EXPECT_EQ(std::count(refused.arguments.begin(), refused.arguments.end(), "2.35"), 0);
 }
 
 TEST(Translator, MetadataAndStreams) {
@@ -676,26 +733,23 @@ TEST(Translator, MetadataAndStreams) {
         EXPECT_EQ(result.arguments,
                   concat({{"-i", "file:in.avi"},
                           c.maps,
-                          {"-map_metadata", "-1", "-metadata", "title=T", "-metadata", c.authorKey + "=A",
-                           "-metadata", "album=B", "-metadata", "copyright=C", "-metadata", "comment=D"},
+                          {"-metadata", "title=T", "-metadata", c.authorKey + "=A", "-metadata", "album=B",
+                           "-metadata", "copyright=C", "-metadata", "comment=D"},
                           c.fixes,
                           output(c.out)}));
     }
     // Empty tags write nothing; kept input tags can be cleared.
     EXPECT_EQ(translate({"-i", "in.avi", "-title", "", "-y", "o.avi"}).arguments,
-              concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-map_metadata", "-1"},
-                      output("o.avi")}));
+              concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-map", "0:a:0?"}, output("o.avi")}));
     EXPECT_EQ(translate({"-i", "in.avi", "-map_meta_data", "0:0", "-title", "", "-y", "o.avi"}).arguments,
               concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-map_metadata", "0",
                        "-metadata", "title="},
                       output("o.avi")}));
     // Switching streams off, and explicit old-style maps.
-    EXPECT_EQ(
-        translate({"-i", "in.avi", "-an", "-y", "o.avi"}).arguments,
-        concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-map_metadata", "-1", "-an"}, output("o.avi")}));
+    EXPECT_EQ(translate({"-i", "in.avi", "-an", "-y", "o.avi"}).arguments,
+              concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-an"}, output("o.avi")}));
     EXPECT_EQ(translate({"-i", "in.avi", "-map", "0.1", "-map", "0.0:0.1", "-y", "o.avi"}).arguments,
-              concat({{"-i", "file:in.avi", "-map_metadata", "-1", "-map", "0:1", "-map", "0:0,0:1"},
-                      output("o.avi")}));
+              concat({{"-i", "file:in.avi", "-map", "0:1", "-map", "0:0,0:1"}, output("o.avi")}));
 }
 
 TEST(Translator, CutsSeekOnTheInput) {
@@ -703,18 +757,72 @@ TEST(Translator, CutsSeekOnTheInput) {
     const Result typed =
         translate({"-i", "in.avi", "-vol", "256", "-ss", "00:00:10", "-t", "50", "-y", "o.avi"});
     EXPECT_EQ(typed.arguments, concat({{"-ss", "00:00:10", "-i", "file:in.avi", "-map", "0:V:0?", "-map",
-                                        "0:a:0?", "-map_metadata", "-1", "-t", "50"},
+                                        "0:a:0?", "-t", "50"},
                                        output("o.avi")}));
     // A profile's own start and length come later and win, as they did.
     const Result general = translate(
         {"-i", "in.avi", "-ss", "00:00:10", "-t", "50", "-ss", "00:00:20", "-t", "5", "-y", "o.avi"});
-    EXPECT_EQ(general.arguments, concat({{"-ss", "00:00:20", "-i", "file:in.avi", "-map", "0:V:0?", "-map",
-                                          "0:a:0?", "-map_metadata", "-1", "-t", "5"},
-                                         output("o.avi")}));
+    EXPECT_EQ(general.arguments,
+              concat({{"-ss", "00:00:20", "-i", "file:in.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-t", "5"},
+                      output("o.avi")}));
     // An end before the start, or a cut of nothing, converts nothing.
     EXPECT_NE(translate({"-i", "in.avi", "-ss", "00:00:10", "-t", "-5", "-y", "o.avi"}).error, "");
     EXPECT_NE(translate({"-i", "in.avi", "-t", "0", "-y", "o.avi"}).error, "");
     EXPECT_NE(translate({"-i", "in.avi", "-ss", "soon", "-y", "o.avi"}).error, "");
+}
+
+TEST(Translator, StartsOfZeroAndLengthsToTheEndCutNothing) {
+    SourceFacts facts = clipFacts();
+    facts.duration = 0.04; // a header that under-reports the length
+    const Words typed = {"-i", "in.mpg", "-ss", "00:00:00", "-t", "1", "-y", "o.avi"};
+    const Result whole = translate(typed, facts);
+    EXPECT_EQ(whole.arguments,
+              concat({{"-i", "file:in.mpg", "-map", "0:V:0?", "-map", "0:a:0?"}, output("o.avi")}));
+    EXPECT_TRUE(mentions(whole.notes, "-t 1 reaches the end of the source (0.04 s as its header says)"));
+    // A real cut stays: a length short of the end, any start above zero, or a source of unknown length.
+    facts.duration = 4.4;
+    for (const auto& c : std::vector<std::pair<Words, Words>>{
+             {{"-i", "in.mpg", "-ss", "00:00:00", "-t", "4", "-y", "o.avi"}, {"-t", "4"}},
+             {{"-i", "in.mpg", "-ss", "00:00:01", "-t", "5", "-y", "o.avi"}, {"-t", "5"}},
+         }) {
+        const Result cut = translate(c.first, facts);
+        EXPECT_NE(std::search(cut.arguments.begin(), cut.arguments.end(), c.second.begin(), c.second.end()),
+                  cut.arguments.end());
+    }
+    SourceFacts unknown = clipFacts();
+    unknown.duration = 0.0;
+    const Result kept = translate(typed, unknown);
+    EXPECT_EQ(std::count(kept.arguments.begin(), kept.arguments.end(), "-t"), 1);
+    EXPECT_EQ(std::count(kept.arguments.begin(), kept.arguments.end(), "-ss"), 0);
+
+    // An input that cannot seek is cut on the output side.
+    TranslationRequest request;
+    request.command = parseOldCommand({"-i", "in.h264", "-ss", "00:00:02", "-t", "1", "-y", "o.avi"});
+    request.outputPath = request.writePath = "o.avi";
+    request.source = clipFacts();
+    EXPECT_TRUE(translateCommand(request).seeksInput);
+    request.seekOnOutput = true;
+    const Translation after = translateCommand(request);
+    EXPECT_FALSE(after.seeksInput);
+    const Words tail = {"-i",     "file:in.h264", "-map",     "0:V:0?", "-map",
+                        "0:a:0?", "-ss",          "00:00:02", "-t",     "1"};
+    EXPECT_NE(std::search(after.arguments.begin(), after.arguments.end(), tail.begin(), tail.end()),
+              after.arguments.end());
+}
+
+TEST(Translator, AudioIsNeverStretched) {
+    // With pictures, gaps are filled from the pictures' start; audio alone gets no resampler at all.
+    const Result both = translate({"-async", "24", "-i", "in.avi", "-vcodec", "mpeg4", "-y", "o.mkv"});
+    EXPECT_EQ(both.arguments,
+              concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-c:v", "mpeg4"},
+                      kAsync,
+                      output("o.mkv")}));
+    const Result song = translate({"-async", "24", "-i", "in.ogg", "-vn", "-y", "o.mp3"});
+    EXPECT_EQ(song.arguments, concat({{"-i", "file:in.ogg", "-map", "0:a:0?", "-vn"}, output("o.mp3")}));
+    SourceFacts silentFilm = clipFacts();
+    silentFilm.hasAudio = false;
+    EXPECT_EQ(translate({"-async", "24", "-i", "in.avi", "-vol", "512", "-y", "o.avi"}, silentFilm).arguments,
+              concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-map", "0:a:0?"}, output("o.avi")}));
 }
 
 TEST(Translator, GeneralPathLines) {
@@ -723,40 +831,26 @@ TEST(Translator, GeneralPathLines) {
                                   "2500k", "-pix_fmt",    "yuv420p", "-acodec", "libfaac",
                                   "-ab",   "160k",        "-ac",     "2",       "-async",
                                   "24",    "-vsync",      "24",      "-y",      "/o/clip_h264_aac.mkv"});
-    EXPECT_EQ(mkv.arguments, concat({{"-i",
-                                      "file:/m/clip.mov",
-                                      "-map",
-                                      "0:V:0?",
-                                      "-map",
-                                      "0:a:0?",
-                                      "-map_metadata",
-                                      "-1",
-                                      "-c:v",
-                                      "libx264",
-                                      "-b:v",
-                                      "2500k",
-                                      "-pix_fmt",
-                                      "yuv420p",
-                                      "-c:a",
-                                      "aac",
-                                      "-b:a",
-                                      "160k",
-                                      "-ac",
-                                      "2",
-                                      "-fps_mode",
-                                      "cfr",
-                                      "-profile:v",
-                                      "baseline",
-                                      "-refs",
-                                      "1"},
+    EXPECT_EQ(mkv.arguments, concat({{"-i",         "file:/m/clip.mov",
+                                      "-map",       "0:V:0?",
+                                      "-map",       "0:a:0?",
+                                      "-c:v",       "libx264",
+                                      "-b:v",       "2500k",
+                                      "-pix_fmt",   "yuv420p",
+                                      "-c:a",       "aac",
+                                      "-b:a",       "160k",
+                                      "-ac",        "2",
+                                      "-fps_mode",  "cfr",
+                                      "-profile:v", "baseline",
+                                      "-refs",      "1"},
                                      kAsync,
                                      output("/o/clip_h264_aac.mkv")}));
 
     // Unquoted text values come back together; switches stand alone; "True" switches have no value.
     const Result text = translate(
         {"-i", "in.avi", "-title", "My", "Holiday", "Film", "-vn", "-acodec", "libvorbis", "-y", "o.ogg"});
-    EXPECT_EQ(text.arguments, concat({{"-i", "file:in.avi", "-map", "0:a:0?", "-map_metadata", "-1",
-                                       "-metadata", "title=My Holiday Film", "-vn", "-c:a", "libvorbis"},
+    EXPECT_EQ(text.arguments, concat({{"-i", "file:in.avi", "-map", "0:a:0?", "-metadata",
+                                       "title=My Holiday Film", "-vn", "-c:a", "libvorbis"},
                                       output("o.ogg")}));
 
     // Plain options of the option table.
@@ -773,8 +867,6 @@ TEST(Translator, GeneralPathLines) {
                        "0:V:0?",
                        "-map",
                        "0:a:0?",
-                       "-map_metadata",
-                       "-1",
                        "-frames:v",
                        "10",
                        "-frames:a",
@@ -801,16 +893,15 @@ TEST(Translator, GeneralPathLines) {
     const Result gone = translate({"-i", "in.avi", "-sameq", "-vhook", "x.so", "-tvstd", "PAL", "-newaudio",
                                    "-v", "1", "-me_threshold", "5", "-y", "o.avi"});
     EXPECT_EQ(gone.arguments,
-              concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-map_metadata", "-1"},
-                      output("o.avi")}));
+              concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-map", "0:a:0?"}, output("o.avi")}));
     EXPECT_EQ(gone.notes.size(), 6U);
 
     // Unknown options reach FFmpeg unchanged, with or without a value.
     const Result unknown = translate({"-i", "in.avi", "-crf", "20", "-tune", "film", "-fflags", "+genpts",
                                       "-movflags", "+faststart", "-y", "o.mp4"});
     EXPECT_EQ(unknown.arguments,
-              concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-map_metadata", "-1", "-crf",
-                       "20", "-tune", "film", "-fflags", "+genpts", "-movflags", "+faststart"},
+              concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-crf", "20", "-tune", "film",
+                       "-fflags", "+genpts", "-movflags", "+faststart"},
                       kBaseline,
                       output("o.mp4")}));
 }
@@ -818,40 +909,38 @@ TEST(Translator, GeneralPathLines) {
 TEST(Translator, FrameSizesAndRates) {
     // A profile without a size leaves "240x0": the height follows the picture's shape.
     const Result half = translate({"-i", "in.avi", "-s", "240x0", "-vcodec", "mpeg4", "-y", "o.avi"});
-    EXPECT_EQ(half.arguments, concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-map", "0:a:0?",
-                                       "-map_metadata", "-1", "-c:v", "mpeg4", "-vf", "scale=240:-2"},
+    EXPECT_EQ(half.arguments, concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-c:v",
+                                       "mpeg4", "-vf", "scale=240:-2"},
                                       output("o.avi")}));
     // Odd sizes become even.
     EXPECT_EQ(translate({"-i", "in.avi", "-s", "321x241", "-y", "o.avi"}).arguments,
-              concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-map_metadata", "-1", "-s",
-                       "320x240"},
+              concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-s", "320x240"},
                       output("o.avi")}));
     // Flash files take MP3 at 44.1, 22.05 or 11.025 kHz only.
     EXPECT_EQ(translate({"-i", "in.avi", "-ar", "48000.00", "-vcodec", "flv", "-acodec", "libmp3lame", "-y",
                          "o.flv"})
                   .arguments,
-              concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-map_metadata", "-1", "-ar",
-                       "44100", "-c:v", "flv", "-c:a", "libmp3lame"},
+              concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-ar", "44100", "-c:v", "flv",
+                       "-c:a", "libmp3lame"},
                       output("o.flv")}));
     EXPECT_EQ(translate({"-i", "in.avi", "-f", "swf", "-acodec", "libmp3lame", "-y", "o.swf"}).arguments,
-              concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-map_metadata", "-1", "-f",
-                       "swf", "-c:a", "libmp3lame", "-ar", "44100"},
+              concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-f", "swf", "-c:a",
+                       "libmp3lame", "-ar", "44100"},
                       output("o.swf")}));
     // Rates and channels an encoder cannot take.
-    EXPECT_EQ(translate({"-i", "in.avi", "-ar", "22050", "-ac", "5", "-acodec", "libmp3lame", "-y", "o.mp3"})
-                  .arguments,
-              concat({{"-i", "file:in.avi", "-map", "0:a:0?", "-map_metadata", "-1", "-ar", "22050", "-ac",
-                       "2", "-c:a", "libmp3lame"},
-                      output("o.mp3")}));
+    EXPECT_EQ(
+        translate({"-i", "in.avi", "-ar", "22050", "-ac", "5", "-acodec", "libmp3lame", "-y", "o.mp3"})
+            .arguments,
+        concat({{"-i", "file:in.avi", "-map", "0:a:0?", "-ar", "22050", "-ac", "2", "-c:a", "libmp3lame"},
+                output("o.mp3")}));
     EXPECT_EQ(
         translate({"-i", "in.avi", "-ar", "22050", "-acodec", "ac3", "-y", "o.ac3"}).arguments,
-        concat({{"-i", "file:in.avi", "-map", "0:a:0?", "-map_metadata", "-1", "-ar", "32000", "-c:a", "ac3"},
-                output("o.ac3")}));
+        concat({{"-i", "file:in.avi", "-map", "0:a:0?", "-ar", "32000", "-c:a", "ac3"}, output("o.ac3")}));
     // Stream copy keeps frames and samples as they are.
     const Result copy = translate({"-i", "in.avi", "-vcodec", "copy", "-acodec", "copy", "-vol", "512",
                                    "-vsync", "24", "-async", "24", "-y", "o.mkv"});
-    EXPECT_EQ(copy.arguments, concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-map", "0:a:0?",
-                                       "-map_metadata", "-1", "-c:v", "copy", "-c:a", "copy"},
+    EXPECT_EQ(copy.arguments, concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-c:v",
+                                       "copy", "-c:a", "copy"},
                                       output("o.mkv")}));
     EXPECT_TRUE(mentions(copy.notes, "dropped -vol 512"));
 }
@@ -862,8 +951,7 @@ TEST(Translator, PicturesAndOddSources) {
     still.hasAudio = false;
     // A looped picture needs a length.
     EXPECT_EQ(translate({"-loop_input", "-i", "p.png", "-t", "5", "-y", "o.avi"}, still).arguments,
-              concat({{"-loop", "1", "-i", "file:p.png", "-map", "0:V:0?", "-map", "0:a:0?", "-map_metadata",
-                       "-1", "-t", "5"},
+              concat({{"-loop", "1", "-i", "file:p.png", "-map", "0:V:0?", "-map", "0:a:0?", "-t", "5"},
                       output("o.avi")}));
     const Result endless = translate({"-loop_input", "-i", "p.png", "-y", "o.avi"}, still);
     EXPECT_EQ(endless.arguments[0], "-i");
@@ -873,8 +961,7 @@ TEST(Translator, PicturesAndOddSources) {
     odd.width = 321;
     odd.height = 241;
     EXPECT_EQ(translate({"-i", "in.avi", "-vcodec", "libx264", "-y", "o.mkv"}, odd).arguments,
-              concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-map_metadata", "-1", "-c:v",
-                       "libx264"},
+              concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-c:v", "libx264"},
                       kBaseline,
                       {"-vf", "crop=trunc(iw/2)*2:trunc(ih/2)*2"},
                       output("o.mkv")}));
@@ -889,12 +976,11 @@ TEST(Translator, FrameServerScriptSource) {
     request.writePath = "/o/c.vec-part-x.avi";
     request.source = clipFacts();
     const auto converted = translateCommand(request);
-    const Words expected =
-        concat({ffmpegPreamble(),
-                {"-i", "file:/m/clip.asf", "-map", "0:V:0?", "-map", "0:a:0?", "-map_metadata", "-1",
-                 "-fps_mode", "cfr", "-r", "25.00", "-c:v", "mpeg4", "-vf", "fps=23.976"},
-                kAsync,
-                {"-y", "file:/o/c.vec-part-x.avi"}});
+    const Words expected = concat({ffmpegPreamble(),
+                                   {"-i", "file:/m/clip.asf", "-map", "0:V:0?", "-map", "0:a:0?", "-fps_mode",
+                                    "cfr", "-r", "25.00", "-c:v", "mpeg4", "-vf", "fps=23.976"},
+                                   kAsync,
+                                   {"-y", "file:/o/c.vec-part-x.avi"}});
     EXPECT_EQ(converted.arguments, expected);
 
     request.script = ScriptSource{"/m/clip.mov", 23.976, false}; // keeps the source's timing
@@ -911,18 +997,18 @@ TEST(Translator, PspFilesGetBothStreams) {
     EXPECT_EQ(silent.arguments,
               concat({{"-i", "file:p.png", "-f", "lavfi", "-i",
                        "anullsrc=channel_layout=stereo:sample_rate=48000", "-map", "0:V:0?", "-map", "1:a:0",
-                       "-shortest", "-map_metadata", "-1", "-c:v", "libxvid", "-c:a", "aac", "-f", "psp"},
+                       "-shortest", "-c:v", "libxvid", "-c:a", "aac", "-f", "psp"},
                       output("o.mp4")}));
     SourceFacts sound = clipFacts();
     sound.hasVideo = false;
     sound.duration = 2.5;
     const Result black = translate(
         {"-i", "s.wav", "-vcodec", "libxvid", "-acodec", "libfaac", "-f", "psp", "-y", "o.mp4"}, sound);
-    EXPECT_EQ(black.arguments, concat({{"-i", "file:s.wav", "-f", "lavfi", "-i",
-                                        "color=color=black:size=320x240:rate=25:duration=2.500", "-map",
-                                        "1:v:0", "-map", "0:a:0?", "-shortest", "-map_metadata", "-1", "-c:v",
-                                        "libxvid", "-c:a", "aac", "-f", "psp"},
-                                       output("o.mp4")}));
+    EXPECT_EQ(black.arguments,
+              concat({{"-i", "file:s.wav", "-f", "lavfi", "-i",
+                       "color=color=black:size=320x240:rate=25:duration=2.500", "-map", "1:v:0", "-map",
+                       "0:a:0?", "-shortest", "-c:v", "libxvid", "-c:a", "aac", "-f", "psp"},
+                      output("o.mp4")}));
 }
 
 TEST(Translator, AsksAboutTheInputOnlyWhenAChoiceDependsOnIt) {
@@ -939,10 +1025,12 @@ TEST(Translator, AsksAboutTheInputOnlyWhenAChoiceDependsOnIt) {
         };
         return translateCommand(request);
     };
-    // The command lines of typed targets name every size and rate: nothing to ask.
+    // A fixed frame size depends on the source's shape: asked once. Without size or length: nothing to ask.
     run(concat({typedHead(), {"-vcodec", "libx264", "-acodec", "libfaac", "-y", "o.mp4"}}));
+    EXPECT_EQ(probes, 1);
     run({"-i", "a.avi", "-ar", "22050", "-vcodec", "flv", "-acodec", "libmp3lame", "-y", "o.flv"});
-    EXPECT_EQ(probes, 0);
+    EXPECT_EQ(probes, 1);
+    probes = 0;
     // libx264 without a size must know whether the source's sides are even; asked once.
     const auto general = run({"-i", "a.avi", "-vcodec", "libx264", "-b", "900k", "-y", "o.mkv"});
     EXPECT_EQ(probes, 1);
@@ -958,8 +1046,7 @@ TEST(Translator, AsksAboutTheInputOnlyWhenAChoiceDependsOnIt) {
 TEST(Translator, NamesReachFfmpegAsFiles) {
     const Result result = translate({"-i", "-clip:1.avi", "-y", "-out:2.avi"});
     EXPECT_EQ(result.arguments,
-              concat({{"-i", "file:-clip:1.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-map_metadata", "-1"},
-                      output("-out:2.avi")}));
+              concat({{"-i", "file:-clip:1.avi", "-map", "0:V:0?", "-map", "0:a:0?"}, output("-out:2.avi")}));
 }
 
 } // namespace
