@@ -102,32 +102,30 @@ Qt::Alignment CellListModel::columnAlignment(int column) const {
 }
 
 int CellListModel::insertRow(int row, const QString& text) {
-    if (row < 0) {
+    if (row < 0 || !m_rows->insertsRows()) {
         return -1;
     }
     row = std::min(row, rowCount());
     beginInsertRows({}, row, row);
-    const bool inserted = m_rows->insertRow(row, columnCount());
-    if (inserted && m_rows->cellCount(row) > 0) {
+    m_rows->insertRow(row, columnCount());
+    if (m_rows->cellCount(row) > 0) {
         ListCell first = m_rows->cell(row, 0);
         first.text = text;
         m_rows->setCell(row, 0, first);
     }
     endInsertRows();
-    return inserted ? row : -1;
+    return row;
 }
 
 int CellListModel::deleteRow(int row) {
-    if (row < 0 || row >= rowCount()) {
+    if (row < 0 || row >= rowCount() || !m_rows->insertsRows()) {
         return 0;
     }
     beginRemoveRows({}, row, row);
-    const bool removed = m_rows->removeRow(row);
+    m_rows->removeRow(row);
     endRemoveRows();
-    if (removed) {
-        updateAllHeaderChecks();
-    }
-    return removed ? 1 : 0;
+    updateAllHeaderChecks();
+    return 1;
 }
 
 bool CellListModel::validCell(int row, int column) const {

@@ -45,10 +45,10 @@ public:
     bool deleteColumn(int column);
     Qt::Alignment columnAlignment(int column) const;
 
-    // Rows. insertRow returns the new row's index, or -1 (index below 0, or a store that refuses);
-    // an index past the end appends.
+    // Rows. insertRow returns the new row's index, or -1 (index below 0, or a store that makes its
+    // rows itself); an index past the end appends.
     int insertRow(int row, const QString& text);
-    // 0 on a bad index, else 1.
+    // 0 on a bad index or a store that removes its rows itself, else 1.
     int deleteRow(int row);
 
     bool validCell(int row, int column) const;

@@ -1,14 +1,12 @@
 #include "widgets/cell_rows.h"
 
+#include <algorithm>
+
 namespace morvane::widgets {
 
-bool CellRows::insertRow(int, int) {
-    return false;
-}
+void CellRows::insertRow(int, int) {}
 
-bool CellRows::removeRow(int) {
-    return false;
-}
+void CellRows::removeRow(int) {}
 
 int ListCellRows::cellCount(int row) const {
     return static_cast<int>(m_rows.at(static_cast<std::size_t>(row)).size());
@@ -22,20 +20,12 @@ void ListCellRows::setCell(int row, int column, const ListCell& cell) {
     m_rows.at(static_cast<std::size_t>(row)).at(static_cast<std::size_t>(column)) = cell;
 }
 
-bool ListCellRows::insertRow(int row, int cells) {
-    if (row < 0 || row > rowCount() || cells < 0) {
-        return false;
-    }
-    m_rows.insert(m_rows.begin() + row, std::vector<ListCell>(static_cast<std::size_t>(cells)));
-    return true;
+void ListCellRows::insertRow(int row, int cells) {
+    m_rows.insert(m_rows.begin() + row, std::vector<ListCell>(static_cast<std::size_t>(std::max(cells, 0))));
 }
 
-bool ListCellRows::removeRow(int row) {
-    if (row < 0 || row >= rowCount()) {
-        return false;
-    }
+void ListCellRows::removeRow(int row) {
     m_rows.erase(m_rows.begin() + row);
-    return true;
 }
 
 } // namespace morvane::widgets

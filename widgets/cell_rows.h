@@ -14,7 +14,7 @@ namespace morvane::widgets {
 // the store to the model, and change the records only through the model: its operations, or
 // `insertRowsWith` / `removeRowsWith` / `moveRowWith` / `resetWith` around a change the program
 // makes itself, or `rowsChanged` after editing cells in place. A store that creates rows only
-// itself leaves `insertRow` and `removeRow` refusing.
+// itself keeps `insertsRows` false, and the model's own insertRow and deleteRow then refuse.
 class CellRows {
 public:
     virtual ~CellRows() = default;
@@ -24,9 +24,11 @@ public:
     // Called only with row and column in range.
     virtual ListCell cell(int row, int column) const = 0;
     virtual void setCell(int row, int column, const ListCell& cell) = 0;
+    // Whether insertRow and removeRow work; asked before the model announces a change.
+    virtual bool insertsRows() const { return false; }
     // Inserts a row of `cells` default cells before `row` (0 <= row <= rowCount()).
-    virtual bool insertRow(int row, int cells);
-    virtual bool removeRow(int row);
+    virtual void insertRow(int row, int cells);
+    virtual void removeRow(int row);
 };
 
 // Rows kept by the list itself, as vectors of cells.
@@ -36,8 +38,9 @@ public:
     int cellCount(int row) const override;
     ListCell cell(int row, int column) const override;
     void setCell(int row, int column, const ListCell& cell) override;
-    bool insertRow(int row, int cells) override;
-    bool removeRow(int row) override;
+    bool insertsRows() const override { return true; }
+    void insertRow(int row, int cells) override;
+    void removeRow(int row) override;
 
 private:
     std::vector<std::vector<ListCell>> m_rows;

@@ -4,9 +4,11 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleOption>
 #include <QTimerEvent>
 #include <QUrl>
 
@@ -78,6 +80,7 @@ HyperlinkStatic::HyperlinkStatic(const QString& text, const QString& address, QW
           box.exec();
       }) {
     setMouseTracking(true);
+    setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);
     setToolTip(m_address);
     applyFont();
@@ -183,6 +186,19 @@ void HyperlinkStatic::mouseReleaseEvent(QMouseEvent* event) {
         open();
     }
     QLabel::mouseReleaseEvent(event);
+}
+
+void HyperlinkStatic::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        open();
+        event->accept();
+        return;
+    default:
+        QLabel::keyPressEvent(event);
+    }
 }
 
 bool HyperlinkStatic::open() {

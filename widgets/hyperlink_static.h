@@ -21,7 +21,8 @@ int openWithDesktop(const QString& address);
 
 // A static text that behaves like a web link: coloured, underlined while the pointer is over it
 // (by default), a hand cursor, and a click opens its address. A failed open beeps and shows the
-// reason; a successful one turns the link to its visited colour.
+// reason; a successful one turns the link to its visited colour. Tab reaches it and Enter or Space
+// opens it, as a click does.
 class HyperlinkStatic final : public QLabel {
     Q_OBJECT
 
@@ -60,6 +61,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     void changeEvent(QEvent* event) override;
 

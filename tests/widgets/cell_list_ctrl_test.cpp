@@ -313,6 +313,75 @@ TEST(CellListCtrl, ProgressBarFillsWholePixelsAndSplitsItsTextColours) {
     EXPECT_EQ(countPixels(image1, inside, well), inside.width() * inside.height());
 }
 
+// The leftmost and rightmost columns holding a pixel of `color`, or (-1, -1).
+std::pair<int, int> columnsWith(const QImage& image, const QRect& area, const QColor& color) {
+    int first = -1;
+    int last = -1;
+    for (int x = area.left(); x <= area.right(); ++x) {
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            if (image.pixelColor(x, y) == color) {
+                first = first < 0 ? x : first;
+                last = x;
+                break;
+            }
+        }
+    }
+    return {first, last};
+}
+
+TEST(CellListCtrl, TextFollowsItsColumnsAlignmentAndBoldFlag) {
+    ListFixture f(2);
+    // Column 1 is left-aligned, column 2 centred; the same text in both.
+    for (int c = 1; c <= 2; ++c) {
+        f.list.setItemText(0, c, QStringLiteral("MP4"));
+        f.list.cells().setItemColors(0, c, kTextColor, kBackground);
+    }
+    QRect left;
+    QRect centred;
+    const QImage image = f.cellImage(0, 1, &left);
+    centred = f.list.visualRect(f.list.cells().index(0, 2));
+    const auto [leftFirst, leftLast] = columnsWith(image, left, kTextColor);
+    ASSERT_GE(leftFirst, 0);
+    EXPECT_LE(leftFirst - left.left(), 4);
+    const auto [first, last] = columnsWith(image, centred, kTextColor);
+    ASSERT_GE(first, 0);
+    EXPECT_LE(std::abs((first - centred.left()) - (centred.right() - last)), 2);
+    EXPECT_NEAR(last - first, leftLast - leftFirst, 1);
+    EXPECT_EQ(image.pixelColor(centred.topLeft()), kBackground);
+
+    // Bold text covers more pixels than the same text plain.
+    const int plain = countPixels(image, left, kTextColor);
+    f.list.cells().setBold(0, 1, true);
+    const int bold = countPixels(f.cellImage(0, 1, &left), left, kTextColor);
+    EXPECT_GT(bold, plain);
+}
+
+TEST(CellListCtrl, ProgressTextStaysReadableWhenTheBackgroundIsTheBarColour) {
+    ListFixture f(1);
+    f.list.setColumnWidth(5, 100);
+    const QColor bar = f.list.palette().color(QPalette::Highlight);
+    const QColor highlightText = f.list.palette().color(QPalette::HighlightedText);
+    ASSERT_NE(bar, highlightText);
+    f.list.setProgress(0, 5, true, QStringLiteral("%d%% done"));
+    f.list.updateProgress(0, 5, 100);
+    f.list.cells().setItemColors(0, 5, kTextColor, bar);
+    QRect rect;
+    const QImage image = f.cellImage(0, 5, &rect);
+    const ProgressGeometry g = progressGeometry(rect, 100);
+    EXPECT_GT(countPixels(image, g.bar.intersected(g.text), highlightText), 5);
+}
+
+TEST(CellListCtrl, DoubleClickOnABoxTogglesItTwice) {
+    ListFixture f(1);
+    QSignalSpy clicked(&f.list, &CellListCtrl::checkBoxClicked);
+    QTest::mouseDClick(f.list.viewport(), Qt::LeftButton, {}, f.cellCenter(0, 0));
+    EXPECT_EQ(f.list.getCheck(0, 0), 1);
+    EXPECT_EQ(clicked.count(), 2);
+    // A right click selects but does not toggle.
+    QTest::mouseClick(f.list.viewport(), Qt::RightButton, {}, f.cellCenter(0, 0));
+    EXPECT_EQ(f.list.getCheck(0, 0), 1);
+}
+
 TEST(CellListCtrl, HeaderShowsItsBoxPictures) {
     ListFixture f(1);
     QPixmap unchecked(16, 16);
@@ -358,6 +427,10 @@ TEST(CellListCtrl, DroppedLocalFilesReachTheHandler) {
     EXPECT_FALSE(dropUrls(f.list, {QUrl(QStringLiteral("https://example.org/c.mp4"))}));
     ASSERT_EQ(drops.size(), 1);
     EXPECT_EQ(drops.at(0), (QStringList{QStringLiteral("/videos/a b.mov"), QStringLiteral("/videos/d.avi")}));
+    // Without a handler a drop is still taken and goes nowhere.
+    f.list.installDropHandler({});
+    EXPECT_TRUE(dropUrls(f.list, {QUrl::fromLocalFile(QStringLiteral("/videos/e.mkv"))}));
+    EXPECT_EQ(drops.size(), 1);
 }
 
 } // namespace

@@ -74,6 +74,43 @@ TEST(HyperlinkStatic, FailedOpenTellsWhyAndStaysUnvisited) {
     EXPECT_EQ(f.errors.size(), 2);
 }
 
+TEST(HyperlinkStatic, EnterOrSpaceOpensLikeAClick) {
+    LinkFixture f;
+    QTest::keyClick(&f.link, Qt::Key_Return);
+    QTest::keyClick(&f.link, Qt::Key_Space);
+    QTest::keyClick(&f.link, Qt::Key_A);
+    EXPECT_EQ(f.opened.size(), 2);
+    EXPECT_TRUE(f.link.isVisited());
+    // A right click or a release outside the link opens nothing.
+    QTest::mouseClick(&f.link, Qt::RightButton, {}, f.link.rect().center());
+    QTest::mouseRelease(&f.link, Qt::LeftButton, {}, QPoint(-5, -5));
+    EXPECT_EQ(f.opened.size(), 2);
+}
+
+TEST(HyperlinkStatic, FittingKeepsTheAlignedEdge) {
+    QWidget window;
+    struct Case {
+        Qt::Alignment alignment;
+        int left; // of a 200 x 40 box at (100, 50), for the text's width w
+        int top;
+    };
+    for (const Case c : {Case{Qt::AlignLeft | Qt::AlignTop, 0, 0}, Case{Qt::AlignRight | Qt::AlignTop, 1, 0},
+                         Case{Qt::AlignHCenter | Qt::AlignVCenter, 2, 2}}) {
+        HyperlinkStatic link(QStringLiteral("Go"), QStringLiteral("https://example.org/"), &window);
+        link.setFitToText(false);
+        link.setAlignment(c.alignment);
+        link.setGeometry(100, 50, 200, 40);
+        link.setFitToText(true);
+        const QSize text = link.fontMetrics().size(Qt::TextSingleLine, link.text());
+        EXPECT_EQ(link.size(), text);
+        const int expectedLeft = c.left == 0   ? 100
+                                 : c.left == 1 ? 300 - text.width()
+                                               : 100 + (200 - text.width()) / 2;
+        const int expectedTop = c.top == 0 ? 50 : 50 + (40 - text.height()) / 2;
+        EXPECT_EQ(link.pos(), QPoint(expectedLeft, expectedTop)) << c.alignment;
+    }
+}
+
 TEST(HyperlinkStatic, EmptyTextShowsTheAddressAndFitsIt) {
     HyperlinkStatic link(QString(), QStringLiteral("https://example.org/support"));
     EXPECT_EQ(link.text(), QStringLiteral("https://example.org/support"));

@@ -125,6 +125,35 @@ TEST(ImageButton, ShowsPressedAndHoverPicturesThroughTheirMasks) {
     EXPECT_EQ(grey.red(), grey.green());
 }
 
+TEST(ImageButton, IconShiftsByThePressedOffsetAndTooltipsCanBeInactive) {
+    QWidget window;
+    auto* button = new ImageButton(&window);
+    button->setGeometry(0, 0, 40, 40);
+    ASSERT_EQ(button->setIcon(186), 0);
+    button->setAlignment(1);
+    button->setTransparentFace();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const QImage rest = button->grab().toImage();
+    QTest::mousePress(button, Qt::LeftButton, {}, QPoint(20, 20));
+    const QImage pressed = button->grab().toImage();
+    QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(20, 20));
+    // Inside the border, the pressed picture is the resting one moved one pixel right and down.
+    int differing = 0;
+    for (int y = 3; y < 36; ++y) {
+        for (int x = 3; x < 36; ++x) {
+            EXPECT_EQ(pressed.pixel(x + 1, y + 1), rest.pixel(x, y)) << x << "," << y;
+            differing += pressed.pixel(x, y) != rest.pixel(x, y) ? 1 : 0;
+        }
+    }
+    EXPECT_GT(differing, 10);
+
+    button->setTooltipText(QStringLiteral("Play"));
+    EXPECT_EQ(button->toolTip(), QStringLiteral("Play"));
+    button->setTooltipText(QStringLiteral("Pause"), false);
+    EXPECT_TRUE(button->toolTip().isEmpty());
+}
+
 TEST(Picture, RendersSharpAtTwiceThePixelRatioAndClearsItsTransparentColour) {
     const Picture picture = solid("#ff0000");
     const QPixmap one = picture.render(1.0, {}, Qt::black);
