@@ -34,6 +34,13 @@ bool readForceFrameServer(const std::string& configPath) {
     return ::strcasecmp(value.c_str(), "TRUE") == 0;
 }
 
+std::string browsedOutputFolder(const std::string& folder) {
+    if (folder.size() > 1 && folder.back() == '/') {
+        return folder.substr(0, folder.size() - 1);
+    }
+    return folder;
+}
+
 bool writeOutputFolder(const std::string& configPath, const std::string& folder) {
     return platform::iniWriteString(configPath, kConfigSection, "Output", folder);
 }

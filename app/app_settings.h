@@ -36,6 +36,10 @@ std::string windowTitle(const AppSettings& settings);
 // "ForceAVS" is read at the start of every batch: "TRUE" in any case turns it on.
 bool readForceFrameServer(const std::string& configPath);
 
+// The Output text for a folder chosen with Browse: one trailing separator dropped, except from the
+// root folder itself, which would otherwise become an empty Output.
+std::string browsedOutputFolder(const std::string& folder);
+
 // The only two writes to config.ini.
 bool writeOutputFolder(const std::string& configPath, const std::string& folder);
 bool writeProfileId(const std::string& configPath, int position);

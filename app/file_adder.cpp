@@ -1,7 +1,5 @@
 #include "app/file_adder.h"
 
-#include <memory>
-
 #include "engine/quillon_media_cntl.h"
 #include "platform/time_text.h"
 #include "profiles/profile_catalogue.h"
@@ -12,8 +10,7 @@ std::string undecodableFileText(const std::string& path) {
     return "The file \"" + platform::fileNameOfPath(path).value_or(std::string()) + "\" can not be decoded.";
 }
 
-int addOneFile(FileList& list, engine::CQuillonMediaCntl& facade, const profiles::ProfileCatalogue& catalogue,
-               const std::string& profileName, const std::string& path, UserPrompts& prompts) {
+std::unique_ptr<engine::ConversionJob> probeFile(engine::CQuillonMediaCntl& facade, const std::string& path) {
     auto job = std::make_unique<engine::ConversionJob>();
     job->sourcePath = path;
     // A path longer than the job can hold would name another file: refuse it as undecodable.
@@ -21,12 +18,26 @@ int addOneFile(FileList& list, engine::CQuillonMediaCntl& facade, const profiles
     const std::int32_t probed =
         pathFits ? facade.bGetMediaFileContent(job->sourcePath.c_str(), job.get()) : 0;
     if (probed == 0 && (job->duration == 0.0 || !pathFits)) {
-        prompts.ask(Message{undecodableFileText(path), "Error", MessageIcon::Stop, MessageButtons::Ok});
-        return -1;
+        return nullptr;
     }
+    return job;
+}
+
+int appendProbedFile(FileList& list, const profiles::ProfileCatalogue& catalogue,
+                     const std::string& profileName, std::unique_ptr<engine::ConversionJob> job) {
     auto profile = std::make_unique<profiles::Profile>();
     profiles::parseProfile(catalogue, profileName, *profile);
     return list.append(std::move(job), std::move(profile));
+}
+
+int addOneFile(FileList& list, engine::CQuillonMediaCntl& facade, const profiles::ProfileCatalogue& catalogue,
+               const std::string& profileName, const std::string& path, UserPrompts& prompts) {
+    auto job = probeFile(facade, path);
+    if (!job) {
+        prompts.ask(Message{undecodableFileText(path), "Error", MessageIcon::Stop, MessageButtons::Ok});
+        return -1;
+    }
+    return appendProbedFile(list, catalogue, profileName, std::move(job));
 }
 
 } // namespace morvane::app

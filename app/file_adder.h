@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "app/batch_view.h"
@@ -18,8 +19,16 @@ namespace morvane::app {
 // "The file "<name>" can not be decoded."
 std::string undecodableFileText(const std::string& path);
 
-// Adds one file to the list: probes it through the facade, and unless the probe failed with no
-// length, appends a row that owns the job and a fresh profile parsed from `profileName`. An
+// Probes the file at `path` through the facade. The job with the probed facts, or null when the
+// file cannot be decoded (the probe failed with no length, or the path does not fit a job). Safe on
+// any thread: the facade keeps its encoder alive while it probes.
+std::unique_ptr<engine::ConversionJob> probeFile(engine::CQuillonMediaCntl& facade, const std::string& path);
+
+// Appends a row for a probed job with a fresh profile parsed from `profileName`. Returns its index.
+int appendProbedFile(FileList& list, const profiles::ProfileCatalogue& catalogue,
+                     const std::string& profileName, std::unique_ptr<engine::ConversionJob> job);
+
+// Adds one file to the list: probes it and, unless it cannot be decoded, appends its row. An
 // undecodable file is reported through `prompts` and skipped. Returns the new row, or -1.
 int addOneFile(FileList& list, engine::CQuillonMediaCntl& facade, const profiles::ProfileCatalogue& catalogue,
                const std::string& profileName, const std::string& path, UserPrompts& prompts);

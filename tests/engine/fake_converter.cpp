@@ -11,6 +11,8 @@
 //                  stores what came in "vec-stdin.bin"; gives up after 30 seconds
 //   sleep MS
 //   closeout       closes standard output and error
+//   writelast TEXT writes TEXT into the file the last argument names (the output), except when
+//                  the converter was asked for "-info"
 //   exit N         ends with exit code N (the default at the end of the script is 0)
 //   kill           ends by SIGKILL
 #include <poll.h>
@@ -189,6 +191,14 @@ int main(int argc, char** argv) {
         } else if (command == "closeout") {
             ::close(STDOUT_FILENO);
             ::close(STDERR_FILENO);
+        } else if (command == "writelast") {
+            bool probe = false;
+            for (int i = 1; i < argc; ++i) {
+                probe = probe || std::string(argv[i]) == "-info";
+            }
+            if (!probe && argc > 1) {
+                std::ofstream(argv[argc - 1], std::ios::binary) << unescape(rest);
+            }
         } else if (command == "exit") {
             return std::stoi(rest);
         } else if (command == "kill") {
