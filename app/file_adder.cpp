@@ -1,5 +1,6 @@
 #include "app/file_adder.h"
 
+#include "engine/media_probe.h"
 #include "engine/quillon_media_cntl.h"
 #include "platform/time_text.h"
 #include "profiles/profile_catalogue.h"
@@ -10,17 +11,34 @@ std::string undecodableFileText(const std::string& path) {
     return "The file \"" + platform::fileNameOfPath(path).value_or(std::string()) + "\" can not be decoded.";
 }
 
-std::unique_ptr<engine::ConversionJob> probeFile(engine::CQuillonMediaCntl& facade, const std::string& path) {
+namespace {
+
+// Probes with `probe` into a fresh job for `path`: the job, or null when the file cannot be decoded.
+template <typename Probe>
+std::unique_ptr<engine::ConversionJob> probed(const std::string& path, Probe&& probe) {
     auto job = std::make_unique<engine::ConversionJob>();
     job->sourcePath = path;
     // A path longer than the job can hold would name another file: refuse it as undecodable.
     const bool pathFits = job->sourcePath.view() == path;
-    const std::int32_t probed =
-        pathFits ? facade.bGetMediaFileContent(job->sourcePath.c_str(), job.get()) : 0;
-    if (probed == 0 && (job->duration == 0.0 || !pathFits)) {
+    const std::int32_t result = pathFits ? probe(job->sourcePath.c_str(), job.get()) : 0;
+    if (result == 0 && (job->duration == 0.0 || !pathFits)) {
         return nullptr;
     }
     return job;
+}
+
+} // namespace
+
+std::unique_ptr<engine::ConversionJob> probeFile(engine::CQuillonMediaCntl& facade, const std::string& path) {
+    return probed(
+        path, [&](const char* p, engine::ConversionJob* job) { return facade.bGetMediaFileContent(p, job); });
+}
+
+std::unique_ptr<engine::ConversionJob> probeFileWithConverter(const std::string& programDirectory,
+                                                              const std::string& path) {
+    return probed(path, [&](const char* p, engine::ConversionJob* job) {
+        return engine::probeMediaFile(programDirectory, p, job);
+    });
 }
 
 int appendProbedFile(FileList& list, const profiles::ProfileCatalogue& catalogue,

@@ -24,6 +24,10 @@ std::string undecodableFileText(const std::string& path);
 // any thread: the facade keeps its encoder alive while it probes.
 std::unique_ptr<engine::ConversionJob> probeFile(engine::CQuillonMediaCntl& facade, const std::string& path);
 
+// Probes as probeFile does, with the converter's own probe whichever encoder the facade holds.
+std::unique_ptr<engine::ConversionJob> probeFileWithConverter(const std::string& programDirectory,
+                                                              const std::string& path);
+
 // Appends a row for a probed job with a fresh profile parsed from `profileName`. Returns its index.
 int appendProbedFile(FileList& list, const profiles::ProfileCatalogue& catalogue,
                      const std::string& profileName, std::unique_ptr<engine::ConversionJob> job);

@@ -2,41 +2,178 @@
 
 #include <QDialog>
 
+#include <atomic>
+#include <deque>
+#include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/app_settings.h"
+#include "app/batch_view.h"
+#include "app/file_list.h"
+#include "app/probe_queue.h"
 #include "engine/conversion_job.h"
+#include "engine/quillon_media_cntl.h"
 #include "profiles/profile_catalogue.h"
 
+class QAbstractButton;
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
-class QLabel;
+class QMenu;
+class QMenuBar;
 
-namespace morvane::engine {
-class CQuillonMediaCntl;
-} // namespace morvane::engine
+namespace morvane::platform {
+class PowerControl;
+} // namespace morvane::platform
+
+namespace morvane::preview {
+class PreviewPaneController;
+} // namespace morvane::preview
+
+namespace morvane::profiles {
+class ParameterPanel;
+} // namespace morvane::profiles
+
+namespace morvane::widgets {
+class CellListCtrl;
+} // namespace morvane::widgets
 
 namespace morvane::app {
 
-// The program's only top-level window.
-class MainWindow final : public QDialog {
+class BatchDriver;
+class DesktopOpener;
+class FileDialogs;
+class FileListRows;
+class WorkerBatchView;
+struct MenuEntry;
+
+// What the main window asks of the outside world. Null members get the real thing; tests give
+// recording fakes (and always a power control, so that no test can reach the real shutdown).
+struct WindowServices {
+    UserPrompts* prompts = nullptr;
+    FileDialogs* fileDialogs = nullptr;
+    DesktopOpener* opener = nullptr;
+    platform::PowerControl* power = nullptr;
+    // Makes the encoders; empty for the program's own.
+    engine::EncoderFactory encoders;
+};
+
+// What the Video Splitter is given for the selected row, and what it gives back on OK (seconds).
+struct SplitRequest {
+    std::string sourcePath;
+    int minimum = 0;
+    int start = 0;
+    int end = 0;
+    int maximum = 0;
+};
+struct CutRange {
+    int start = 0;
+    int end = 0;
+};
+// Runs the splitter modally over the window; the chosen range on OK, nothing on Cancel.
+using Splitter = std::function<std::optional<CutRange>(QWidget& owner, const SplitRequest& request)>;
+
+// The program's only top-level window: the file list with its buttons and menus, the profile and
+// Output boxes, the batch, the parameter panel and the preview pane. It is the batch's view on its
+// own thread; the batch worker reaches it only through a WorkerBatchView.
+class MainWindow final : public QDialog, public BatchView {
     Q_OBJECT
 
 public:
     // `programDirectory` ends with "/"; every file of the program is found from it.
-    explicit MainWindow(std::string programDirectory, QWidget* parent = nullptr);
+    explicit MainWindow(std::string programDirectory, WindowServices services = {},
+                        QWidget* parent = nullptr);
     ~MainWindow() override;
 
     const AppSettings& settings() const { return m_settings; }
-    QString outputText() const;
     const profiles::ProfileCatalogue& catalogue() const { return m_catalogue; }
     const std::string& currentProfileName() const { return m_currentProfileName; }
     engine::CQuillonMediaCntl& facade() { return *m_facade; }
+    const FileList& files() const { return m_files; }
+    widgets::CellListCtrl& list() const { return *m_list; }
+    int selectedRow() const { return m_selectedRow; }
+    bool columnsPresent() const { return m_columnsPresent; }
+    const BatchDriver& driver() const { return *m_driver; }
+    // A control by its id, or null.
+    QWidget* control(int id) const;
+    // A menu command by its id (More menu, context menu, menu bar), or null.
+    QAction* command(int id) const;
+    QMenuBar* menuBar() const { return m_menuBar; }
+
+    // Opens the Video Splitter for the Split button and command; until one is set, Split is greyed.
+    void setSplitter(Splitter splitter);
+
+    // Files still being probed (added but not yet in the list).
+    std::size_t filesBeingProbed() const;
+
+    // The window's commands (buttons, menus, keys).
+    void runCommand(int id);
+    void addFiles();
+    void addDroppedFiles(const std::vector<std::string>& paths);
+    void removeSelectedRow();
+    void removeAllRows();
+    void moveSelectedRow(int step);
+    void checkAllRows(bool checked);
+    void splitSelectedRow();
+    void startConvert();
+    void stopConvert();
+    void browseOutputFolder();
+    void openOutputFolder();
+    void showMoreMenu();
+    void showHelp();
+    void showAbout();
+    void showConfigure();
+
+    // BatchView, on the window's thread.
+    MessageAnswer ask(const Message& message) override;
+    int rowCount() override;
+    bool isChecked(int row) override;
+    void setChecked(int row, bool checked) override;
+    std::string cellText(int row, int column) override;
+    void setCellText(int row, int column, const std::string& text) override;
+    engine::ConversionJob* job(int row) override;
+    void showProgress(int row, int percent) override;
+    void setProgress(int row, int percent) override;
+    void removeProgress(int row) override;
+    std::string outputText() override;
+    void setOutputText(const std::string& text) override;
+    bool shutdownWhenDone() override;
+    bool openFolderWhenDone() override;
+    void setEditingEnabled(bool enabled) override;
+    void setStartEnabled(bool enabled) override;
+    void stopPreview() override;
+    void storePanelEdits() override;
+    void openFolder(const std::string& folder) override;
+
+Q_SIGNALS:
+    // A probed file became a row, or was refused as undecodable.
+    void fileHandled(const QString& path, bool added);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    // Enter and Escape never end the window: it closes only through its close request.
+    void accept() override {}
+    void reject() override {}
 
 private:
+    struct AddRequest {
+        std::string profileName;
+        bool dropped = false;
+    };
+
+    void createServices(WindowServices services);
     void createControls();
+    void createMenus();
+    void keepLeftPartInItsColumn();
+    void placeMenuBar();
+    QMenu* buildMenu(QMenu* menu, const std::vector<MenuEntry>& entries);
+    void connectCommands();
     // The opening steps, in the order the window performs them.
     void initialise();
     void setIcons();
@@ -45,24 +182,84 @@ private:
     void showOutputFolder();
     void presetCompletionChoices();
     void initialiseEngine();
+    void createPreviewPane();
+    void createPanel();
     void fillProfileList();
     void openTrace();
 
+    // File list looks and rows.
+    void showColumnsLook();
+    void showBackgroundLook();
+    void selectListRow(int row);
+    void queueFiles(std::vector<std::string> paths, bool dropped);
+    void fileProbed(ProbeQueue::Result result);
+    void addProbedFiles();
+    void addProbedFile(ProbeQueue::Result result);
+    void onSelectionChanged();
+    // Runs a change that removes or moves rows; `selectedAfter` is the row selected after it, or -1.
+    void changeRows(const std::function<void()>& change, int selectedAfter);
+    void onRowsChanged(int first, int last);
+    void showContextMenu();
+    void playPreview();
+
     void selectProfile(int index);
+    void storeEditsOf(int row, bool readOnlyAfter);
+    void updateCommandStates();
+    bool batchBusy() const;
 
     std::string m_programDirectory;
     AppSettings m_settings;
+
+    std::unique_ptr<UserPrompts> m_ownPrompts;
+    std::unique_ptr<FileDialogs> m_ownFileDialogs;
+    std::unique_ptr<DesktopOpener> m_ownOpener;
+    std::unique_ptr<platform::PowerControl> m_ownPower;
+    UserPrompts* m_prompts = nullptr;
+    FileDialogs* m_fileDialogs = nullptr;
+    DesktopOpener* m_opener = nullptr;
+    platform::PowerControl* m_power = nullptr;
+    engine::EncoderFactory m_encoders;
+
     // Lives as long as the window; the engine is released when the window goes.
     std::unique_ptr<engine::CQuillonMediaCntl> m_facade;
     engine::EncoderInitRecord m_record;
     profiles::ProfileCatalogue m_catalogue;
     std::string m_currentProfileName;
-    // Kept for the run only, never stored.
+    // What the panel shows while no row is selected.
+    profiles::Profile m_shownProfile;
+    std::unique_ptr<profiles::ParameterPanel> m_panel;
+    preview::PreviewPaneController* m_preview = nullptr;
+    // Kept for the run only, never stored; shared with the Configure dialog.
     bool m_shutdownWhenDone = false;
+    int m_processCount = 2;
 
-    QLabel* m_profileLabel = nullptr;
+    // The rows; the list control shows them through m_rowStore.
+    FileList m_files;
+    std::unique_ptr<FileListRows> m_rowStore;
+    int m_selectedRow = -1;
+    bool m_columnsPresent = false;
+    bool m_rowsChanging = false;
+
+    std::unique_ptr<WorkerBatchView> m_workerView;
+    std::unique_ptr<BatchDriver> m_driver;
+    bool m_editingEnabled = true;
+
+    std::unique_ptr<ProbeQueue> m_probes;
+    std::map<std::uint64_t, AddRequest> m_addRequests;
+    std::deque<ProbeQueue::Result> m_probed;
+    std::atomic<int> m_resultsOnTheWay{0};
+    bool m_addingProbed = false;
+
+    Splitter m_splitter;
+
+    QWidget* m_client = nullptr; // the controls, below the menu bar
+    QMenuBar* m_menuBar = nullptr;
+    QMenu* m_moreMenu = nullptr;
+    QMenu* m_contextMenu = nullptr;
+    std::map<int, QAction*> m_commands;
+    std::map<int, QWidget*> m_controls;
+    widgets::CellListCtrl* m_list = nullptr;
     QComboBox* m_profileCombo = nullptr;
-    QLabel* m_outputLabel = nullptr;
     QLineEdit* m_outputEdit = nullptr;
     QCheckBox* m_shutdownCheck = nullptr;
     QCheckBox* m_openFolderCheck = nullptr;

@@ -55,6 +55,10 @@ enum CommandId : int {
     kCmdPlay = 32790,
 };
 
+// The window's client area in dialog units.
+inline constexpr int kMainWindowWidth = 436;
+inline constexpr int kMainWindowHeight = 262;
+
 // The three pictures (hover, normal, pressed) and the tooltip of a picture button.
 struct PictureButtonSpec {
     int id = 0;

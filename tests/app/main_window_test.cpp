@@ -1,72 +1,487 @@
 #include "app/main_window.h"
 
-#include <QApplication>
+#include <QAbstractButton>
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
+#include <memory>
 
+#include "app/batch_driver.h"
+#include "app/desktop_actions.h"
+#include "app/main_window_layout.h"
+#include "app/window_services.h"
 #include "engine/trace_file.h"
 #include "platform/program_dir.h"
-#include "resources/resources.h"
+#include "profiles/parameter_panel.h"
 #include "tests/support/test_support.h"
+#include "widgets/cell_list_ctrl.h"
+#include "widgets/option_tree.h"
+#include "widgets/option_tree_items.h"
 
 namespace morvane::app {
 namespace {
 
-// Makes a temporary folder the program directory, so the trace file the window opens is the test's.
-class ProgramDirectoryScope {
+// Answers every message box at once and remembers it; Yes/No questions take the next scripted answer.
+class RecordingPrompts final : public UserPrompts {
 public:
-    explicit ProgramDirectoryScope(const std::string& dir) { platform::setProgramDirectory(dir); }
-    ~ProgramDirectoryScope() {
+    MessageAnswer ask(const Message& message) override {
+        messages.push_back(message);
+        if (message.buttons != MessageButtons::YesNo) {
+            return MessageAnswer::Ok;
+        }
+        if (answers.empty()) {
+            return MessageAnswer::Yes;
+        }
+        const auto answer = answers.front();
+        answers.erase(answers.begin());
+        return answer;
+    }
+    std::vector<std::string> texts() const {
+        std::vector<std::string> result;
+        for (const auto& m : messages) {
+            result.push_back(m.text);
+        }
+        return result;
+    }
+
+    std::vector<Message> messages;
+    std::vector<MessageAnswer> answers;
+};
+
+class FakeFileDialogs final : public FileDialogs {
+public:
+    std::optional<std::vector<std::string>> openFiles(QWidget*,
+                                                      const std::vector<std::string>& filters) override {
+        filtersSeen = filters;
+        ++opened;
+        return files;
+    }
+    std::optional<std::string> browseFolder(QWidget*, const std::string& title) override {
+        titleSeen = title;
+        return folder;
+    }
+
+    std::optional<std::vector<std::string>> files;
+    std::optional<std::string> folder;
+    std::vector<std::string> filtersSeen;
+    std::string titleSeen;
+    int opened = 0;
+};
+
+class RecordingOpener final : public DesktopOpener {
+public:
+    bool openUrl(const QUrl& url) override {
+        urls.push_back(url.toString().toStdString());
+        return true;
+    }
+    std::vector<std::string> urls;
+};
+
+// Clips made once for every test of this file.
+class Clips {
+public:
+    static const Clips& get() {
+        static const Clips clips;
+        return clips;
+    }
+    std::string path(const std::string& name) const { return m_dir.file(name); }
+    bool ok = true;
+
+private:
+    Clips() {
+        for (const char* name : {"one.mp4", "two.mp4", "three.mp4", "four.mp4"}) {
+            ok = ok && test::generateClip(m_dir.file(name), "av", 2.0, 160, 120);
+        }
+        test::writeFile(m_dir.file("notes.txt"), "not a video\n");
+    }
+    test::TempDir m_dir;
+};
+
+// What the fake converter does for each conversion: progress, then the output file.
+constexpr const char* kConvertScript =
+    "out frame= 10 fps= 0 q=2.0 size= 10kB dup=0 time=1.00 bitrate=1.0kbits/s\\n\n"
+    "sleep 30\n"
+    "out frame= 20 fps= 0 q=2.0 size= 20kB dup=0 time=2.00 bitrate=1.0kbits/s\\n\n"
+    "writelast converted\n";
+// Takes its time over each file.
+constexpr const char* kSlowScript = "out frame= 10 fps= 0 q=2.0 size= 10kB dup=0 time=1.00 "
+                                    "bitrate=1.0kbits/s\\n\nsleep 1500\nwritelast converted\n";
+// Waits for "q" on its input after the first progress line, then writes what it has.
+constexpr const char* kStoppableScript =
+    "out frame= 10 fps= 0 q=2.0 size= 10kB dup=0 time=1.00 bitrate=1.0kbits/s\\n\nwaitq\nwritelast partial\n";
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    MainWindowTest() {
+        std::filesystem::create_symlink(MORVANE_FAKE_CONVERTER, dir.file("vec"));
+        std::filesystem::create_directories(dir.file("profiles"));
+        test::writeFile(dir.file("profiles/10-avi.pf"),
+                        "[Main]\nName=AVI Movie\nSName=AVI\nFormat=avi\nExtName=avi\n"
+                        "MediaType=AVI\n[Parameter]\ntitle=,,Old\nb=,,100\n"
+                        "ac=,,2\nab=,,1\n");
+        test::writeFile(dir.file("profiles/20-mp3.pf"),
+                        "[Main]\nName=MP3 Audio\nSName=\nFormat=mp3\nExtName=mp3\n"
+                        "MediaType=MP3\n[Parameter]\nab=,,128\n");
+        script(kConvertScript);
+        platform::setProgramDirectory(dir.path() + "/");
+        WindowServices services;
+        services.prompts = &prompts;
+        services.fileDialogs = &dialogs;
+        services.opener = &opener;
+        services.power = &power;
+        window = std::make_unique<MainWindow>(dir.path() + "/", services);
+        setOutput(dir.file("out"));
+    }
+    ~MainWindowTest() override {
+        window.reset();
         engine::closeTraceFile();
         platform::setProgramDirectory("");
     }
-    ProgramDirectoryScope(const ProgramDirectoryScope&) = delete;
-    ProgramDirectoryScope& operator=(const ProgramDirectoryScope&) = delete;
+
+    void script(const std::string& text) { test::writeFile(dir.file("vec-script.txt"), text); }
+    void setOutput(const std::string& folder) {
+        window->findChild<QLineEdit*>(QStringLiteral("outputEdit"))->setText(QString::fromStdString(folder));
+    }
+    QAbstractButton* button(int id) { return qobject_cast<QAbstractButton*>(window->control(id)); }
+    void click(int id) { QTest::mouseClick(button(id), Qt::LeftButton); }
+
+    // Adds files through the Add button and waits until each one is in the list or refused.
+    void add(const std::vector<std::string>& names) {
+        std::vector<std::string> paths;
+        for (const auto& name : names) {
+            paths.push_back(Clips::get().path(name));
+        }
+        dialogs.files = paths;
+        click(kIdAdd);
+        waitForProbes();
+    }
+    void waitForProbes() {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window->filesBeingProbed() == 0; }, 20000));
+    }
+    void waitForBatchEnd() {
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return !window->driver().busy() && button(kIdAdd)->isEnabled(); }, 30000));
+    }
+    std::string cell(int row, int column) { return window->list().itemText(row, column).toStdString(); }
+    std::vector<std::string> column(int column) {
+        std::vector<std::string> texts;
+        for (int row = 0; row < window->list().cells().rowCount(); ++row) {
+            texts.push_back(cell(row, column));
+        }
+        return texts;
+    }
+    widgets::OptionTreeItem* panelRow(const char* heading, const char* label) {
+        auto* tree = window->findChild<widgets::OptionTree*>();
+        widgets::OptionTreeItem* found = nullptr;
+        tree->enumerate(nullptr, [&](widgets::OptionTreeItem& item) {
+            if (!found && item.parent() && item.parent()->label() == QString::fromUtf8(heading) &&
+                item.label() == QString::fromUtf8(label)) {
+                found = &item;
+            }
+            return true;
+        });
+        return found;
+    }
+
+    test::TempDir dir;
+    RecordingPrompts prompts;
+    FakeFileDialogs dialogs;
+    RecordingOpener opener;
+    test::RecordingPowerControl power;
+    std::unique_ptr<MainWindow> window;
 };
 
-TEST(MainWindow, OpensWithTitleAndOutputFromConfig) {
-    test::TempDir dir;
-    const ProgramDirectoryScope scope(dir.path());
-    {
-        MainWindow window(dir.path() + "/");
-        EXPECT_EQ(window.windowTitle(), QStringLiteral("Quillon Video Converter 1.0.1"));
-        EXPECT_FALSE(window.outputText().isEmpty());
-        EXPECT_EQ(window.outputText().toStdString(), defaultOutputFolder());
-        EXPECT_FALSE(window.windowIcon().pixmap(32, 32).isNull()) << "the window icon must render";
+TEST_F(MainWindowTest, OpensWithEveryControlCaptionsWholeAndTheBackgroundLook) {
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Quillon Video Converter 1.0.1"));
+    EXPECT_FALSE(window->windowIcon().pixmap(32, 32).isNull());
+    for (const auto& spec : pictureButtons()) {
+        ASSERT_NE(button(spec.id), nullptr) << spec.id;
+        EXPECT_EQ(button(spec.id)->toolTip().toStdString(), spec.tooltip);
     }
-    test::writeFile(dir.file("config.ini"),
-                    "[Config]\nSoftName=" + std::string(200, 'S') + "\nversion=2.5\nOutput=/srv/converted\n");
-    MainWindow window(dir.path() + "/");
-    EXPECT_EQ(window.windowTitle().toStdString(), std::string(127, 'S') + " 2.5");
-    EXPECT_EQ(window.findChild<QLineEdit*>(QStringLiteral("outputEdit"))->text(),
-              QStringLiteral("/srv/converted"));
+    // No caption is cut: every text control is as wide and tall as its text needs.
+    for (auto* control : window->findChildren<QWidget*>()) {
+        if (qobject_cast<QLabel*>(control) || qobject_cast<QCheckBox*>(control) ||
+            qobject_cast<QPushButton*>(control)) {
+            EXPECT_GE(control->width(), control->sizeHint().width()) << control->objectName().toStdString();
+            EXPECT_GE(control->height(), control->sizeHint().height()) << control->objectName().toStdString();
+        }
+    }
+    // The left part keeps clear of the panel and the preview pane.
+    const int rightPart = window->control(kIdPanelFrame)->geometry().left();
+    for (const int id : {kIdFileList, kIdOpen, kIdOpenFolderCheck, kIdMore}) {
+        EXPECT_LT(window->control(id)->geometry().right(), rightPart) << id;
+    }
+    EXPECT_LT(window->control(kIdOpenFolderCheck)->geometry().left(),
+              window->control(kIdPreviewSlider)->geometry().left());
+
+    EXPECT_FALSE(window->columnsPresent());
+    EXPECT_EQ(window->list().cells().columnCount(), 0);
+    EXPECT_FALSE(window->list().horizontalHeader()->isVisible());
+    EXPECT_EQ(window->selectedRow(), -1);
+    // Split waits for the splitter; the menus carry their commands.
+    EXPECT_FALSE(button(kIdSplit)->isEnabled());
+    EXPECT_FALSE(window->command(kCmdSplit)->isEnabled());
+    EXPECT_EQ(window->command(kCmdHelp)->text(), QStringLiteral("&Help"));
+    EXPECT_EQ(window->command(kCmdRemove)->text(), QStringLiteral("&Remove "));
+    EXPECT_EQ(window->menuBar()->actions().size(), 4);
+    window->setSplitter([](QWidget&, const SplitRequest&) { return std::optional<CutRange>(); });
+    EXPECT_TRUE(button(kIdSplit)->isEnabled());
 }
 
-TEST(MainWindow, ListsTheProfilesAndRemembersTheChoice) {
-    test::TempDir dir;
-    std::filesystem::create_directories(dir.file("profiles"));
-    test::writeFile(dir.file("profiles/a.pf"), "[Main]\nName=First\n");
-    test::writeFile(dir.file("profiles/b.pf"), "[Main]\nName=Second\n");
-    test::writeFile(dir.file("config.ini"), "[Config]\nProfileID=1\n");
-    {
-        const ProgramDirectoryScope scope(dir.path());
-        MainWindow window(dir.path() + "/");
-        auto* combo = window.findChild<QComboBox*>(QStringLiteral("profileCombo"));
-        ASSERT_NE(combo, nullptr);
-        EXPECT_EQ(combo->count(), 2);
-        EXPECT_EQ(combo->currentText(), QStringLiteral("Second"));
-        EXPECT_EQ(window.currentProfileName(), "Second");
-        combo->setCurrentIndex(0);
-        EXPECT_EQ(window.currentProfileName(), "First");
-        EXPECT_FALSE(window.findChild<QCheckBox*>(QStringLiteral("shutdownCheck"))->isChecked());
-        EXPECT_TRUE(window.findChild<QCheckBox*>(QStringLiteral("openFolderCheck"))->isChecked());
-        EXPECT_TRUE(test::fileExists(dir.file("trace.flt"))) << "the trace file is opened with the window";
+TEST_F(MainWindowTest, AddingThreeFilesWithAnUndecodableSecondBringsTheColumnsAndTwoRows) {
+    ASSERT_TRUE(Clips::get().ok);
+    add({"one.mp4", "notes.txt", "two.mp4"});
+
+    EXPECT_EQ(dialogs.filtersSeen, fileDialogFilters(kOpenFileFilter));
+    ASSERT_EQ(prompts.messages.size(), 1U);
+    EXPECT_EQ(prompts.messages[0].text, "The file \"notes.txt\" can not be decoded.");
+    EXPECT_EQ(prompts.messages[0].caption, "Error");
+    EXPECT_EQ(prompts.messages[0].icon, MessageIcon::Stop);
+
+    EXPECT_TRUE(window->columnsPresent());
+    EXPECT_TRUE(window->list().horizontalHeader()->isVisibleTo(window.get()));
+    const auto widths = fileListColumnWidths(window->list().width());
+    for (int c = 0; c < kColumnCount; ++c) {
+        EXPECT_EQ(window->list().columnWidth(c), widths[static_cast<std::size_t>(c)]) << c;
     }
-    EXPECT_NE(test::readFile(dir.file("config.ini")).find("ProfileID=0"), std::string::npos);
+    EXPECT_EQ(column(kColumnFile), (std::vector<std::string>{"one.mp4", "two.mp4"}));
+    EXPECT_EQ(column(kColumnTarget), (std::vector<std::string>{"AVI", "AVI"}));
+    EXPECT_EQ(column(kColumnStart), (std::vector<std::string>{"00:00:00", "00:00:00"}));
+    EXPECT_EQ(column(kColumnEnd), (std::vector<std::string>{"00:00:03", "00:00:03"})) << "length plus one";
+    EXPECT_EQ(column(kColumnStatus), (std::vector<std::string>{"Ready", "Ready"}));
+    EXPECT_EQ(window->list().getCheck(0, kColumnCheck), 1);
+    EXPECT_EQ(window->selectedRow(), 1) << "the last row is selected";
+    EXPECT_EQ(window->list().getSelectedRow(), 1);
+
+    dialogs.files.reset(); // cancelled: nothing happens
+    click(kIdAdd);
+    EXPECT_EQ(window->files().rowCount(), 2);
+}
+
+TEST_F(MainWindowTest, RemovingRowsMovesTheSelectionAndTheLastBringsTheBackgroundBack) {
+    add({"one.mp4", "two.mp4", "three.mp4"});
+    ASSERT_EQ(window->files().rowCount(), 3);
+    click(kIdRemove); // the selected last row
+    EXPECT_EQ(column(kColumnFile), (std::vector<std::string>{"one.mp4", "two.mp4"}));
+    EXPECT_EQ(window->selectedRow(), 1) << "the new last row is selected";
+    EXPECT_EQ(window->list().getSelectedRow(), 1);
+
+    window->list().selectRow(0);
+    window->runCommand(kCmdRemove);
+    EXPECT_EQ(column(kColumnFile), (std::vector<std::string>{"two.mp4"}));
+    EXPECT_EQ(window->selectedRow(), 0) << "the row that took its place";
+    click(kIdRemove);
+    EXPECT_EQ(window->files().rowCount(), 0);
+    EXPECT_FALSE(window->columnsPresent());
+    EXPECT_EQ(window->list().cells().columnCount(), 0);
+    EXPECT_EQ(window->selectedRow(), -1);
+    click(kIdRemove); // nothing selected: nothing happens
+
+    add({"one.mp4", "two.mp4"});
+    window->runCommand(kCmdMenuRemoveAll);
+    EXPECT_EQ(window->files().rowCount(), 0);
+    EXPECT_TRUE(window->columnsPresent()) << "Remove all keeps the headers";
+    EXPECT_EQ(window->selectedRow(), -1);
+}
+
+TEST_F(MainWindowTest, UpAndDownMoveTheSelectedRowWithItsCheckAndJob) {
+    add({"one.mp4", "two.mp4", "three.mp4"});
+    window->list().setCheck(2, kColumnCheck, 0);
+    window->runCommand(kCmdMenuUp);
+    EXPECT_EQ(column(kColumnFile), (std::vector<std::string>{"one.mp4", "three.mp4", "two.mp4"}));
+    EXPECT_EQ(window->selectedRow(), 1);
+    EXPECT_EQ(window->list().getCheck(1, kColumnCheck), 0);
+    EXPECT_EQ(window->files().row(1).job->sourcePath.str(), Clips::get().path("three.mp4"));
+    window->runCommand(kCmdMenuUp);
+    window->runCommand(kCmdMenuUp); // already first: nothing
+    EXPECT_EQ(column(kColumnFile), (std::vector<std::string>{"three.mp4", "one.mp4", "two.mp4"}));
+    window->runCommand(kCmdMenuDown);
+    EXPECT_EQ(column(kColumnFile), (std::vector<std::string>{"one.mp4", "three.mp4", "two.mp4"}));
+    EXPECT_EQ(window->list().getSelectedRow(), 1);
+
+    window->runCommand(kCmdMenuUncheckAll);
+    EXPECT_EQ(window->files().firstChecked(), -1);
+    window->runCommand(kCmdMenuCheckAll);
+    EXPECT_EQ(window->list().getCheck(1, kColumnCheck), 1);
+}
+
+TEST_F(MainWindowTest, BrowseDropsOneSeparatorKeepsTheRootAndRemembersTheFolder) {
+    dialogs.folder = dir.file("clips") + "/";
+    click(kIdBrowse);
+    EXPECT_EQ(dialogs.titleSeen, "Please select output directory:");
+    EXPECT_EQ(window->outputText(), dir.file("clips"));
+    EXPECT_NE(test::readFile(dir.file("config.ini")).find("Output=" + dir.file("clips")), std::string::npos);
+
+    dialogs.folder = "/";
+    click(kIdBrowse);
+    EXPECT_EQ(window->outputText(), "/");
+
+    dialogs.folder.reset();
+    click(kIdBrowse);
+    EXPECT_EQ(window->outputText(), "/") << "cancelled: unchanged";
+    click(kIdOpen);
+    EXPECT_EQ(opener.urls, (std::vector<std::string>{"file:///"}));
+}
+
+TEST_F(MainWindowTest, SelectingARowShowsItsProfileAndLeavingItKeepsTheEdits) {
+    add({"one.mp4", "two.mp4"});
+    window->list().selectRow(0);
+    // The panel's drop-downs pick by prefix from the second entry: Channels 2, Bit Rate 100 and 1.
+    ASSERT_NE(panelRow("Audio", "Channels"), nullptr);
+    EXPECT_EQ(panelRow("Audio", "Channels")->valueText(), QStringLiteral("2 (Stereo)"));
+    EXPECT_EQ(panelRow("Video", "Bit Rate")->valueText(), QStringLiteral("1000"));
+    EXPECT_EQ(panelRow("Audio", "Bit Rate")->valueText(), QStringLiteral("112"))
+        << "the first entry comes last";
+    EXPECT_FALSE(panelRow("General", "Title")->isReadOnly());
+
+    auto* title = dynamic_cast<widgets::OptionTreeEdit*>(panelRow("General", "Title"));
+    ASSERT_NE(title, nullptr);
+    title->setText(QStringLiteral("Holiday"));
+    window->list().selectRow(1); // leaves row 0
+    const auto& profile = *window->files().row(0).profile;
+    EXPECT_EQ(profile.findParam("title")->value, "Holiday");
+    EXPECT_EQ(profile.findParam("ac")->value, "2 (Stereo)");
+    EXPECT_EQ(profile.findParam("b")->value, "1000");
+    EXPECT_EQ(window->files().row(1).profile->findParam("title")->value, "Old") << "other rows keep theirs";
+
+    window->list().clearSelection();
+    EXPECT_EQ(window->selectedRow(), -1);
+    EXPECT_TRUE(panelRow("General", "Title")->isReadOnly()) << "shown read-only after the row is left";
+}
+
+TEST_F(MainWindowTest, TheProfileBoxFollowsTheRowAndChangesOnlyTheSelectedRow) {
+    auto* combo = window->findChild<QComboBox*>(QStringLiteral("profileCombo"));
+    add({"one.mp4", "two.mp4"});
+    window->list().clearSelection();
+    combo->setCurrentIndex(1); // no row selected: the display-only view and the remembered choice
+    EXPECT_EQ(column(kColumnTarget), (std::vector<std::string>{"AVI", "AVI"}));
+    EXPECT_NE(test::readFile(dir.file("config.ini")).find("ProfileID=1"), std::string::npos);
+    EXPECT_TRUE(panelRow("Audio", "Bit Rate")->isReadOnly());
+
+    window->list().selectRow(1);
+    EXPECT_EQ(combo->currentIndex(), 0) << "follows the row's profile";
+    combo->setCurrentIndex(1);
+    EXPECT_EQ(column(kColumnTarget), (std::vector<std::string>{"AVI", "MP3"}));
+    EXPECT_EQ(window->files().row(1).profile->name, "MP3 Audio");
+    EXPECT_EQ(window->files().row(1).job->profile, window->files().row(1).profile.get());
+    EXPECT_FALSE(panelRow("Audio", "Bit Rate")->isReadOnly());
+    window->list().selectRow(0);
+    EXPECT_EQ(combo->currentIndex(), 0);
+    window->list().selectRow(1);
+    EXPECT_EQ(combo->currentIndex(), 1);
+}
+
+TEST_F(MainWindowTest, ThreeFilesConvertWithProgressInTheirStatusCells) {
+    add({"one.mp4", "two.mp4", "three.mp4"});
+    std::map<int, std::vector<int>> progress;
+    QObject::connect(&window->list().cells(), &QAbstractItemModel::dataChanged, window.get(),
+                     [&](const QModelIndex& first, const QModelIndex&) {
+                         const auto index = first.siblingAtColumn(kColumnStatus);
+                         const int percent = index.data(widgets::CellListModel::ProgressRole).toInt();
+                         if (percent >= 0) {
+                             progress[first.row()].push_back(percent);
+                         }
+                     });
+    click(kIdStart);
+    EXPECT_FALSE(button(kIdAdd)->isEnabled()) << "editing is off while the batch runs";
+    EXPECT_FALSE(window->command(kCmdRemoveAll)->isEnabled());
+    EXPECT_TRUE(button(kIdStop)->isEnabled());
+    click(kIdStart); // a second Start while one runs is ignored
+    waitForBatchEnd();
+
+    EXPECT_EQ(column(kColumnStatus), (std::vector<std::string>{"Completed", "Completed", "Completed"}));
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(window->list().getCheck(row, kColumnCheck), 0) << row;
+        EXPECT_TRUE(std::find_if(progress[row].begin(), progress[row].end(),
+                                 [](int p) { return p > 0 && p < 100; }) != progress[row].end())
+            << "no progress seen in row " << row;
+    }
+    std::vector<std::string> outputs;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.file("out"))) {
+        outputs.push_back(entry.path().filename().string());
+    }
+    std::sort(outputs.begin(), outputs.end());
+    EXPECT_EQ(outputs, (std::vector<std::string>{"one__.avi", "three__.avi", "two__.avi"}));
+    EXPECT_EQ(prompts.texts(), (std::vector<std::string>{"    Mission accomplished!        "}));
+    EXPECT_EQ(opener.urls,
+              (std::vector<std::string>{
+                  QUrl::fromLocalFile(QString::fromStdString(dir.file("out"))).toString().toStdString()}));
+    EXPECT_EQ(power.shutdownCalls, 0);
+    EXPECT_TRUE(button(kIdStart)->isEnabled());
+    EXPECT_TRUE(window->command(kCmdRemoveAll)->isEnabled());
+    EXPECT_TRUE(window->files().row(0).job->outputPath.empty()) << "the batch converted copies of the rows";
+
+    click(kIdStart); // nothing checked any more
+    EXPECT_EQ(prompts.texts().back(), "There is no selected file in list! ");
+}
+
+TEST_F(MainWindowTest, StopAsksAndOnlyYesStops) {
+    add({"one.mp4", "two.mp4", "three.mp4"});
+    script(kStoppableScript);
+    window->findChild<QCheckBox*>(QStringLiteral("openFolderCheck"))->setChecked(false);
+    prompts.answers = {MessageAnswer::No, MessageAnswer::Yes};
+    click(kIdStart);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->files().row(0).progress.value_or(0) > 0; }, 10000));
+    click(kIdStop);
+    EXPECT_TRUE(window->driver().busy()) << "No lets it run";
+    click(kIdStop);
+    waitForBatchEnd();
+
+    EXPECT_EQ(column(kColumnStatus), (std::vector<std::string>{"Completed", "Abort", "Ready"}));
+    EXPECT_EQ(window->list().getCheck(2, kColumnCheck), 1);
+    EXPECT_EQ(prompts.texts(), (std::vector<std::string>{"  Stop the video convert operation?   ",
+                                                         "  Stop the video convert operation?   ",
+                                                         "    Mission accomplished!        "}));
+    EXPECT_TRUE(opener.urls.empty()) << "the open-folder choice was off";
+}
+
+TEST_F(MainWindowTest, ClosingAndDroppingDuringABatchAreSafe) {
+    add({"one.mp4"});
+    script(kSlowScript);
+    click(kIdStart);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->files().row(0).progress.value_or(0) > 0; }, 10000));
+
+    window->show();
+    window->close();
+    EXPECT_TRUE(window->isVisible()) << "the exit guard keeps the window";
+    EXPECT_EQ(prompts.texts().back(), "The convert is running, please stop convert and then exit.");
+    EXPECT_EQ(prompts.messages.back().caption, "Warning");
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    QTest::keyClick(window.get(), Qt::Key_Return);
+    EXPECT_TRUE(window->isVisible()) << "Enter and Escape never end the window";
+
+    // A drop while the batch runs: the new, checked row is reached by it.
+    window->addDroppedFiles({Clips::get().path("two.mp4")});
+    waitForProbes();
+    ASSERT_EQ(window->files().rowCount(), 2);
+    EXPECT_EQ(window->selectedRow(), 1) << "a dropped file is selected";
+    waitForBatchEnd();
+    EXPECT_EQ(column(kColumnStatus), (std::vector<std::string>{"Completed", "Completed"}));
+    window->close();
+    EXPECT_FALSE(window->isVisible()) << "closes once the batch has ended";
+}
+
+TEST_F(MainWindowTest, DestroyingTheWindowDuringABatchStopsItWithoutWaitingLong) {
+    add({"one.mp4", "two.mp4"});
+    script(kStoppableScript);
+    click(kIdStart);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->files().row(0).progress.value_or(0) > 0; }, 10000));
+    const auto started = std::chrono::steady_clock::now();
+    window.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    EXPECT_EQ(power.shutdownCalls, 0);
 }
 
 } // namespace

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/batch_view.h"
+
+class QWidget;
+
+namespace morvane::app {
+
+// The platform's file dialogs, injectable so that tests answer them.
+class FileDialogs {
+public:
+    virtual ~FileDialogs() = default;
+    // The files the user chose (several, in the dialog's order), or nothing when cancelled.
+    virtual std::optional<std::vector<std::string>> openFiles(QWidget* owner,
+                                                              const std::vector<std::string>& filters) = 0;
+    // The folder the user confirmed, or nothing when cancelled.
+    virtual std::optional<std::string> browseFolder(QWidget* owner, const std::string& title) = 0;
+};
+
+// Modal message boxes owned by a window.
+class MessageBoxPrompts final : public UserPrompts {
+public:
+    explicit MessageBoxPrompts(QWidget* owner) : m_owner(owner) {}
+    MessageAnswer ask(const Message& message) override;
+
+private:
+    QWidget* m_owner = nullptr;
+};
+
+class QtFileDialogs final : public FileDialogs {
+public:
+    std::optional<std::vector<std::string>> openFiles(QWidget* owner,
+                                                      const std::vector<std::string>& filters) override;
+    std::optional<std::string> browseFolder(QWidget* owner, const std::string& title) override;
+};
+
+} // namespace morvane::app
