@@ -14,7 +14,6 @@
 #include <QShortcut>
 #include <QSlider>
 #include <QStandardPaths>
-#include <QToolButton>
 
 #include <algorithm>
 #include <array>
@@ -38,6 +37,8 @@
 #include "profiles/parameter_panel.h"
 #include "widgets/cell_list_ctrl.h"
 #include "widgets/dialog_template.h"
+#include "widgets/image_button.h"
+#include "widgets/picture.h"
 #include "widgets/x_header_ctrl.h"
 
 namespace morvane::app {
@@ -116,10 +117,11 @@ const PictureButtonSpec* pictureButtonSpec(int id) {
 }
 
 QAbstractButton* createPictureButton(const PictureButtonSpec& spec, QWidget& parent) {
-    auto* button = new QToolButton(&parent);
-    button->setAutoRaise(true);
-    button->setIcon(QIcon(resourcePicture(spec.bitmaps[1])));
-    button->setToolTip(QString::fromUtf8(spec.tooltip));
+    auto* button = new widgets::ImageButton(&parent);
+    const QColor black(0, 0, 0);
+    button->setBitmaps(spec.bitmaps[0], black, spec.bitmaps[1], black, spec.bitmaps[2], black);
+    button->setAlignment(3);
+    button->setTooltipText(QString::fromUtf8(spec.tooltip));
     button->setFocusPolicy(Qt::TabFocus);
     return button;
 }
@@ -793,6 +795,7 @@ void MainWindow::showColumnsLook() {
     const auto widths = fileListColumnWidths(m_list->width());
     // The check-box column is narrower than the style's smallest section.
     m_list->horizontalHeader()->setMinimumSectionSize(0);
+    m_list->headerCtrl().setImages(widgets::loadPictureStrip(130, 16, devicePixelRatio()));
     for (int column = 0; column < kColumnCount; ++column) {
         const auto& spec = kColumns[static_cast<std::size_t>(column)];
         m_list->insertColumn(column, QString::fromUtf8(spec.caption), spec.alignment,
@@ -808,6 +811,7 @@ void MainWindow::showBackgroundLook() {
     for (int column = m_list->cells().columnCount() - 1; column >= 0; --column) {
         m_list->deleteColumn(column);
     }
+    m_list->headerCtrl().setImages({});
     m_list->horizontalHeader()->hide();
     QPalette tiled = m_list->palette();
     tiled.setBrush(QPalette::Base, QBrush(QPixmap(resourcePicture(199))));

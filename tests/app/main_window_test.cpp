@@ -203,6 +203,66 @@ protected:
     std::unique_ptr<MainWindow> window;
 };
 
+class ProgramDirectoryScope {
+public:
+    explicit ProgramDirectoryScope(const std::string& dir) { platform::setProgramDirectory(dir); }
+    ~ProgramDirectoryScope() {
+        engine::closeTraceFile();
+        platform::setProgramDirectory("");
+    }
+    ProgramDirectoryScope(const ProgramDirectoryScope&) = delete;
+    ProgramDirectoryScope& operator=(const ProgramDirectoryScope&) = delete;
+};
+
+// Services for a window that never converts: still no way to the real shutdown.
+WindowServices withoutShutdown() {
+    static test::RecordingPowerControl power;
+    WindowServices services;
+    services.power = &power;
+    return services;
+}
+
+TEST(MainWindow, OpensWithTitleAndOutputFromConfig) {
+    test::TempDir dir;
+    const ProgramDirectoryScope scope(dir.path());
+    {
+        MainWindow window(dir.path() + "/", withoutShutdown());
+        EXPECT_EQ(window.windowTitle(), QStringLiteral("Quillon Video Converter 1.0.1"));
+        EXPECT_FALSE(window.outputText().empty());
+        EXPECT_EQ(window.outputText(), defaultOutputFolder());
+        EXPECT_FALSE(window.windowIcon().pixmap(32, 32).isNull()) << "the window icon must render";
+    }
+    test::writeFile(dir.file("config.ini"),
+                    "[Config]\nSoftName=" + std::string(200, 'S') + "\nversion=2.5\nOutput=/srv/converted\n");
+    MainWindow window(dir.path() + "/", withoutShutdown());
+    EXPECT_EQ(window.windowTitle().toStdString(), std::string(127, 'S') + " 2.5");
+    EXPECT_EQ(window.findChild<QLineEdit*>(QStringLiteral("outputEdit"))->text(),
+              QStringLiteral("/srv/converted"));
+}
+
+TEST(MainWindow, ListsTheProfilesAndRemembersTheChoice) {
+    test::TempDir dir;
+    std::filesystem::create_directories(dir.file("profiles"));
+    test::writeFile(dir.file("profiles/a.pf"), "[Main]\nName=First\n");
+    test::writeFile(dir.file("profiles/b.pf"), "[Main]\nName=Second\n");
+    test::writeFile(dir.file("config.ini"), "[Config]\nProfileID=1\n");
+    {
+        const ProgramDirectoryScope scope(dir.path());
+        MainWindow window(dir.path() + "/", withoutShutdown());
+        auto* combo = window.findChild<QComboBox*>(QStringLiteral("profileCombo"));
+        ASSERT_NE(combo, nullptr);
+        EXPECT_EQ(combo->count(), 2);
+        EXPECT_EQ(combo->currentText(), QStringLiteral("Second"));
+        EXPECT_EQ(window.currentProfileName(), "Second");
+        combo->setCurrentIndex(0);
+        EXPECT_EQ(window.currentProfileName(), "First");
+        EXPECT_FALSE(window.findChild<QCheckBox*>(QStringLiteral("shutdownCheck"))->isChecked());
+        EXPECT_TRUE(window.findChild<QCheckBox*>(QStringLiteral("openFolderCheck"))->isChecked());
+        EXPECT_TRUE(test::fileExists(dir.file("trace.flt"))) << "the trace file is opened with the window";
+    }
+    EXPECT_NE(test::readFile(dir.file("config.ini")).find("ProfileID=0"), std::string::npos);
+}
+
 TEST_F(MainWindowTest, OpensWithEveryControlCaptionsWholeAndTheBackgroundLook) {
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Quillon Video Converter 1.0.1"));
     EXPECT_FALSE(window->windowIcon().pixmap(32, 32).isNull());
@@ -212,8 +272,9 @@ TEST_F(MainWindowTest, OpensWithEveryControlCaptionsWholeAndTheBackgroundLook) {
     }
     // No caption is cut: every text control is as wide and tall as its text needs.
     for (auto* control : window->findChildren<QWidget*>()) {
-        if (qobject_cast<QLabel*>(control) || qobject_cast<QCheckBox*>(control) ||
-            qobject_cast<QPushButton*>(control)) {
+        const auto* button = qobject_cast<QAbstractButton*>(control);
+        if ((qobject_cast<QLabel*>(control) && !qobject_cast<QLabel*>(control)->text().isEmpty()) ||
+            (button && !button->text().isEmpty())) {
             EXPECT_GE(control->width(), control->sizeHint().width()) << control->objectName().toStdString();
             EXPECT_GE(control->height(), control->sizeHint().height()) << control->objectName().toStdString();
         }
