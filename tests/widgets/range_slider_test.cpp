@@ -1,6 +1,7 @@
 #include "widgets/range_slider.h"
 #include "widgets/range_slider_math.h"
 
+#include <QApplication>
 #include <QImage>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -292,6 +293,23 @@ TEST_F(RangeSliderTest, PaintsTrackThumbsArrowsAndBand) {
     EXPECT_EQ(image.pixelColor(48 + 12, 4), slider.palette().color(QPalette::Button)); // thumb face
     EXPECT_EQ(image.pixelColor(143 + 15 + 7, 10), QColor(Qt::black));                  // right arrow
     EXPECT_EQ(image.pixelColor(210, 10), QColor(128, 128, 128));
+    // The focus rectangle: dots 3 pixels inside the band (64..157 x 1..18), only while focused.
+    auto dotsOnRow = [](const QImage& picture, int y) {
+        int dots = 0;
+        for (int x = 67; x <= 154; ++x) {
+            dots += picture.pixelColor(x, y) == QColor(Qt::black) ? 1 : 0;
+        }
+        return dots;
+    };
+    QApplication::setActiveWindow(&slider);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&slider));
+    slider.setFocus();
+    const QImage focused = slider.grab().toImage();
+    EXPECT_GT(dotsOnRow(focused, 4), 20);
+    EXPECT_GT(dotsOnRow(focused, 15), 20);
+    EXPECT_LE(dotsOnRow(focused, 10), 2); // the two sides only
+    slider.clearFocus();
+    EXPECT_EQ(dotsOnRow(slider.grab().toImage(), 4), 0);
     slider.setEnabled(false);
     const QColor grey = slider.palette().color(QPalette::Disabled, QPalette::WindowText);
     ASSERT_NE(grey, QColor(Qt::black));

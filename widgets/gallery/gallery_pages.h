@@ -9,5 +9,7 @@ namespace morvane::gallery {
 QWidget* buildListPage();
 QWidget* buildButtonPage();
 QWidget* buildLinkPage();
+QWidget* buildOptionTreePage();
+QWidget* buildRangeSliderPage();
 
 } // namespace morvane::gallery

@@ -17,6 +17,8 @@ const Page kPages[] = {
     {"File list", &morvane::gallery::buildListPage},
     {"Image buttons", &morvane::gallery::buildButtonPage},
     {"Hyperlinks", &morvane::gallery::buildLinkPage},
+    {"Option tree", &morvane::gallery::buildOptionTreePage},
+    {"Range slider", &morvane::gallery::buildRangeSliderPage},
 };
 
 } // namespace
