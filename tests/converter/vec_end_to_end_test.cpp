@@ -493,5 +493,92 @@ TEST(VecProgram, FrameServerScriptsOfEachKind) {
     EXPECT_FALSE(test::fileExists(dir.file("x.avi")));
 }
 
+// Frames of the first video stream, counted by decoding.
+int decodedFrames(const std::string& path) {
+    std::string text;
+    test::runProgram({"ffprobe", "-v", "error", "-count_frames", "-select_streams", "v:0", "-show_entries",
+                      "stream=nb_read_frames", "-of", "csv=p=0", path},
+                     &text);
+    return std::atoi(text.c_str());
+}
+
+std::string streamField(const std::string& path, const std::string& field) {
+    std::string text;
+    test::runProgram({"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries", field, "-of",
+                      "default=nw=1:nk=1", path},
+                     &text);
+    return text.substr(0, text.find('\n'));
+}
+
+TEST(VecProgram, InputsThatCannotSeekOrStartLate) {
+    TempDir dir;
+    // A raw H.264 stream cannot seek: the cut is made by decoding from its start.
+    const auto raw = dir.file("clip.h264");
+    ASSERT_TRUE(
+        makeMedia({"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=3", "-c:v", "libx264"}, raw));
+    const auto cut = runVec({"ffmpeg-converter", "-i", raw, "-ss", "00:00:01", "-t", "1", "-vcodec", "mpeg4",
+                             "-y", dir.file("cut.avi")});
+    ASSERT_EQ(cut.exitCode, 0) << cut.output;
+    EXPECT_NE(cut.output.find("cannot seek to the start of the cut"), std::string::npos) << cut.output;
+    EXPECT_NEAR(decodedFrames(dir.file("cut.avi")), 25, 1);
+
+    // A start of 0 is no seek: a still picture gives its one frame.
+    const auto picture = dir.file("still.jpg");
+    ASSERT_TRUE(
+        makeMedia({"-f", "lavfi", "-i", "testsrc=size=320x240:duration=1", "-frames:v", "1"}, picture));
+    const auto still = runVec({"ffmpeg-converter", "-i", picture, "-ss", "00:00:00", "-t", "301", "-vcodec",
+                               "mpeg4", "-y", dir.file("still.avi")});
+    ASSERT_EQ(still.exitCode, 0) << still.output;
+    EXPECT_EQ(still.output.find(" -ss "), std::string::npos) << still.output;
+    EXPECT_EQ(decodedFrames(dir.file("still.avi")), 1);
+
+    // Audio whose timestamps jump by 2.5 s keeps the 5 s it decodes to; nothing is stretched or padded.
+    const auto song = dir.file("gap.ogg");
+    ASSERT_TRUE(makeMedia(
+        {"-f", "lavfi", "-i", "sine=duration=5", "-af", "asetpts=PTS+gte(T\\,2)*2.5/TB", "-c:a", "libvorbis"},
+        song));
+    const auto mp3 = dir.file("gap.mp3");
+    ASSERT_EQ(
+        runVec({"ffmpeg-converter", "-async", "24", "-i", song, "-vn", "-acodec", "libmp3lame", "-y", mp3})
+            .exitCode,
+        0);
+    EXPECT_NEAR(probe(mp3).duration(), 5.0, 0.1);
+}
+
+TEST(VecProgram, PicturesKeepTheirShapeAndTagsStay) {
+    TempDir dir;
+    // 7:4 without a sample aspect, tagged.
+    const auto wide = dir.file("wide.mkv");
+    ASSERT_TRUE(makeMedia({"-f", "lavfi", "-i", "testsrc=size=448x256:rate=25:duration=1", "-f", "lavfi",
+                           "-i", "sine=duration=1", "-c:v", "mpeg4", "-c:a", "libvorbis", "-metadata",
+                           "title=Own", "-metadata", "artist=Someone"},
+                          wide));
+    const auto boxed = dir.file("boxed.avi");
+    const auto run = runVec({"ffmpeg-converter", "-i", wide, "-s", "640x480", "-title", "", "-vcodec",
+                             "mpeg4", "-acodec", "libmp3lame", "-y", boxed});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(streamField(boxed, "stream=width"), "640");
+    EXPECT_EQ(streamField(boxed, "stream=sample_aspect_ratio"), "1:1");
+    std::string found;
+    test::runProgram(
+        {"ffmpeg", "-nostdin", "-i", boxed, "-vf", "cropdetect=limit=24:round=2", "-f", "null", "-"}, &found);
+    EXPECT_NE(found.find("crop=640:366:0:"), std::string::npos) << found.substr(found.rfind("crop=") - 20);
+    EXPECT_EQ(streamField(boxed, "format_tags=title"), "Own");
+    EXPECT_EQ(streamField(boxed, "format_tags=artist"), "Someone");
+
+    // The profile's own tag wins; a DVD is written at 16:9, never with square pixels.
+    const auto dvd = dir.file("disc.mpg");
+    ASSERT_EQ(
+        runVec({"ffmpeg-converter", "-i", wide, "-title", "Mine", "-target", "pal-dvd", "-y", dvd}).exitCode,
+        0);
+    EXPECT_EQ(streamField(dvd, "stream=display_aspect_ratio"), "16:9");
+    const auto mkv = dir.file("tagged.mkv");
+    ASSERT_EQ(
+        runVec({"ffmpeg-converter", "-i", wide, "-title", "Mine", "-vcodec", "mpeg4", "-y", mkv}).exitCode,
+        0);
+    EXPECT_EQ(streamField(mkv, "format_tags=title"), "Mine");
+    EXPECT_EQ(streamField(mkv, "format_tags=artist"), "Someone");
+}
+
 } // namespace
 } // namespace morvane::converter
