@@ -46,12 +46,15 @@ std::string outputBasePath(const std::string& outputFolder, const std::string& s
     if (base.empty() || base.back() != '/') {
         base.push_back('/');
     }
-    const std::string name = platform::fileNameOfPath(sourcePath).value_or(std::string());
+    std::string name = platform::fileNameOfPath(sourcePath).value_or(std::string());
+    // Leading dots only hide a file; they are no extension and the output is not hidden.
+    name.erase(0,
+               name.find_first_not_of('.') == std::string::npos ? name.size() : name.find_first_not_of('.'));
     const auto dot = name.rfind('.');
-    // A name without a dot gives no base name: the output is named by its suffix alone, in the
-    // output folder (the folder with its separator keeps the converter and the output check there).
+    // A name without an extension is the base as a whole, so the output is never named by its suffix
+    // alone ("_h264_aac.mp4").
     if (dot == std::string::npos) {
-        return base;
+        return base + name;
     }
     return base + name.substr(0, dot);
 }

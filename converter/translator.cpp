@@ -161,6 +161,43 @@ bool overriddenByTarget(const TargetInfo& target, std::string_view name) {
            name == "bufsize" || name == "g" || (name == "ac" && target.format == "vcd");
 }
 
+// What the players this converter writes for accept of H.264, one row per device and picture size:
+// outputs for them stay within the row's profile, level, rate and buffer.
+struct DeviceLimits {
+    std::string_view device;
+    std::string_view muxer; // how the command names the device: its container
+    int width;              // the largest picture of the row
+    int height;
+    std::string_view profile;
+    std::string_view level;
+    double maxrate; // bits per second
+    double bufsize; // bits
+};
+
+constexpr std::array<DeviceLimits, 6> kDeviceLimits = {{
+    {"the iPod", "ipod", 320, 240, "baseline", "1.3", 768000.0, 2000000.0},
+    {"the iPod", "ipod", 640, 480, "baseline", "3.0", 2500000.0, 10000000.0},
+    {"the PSP", "psp", 480, 272, "main", "2.1", 4000000.0, 4000000.0},
+    {"the PSP", "psp", 720, 480, "main", "3.0", 10000000.0, 10000000.0},
+    {"a phone", "3gp", 352, 288, "baseline", "1.3", 768000.0, 2000000.0},
+    {"a phone", "3gp", 640, 480, "baseline", "3.0", 2500000.0, 10000000.0},
+}};
+
+// The row for a device and picture size; the device's largest when none is large enough.
+const DeviceLimits* deviceLimits(std::string_view muxer, int width, int height) {
+    const DeviceLimits* found = nullptr;
+    for (const auto& row : kDeviceLimits) {
+        if (row.muxer != muxer) {
+            continue;
+        }
+        found = &row;
+        if (width <= row.width && height <= row.height) {
+            break;
+        }
+    }
+    return found;
+}
+
 enum class Narrowband { None, AmrNb, AmrWb };
 
 struct CodecChoice {
@@ -345,6 +382,9 @@ private:
     // Fits the source's picture into a frame of `width` x `height` shown at `aspect`, bars around it.
     void fitPicture(int width, int height, double aspect, bool squarePixels);
     void planPictureShape();
+    // The H.264 player the command writes for, from its container or its iPod rate; holds the rates to it.
+    void chooseDevice();
+    void emitH264Profile();
     void planFilters();
     void emitFilters();
 
@@ -413,6 +453,7 @@ private:
     std::vector<std::vector<std::string>> m_afterTarget; // the command's own values a disc target keeps
     std::string m_discAspect;                            // the disc's picture shape, "4:3" or "16:9"
     bool m_discAudioRate = false;                        // the command's audio bit rate is kept on the disc
+    const DeviceLimits* m_device = nullptr;              // the H.264 player the output is for
 };
 
 // Options that act on reading the input wherever the old command put them.
@@ -1264,6 +1305,13 @@ void Translator::emitRateControl(const OldOption& option, std::size_t) {
         dropNote(option, "no value");
     } else if (option.name == "bufsize" && !m_maxrate && refusesLoneBufsize(m_videoEncoder)) {
         dropNote(option, "a buffer size needs -maxrate");
+    } else if (m_device != nullptr && option.name == "maxrate") {
+        out({"-maxrate", formatBitrate(*m_maxrate)});
+    } else if (m_device != nullptr && parseBitrate(option.value).value_or(0.0) > m_device->bufsize) {
+        note(std::string(m_device->device) + " buffers " + formatBitrate(m_device->bufsize) +
+             "bit of H.264; using " + formatBitrate(m_device->bufsize) + " instead of -bufsize " +
+             option.value);
+        out({"-bufsize", formatBitrate(m_device->bufsize)});
     } else {
         passOption(option, 0);
     }
@@ -1355,24 +1403,62 @@ void Translator::emitFixes() {
         }
     }
     if (m_result.videoOut && isX264()) {
-        // The old libx264 wrapper made Baseline streams unless CABAC or B-frames were asked for; devices
-        // depend on that.
-        const auto* coder = last("coder");
-        const auto* bframes = last("bf");
-        const bool cabac =
-            coder != nullptr && (coder->value == "1" || toLowerAscii(coder->value) == "cabac" ||
-                                 toLowerAscii(coder->value) == "ac");
-        const bool useB = bframes != nullptr && parseNumber(bframes->value).value_or(0.0) > 0.0;
-        out({"-profile:v", cabac || useB ? "main" : "baseline"});
+        emitH264Profile();
+    }
+}
+
+void Translator::chooseDevice() {
+    if (!isX264() || !m_result.videoOut) {
+        return;
+    }
+    std::string muxer = m_muxer == "3g2" ? "3gp" : m_muxer;
+    if ((muxer == "mp4" || muxer == "mov") && m_maxrate && *m_maxrate <= 768000.0) {
+        muxer = "ipod"; // the iPod recipes hold the rate to the iPod's 768 kbit/s
+    }
+    m_device = deviceLimits(muxer, m_outWidth, m_outHeight);
+    if (m_device != nullptr && (!m_maxrate || *m_maxrate > m_device->maxrate)) {
+        if (m_maxrate) {
+            note(std::string(m_device->device) + " plays H.264 up to " + formatBitrate(m_device->maxrate) +
+                 "bit/s; using " + formatBitrate(m_device->maxrate) + " instead of -maxrate " +
+                 formatBitrate(*m_maxrate));
+        }
+        m_maxrate = m_device->maxrate;
+    }
+}
+
+void Translator::emitH264Profile() {
+    const auto* coder = last("coder");
+    const auto* bframes = last("bf");
+    const bool cabac = coder != nullptr && (coder->value == "1" || toLowerAscii(coder->value) == "cabac" ||
+                                            toLowerAscii(coder->value) == "ac");
+    const bool useB = bframes != nullptr && parseNumber(bframes->value).value_or(0.0) > 0.0;
+    if (m_device == nullptr && coder == nullptr && bframes == nullptr) {
+        // Not for a device: the full High profile, which keeps more of the picture at the same rate.
+        out({"-profile:v", "high"});
+    } else {
+        // For devices, as the old libx264 wrapper did: Baseline unless CABAC or B-frames are asked for.
+        const bool main = cabac || useB || (m_device != nullptr && m_device->profile == "main");
+        out({"-profile:v", main ? "main" : "baseline"});
         if (cabac && !useB && bframes == nullptr) {
             out({"-bf", "0"});
         }
         if (!has("refs")) {
             out({"-refs", "1"});
         }
-        if (!has("pix_fmt")) {
-            out({"-pix_fmt", "yuv420p"});
+    }
+    if (m_device != nullptr) {
+        if (!has("level") && !has("vlevel")) {
+            out({"-level:v", std::string(m_device->level)});
         }
+        if (!has("maxrate")) {
+            out({"-maxrate", formatBitrate(m_device->maxrate)});
+        }
+        if (!has("bufsize")) {
+            out({"-bufsize", formatBitrate(m_device->bufsize)});
+        }
+    }
+    if (!has("pix_fmt")) {
+        out({"-pix_fmt", "yuv420p"});
     }
 }
 
@@ -1516,6 +1602,7 @@ Translation Translator::run() {
     } else if (m_target && m_target->maxrate > 0.0) {
         m_maxrate = m_target->maxrate;
     }
+    chooseDevice();
     if (const auto* rate = last("ar")) {
         const auto number = parseNumber(rate->value);
         if (number && *number >= 0.5) {

@@ -276,9 +276,12 @@ TEST_F(BatchDriverTest, EmptyOutputTextUsesTheDefaultFolderAndShowsIt) {
 TEST(OutputBasePath, KeepsAllButTheLastExtension) {
     EXPECT_EQ(outputBasePath("/out/", "/clips/holiday.part1.mov"), "/out/holiday.part1");
     EXPECT_EQ(outputBasePath("/out", "/clips/holiday.part1.mov"), "/out/holiday.part1");
-    EXPECT_EQ(outputBasePath("/out", "/clips/.hidden"), "/out/");
-    EXPECT_EQ(outputBasePath("/out", "/clips/noextension"), "/out/");
-    EXPECT_EQ(outputBasePath("/out", "/clips/dir.d/name"), "/out/");
+    // Without an extension the whole name is the base; leading dots do not hide the output.
+    EXPECT_EQ(outputBasePath("/out", "/clips/.hidden"), "/out/hidden");
+    EXPECT_EQ(outputBasePath("/out", "/clips/.hidden.mov"), "/out/hidden");
+    EXPECT_EQ(outputBasePath("/out", "/clips/noextension"), "/out/noextension");
+    EXPECT_EQ(outputBasePath("/out", "/clips/dir.d/name"), "/out/name");
+    EXPECT_EQ(outputBasePath("/out", "/clips/..."), "/out/");
     EXPECT_EQ(resolvedOutputPath("/out", "/abs/x.avi"), "/abs/x.avi");
     EXPECT_EQ(resolvedOutputPath("/out", ".avi"), "/out/.avi");
 }

@@ -82,6 +82,10 @@ Words typedHeadOut(const std::string& input = "/media/clip.avi") {
 
 const Words kAsync = {"-af", "aresample=async=1:first_pts=0"};
 const Words kBaseline = {"-profile:v", "baseline", "-refs", "1", "-pix_fmt", "yuv420p"};
+// Not for a device: High.
+const Words kHigh = {"-profile:v", "high", "-pix_fmt", "yuv420p"};
+// The iPod at 320x240: Baseline at level 1.3.
+const Words kIpod = {"-profile:v", "baseline", "-refs", "1", "-level:v", "1.3", "-pix_fmt", "yuv420p"};
 
 Words output(const std::string& path) {
     return {"-y", "file:" + path};
@@ -119,7 +123,7 @@ TEST(Translator, EveryRecipeAndVariant) {
         {"AVI h264",
          {"-vcodec", "libx264", "-acodec", "libmp3lame"},
          "/out/c_h264_mp3.avi",
-         concat({{"-c:v", "libx264", "-c:a", "libmp3lame"}, kBaseline})},
+         concat({{"-c:v", "libx264", "-c:a", "libmp3lame"}, kHigh})},
         {"AVI msmpeg4v1",
          {"-vcodec", "msmpeg4v1", "-vtag", "MP43", "-acodec", "libmp3lame"},
          "/out/c.avi",
@@ -154,7 +158,7 @@ TEST(Translator, EveryRecipeAndVariant) {
         {"MOV h264",
          {"-vcodec", "h264", "-acodec", "libfaac"},
          "/out/c.mov",
-         concat({{"-c:v", "libx264", "-c:a", "aac"}, kBaseline})},
+         concat({{"-c:v", "libx264", "-c:a", "aac"}, kHigh})},
         {"SWF",
          {"-f", "swf", "-acodec", "libmp3lame"},
          "/out/c_swf_mp3.swf",
@@ -176,16 +180,16 @@ TEST(Translator, EveryRecipeAndVariant) {
           "-bufsize", "10M"},
          "/out/c.mp4",
          concat({{"-c:v", "libx264", "-c:a", "aac", "-qmin", "2", "-qmax", "31", "-maxrate", "768k",
-                  "-bufsize", "10M"},
-                 kBaseline}),
-         {},
+                  "-bufsize", "2000k"},
+                 kIpod}),
+         {"the iPod buffers 2000kbit of H.264; using 2000k instead of -bufsize 10M"},
          true},
         {"iPod 8",
          {"-vcodec", "libx264", "-acodec", "libfaac", "-coder", "0", "-g", "250", "-vlevel", "13", "-qmin",
           "10", "-qmax", "51", "-maxrate", "768k", "-bufsize", "10M"},
          "/out/c.mp4",
          concat({{"-c:v", "libx264", "-c:a", "aac", "-coder", "0", "-g", "250", "-level:v", "13", "-qmin",
-                  "10", "-qmax", "51", "-maxrate", "768k", "-bufsize", "10M"},
+                  "10", "-qmax", "51", "-maxrate", "768k", "-bufsize", "2000k"},
                  kBaseline}),
          {},
          true},
@@ -301,8 +305,8 @@ TEST(Translator, EveryRecipeAndVariant) {
                  {"-qmin", "10", "-qmax", "31", "-maxrate", "768k", "-bufsize", "10M"}}),
          "/out/c.mov",
          concat({{"-c:v", "libx264", "-c:a", "aac", "-qmin", "10", "-qmax", "31", "-maxrate", "768k",
-                  "-bufsize", "10M"},
-                 kBaseline}),
+                  "-bufsize", "2000k"},
+                 kIpod}),
          {},
          true},
         {"PSP 0 xvid",
@@ -318,9 +322,10 @@ TEST(Translator, EveryRecipeAndVariant) {
          {"-vcodec", "libx264", "-acodec", "libfaac", "-f", "psp", "-bufsize", "10M", "-maxrate", "1500k",
           "-coder", "1", "-coder", "1", "-g", "250"},
          "/out/c.mp4",
-         {"-c:v",     "libx264", "-c:a",   "aac", "-f",       "psp",    "-bufsize",   "10M",
-          "-maxrate", "1500k",   "-coder", "1",   "-g",       "250",    "-profile:v", "main",
-          "-bf",      "0",       "-refs",  "1",   "-pix_fmt", "yuv420p"}},
+         {"-c:v",     "libx264", "-c:a",   "aac", "-f",       "psp", "-bufsize",   "4000k",
+          "-maxrate", "1500k",   "-coder", "1",   "-g",       "250", "-profile:v", "main",
+          "-bf",      "0",       "-refs",  "1",   "-level:v", "2.1", "-pix_fmt",   "yuv420p"},
+         {"the PSP buffers 4000kbit of H.264; using 4000k instead of -bufsize 10M"}},
         {"PSP 2",
          {"-vcodec",
           "libx264",
@@ -422,7 +427,7 @@ TEST(Translator, EveryRecipeAndVariant) {
           "-maxrate",
           "768k",
           "-bufsize",
-          "10M",
+          "4000k",
           "-qcomp",
           "0.6",
           "-qmin",
@@ -455,9 +460,9 @@ TEST(Translator, EveryRecipeAndVariant) {
          {"-vcodec", "libx264", "-acodec", "libfaac", "-f", "psp", "-bufsize", "10M", "-maxrate", "1500k",
           "-coder", "1", "-coder", "1", "-g", "250", "-qscale", "25", "-bitexact"},
          "/out/c.mp4",
-         {"-c:v",     "libx264", "-c:a",   "aac",   "-f", "psp",      "-bufsize",  "10M",
-          "-maxrate", "1500k",   "-coder", "1",     "-g", "250",      "-bitexact", "-profile:v",
-          "main",     "-bf",     "0",      "-refs", "1",  "-pix_fmt", "yuv420p"},
+         {"-c:v",  "libx264", "-c:a", "aac",      "-f",  "psp",       "-bufsize",   "4000k", "-maxrate",
+          "1500k", "-coder",  "1",    "-g",       "250", "-bitexact", "-profile:v", "main",  "-bf",
+          "0",     "-refs",   "1",    "-level:v", "2.1", "-pix_fmt",  "yuv420p"},
          {"dropped -qscale 25"}},
         {"MP4 0 3gp h263",
          {"-vcodec", "h263", "-acodec", "libamr_nb", "-f", "3gp"},
@@ -507,8 +512,8 @@ TEST(Translator, RemainingVariants) {
     // Variants whose texts repeat one of the cases above, each with its own line.
     const Words x264 = {"-vcodec", "libx264", "-acodec", "libfaac"};
     const Words x264Out = {"-c:v", "libx264", "-c:a", "aac"};
-    const auto tuning = [](const char* qmin, const char* qmax) {
-        return Words{"-qmin", qmin, "-qmax", qmax, "-maxrate", "768k", "-bufsize", "10M"};
+    const auto tuning = [](const char* qmin, const char* qmax, const char* buffer = "10M") {
+        return Words{"-qmin", qmin, "-qmax", qmax, "-maxrate", "768k", "-bufsize", buffer};
     };
     struct Case {
         const char* name;
@@ -518,21 +523,23 @@ TEST(Translator, RemainingVariants) {
     };
     const std::vector<Case> cases = {
         {"iPod 1", concat({x264, tuning("10", "31")}), "c.mp4",
-         concat({x264Out, tuning("10", "31"), kBaseline})},
+         concat({x264Out, tuning("10", "31", "2000k"), kIpod})},
         {"iPod 3", concat({x264, tuning("2", "31")}), "c.mp4",
-         concat({x264Out, tuning("2", "31"), kBaseline})},
+         concat({x264Out, tuning("2", "31", "2000k"), kIpod})},
         {"iPod 4", concat({x264, tuning("10", "51")}), "c.mp4",
-         concat({x264Out, tuning("10", "51"), kBaseline})},
+         concat({x264Out, tuning("10", "51", "2000k"), kIpod})},
         {"iPod 5", concat({x264, tuning("10", "51")}), "c.mp4",
-         concat({x264Out, tuning("10", "51"), kBaseline})},
+         concat({x264Out, tuning("10", "51", "2000k"), kIpod})},
         {"iPod 6", concat({x264, tuning("10", "51")}), "c.mp4",
-         concat({x264Out, tuning("10", "51"), kBaseline})},
+         concat({x264Out, tuning("10", "51", "2000k"), kIpod})},
         {"iPod 7", concat({x264, tuning("10", "51")}), "c.mp4",
-         concat({x264Out, tuning("10", "51"), kBaseline})},
+         concat({x264Out, tuning("10", "51", "2000k"), kIpod})},
         {"iPod 9", concat({x264, tuning("10", "51")}), "c.mp4",
-         concat({x264Out, tuning("10", "51"), kBaseline})},
+         concat({x264Out, tuning("10", "51", "2000k"), kIpod})},
         {"PSP 3", concat({x264, {"-f", "psp", "-bufsize", "10M"}}), "c.mp4",
-         concat({x264Out, {"-f", "psp"}, kBaseline})},
+         concat({x264Out,
+                 {"-f", "psp", "-bufsize", "4000k", "-profile:v", "main", "-refs", "1", "-level:v", "2.1",
+                  "-maxrate", "4000k", "-pix_fmt", "yuv420p"}})},
         {"PSP 5",
          {"-vcodec", "libxvid", "-acodec", "libfaac", "-f", "psp", "-bufsize", "10M", "-qscale", "7",
           "-bitexact"},
@@ -547,7 +554,7 @@ TEST(Translator, RemainingVariants) {
          {"-vcodec", "mpeg4", "-acodec", "libmp3lame"},
          "c.avi",
          {"-c:v", "mpeg4", "-c:a", "libmp3lame"}},
-        {"MP4 5 mp4", x264, "c.mp4", concat({x264Out, kBaseline})},
+        {"MP4 5 mp4", x264, "c.mp4", concat({x264Out, kHigh})},
         {"MP4 8 mov",
          {"-vcodec", "libxvid", "-acodec", "libamr_nb"},
          "c.mov",
@@ -564,7 +571,7 @@ TEST(Translator, RemainingVariants) {
     }
     // iPod without a QALevel adds no tuning text at all.
     EXPECT_EQ(translate(concat({typedHead(), x264, {"-y", "c.mp4"}})).arguments,
-              concat({typedHeadOut(), x264Out, kBaseline, kAsync, output("c.mp4")}));
+              concat({typedHeadOut(), x264Out, kHigh, kAsync, output("c.mp4")}));
 }
 
 TEST(Translator, AudioRecipes) {
@@ -720,7 +727,7 @@ TEST(Translator, MetadataAndStreams) {
     };
     for (const auto& c :
          std::vector<Case>{{"o.avi", "artist", both, {}},
-                           {"o.mp4", "artist", both, kBaseline},
+                           {"o.mp4", "artist", both, kHigh},
                            {"o.3gp",
                             "author",
                             both,
@@ -841,8 +848,7 @@ TEST(Translator, GeneralPathLines) {
                                       "-b:a",       "160k",
                                       "-ac",        "2",
                                       "-fps_mode",  "cfr",
-                                      "-profile:v", "baseline",
-                                      "-refs",      "1"},
+                                      "-profile:v", "high"},
                                      kAsync,
                                      output("/o/clip_h264_aac.mkv")}));
 
@@ -902,7 +908,7 @@ TEST(Translator, GeneralPathLines) {
     EXPECT_EQ(unknown.arguments,
               concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-crf", "20", "-tune", "film",
                        "-fflags", "+genpts", "-movflags", "+faststart"},
-                      kBaseline,
+                      kHigh,
                       output("o.mp4")}));
 }
 
@@ -962,7 +968,7 @@ TEST(Translator, PicturesAndOddSources) {
     odd.height = 241;
     EXPECT_EQ(translate({"-i", "in.avi", "-vcodec", "libx264", "-y", "o.mkv"}, odd).arguments,
               concat({{"-i", "file:in.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-c:v", "libx264"},
-                      kBaseline,
+                      kHigh,
                       {"-vf", "crop=trunc(iw/2)*2:trunc(ih/2)*2"},
                       output("o.mkv")}));
 }

@@ -580,5 +580,44 @@ TEST(VecProgram, PicturesKeepTheirShapeAndTagsStay) {
     EXPECT_EQ(streamField(mkv, "format_tags=artist"), "Someone");
 }
 
+TEST(VecProgram, DevicesGetTheirLevelAndOthersHigh) {
+    TempDir dir;
+    const auto clip = dir.file("clip.avi");
+    ASSERT_TRUE(test::generateClip(clip, "av", 2.0, 640, 480));
+    // The iPod recipe at 320x240: Baseline at level 1.3 within 768 kbit/s.
+    const auto ipod = dir.file("ipod.mp4");
+    const auto run = runVec({"ffmpeg-converter",
+                             "-i",
+                             clip,
+                             "-b",
+                             "1200k",
+                             "-s",
+                             "320x240",
+                             "-vcodec",
+                             "libx264",
+                             "-acodec",
+                             "libfaac",
+                             "-qmin",
+                             "10",
+                             "-qmax",
+                             "31",
+                             "-maxrate",
+                             "768k",
+                             "-bufsize",
+                             "10M",
+                             "-y",
+                             ipod});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(streamField(ipod, "stream=profile"), "Constrained Baseline");
+    EXPECT_EQ(streamField(ipod, "stream=level"), "13");
+    EXPECT_LE(std::atof(streamField(ipod, "stream=bit_rate").c_str()), 768000.0 * 1.05);
+    // A plain MP4 is no device: High.
+    const auto plain = dir.file("plain.mp4");
+    ASSERT_EQ(
+        runVec({"ffmpeg-converter", "-i", clip, "-b", "800k", "-vcodec", "libx264", "-y", plain}).exitCode,
+        0);
+    EXPECT_EQ(streamField(plain, "stream=profile"), "High");
+}
+
 } // namespace
 } // namespace morvane::converter
