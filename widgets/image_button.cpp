@@ -112,7 +112,7 @@ int ImageButton::setBitmapPictures(const std::array<std::optional<Picture>, 3>& 
             update();
             return 2;
         }
-        m_slots[i] = Slot{pictures[i], transparent[i]};
+        m_slots[i] = Slot{pictures[i], transparent[i], {}};
     }
     m_pressedOffset = {0, 0};
     update();
@@ -170,7 +170,15 @@ int ImageButton::shownPicture() const {
 
 QPixmap ImageButton::pixmapFor(int slot, const QSize& size) const {
     const Slot& s = m_slots[static_cast<std::size_t>(slot)];
-    return s.picture ? s.picture->render(devicePixelRatioF(), size, s.transparent) : QPixmap();
+    if (!s.picture) {
+        return {};
+    }
+    const qreal ratio = devicePixelRatioF();
+    if (s.rendered.isNull() || s.rendered.devicePixelRatio() != ratio ||
+        s.rendered.deviceIndependentSize().toSize() != size) {
+        s.rendered = s.picture->render(ratio, size, s.transparent);
+    }
+    return s.rendered;
 }
 
 void ImageButton::setHovered(bool hovered) {

@@ -72,6 +72,8 @@ private:
     struct Slot {
         std::optional<Picture> picture;
         QColor transparent;
+        // The last rendering, reused while size and pixel ratio stay the same.
+        mutable QPixmap rendered;
     };
     void setHovered(bool hovered);
     void clearPictures();
