@@ -9,6 +9,7 @@
 #include "app/app_settings.h"
 #include "app/file_list.h"
 #include "engine/command_builder.h"
+#include "engine/output_names.h"
 #include "engine/quillon_media_cntl.h"
 #include "engine/trace_file.h"
 #include "platform/power_control.h"
@@ -149,8 +150,19 @@ void BatchDriver::progressCallback(std::int32_t percent, void* userData) {
     }
 }
 
+void BatchDriver::registerSources() {
+    for (const int rows = m_view.rowCount(); m_registeredRows < rows; ++m_registeredRows) {
+        if (const auto* job = m_view.job(m_registeredRows)) {
+            m_outputNames->addSource(job->sourcePath.str());
+        }
+    }
+}
+
 void BatchDriver::runBatch() {
     m_abortRequested.store(false);
+    // Outputs never replace a file of the list, nor one another.
+    m_outputNames = std::make_unique<engine::OutputNames>();
+    m_registeredRows = 0;
     m_failed.store(false);
     m_view.stopPreview();
     prepareOutputFolder();
@@ -169,6 +181,7 @@ void BatchDriver::runBatch() {
 
     for (int i = 0; i < m_view.rowCount(); ++i) {
         m_currentRow.store(i);
+        registerSources(); // rows added while the batch runs take part
         if (!m_view.isChecked(i)) {
             continue;
         }
@@ -225,6 +238,7 @@ void BatchDriver::fillJob(int row, engine::ConversionJob& job, bool forceFrameSe
     job.progressDuration = job.duration;
     engine::applyProfileOptions(profile, &job);
     job.scriptPath = m_programDirectory + "input.avs";
+    job.outputNames = m_outputNames.get();
 }
 
 bool BatchDriver::switchEncoderFor(const profiles::Profile* profile) {
@@ -255,9 +269,10 @@ BatchDriver::RowOutcome BatchDriver::convertRow(int row, bool forceFrameServer) 
         m_view.ask(Message{kEncoderProblemText, "Error", MessageIcon::Stop, MessageButtons::Ok});
         return RowOutcome::EncoderProblem;
     }
-    if (m_facade.bDoConvert(job) != 1 ||
-        (m_record.kind == engine::EncoderKind::Converter &&
-         !outputIsThere(resolvedOutputPath(m_outputFolder, job->outputPath.str())))) {
+    const std::int32_t converted = m_facade.bDoConvert(job);
+    job->outputNames = nullptr; // the names live as long as the batch
+    if (converted != 1 || (m_record.kind == engine::EncoderKind::Converter &&
+                           !outputIsThere(resolvedOutputPath(m_outputFolder, job->outputPath.str())))) {
         conversionFailure(row);
         return RowOutcome::Failed;
     }

@@ -12,6 +12,7 @@
 
 namespace morvane::engine {
 class CQuillonMediaCntl;
+class OutputNames;
 } // namespace morvane::engine
 
 namespace morvane::platform {
@@ -85,6 +86,8 @@ private:
     RowOutcome convertRow(int row, bool forceFrameServer);
     void conversionFailure(int row);
     void endOfBatch();
+    // Makes the sources of rows added since the last call known to the batch's output names.
+    void registerSources();
 
     BatchView& m_view;
     engine::CQuillonMediaCntl& m_facade;
@@ -99,6 +102,8 @@ private:
     std::atomic<bool> m_busy{false};
     std::atomic<bool> m_failed{false};
     std::string m_outputFolder;
+    std::unique_ptr<engine::OutputNames> m_outputNames; // the running batch's
+    int m_registeredRows = 0;
 
     std::mutex m_workerMutex;
     std::thread m_worker;

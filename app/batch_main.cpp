@@ -263,7 +263,8 @@ int convertMode(const app::CliRequest& request, const Places& places,
     engine::closeTraceFile();
 
     std::printf("\n%s", view.resultTable().c_str());
-    return undecodable == 0 && allCompleted(list) ? 0 : 1;
+    // A batch the user stopped did not convert everything it was given.
+    return undecodable == 0 && allCompleted(list) && !driver.abortRequested() ? 0 : 1;
 }
 
 } // namespace

@@ -19,6 +19,13 @@ RunVerdict judgeRun(const RunFacts& facts, const std::string& outputPath) {
             verdict.message = "ffmpeg wrote no data" + nothing;
             return verdict;
         }
+        if (facts.progressSeen && !facts.mediaWritten) {
+            verdict.exitCode = 1;
+            verdict.message = "ffmpeg wrote no video frame and no audio sample (does the cut start at or "
+                              "after the end of the source?)" +
+                              nothing;
+            return verdict;
+        }
         verdict.keepOutput = true;
         if (facts.stopRequested || stoppedByInterrupt) {
             verdict.message = "stopped on request; \"" + outputPath + "\" holds what was converted so far";

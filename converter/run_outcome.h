@@ -13,6 +13,10 @@ struct RunFacts {
     bool interruptSent = false; // FFmpeg was sent one SIGINT to stop (it then exits 255)
     int abortSignal = 0;        // the converter itself was told to end by this signal
     long long outputBytes = -1; // size of the temporary output, -1 when missing
+    // From FFmpeg's progress: whether any report came, and whether one counted a video frame or
+    // audio time written. A file without either holds no picture and no sound.
+    bool progressSeen = false;
+    bool mediaWritten = false;
 };
 
 struct RunVerdict {

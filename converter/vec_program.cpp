@@ -199,6 +199,27 @@ MediaProbe& mediaProbe() {
     return probe;
 }
 
+// Renames `from` to `to`, replacing what is there; 0 or the error.
+int placeReplacing(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+// Renames `from` to `to` only when nothing is there (EEXIST otherwise); 0 or the error.
+int placeWithoutReplacing(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        return 0;
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        return errno;
+    }
+    // A file system without the flag: a hard link is made only where no name is.
+    if (::link(from.c_str(), to.c_str()) != 0) {
+        return errno;
+    }
+    ::unlink(from.c_str());
+    return 0;
+}
+
 // Creates the temporary output exclusively, so no other file is ever overwritten by it.
 platform::Expected<std::string> createTemporaryOutput(const std::string& outputPath) {
     std::random_device seed;
@@ -256,6 +277,8 @@ private:
     LineSplitter m_progressLines;
     LineSplitter m_diagnosticLines;
     ProgressReader m_progress;
+    bool m_progressSeen = false;
+    bool m_mediaWritten = false;
     bool m_stopRequested = false;
     bool m_watchSeek = false;
     bool m_seekFailed = false;
@@ -267,6 +290,8 @@ private:
 void ConversionRun::pumpProgress(std::string_view bytes) {
     for (const auto& line : m_progressLines.feed(bytes)) {
         if (const auto update = m_progress.feedLine(line)) {
+            m_progressSeen = true;
+            m_mediaWritten = m_mediaWritten || update->frame > 0 || update->seconds > 0.0;
             writeAll(STDOUT_FILENO, formatProgressLine(*update));
         }
     }
@@ -396,11 +421,23 @@ int ConversionRun::finish() {
     facts.interruptSent = m_interruptSent;
     facts.abortSignal = m_abortSignal;
     facts.outputBytes = fileSize(m_temporary);
+    facts.progressSeen = m_progressSeen;
+    facts.mediaWritten = m_mediaWritten;
     RunVerdict verdict = judgeRun(facts, m_output);
-    if (verdict.keepOutput && ::rename(m_temporary.c_str(), m_output.c_str()) != 0) {
-        verdict.keepOutput = false;
-        verdict.exitCode = 1;
-        verdict.message = "cannot put the result in place as \"" + m_output + "\": " + std::strerror(errno);
+    if (verdict.keepOutput) {
+        // What a stopped run wrote is incomplete: it may take a free name, never a file that is there.
+        const bool partial = facts.stopRequested || facts.interruptSent;
+        const int error =
+            partial ? placeWithoutReplacing(m_temporary, m_output) : placeReplacing(m_temporary, m_output);
+        if (error != 0) {
+            verdict.keepOutput = false;
+            verdict.exitCode = 1;
+            verdict.message =
+                partial && error == EEXIST
+                    ? "stopped on request; \"" + m_output +
+                          "\" was there already and is kept; the partial result was discarded"
+                    : "cannot put the result in place as \"" + m_output + "\": " + std::strerror(error);
+        }
     }
     if (!verdict.keepOutput) {
         ::unlink(m_temporary.c_str());

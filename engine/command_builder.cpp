@@ -6,6 +6,7 @@
 #include "engine/engine_log.h"
 #include "engine/file_guards.h"
 #include "engine/frame_server_script.h"
+#include "engine/output_names.h"
 #include "engine/target_recipes.h"
 #include "engine/trace_file.h"
 #include "platform/command_line.h"
@@ -60,15 +61,27 @@ void logAndTrace(int line, const std::string& text) {
 
 // Decides what the converter reads: the frame-server script when the route is allowed and the
 // source needs it, else the source itself. Writes the script when it is used.
-std::string inputPath(const ConversionJob& job, bool frameServerAllowed) {
+std::string inputPath(const ConversionJob& job, bool frameServerAllowed, FrameServerScriptLock* lock) {
     const std::string source = job.sourcePath.str();
-    if (!frameServerAllowed || job.useFrameServer != 1) {
+    if (!frameServerAllowed || job.useFrameServer != 1 || frameServerScriptKind(source) == ScriptKind::None) {
         return source;
     }
     const std::string script = job.scriptPath.str();
+    // Another run's script must never be replaced before its converter has read it.
+    std::string error;
+    if (lock != nullptr && !lock->acquire(script, FrameServerScriptLock::kLongestWait, &error)) {
+        logAndTrace(kLineScriptNotWritten, error + "; the converter reads \"" + source + "\" directly");
+        return source;
+    }
     const auto outcome = writeFrameServerScript(script, source);
+    if (outcome && *outcome == ScriptOutcome::Written) {
+        return script;
+    }
+    if (lock != nullptr) {
+        lock->release();
+    }
     if (outcome) {
-        return *outcome == ScriptOutcome::Written ? script : source;
+        return source; // read directly: no script was needed
     }
     // The converter can still try the source itself; a missing script would fail for certain.
     logAndTrace(kLineScriptNotWritten, outcome.error() + "; the converter reads \"" + source + "\" directly");
@@ -83,6 +96,15 @@ std::optional<std::string> checkedOutputPath(const ConversionJob& job, std::stri
     output += suffix;
     // A source name near the file system's limit still gets an output named after it.
     output = fitOutputFileName(output);
+    if (job.outputNames != nullptr) {
+        const std::string wanted = output;
+        output = job.outputNames->claim(wanted);
+        if (output != wanted) {
+            writeTraceLine("The output \"" + wanted +
+                           "\" is a source of the list or another row's output; writing \"" + output +
+                           "\" instead");
+        }
+    }
     if (output.size() >= kJobPathCapacity) {
         logAndTrace(kLineOutputTooLong, "The output file name is longer than " +
                                             std::to_string(kJobPathCapacity - 1) + " bytes: \"" + output +
@@ -185,7 +207,8 @@ std::int32_t buildTypedCommand(const CommandContext& context, ConversionJob& job
         return 0;
     }
     std::string& out = commandLine;
-    appendCommandHead(out, context.programDirectory, inputPath(job, context.forceFrameServer == 1));
+    appendCommandHead(out, context.programDirectory,
+                      inputPath(job, context.forceFrameServer == 1, context.scriptLock));
     if (job.hasVideo == 1) {
         appendVideoGroup(out, job);
     }
@@ -223,7 +246,7 @@ std::int32_t buildGeneralCommand(const CommandContext& context, ConversionJob& j
     out += "-i";
     out += " ";
     // This path does not ask the encoder: the probe's finding alone decides the route.
-    out += platform::quoteArgument(inputPath(job, true));
+    out += platform::quoteArgument(inputPath(job, true, context.scriptLock));
     appendCutRange(out, job);
     out += " ";
 

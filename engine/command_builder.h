@@ -9,9 +9,14 @@
 namespace morvane::engine {
 
 // What the command builders take from the encoder that runs the command.
+class FrameServerScriptLock;
+
 struct CommandContext {
     std::string_view programDirectory; // where the converter "vec" lies; ends with the separator
     std::int32_t forceFrameServer = 1; // whether sources may be read through the frame-server script
+    // Taken before the script is written, when given; the caller releases it once the converter has
+    // read the script.
+    FrameServerScriptLock* scriptLock = nullptr;
 };
 
 // Fills the job's settings from the profile's options (after resetJobSettings). False when either

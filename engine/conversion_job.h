@@ -9,6 +9,10 @@ struct Profile;
 } // namespace morvane::profiles
 
 namespace morvane::engine {
+class OutputNames;
+} // namespace morvane::engine
+
+namespace morvane::engine {
 
 template <std::size_t N>
 using FixedText = platform::FixedText<N>;
@@ -69,6 +73,8 @@ struct ConversionJob {
     FixedText<kJobTimeCapacity> startTime; // "%02d:%02d:%02d", empty when not set
     FixedText<kJobTimeCapacity> endTime;
     profiles::Profile* profile = nullptr; // the row's own profile; the row owns it
+    // The batch's output names, when the job runs in one: the output then takes a free name.
+    OutputNames* outputNames = nullptr;
 };
 
 // Clears every setting from videoCodec through comment and applies the run defaults. Source,

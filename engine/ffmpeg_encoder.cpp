@@ -82,7 +82,7 @@ std::int32_t CFfmpegEncoder::BuildCommand(ConversionJob& job, std::string& comma
         writeTraceLine(text);
         return 0;
     }
-    const CommandContext context{m_programDirectory.view(), m_forceFrameServer};
+    const CommandContext context{m_programDirectory.view(), m_forceFrameServer, &m_scriptLock};
     return buildConversionCommand(context, &job, &commandLine);
 }
 
@@ -99,7 +99,11 @@ std::int32_t CFfmpegEncoder::PrepareCommand(ConversionJob* job) {
         if (!hasCommandRecipe(job->targetCode)) {
             return 0;
         }
+        m_scriptLock.release();
         const std::int32_t result = BuildCommand(*job, m_commandLine);
+        if (result != 1) {
+            m_scriptLock.release(); // no converter will read the script
+        }
         m_job.outputPath.assign(job->outputPath.view());
         if (result == 1) {
             logCommandLine(commandFromInput(m_commandLine));
@@ -116,8 +120,11 @@ std::int32_t CFfmpegEncoder::RunConversion(const char* /*outputPath*/, std::int3
         // The converter writes its output (and anything relative) into the output folder.
         const std::string outputPath = m_job.outputPath.str();
         const auto workFilesBefore = converterWorkFiles(outputPath);
+        const FileStamp outputBefore = fileStamp(outputPath);
         m_process.Init(m_commandLine, this, 0, outputFolderOf(outputPath));
-        if (m_process.Start() == 0) {
+        const std::int32_t started = m_process.Start();
+        m_scriptLock.release(); // the converter has ended, so it reads no script any more
+        if (started == 0) {
             return 0;
         }
         const ConverterRun& run = m_process.lastRun();
@@ -134,8 +141,15 @@ std::int32_t CFfmpegEncoder::RunConversion(const char* /*outputPath*/, std::int3
             }
             return 0;
         }
+        if (outputBefore.exists && fileStamp(outputPath) == outputBefore) {
+            // A stopped run that wrote nothing new: the file there is an earlier one, not this run's.
+            writeTraceLine("Nothing new was written to \"" + outputPath +
+                           "\"; the file already there was kept");
+            return 0;
+        }
         return m_error ? 0 : 1;
     } catch (...) {
+        m_scriptLock.release();
         return 0;
     }
 }
@@ -168,6 +182,8 @@ std::int32_t CFfmpegEncoder::OnConverterEvent(ConverterEvent code, const Convert
         m_finished = true;
         return m_error ? 0 : 1;
     case ConverterEvent::Line:
+        // The converter reads its script before it says anything.
+        m_scriptLock.release();
         break;
     }
     // Any other code carries a line as well.

@@ -7,6 +7,7 @@
 
 #include "engine/conversion_job.h"
 #include "engine/converter_process.h"
+#include "engine/frame_server_script.h"
 #include "engine/media_encoder.h"
 
 namespace morvane::engine {
@@ -58,6 +59,8 @@ private:
     ProgressCallback m_callback = nullptr;
     void* m_userData = nullptr;
     ConverterProcess m_process;
+    // Held from writing the frame-server script until the converter has read it.
+    FrameServerScriptLock m_scriptLock;
 };
 
 // True for the target codes that have a command recipe: 0 (the general path) and 1 to 13 but 6 and 12.

@@ -87,6 +87,21 @@ std::optional<std::string> sourceProblem(const std::string& sourcePath) {
     return std::nullopt;
 }
 
+FileStamp fileStamp(const std::string& path) {
+    struct stat info {};
+    FileStamp stamp;
+    if (::stat(path.c_str(), &info) != 0) {
+        return stamp;
+    }
+    stamp.exists = true;
+    stamp.device = info.st_dev;
+    stamp.inode = info.st_ino;
+    stamp.modifiedNanoseconds =
+        static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
+    stamp.size = info.st_size;
+    return stamp;
+}
+
 std::string fitOutputFileName(std::string_view path, std::size_t longest) {
     const PathParts parts = splitPath(path);
     const std::size_t nameLength = path.size() - parts.nameOffset;

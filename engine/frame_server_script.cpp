@@ -1,11 +1,13 @@
 #include "engine/frame_server_script.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <thread>
 
 #include "platform/fd_io.h"
 #include "platform/text_rules.h"
@@ -70,6 +72,43 @@ std::string frameServerScriptText(ScriptKind kind, std::string_view sourcePath) 
     }
     text += kReturnLine;
     return text;
+}
+
+bool FrameServerScriptLock::acquire(const std::string& scriptPath, std::chrono::milliseconds longest,
+                                    std::string* error) {
+    if (held()) {
+        return true;
+    }
+    const auto slash = scriptPath.rfind('/');
+    const std::string folder =
+        slash == std::string::npos ? std::string(".") : scriptPath.substr(0, slash == 0 ? 1 : slash);
+    const auto fail = [&](const std::string& why) {
+        if (error != nullptr) {
+            *error = "cannot have the frame-server script \"" + scriptPath + "\" to itself: " + why;
+        }
+        return false;
+    };
+    platform::UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.valid()) {
+        return fail(std::strerror(errno));
+    }
+    const auto deadline = std::chrono::steady_clock::now() + longest;
+    while (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            return fail(std::strerror(errno));
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return fail("another conversion has held it for too long");
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    m_folder = std::move(fd);
+    return true;
+}
+
+void FrameServerScriptLock::release() {
+    // Closing the only descriptor of this open folder drops the lock.
+    m_folder = platform::UniqueFd();
 }
 
 platform::Expected<ScriptOutcome> writeFrameServerScript(const std::string& scriptPath,

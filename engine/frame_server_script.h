@@ -5,10 +5,12 @@
 // plug-in. One script in the program directory serves every run; it is rewritten before each run
 // that uses it.
 
+#include <chrono>
 #include <string>
 #include <string_view>
 
 #include "platform/expected.h"
+#include "platform/unique_fd.h"
 
 namespace morvane::engine {
 
@@ -31,6 +33,30 @@ std::string frameServerScriptText(ScriptKind kind, std::string_view sourcePath);
 enum class ScriptOutcome {
     ReadDirectly, // no script is used for this source
     Written,      // the script was written: the converter reads it instead of the source
+};
+
+// One script serves every conversion of the program directory, so a run holds it from before the
+// script is written until its converter has read it (the converter's first line says so, as does its
+// end). Other runs wait, whether they are threads of this process or other processes: the lock is
+// an exclusive flock on the script's folder, made through a descriptor of the holder's own, which the
+// system drops with the holder.
+class FrameServerScriptLock {
+public:
+    static constexpr std::chrono::seconds kLongestWait{120};
+
+    FrameServerScriptLock() = default;
+    FrameServerScriptLock(const FrameServerScriptLock&) = delete;
+    FrameServerScriptLock& operator=(const FrameServerScriptLock&) = delete;
+
+    // Waits at most `longest` for the script at `scriptPath`; false (with the reason) when it could
+    // not be had. Holding it already counts as having it.
+    bool acquire(const std::string& scriptPath, std::chrono::milliseconds longest = kLongestWait,
+                 std::string* error = nullptr);
+    void release();
+    bool held() const { return m_folder.valid(); }
+
+private:
+    platform::UniqueFd m_folder;
 };
 
 // Writes (replacing) the script for the source at `scriptPath` when the source needs one. A source

@@ -7,6 +7,7 @@
 
 #include "engine/engine_log.h"
 #include "engine/file_guards.h"
+#include "engine/output_names.h"
 #include "engine/trace_file.h"
 #include "platform/time_text.h"
 #include "profiles/profile.h"
@@ -173,7 +174,10 @@ std::int32_t CRealMediaEncoder::PrepareCommand(engine::ConversionJob* job) {
             extension = "rm"; // a profile without ExtName still gets a name the players recognise
         }
         // A source name near the file system's limit still gets an output (and a work file) named after it.
-        const std::string outputPath = engine::fitOutputFileName(job->outputPath.str() + "_new." + extension);
+        std::string outputPath = engine::fitOutputFileName(job->outputPath.str() + "_new." + extension);
+        if (job->outputNames != nullptr) {
+            outputPath = job->outputNames->claim(outputPath); // never a source, never another row's output
+        }
         if (outputPath.size() >= job->outputPath.kCapacity) {
             // A cut name would be another file than the one the user expects.
             traceFailure("naming the output (path too long)", kInvalidArgument);

@@ -193,5 +193,36 @@ TEST(CodecSupport, AnswersFromTheLibraries) {
     EXPECT_FALSE(codecFlagKnown("flags2", "mixed_refs"));
 }
 
+
+TEST(RunVerdict, AFileWithoutAFrameOrASampleIsNeverKept) {
+    struct Case {
+        const char* name;
+        bool progressSeen;
+        bool mediaWritten;
+        bool stop;
+        bool keep;
+    };
+    for (const auto& c : std::vector<Case>{
+             {"cut past the end", true, false, false, false},
+             {"stopped before the first frame", true, false, true, false},
+             {"frames written", true, true, false, true},
+             {"no progress report to judge by", false, false, false, true},
+         }) {
+        SCOPED_TRACE(c.name);
+        RunFacts facts;
+        facts.status = {platform::ExitStatus::Kind::Exited, 0, false};
+        facts.stopRequested = c.stop;
+        facts.outputBytes = 600; // a container's header alone
+        facts.progressSeen = c.progressSeen;
+        facts.mediaWritten = c.mediaWritten;
+        const RunVerdict verdict = judgeRun(facts, "/o/x.mp4");
+        EXPECT_EQ(verdict.keepOutput, c.keep);
+        EXPECT_EQ(verdict.exitCode, c.keep ? 0 : 1);
+        if (!c.keep) {
+            EXPECT_NE(verdict.message.find("no video frame and no audio sample"), std::string::npos);
+        }
+    }
+}
+
 } // namespace
 } // namespace morvane::converter
