@@ -1,6 +1,10 @@
-// A window with the preview pane alone, for looking at the player by eye (and for screenshots):
+// The preview pane alone in a window, and the Video Splitter, for looking at them by eye (and for
+// screenshots):
 //     morvane_preview_demo FILE [SECONDS]
 // plays FILE in a 256x176 pane with the pane's slider and buttons; with SECONDS it pauses there.
+//     morvane_preview_demo --splitter FILE START END
+// opens the splitter on FILE as the main window does for a row with those Start and End cells, and
+// prints the chosen range on OK.
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -9,14 +13,32 @@
 #include <QVBoxLayout>
 
 #include <clocale>
+#include <cstdio>
 #include <string>
 
+#include "preview/media_detector.h"
 #include "preview/preview_pane_controller.h"
 #include "preview/video_host.h"
+#include "preview/video_splitter_dialog.h"
+#include "preview/video_splitter_logic.h"
+#include "resources/resources.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
+    morvane::resources::initialise();
+    if (argc >= 5 && std::string(argv[1]) == "--splitter") {
+        namespace preview = morvane::preview;
+        preview::MediaFacts facts;
+        preview::detectMediaFacts(argv[2], facts);
+        const auto chosen = preview::runVideoSplitter(
+            nullptr, argv[2], preview::splitterValuesForRow(argv[3], argv[4], facts.duration));
+        if (chosen) {
+            std::printf("%s %s\n", preview::splitterTimeText(chosen->start).c_str(),
+                        preview::splitterTimeText(chosen->end).c_str());
+        }
+        return chosen ? 0 : 1;
+    }
     if (argc < 2) {
         return 2;
     }
