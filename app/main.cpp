@@ -5,6 +5,7 @@
 
 #include "app/main_window.h"
 #include "app/skin.h"
+#include "app/video_splitter_command.h"
 #include "engine/trace_file.h"
 #include "platform/program_dir.h"
 #include "resources/resources.h"
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
 
     {
         morvane::app::MainWindow window(programDirectory);
+        window.setSplitter(morvane::app::videoSplitter());
         window.exec();
         // Leaving this scope destroys the window, which releases the engine.
     }

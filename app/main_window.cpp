@@ -34,6 +34,7 @@
 #include "platform/time_text.h"
 #include "preview/preview_pane_controller.h"
 #include "preview/video_host.h"
+#include "preview/video_splitter_logic.h"
 #include "profiles/parameter_panel.h"
 #include "widgets/cell_list_ctrl.h"
 #include "widgets/dialog_template.h"
@@ -705,9 +706,12 @@ void MainWindow::splitSelectedRow() {
     const FileRow& r = m_files.row(row);
     SplitRequest request;
     request.sourcePath = r.job->sourcePath.str();
-    request.start = static_cast<int>(platform::parseTimeText(r.cells[kColumnStart]).value_or(0));
-    request.end = static_cast<int>(platform::parseTimeText(r.cells[kColumnEnd]).value_or(0));
-    request.maximum = static_cast<int>(r.job->duration);
+    // Cells that do not read as times open the whole file.
+    const auto values =
+        preview::splitterValuesForRow(r.cells[kColumnStart], r.cells[kColumnEnd], r.job->duration);
+    request.start = values.start;
+    request.end = values.end;
+    request.maximum = values.maximum;
     const auto range = m_splitter(*this, request);
     if (!range || !m_files.validRow(row)) {
         return;

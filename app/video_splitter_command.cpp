@@ -1,0 +1,26 @@
+#include "app/video_splitter_command.h"
+
+#include "app/batch_view.h"
+#include "preview/video_splitter_dialog.h"
+
+namespace morvane::app {
+
+Splitter videoSplitter(UserPrompts* prompts) {
+    return [prompts](QWidget& owner, const SplitRequest& request) -> std::optional<CutRange> {
+        preview::VideoSplitterDialog::ErrorPrompt errorPrompt;
+        if (prompts != nullptr) {
+            errorPrompt = [prompts](const std::string& text, const std::string& caption) {
+                prompts->ask({text, caption, MessageIcon::Stop, MessageButtons::Ok});
+            };
+        }
+        const auto chosen = preview::runVideoSplitter(
+            &owner, request.sourcePath, {request.minimum, request.start, request.end, request.maximum},
+            errorPrompt);
+        if (!chosen) {
+            return std::nullopt;
+        }
+        return CutRange{chosen->start, chosen->end};
+    };
+}
+
+} // namespace morvane::app
