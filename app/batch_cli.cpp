@@ -62,7 +62,13 @@ std::string cliUsage() {
            "the program) into folder DIR (default: the Output folder of config.ini). --start and --end cut\n"
            "every file. Ctrl-C stops the running conversion and the batch; a second Ctrl-C ends at once.\n"
            "Exit status: 0 when every file was converted, 1 when any failed or was stopped, 2 for usage "
-           "errors.\n";
+           "errors.\n"
+           "\n"
+           "--probe prints one line per FILE as the program reads it when the file is added:\n"
+           "  duration     length in seconds, one second added as the file list counts it\n"
+           "  width height picture size in pixels (0 without a picture)\n"
+           "  video audio  1 when the file has such a stream, else 0\n"
+           "  frameserver  1 when the file may be read through the frame-server script\n";
 }
 
 namespace {

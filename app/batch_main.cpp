@@ -24,6 +24,7 @@
 #include "platform/power_control.h"
 #include "platform/program_dir.h"
 #include "platform/signal_pipe.h"
+#include "preview/media_detector.h"
 #include "profiles/profile_catalogue.h"
 
 namespace {
@@ -273,6 +274,8 @@ int main(int argc, char** argv) {
     // Under a file size limit a write that reaches it must fail (the trace then stops growing and
     // the converter's own failure is reported), not end the program without a word.
     ::signal(SIGXFSZ, SIG_IGN);
+    // What the media libraries say while files are probed belongs in the trace, not on the terminal.
+    morvane::preview::setLibraryMessageSink([](std::string_view line) { engine::writeTraceLine(line); });
     std::vector<std::string> arguments(argv + 1, argv + argc);
     const auto parsed = app::parseCliArguments(arguments);
     if (!parsed) {

@@ -1,6 +1,9 @@
 #include "app/cli_batch_view.h"
 
 #include <algorithm>
+#include <array>
+#include <fstream>
+#include <utility>
 
 #include "app/batch_cli.h"
 
@@ -10,6 +13,102 @@ CliBatchView::CliBatchView(FileList& list, std::string outputFolder, bool termin
                            std::FILE* err)
     : m_list(list), m_outputFolder(std::move(outputFolder)), m_terminal(terminal), m_out(out), m_err(err) {}
 
+namespace {
+
+std::vector<std::string_view> traceLines(std::string_view trace) {
+    std::vector<std::string_view> lines;
+    while (!trace.empty()) {
+        const auto end = std::min(trace.find('\n'), trace.size());
+        std::string_view line = trace.substr(0, end);
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) {
+            line.remove_suffix(1);
+        }
+        if (!line.empty()) {
+            lines.push_back(line);
+        }
+        trace.remove_prefix(std::min(end + 1, trace.size()));
+    }
+    return lines;
+}
+
+bool isProgressOrCommand(std::string_view line) {
+    for (const std::string_view start : {"frame=", "size=", "ffmpeg command:"}) {
+        if (line.substr(0, start.size()) == start) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The trace named in a failure message: the text between its first pair of double quotes.
+std::string tracePathOf(const std::string& message) {
+    const auto open = message.find('"');
+    const auto close = open == std::string::npos ? open : message.find('"', open + 1);
+    return close == std::string::npos ? std::string() : message.substr(open + 1, close - open - 1);
+}
+
+// The end of a file, where the last conversion's lines are.
+std::string fileTail(const std::string& path) {
+    constexpr std::streamoff kTail = 256 * 1024;
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in) {
+        return {};
+    }
+    const std::streamoff size = in.tellg();
+    in.seekg(std::max<std::streamoff>(0, size - kTail));
+    std::string text(static_cast<std::size_t>(std::min(size, kTail)), '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    return text;
+}
+
+} // namespace
+
+std::string failureReasonFromTrace(std::string_view trace) {
+    auto lines = traceLines(trace);
+    const auto command = std::find_if(lines.rbegin(), lines.rend(), [](std::string_view line) {
+        return line.find("ffmpeg-converter") != std::string_view::npos;
+    });
+    if (command != lines.rend()) {
+        lines.erase(lines.begin(), command.base());
+    }
+    static const std::array<std::pair<std::string_view, std::string_view>, 6> known = {{
+        {"does not contain any stream", "the source has no stream this profile converts (an audio profile "
+                                        "needs an audio stream, a video profile a picture)"},
+        {"is not above zero; there is nothing to convert", "the cut starts at or after its end"},
+        {"wrote no video frame and no audio sample", "nothing was converted: the cut starts at or after the "
+                                                     "end of the source"},
+        {"is the input itself", "the output would replace the source"},
+        {"Not a directory", "the output folder is a file, not a folder"},
+        {"Is a directory", "the output name is a folder"},
+    }};
+    for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
+        for (const auto& [text, reason] : known) {
+            if (line->find(text) != std::string_view::npos) {
+                return std::string(reason);
+            }
+        }
+    }
+    // FFmpeg's own last word before the converter's verdict, else the converter's.
+    std::string_view verdict;
+    for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
+        if (isProgressOrCommand(*line)) {
+            continue;
+        }
+        const bool converter = line->substr(0, 5) == "vec: ";
+        const bool summary = (converter && (line->find("ffmpeg failed with") != std::string_view::npos ||
+                                            line->find("ffmpeg wrote no data") != std::string_view::npos)) ||
+                             line->substr(0, 24) == "The converter failed: ";
+        if (!summary) {
+            return std::string(converter ? line->substr(5) : *line);
+        }
+        if (verdict.empty()) {
+            verdict = converter ? line->substr(5) : *line;
+        }
+    }
+    return std::string(verdict);
+}
+
 MessageAnswer CliBatchView::ask(const Message& message) {
     const std::lock_guard lock(m_mutex);
     endLiveLine();
@@ -17,6 +116,13 @@ MessageAnswer CliBatchView::ask(const Message& message) {
         std::fprintf(m_err, "%s\n", message.text.c_str());
     } else {
         std::fprintf(m_err, "%s: %s\n", message.caption.c_str(), message.text.c_str());
+    }
+    if (message.text.rfind("Convert fail!", 0) == 0) {
+        // The box only names the trace; here the reason it holds follows on the next line.
+        if (const auto reason = failureReasonFromTrace(fileTail(tracePathOf(message.text)));
+            !reason.empty()) {
+            std::fprintf(m_err, "Reason: %s\n", reason.c_str());
+        }
     }
     std::fflush(m_err);
     // Nobody is there to answer: a question is taken as confirmed (only a confirmed Ctrl-C asks).

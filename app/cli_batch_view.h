@@ -4,12 +4,19 @@
 #include <cstdio>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/batch_view.h"
 #include "app/file_list.h"
 
 namespace morvane::app {
+
+// Why the last conversion in a trace failed, in a user's words where the converter's text is a known one
+// (no stream for the profile, a cut that starts after its end, an output folder that is a file, an output
+// that would replace its source); otherwise the last line the converter wrote about it. Empty when the
+// trace says nothing after its last command line.
+std::string failureReasonFromTrace(std::string_view trace);
 
 // The batch view of the command line: the rows live in a FileList, messages go to standard error,
 // progress to standard output (a live line per file on a terminal, else a line per change).

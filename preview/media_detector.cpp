@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,7 @@
 extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/dict.h>
+#include <libavutil/log.h>
 }
 
 #include "platform/av_handles.h"
@@ -201,6 +203,39 @@ int detectMediaFacts(std::string_view path, MediaFacts& facts) {
         facts.duration = 0.0;
     }
     return kDetectOk;
+}
+
+namespace {
+
+std::function<void(std::string_view)>& librarySink() {
+    static std::function<void(std::string_view)> sink;
+    return sink;
+}
+
+void forwardLibraryMessage(void* object, int level, const char* format, va_list arguments) {
+    if (level > AV_LOG_WARNING) {
+        return;
+    }
+    // A message can come in pieces; a line is complete at its line feed.
+    thread_local std::string pending;
+    thread_local int printPrefix = 1;
+    char piece[1024];
+    av_log_format_line2(object, level, format, arguments, piece, sizeof piece, &printPrefix);
+    pending += piece;
+    for (auto end = pending.find('\n'); end != std::string::npos; end = pending.find('\n')) {
+        const std::string line = pending.substr(0, end);
+        pending.erase(0, end + 1);
+        if (const auto& sink = librarySink(); sink && !line.empty()) {
+            sink(line);
+        }
+    }
+}
+
+} // namespace
+
+void setLibraryMessageSink(std::function<void(std::string_view)> sink) {
+    librarySink() = std::move(sink);
+    av_log_set_callback(&forwardLibraryMessage);
 }
 
 int DetectMedia(std::string_view path, double* duration, int* hasVideo, int* hasAudio, double* frameRate,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string_view>
 
 namespace morvane::preview {
@@ -38,5 +39,9 @@ struct MediaFacts {
 
 // The same probe filling every fact; gives DetectMedia's status.
 int detectMediaFacts(std::string_view path, MediaFacts& facts);
+
+// Where the FFmpeg libraries' own messages (warnings and errors, one line at a time) go instead of the
+// process's standard error; an empty sink silences them. Set once at start-up.
+void setLibraryMessageSink(std::function<void(std::string_view)> sink);
 
 } // namespace morvane::preview

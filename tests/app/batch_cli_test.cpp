@@ -1,4 +1,5 @@
 #include "app/batch_cli.h"
+#include "app/cli_batch_view.h"
 
 #include <gtest/gtest.h>
 
@@ -77,6 +78,43 @@ TEST(BatchCli, DefaultVideosFolderFollowsTheUserDirsFile) {
     ::unsetenv("HOME");
     EXPECT_EQ(defaultVideosFolder(), "/tmp");
     ::setenv("HOME", saved.c_str(), 1);
+}
+
+TEST(BatchCli, FailureReasonsFromTheTrace) {
+    // An earlier run's lines before the last command line never count.
+    const std::string earlier = "\"/p/vec\" ffmpeg-converter -i \"/m/a.avi\" -y \"/o/a.mp4\"\r\n"
+                                "vec: the output \"/o/a.mp4\" is the input itself\r\n";
+    const std::string command = "\"/p/vec\" ffmpeg-converter -i \"/m/b.avi\" -vn -y \"/o/b.mp3\"\r\n";
+    struct Case {
+        std::string lines;
+        std::string reason;
+    };
+    for (const auto& c : std::vector<Case>{
+             {"Output file #0 does not contain any stream\r\nvec: ffmpeg failed with exit status 1; nothing "
+              "was written\r\n",
+              "the source has no stream this profile converts (an audio profile needs an audio stream, a "
+              "video "
+              "profile a picture)"},
+             {"vec: the output \"/m/b.avi\" is the input itself; converting a file onto itself would destroy "
+              "it\r\n",
+              "the output would replace the source"},
+             {"vec: cannot write into the folder of \"/o/f/b.mp3\": Not a directory\r\n",
+              "the output folder is a file, not a folder"},
+             {"vec: ffmpeg wrote no video frame and no audio sample (does the cut start at or after the end "
+              "of "
+              "the source?); nothing was written\r\n",
+              "nothing was converted: the cut starts at or after the end of the source"},
+             // Otherwise FFmpeg's last word before the converter's verdict, else the verdict itself.
+             {"frame= 1 fps= 0 q= 0.0 size= 0kB time=0.00 bitrate= 0.0kbits/s\r\n[aac @ 0x1] Too many "
+              "channels\r\nvec: ffmpeg failed with exit status 1; nothing was written\r\n",
+              "[aac @ 0x1] Too many channels"},
+             {"vec: ffmpeg failed with exit status 1; nothing was written\r\n",
+              "ffmpeg failed with exit status 1; nothing was written"},
+             {"", ""},
+         }) {
+        SCOPED_TRACE(c.lines);
+        EXPECT_EQ(failureReasonFromTrace(earlier + command + c.lines), c.reason);
+    }
 }
 
 } // namespace
