@@ -45,7 +45,7 @@ TEST(HelpGuide, EveryLinkLeadsSomewhereInside) {
 TEST(HelpGuide, CoversWhatUsersAskAbout) {
     const auto& text = guide();
     for (const char* topic : {"Add", "Profile", "Start Time", "Start convert", "Stop convert", "Output",
-                              "trace.flt", "config.ini", "Completed", "Fail", "Abort", "F1"}) {
+                              "Split", "trace.flt", "config.ini", "Completed", "Fail", "Abort", "F1"}) {
         EXPECT_NE(text.find(topic), std::string::npos) << topic;
     }
     // The contents at the top list every section.

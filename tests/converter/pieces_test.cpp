@@ -193,7 +193,6 @@ TEST(CodecSupport, AnswersFromTheLibraries) {
     EXPECT_FALSE(codecFlagKnown("flags2", "mixed_refs"));
 }
 
-
 TEST(RunVerdict, AFileWithoutAFrameOrASampleIsNeverKept) {
     struct Case {
         const char* name;
