@@ -12,7 +12,8 @@ class SignalPipe {
 public:
     SignalPipe();
     // Routes `signals` into a new pipe; without one (out of descriptors) the signals keep their
-    // actions and the pipe is not valid. One pipe at a time: a newer one takes the signals over.
+    // actions and the pipe is not valid. A newer pipe takes the signals over; pipes end in the reverse
+    // order of their installing.
     static SignalPipe install(std::initializer_list<int> signals);
 
     SignalPipe(SignalPipe&& other) noexcept;

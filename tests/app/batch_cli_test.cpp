@@ -30,22 +30,31 @@ TEST(BatchCli, ParsesEveryMode) {
 }
 
 TEST(BatchCli, RejectsBadUsageWithAReason) {
-    const std::vector<std::vector<std::string>> bad = {
-        {},
-        {"-p"},
-        {"--start", "12:30", "a.avi"},
-        {"--bogus", "a.avi"},
-        {"--probe"},
-        {"--list-profiles", "a.avi"},
-        {"--list-profiles", "--probe", "a"},
-        {"--probe", "-o", "x", "a"},
-        {"-o", "", "a.avi"},
+    const struct {
+        std::vector<std::string> args;
+        std::string reason;
+    } bad[] = {
+        {{}, "no FILE given"},
+        {{"-p"}, "-p needs a value"},
+        {{"a.avi", "--show-profile"}, "--show-profile needs a value"},
+        {{"--start", "12:30", "a.avi"}, "--start takes a time as HH:MM:SS, not \"12:30\""},
+        {{"--bogus", "a.avi"}, "unknown option --bogus"},
+        {{"--probe"}, "--probe needs at least one FILE"},
+        {{"--list-profiles", "a.avi"}, "unexpected argument a.avi"},
+        {{"--list-profiles", "--probe", "a"}, "--probe cannot be combined with another mode"},
+        {{"--probe", "--show-profile", "X"}, "--show-profile cannot be combined with another mode"},
+        {{"--probe", "-o", "x", "a"}, "-p, -o, --start and --end go with conversions only"},
+        {{"-o", "", "a.avi"}, "the output folder must not be empty"},
     };
-    for (const auto& args : bad) {
-        const auto parsed = parseCliArguments(args);
-        EXPECT_FALSE(parsed);
-        EXPECT_FALSE(parsed.error().empty());
+    for (const auto& c : bad) {
+        const auto parsed = parseCliArguments(c.args);
+        EXPECT_FALSE(parsed) << c.reason;
+        EXPECT_EQ(parsed.error(), c.reason);
     }
+    // After "--" everything is a file, options included; "-" alone is a file too.
+    const auto files = parseCliArguments({"-", "--", "-p", "--help"});
+    ASSERT_TRUE(files) << files.error();
+    EXPECT_EQ(files->files, (std::vector<std::string>{"-", "-p", "--help"}));
 }
 
 TEST(BatchCli, CloseMatchesAndPaths) {
