@@ -327,3 +327,27 @@ TEST_F(PreviewPlayerTest, ThePaneLoopsAtTheEndAndTheSliderFollows) {
 
 } // namespace
 } // namespace morvane::preview
+
+namespace morvane::preview {
+namespace {
+
+TEST(VideoHostTest, PicturesFitTheAreaWithTheirAspectKeptAndCentred) {
+    struct Case {
+        QSize image;
+        QRect area;
+        QRect fitted;
+    };
+    const std::vector<Case> cases{
+        {{640, 480}, {0, 0, 256, 176}, {11, 0, 234, 176}},    // 4:3 into a wider pane: bars left and right
+        {{1920, 800}, {0, 0, 256, 176}, {0, 35, 256, 106}},   // wide film: bars above and below
+        {{320, 240}, {10, 20, 320, 240}, {10, 20, 320, 240}}, // same size, offset area
+        {{0, 240}, {0, 0, 256, 176}, {}},
+        {{640, 480}, {0, 0, 0, 176}, {}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(fitKeepingAspect(c.image, c.area), c.fitted) << c.image.width() << "x" << c.image.height();
+    }
+}
+
+} // namespace
+} // namespace morvane::preview
