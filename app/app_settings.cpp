@@ -5,13 +5,14 @@
 #include <string>
 
 #include "platform/ini_file.h"
+#include "platform/user_files.h"
 
 namespace morvane::app {
 
 using platform::iniReadString;
 
 std::string configPathIn(const std::string& programDirectory) {
-    return programDirectory + "config.ini";
+    return platform::userFilePlaces(programDirectory).configFile;
 }
 
 AppSettings readSettings(const std::string& configPath, const std::string& defaultOutput) {

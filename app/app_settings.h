@@ -23,7 +23,8 @@ struct AppSettings {
     std::string outputFolder;
 };
 
-// The path of config.ini in a program directory (which ends with "/").
+// The path of config.ini for a program directory (which ends with "/"): beside the program, or the
+// user's own when the program directory is read-only (platform/user_files.h).
 std::string configPathIn(const std::string& programDirectory);
 
 // Reads "SoftName", "version" and "Output" with their defaults and length limits; `defaultOutput`

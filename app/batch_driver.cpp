@@ -14,6 +14,7 @@
 #include "engine/trace_file.h"
 #include "platform/power_control.h"
 #include "platform/time_text.h"
+#include "platform/user_files.h"
 #include "profiles/media_type_table.h"
 
 namespace morvane::app {
@@ -37,9 +38,8 @@ void makeIdlePriority() {
 
 } // namespace
 
-std::string conversionFailureText(const std::string& programDirectory) {
-    return "Convert fail! Please send the trace file \"" + programDirectory + "trace.flt\" to " +
-           kSupportAddress;
+std::string conversionFailureText(const std::string& traceFile) {
+    return "Convert fail! Please send the trace file \"" + traceFile + "\" to " + kSupportAddress;
 }
 
 std::string outputBasePath(const std::string& outputFolder, const std::string& sourcePath) {
@@ -237,7 +237,7 @@ void BatchDriver::fillJob(int row, engine::ConversionJob& job, bool forceFrameSe
     m_facade.SetForceFrameServer(forceFrameServer ? 1 : 0);
     job.progressDuration = job.duration;
     engine::applyProfileOptions(profile, &job);
-    job.scriptPath = m_programDirectory + "input.avs";
+    job.scriptPath = platform::userFilePlaces(m_programDirectory).scriptFile;
     job.outputNames = m_outputNames.get();
 }
 
@@ -286,8 +286,8 @@ void BatchDriver::conversionFailure(int row) {
     m_view.removeProgress(row);
     m_view.setCellText(row, kColumnStatus, kStatusFail);
     m_failed.store(true);
-    m_view.ask(
-        Message{conversionFailureText(m_programDirectory), "Error", MessageIcon::Stop, MessageButtons::Ok});
+    m_view.ask(Message{conversionFailureText(engine::traceFilePath()), "Error", MessageIcon::Stop,
+                       MessageButtons::Ok});
 }
 
 void BatchDriver::endOfBatch() {

@@ -29,8 +29,9 @@ inline constexpr const char* kStopQuestionText = "  Stop the video convert opera
 inline constexpr const char* kMissionAccomplishedText = "    Mission accomplished!        ";
 inline constexpr const char* kEncoderProblemText = "Encounter a problem,please Restart !!!";
 
-// "Convert fail! Please send the trace file "<program directory>trace.flt" to <support address>"
-std::string conversionFailureText(const std::string& programDirectory);
+// "Convert fail! Please send the trace file "<trace file path>" to <support address>", naming the
+// trace this run really wrote.
+std::string conversionFailureText(const std::string& traceFile);
 
 // The output folder, a separator unless it ends with one, and the source file name without its
 // folder and its last extension; empty when the file name has no dot.

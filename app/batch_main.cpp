@@ -301,7 +301,7 @@ int main(int argc, char** argv) {
     places.cwd = std::filesystem::current_path(ec).string();
 
     profiles::ProfileCatalogue catalogue;
-    catalogue.scan(profiles::ProfileCatalogue::folderOf(places.programDirectory), places.configPath);
+    catalogue.scan(profiles::ProfileCatalogue::foldersOf(places.programDirectory), places.configPath);
     switch (request.mode) {
     case app::CliRequest::Mode::ListProfiles:
         for (const auto& name : catalogue.names()) {

@@ -1,5 +1,6 @@
 #include "app/file_adder.h"
 
+#include "app/batch_cli.h"
 #include "engine/media_probe.h"
 #include "engine/quillon_media_cntl.h"
 #include "platform/time_text.h"
@@ -28,6 +29,17 @@ std::unique_ptr<engine::ConversionJob> probed(const std::string& path, Probe&& p
 }
 
 } // namespace
+
+std::vector<std::string> commandLineFiles(const std::vector<std::string>& arguments,
+                                          const std::string& currentDirectory) {
+    std::vector<std::string> files;
+    for (const auto& argument : arguments) {
+        if (!argument.empty()) {
+            files.push_back(absolutePath(argument, currentDirectory));
+        }
+    }
+    return files;
+}
 
 std::unique_ptr<engine::ConversionJob> probeFile(engine::CQuillonMediaCntl& facade, const std::string& path) {
     return probed(

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/batch_view.h"
 #include "app/file_list.h"
@@ -31,6 +32,11 @@ std::unique_ptr<engine::ConversionJob> probeFileWithConverter(const std::string&
 // Appends a row for a probed job with a fresh profile parsed from `profileName`. Returns its index.
 int appendProbedFile(FileList& list, const profiles::ProfileCatalogue& catalogue,
                      const std::string& profileName, std::unique_ptr<engine::ConversionJob> job);
+
+// The files named on the program's command line (`morvane FILE...`, as the desktop's "Open with"
+// passes them), made absolute against `currentDirectory`; empty arguments are dropped.
+std::vector<std::string> commandLineFiles(const std::vector<std::string>& arguments,
+                                          const std::string& currentDirectory);
 
 // Adds one file to the list: probes it and, unless it cannot be decoded, appends its row. An
 // undecodable file is reported through `prompts` and skipped. Returns the new row, or -1.

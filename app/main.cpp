@@ -1,8 +1,10 @@
 #include <QApplication>
+#include <QDir>
 
 #include <clocale>
 #include <csignal>
 
+#include "app/file_adder.h"
 #include "app/main_window.h"
 #include "app/skin.h"
 #include "app/video_splitter_command.h"
@@ -24,6 +26,13 @@ int main(int argc, char** argv) {
     {
         morvane::app::MainWindow window(programDirectory);
         window.setSplitter(morvane::app::videoSplitter());
+        // `morvane FILE...` (the desktop's "Open with") starts with those files added. Qt has taken
+        // its own options out of the arguments by now.
+        std::vector<std::string> arguments;
+        for (const auto& argument : application.arguments().mid(1)) {
+            arguments.push_back(argument.toStdString());
+        }
+        window.addStartFiles(morvane::app::commandLineFiles(arguments, QDir::currentPath().toStdString()));
         window.exec();
         // Leaving this scope destroys the window, which releases the engine.
     }

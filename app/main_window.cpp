@@ -412,7 +412,7 @@ void MainWindow::createPanel() {
 }
 
 void MainWindow::fillProfileList() {
-    m_catalogue.scan(profiles::ProfileCatalogue::folderOf(m_programDirectory), m_settings.configPath);
+    m_catalogue.scan(profiles::ProfileCatalogue::foldersOf(m_programDirectory), m_settings.configPath);
     {
         const QSignalBlocker blocker(m_profileCombo);
         m_profileCombo->clear();
@@ -565,6 +565,12 @@ void MainWindow::addFiles() {
 void MainWindow::addDroppedFiles(const std::vector<std::string>& paths) {
     m_list->setFocus();
     queueFiles(paths, true);
+}
+
+void MainWindow::addStartFiles(const std::vector<std::string>& paths) {
+    if (!paths.empty()) {
+        queueFiles(paths, false);
+    }
 }
 
 void MainWindow::queueFiles(std::vector<std::string> paths, bool dropped) {

@@ -115,6 +115,8 @@ public:
     void runCommand(int id);
     void addFiles();
     void addDroppedFiles(const std::vector<std::string>& paths);
+    // Files given when the program starts: added as Add adds them.
+    void addStartFiles(const std::vector<std::string>& paths);
     void removeSelectedRow();
     void removeAllRows();
     void moveSelectedRow(int step);

@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <mutex>
 
-#include "platform/program_dir.h"
 #include "platform/unique_fd.h"
+#include "platform/user_files.h"
 
 namespace morvane::engine {
 
@@ -78,7 +78,7 @@ void writePieces(std::string_view text, std::string_view ending) {
 } // namespace
 
 std::string traceFilePath() {
-    return platform::programDirectory() + kTraceFileName;
+    return platform::userFilePlaces().traceFile;
 }
 
 bool openTraceFile() {

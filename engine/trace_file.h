@@ -5,13 +5,14 @@
 
 namespace morvane::engine {
 
-// The program-wide trace file "trace.flt" in the program directory: every converter command line
+// The program-wide trace file "trace.flt" (beside the program, or in the user's state folder when the
+// program directory is read-only, see platform/user_files.h): every converter command line
 // and output line goes there, for the user to send in when a conversion fails. It is created empty
 // when it is first opened in a run and stays open until closeTraceFile. Safe to use from any thread.
 
 inline constexpr const char* kTraceFileName = "trace.flt";
 
-// The path the trace file has for the current program directory.
+// The path the trace file has for the running program.
 std::string traceFilePath();
 
 // Opens (creating it empty) unless already open; false when it cannot be created.

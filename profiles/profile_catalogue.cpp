@@ -7,6 +7,7 @@
 
 #include "platform/ini_file.h"
 #include "platform/text_rules.h"
+#include "platform/user_files.h"
 
 namespace morvane::profiles {
 
@@ -59,22 +60,33 @@ std::string ProfileCatalogue::folderOf(const std::string& programDirectory) {
 }
 
 std::size_t ProfileCatalogue::scan(const std::string& profilesFolder, const std::string& configPath) {
+    return scan(std::vector<std::string>{profilesFolder}, configPath);
+}
+
+std::size_t ProfileCatalogue::scan(const std::vector<std::string>& profilesFolders,
+                                   const std::string& configPath) {
     clear();
-    std::string prefix = profilesFolder;
-    if (!prefix.empty() && prefix.back() != '/') {
-        prefix += '/';
-    }
-    for (const auto& fileName : listProfileFiles(profilesFolder)) {
-        std::string path = prefix + fileName;
-        std::string name = platform::iniReadString(path, "Main", "Name", "", kNameChars + 1);
-        if (name.empty()) {
-            continue;
+    for (const auto& folder : profilesFolders) {
+        std::string prefix = folder;
+        if (!prefix.empty() && prefix.back() != '/') {
+            prefix += '/';
         }
-        m_paths.insert_or_assign(name, std::move(path));
-        m_names.push_back(std::move(name));
+        for (const auto& fileName : listProfileFiles(folder)) {
+            std::string path = prefix + fileName;
+            std::string name = platform::iniReadString(path, "Main", "Name", "", kNameChars + 1);
+            if (name.empty()) {
+                continue;
+            }
+            m_paths.insert_or_assign(name, std::move(path));
+            m_names.push_back(std::move(name));
+        }
     }
     selectRemembered(configPath);
     return m_names.size();
+}
+
+std::vector<std::string> ProfileCatalogue::foldersOf(const std::string& programDirectory) {
+    return platform::userFilePlaces(programDirectory).profileFolders;
 }
 
 void ProfileCatalogue::clear() {

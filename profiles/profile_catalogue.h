@@ -32,6 +32,13 @@ public:
     // remembered in `configPath` (see selectRemembered). Returns the number of listed entries.
     std::size_t scan(const std::string& profilesFolder, const std::string& configPath);
 
+    // The same over several folders in turn: all of the first folder's profiles, then the next's.
+    std::size_t scan(const std::vector<std::string>& profilesFolders, const std::string& configPath);
+
+    // The folders the program lists profiles from: the program directory's profiles/, then the
+    // user's own (platform/user_files.h).
+    static std::vector<std::string> foldersOf(const std::string& programDirectory);
+
     void clear();
 
     // The combo-box entries in scan order, duplicates included.

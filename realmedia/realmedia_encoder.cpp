@@ -248,7 +248,7 @@ Status CRealMediaEncoder::setUpLogging() {
         steps << createObject(m_factory.get(), kLogWriterId, m_logWriter);
     }
     steps << (steps.ok() ? m_logWriter->configure(kLogDefault) : kOk);
-    const std::string tracePath = programPath(engine::kTraceFileName);
+    const std::string tracePath = engine::traceFilePath();
     steps << (steps.ok() ? m_logWriter->setFilename(tracePath.c_str()) : kOk);
     return steps.status();
 }

@@ -15,6 +15,7 @@ packages=(
     libmpv-dev
     ffmpeg
     clang-format
+    desktop-file-utils appstream
 )
 
 missing=()

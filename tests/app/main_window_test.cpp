@@ -20,6 +20,7 @@
 
 #include "app/batch_driver.h"
 #include "app/desktop_actions.h"
+#include "app/file_adder.h"
 #include "app/main_window_layout.h"
 #include "app/window_services.h"
 #include "engine/trace_file.h"
@@ -329,6 +330,23 @@ TEST_F(MainWindowTest, AddingThreeFilesWithAnUndecodableSecondBringsTheColumnsAn
     dialogs.files.reset(); // cancelled: nothing happens
     click(kIdAdd);
     EXPECT_EQ(window->files().rowCount(), 2);
+}
+
+TEST_F(MainWindowTest, FilesNamedOnTheCommandLineStartInTheListAsAddAddsThem) {
+    ASSERT_TRUE(Clips::get().ok);
+    const std::string one = Clips::get().path("one.mp4");
+    const std::string clips = one.substr(0, one.rfind('/'));
+    const auto files =
+        commandLineFiles({"one.mp4", "", "../" + clips.substr(clips.rfind('/') + 1) + "/two.mp4"}, clips);
+    EXPECT_EQ(files, (std::vector<std::string>{one, Clips::get().path("two.mp4")}));
+
+    window->addStartFiles({});
+    window->addStartFiles(files);
+    waitForProbes();
+    EXPECT_EQ(column(kColumnFile), (std::vector<std::string>{"one.mp4", "two.mp4"}));
+    EXPECT_EQ(column(kColumnStatus), (std::vector<std::string>{"Ready", "Ready"}));
+    EXPECT_EQ(window->selectedRow(), 1) << "the last row is selected, as after Add";
+    EXPECT_TRUE(prompts.messages.empty());
 }
 
 TEST_F(MainWindowTest, RemovingRowsMovesTheSelectionAndTheLastBringsTheBackgroundBack) {

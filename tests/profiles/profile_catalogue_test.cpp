@@ -54,6 +54,20 @@ TEST_F(CatalogueTest, ListsProfileFilesInFileNameByteOrder) {
     EXPECT_EQ(catalogue.pathOf("Ay"), profileFile("a.pf"));
 }
 
+TEST_F(CatalogueTest, ShippedFolderFirstThenTheUsersOwnAndAMissingFolderIsNoProfiles) {
+    addProfile("b.pf", "Shipped Bee");
+    addProfile("a.pf", "Shipped Ay");
+    const std::string user = m_dir.file("user");
+    std::filesystem::create_directory(user);
+    test::writeFile(user + "/0.pf", "[Main]\nName=Mine\n");
+
+    ProfileCatalogue catalogue;
+    EXPECT_EQ(catalogue.scan(std::vector<std::string>{folder(), user, m_dir.file("missing")}, config()), 3U);
+    EXPECT_EQ(catalogue.names(), (Names{"Shipped Ay", "Shipped Bee", "Mine"}));
+    EXPECT_EQ(catalogue.pathOf("Mine"), user + "/0.pf");
+    EXPECT_EQ(catalogue.currentIndex(), 0);
+}
+
 TEST_F(CatalogueTest, LaterDuplicatesTakeThePathAndBothStayListed) {
     addProfile("1.pf", "Same");
     addProfile("2.pf", "Other");
