@@ -69,7 +69,9 @@ TEST_F(DataSafety, OutputsNeverReplaceASourceOrEachOther) {
          {"d1/clip.mov", "d2/clip.mov"},
          {"clip" + suffix, "clip_mpeg1video_mp2 (2).mpg"}},
         {"same name with two extensions", {"x.mkv", "x.mov"}, {"x" + suffix, "x_mpeg1video_mp2 (2).mpg"}},
-        {"two names without a dot", {"first", "second"}, {suffix, "_mpeg1video_mp2 (2).mpg"}},
+        {"one name without a dot in two folders",
+         {"d3/noext", "d4/noext"},
+         {"noext" + suffix, "noext_mpeg1video_mp2 (2).mpg"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
