@@ -1415,12 +1415,18 @@ void Translator::chooseDevice() {
     if ((muxer == "mp4" || muxer == "mov") && m_maxrate && *m_maxrate <= 768000.0) {
         muxer = "ipod"; // the iPod recipes hold the rate to the iPod's 768 kbit/s
     }
-    m_device = deviceLimits(muxer, m_outWidth, m_outHeight);
+    if (deviceLimits(muxer, 0, 0) == nullptr) {
+        return;
+    }
+    // Without -s the picture keeps the source's size, which decides the level.
+    const int width = m_outWidth > 0 ? m_outWidth : probed().width;
+    const int height = m_outHeight > 0 ? m_outHeight : probed().height;
+    m_device = deviceLimits(muxer, width, height);
     if (m_device != nullptr && (!m_maxrate || *m_maxrate > m_device->maxrate)) {
         if (m_maxrate) {
             note(std::string(m_device->device) + " plays H.264 up to " + formatBitrate(m_device->maxrate) +
                  "bit/s; using " + formatBitrate(m_device->maxrate) + " instead of -maxrate " +
-                 formatBitrate(*m_maxrate));
+                 (last("maxrate") != nullptr ? last("maxrate")->value : formatBitrate(*m_maxrate)));
         }
         m_maxrate = m_device->maxrate;
     }

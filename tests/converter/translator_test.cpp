@@ -1055,5 +1055,21 @@ TEST(Translator, NamesReachFfmpegAsFiles) {
               concat({{"-i", "file:-clip:1.avi", "-map", "0:V:0?", "-map", "0:a:0?"}, output("-out:2.avi")}));
 }
 
+TEST(Translator, DeviceLimitsFollowThePictureSize) {
+    // Without -s the source's 640x480 needs the iPod's larger row: level 3.0, 2.5 Mbit/s.
+    const Result large = translate({"-i", "a.avi", "-vcodec", "libx264", "-maxrate", "768k", "-y", "o.mp4"});
+    const Words level30 = {"-level:v", "3.0"};
+    EXPECT_NE(std::search(large.arguments.begin(), large.arguments.end(), level30.begin(), level30.end()),
+              large.arguments.end());
+    // A PSP rate above the device's is held to it, loudly.
+    const Result fast = translate(
+        {"-i", "a.avi", "-s", "480x272", "-vcodec", "libx264", "-f", "psp", "-maxrate", "9M", "-y", "o.mp4"});
+    EXPECT_TRUE(
+        mentions(fast.notes, "the PSP plays H.264 up to 4000kbit/s; using 4000k instead of -maxrate 9M"));
+    const Words held = {"-maxrate", "4000k"};
+    EXPECT_NE(std::search(fast.arguments.begin(), fast.arguments.end(), held.begin(), held.end()),
+              fast.arguments.end());
+}
+
 } // namespace
 } // namespace morvane::converter
