@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCursor>
+#include <QFontMetrics>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -802,7 +803,12 @@ void MainWindow::playPreview() {
 // List looks, selection and profiles ----------------------------------------------------------------
 
 void MainWindow::showColumnsLook() {
-    const auto widths = fileListColumnWidths(m_list->width());
+    // The rule's widths, with room for whole times where the font needs more than the rule gives.
+    const QFontMetrics metrics(m_list->font());
+    const int timeWidth =
+        metrics.horizontalAdvance(QStringLiteral("00:00:00")) + 2 * metrics.averageCharWidth();
+    const auto widths = widenedColumnWidths(fileListColumnWidths(m_list->width()),
+                                            {0, 8 * metrics.averageCharWidth(), 0, timeWidth, timeWidth, 0});
     // The check-box column is narrower than the style's smallest section.
     m_list->horizontalHeader()->setMinimumSectionSize(0);
     m_list->headerCtrl().setImages(widgets::loadPictureStrip(130, 16, devicePixelRatio()));

@@ -98,6 +98,20 @@ std::array<int, 6> fileListColumnWidths(int listWidth) {
     return widths;
 }
 
+std::array<int, 6> widenedColumnWidths(std::array<int, 6> widths, const std::array<int, 6>& minimums) {
+    constexpr std::size_t kFileColumn = 1;
+    for (std::size_t i = 0; i < widths.size(); ++i) {
+        if (i == kFileColumn || widths[i] >= minimums[i]) {
+            continue;
+        }
+        const int missing = minimums[i] - widths[i];
+        const int spare = std::max(0, widths[kFileColumn] - minimums[kFileColumn]);
+        widths[kFileColumn] -= std::min(missing, spare);
+        widths[i] = minimums[i];
+    }
+    return widths;
+}
+
 namespace {
 
 std::string trimmed(const std::string& text) {

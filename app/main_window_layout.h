@@ -88,6 +88,11 @@ namespace morvane::app {
 // W × 3, 20, 8, 6, 6 / 64 (cut toward zero), the Status column what is left less 2.
 std::array<int, 6> fileListColumnWidths(int listWidth);
 
+// Widths widened where a column's content needs more than the rule gives (`minimums`), the room
+// taken from the Video File column as far as that keeps its own minimum; the total stays the same
+// unless the Video File column has no room left.
+std::array<int, 6> widenedColumnWidths(std::array<int, 6> widths, const std::array<int, 6>& minimums);
+
 // The open-file dialog's filter: description and pattern pairs separated by bars.
 inline constexpr const char* kOpenFileFilter =
     "All Files (*.*)|*.*|QuickTime (*.mov) | *.mov|VCD Video file (*.dat) | *.dat|Real Media File "

@@ -20,6 +20,16 @@ TEST(MainWindowLayout, ColumnWidthsFollowTheSixtyFourthsRule) {
     }
 }
 
+TEST(MainWindowLayout, NarrowTimeColumnsWidenAtTheFileColumnsExpense) {
+    const std::array<int, 6> rule{23, 153, 61, 45, 45, 161};
+    const std::array<int, 6> times{0, 80, 0, 58, 58, 0};
+    EXPECT_EQ(widenedColumnWidths(rule, times), (std::array<int, 6>{23, 127, 61, 58, 58, 161}));
+    EXPECT_EQ(widenedColumnWidths(rule, {}), rule) << "wide enough: the rule stands";
+    // Without room in the file column the others still get what they need.
+    EXPECT_EQ(widenedColumnWidths({3, 20, 8, 6, 6, 10}, {0, 15, 0, 9, 9, 0}),
+              (std::array<int, 6>{3, 15, 8, 9, 9, 10}));
+}
+
 TEST(MainWindowLayout, OpenFileFilterBecomesTheDialogsFilters) {
     const auto filters = fileDialogFilters(kOpenFileFilter);
     ASSERT_EQ(filters.size(), 14U);

@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <numeric>
 
 #include "app/batch_driver.h"
 #include "app/desktop_actions.h"
@@ -314,10 +315,18 @@ TEST_F(MainWindowTest, AddingThreeFilesWithAnUndecodableSecondBringsTheColumnsAn
 
     EXPECT_TRUE(window->columnsPresent());
     EXPECT_TRUE(window->list().horizontalHeader()->isVisibleTo(window.get()));
-    const auto widths = fileListColumnWidths(window->list().width());
+    // The rule's widths, the times whole.
+    const auto rule = fileListColumnWidths(window->list().width());
+    int total = 0;
     for (int c = 0; c < kColumnCount; ++c) {
-        EXPECT_EQ(window->list().columnWidth(c), widths[static_cast<std::size_t>(c)]) << c;
+        total += window->list().columnWidth(c);
     }
+    for (const int c : {kColumnCheck, kColumnTarget, kColumnStatus}) {
+        EXPECT_EQ(window->list().columnWidth(c), rule[static_cast<std::size_t>(c)]) << c;
+    }
+    EXPECT_EQ(total, std::accumulate(rule.begin(), rule.end(), 0));
+    const QFontMetrics metrics(window->list().font());
+    EXPECT_GT(window->list().columnWidth(kColumnEnd), metrics.horizontalAdvance(QStringLiteral("00:00:03")));
     EXPECT_EQ(column(kColumnFile), (std::vector<std::string>{"one.mp4", "two.mp4"}));
     EXPECT_EQ(column(kColumnTarget), (std::vector<std::string>{"AVI", "AVI"}));
     EXPECT_EQ(column(kColumnStart), (std::vector<std::string>{"00:00:00", "00:00:00"}));
