@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCursor>
+#include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QIcon>
 #include <QKeyEvent>
@@ -101,6 +102,9 @@ const std::array<ColumnSpec, kColumnCount> kColumns{{
     {"End", Qt::AlignHCenter},
     {"Status", Qt::AlignHCenter},
 }};
+
+// How long one round of adding probed files may hold the interface thread.
+constexpr qint64 kAddingRoundMs = 15;
 
 constexpr const char* kExitGuardText = "The convert is running, please stop convert and then exit.";
 constexpr const char* kBrowseTitle = "Please select output directory:";
@@ -578,7 +582,7 @@ void MainWindow::queueFiles(std::vector<std::string> paths, bool dropped) {
     const std::string profileName = m_currentProfileName;
     const auto request = m_probes->enqueue(std::move(paths));
     if (request != 0) {
-        m_addRequests[request] = AddRequest{profileName, dropped};
+        m_addRequests[request] = AddRequest{profileName, dropped, {}};
     }
 }
 
@@ -603,22 +607,34 @@ void MainWindow::addProbedFiles() {
         return;
     }
     m_addingProbed = true;
+    // Rows go in a few milliseconds' worth at a time, so the window keeps answering while
+    // hundreds of files arrive; the selection moves once per round, to the last row added.
+    QElapsedTimer round;
+    round.start();
+    bool selectLast = false;
     while (!m_probed.empty()) {
+        if (round.elapsed() >= kAddingRoundMs) {
+            QMetaObject::invokeMethod(
+                this, [this] { addProbedFiles(); }, Qt::QueuedConnection);
+            break;
+        }
         ProbeQueue::Result result = std::move(m_probed.front());
         m_probed.pop_front();
-        addProbedFile(std::move(result));
+        selectLast = addProbedFile(std::move(result)) || selectLast;
+    }
+    if (selectLast && m_files.rowCount() > 0) {
+        m_list->setFocus();
+        selectListRow(m_files.rowCount() - 1);
     }
     m_addingProbed = false;
 }
 
-void MainWindow::addProbedFile(ProbeQueue::Result result) {
-    AddRequest request{m_currentProfileName, false};
-    if (const auto it = m_addRequests.find(result.request); it != m_addRequests.end()) {
-        request = it->second;
-        if (result.lastOfRequest) {
-            m_addRequests.erase(it);
-        }
+bool MainWindow::addProbedFile(ProbeQueue::Result result) {
+    auto request = m_addRequests.find(result.request);
+    if (request == m_addRequests.end()) {
+        request = m_addRequests.emplace(result.request, AddRequest{m_currentProfileName, false, {}}).first;
     }
+    const bool dropped = request->second.dropped;
     const QString path = QString::fromStdString(result.path);
     const bool added = result.job != nullptr;
     if (!added) {
@@ -628,21 +644,25 @@ void MainWindow::addProbedFile(ProbeQueue::Result result) {
         if (!m_columnsPresent) {
             showColumnsLook();
         }
+        auto& profile = request->second.profile;
+        if (!profile) {
+            profile.emplace();
+            profiles::parseProfile(m_catalogue, request->second.profileName, *profile);
+        }
         const int row = m_files.rowCount();
         m_list->cells().insertRowsWith(row, row, [&] {
-            appendProbedFile(m_files, m_catalogue, request.profileName, std::move(result.job));
+            m_files.append(std::move(result.job), std::make_unique<profiles::Profile>(*profile));
         });
         if (batchBusy()) {
             m_workerView->rowAdded(m_files.row(row));
         }
     }
-    // A drop selects each file it added; the Add command the last row once its files are in.
-    const bool selectLast = request.dropped ? added : result.lastOfRequest;
-    if (selectLast && m_files.rowCount() > 0) {
-        m_list->setFocus();
-        selectListRow(m_files.rowCount() - 1);
+    if (result.lastOfRequest) {
+        m_addRequests.erase(request);
     }
     Q_EMIT fileHandled(path, added);
+    // A drop selects each file it added; the Add command the last row once its files are in.
+    return dropped ? added : result.lastOfRequest;
 }
 
 void MainWindow::removeSelectedRow() {

@@ -167,6 +167,8 @@ private:
     struct AddRequest {
         std::string profileName;
         bool dropped = false;
+        // Parsed once, when the request's first file is added; each row gets a copy.
+        std::optional<profiles::Profile> profile;
     };
 
     void createServices(WindowServices services);
@@ -196,7 +198,8 @@ private:
     void queueFiles(std::vector<std::string> paths, bool dropped);
     void fileProbed(ProbeQueue::Result result);
     void addProbedFiles();
-    void addProbedFile(ProbeQueue::Result result);
+    // Adds one probed file; true when the last row is to be selected afterwards.
+    bool addProbedFile(ProbeQueue::Result result);
     void onSelectionChanged();
     // Runs a change that removes or moves rows; `selectedAfter` is the row selected after it, or -1.
     void changeRows(const std::function<void()>& change, int selectedAfter);
