@@ -90,13 +90,14 @@ for name in first second; do
 done
 
 export MORVANE_TESTING=1 # no shutdown, whatever happens
+export QT_QPA_PLATFORM=xcb # on the virtual display, whatever the test run asks of other tests
 "$work/app/morvane" >"$work/morvane.log" 2>&1 &
 app=$!
 pids+=($app)
 
 title="Quillon Video Converter 1.0.1"
 window=""
-for _ in $(seq 100); do
+for _ in $(seq 300); do
     window="$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n 1 || true)"
     [ -n "$window" ] && break
     sleep 0.1
