@@ -8,6 +8,7 @@
 
 #include "app/app_settings.h"
 #include "app/file_list.h"
+#include "app/startup_checks.h"
 #include "engine/command_builder.h"
 #include "engine/output_names.h"
 #include "engine/quillon_media_cntl.h"
@@ -107,6 +108,10 @@ bool BatchDriver::startRequest() {
         m_view.ask(Message{kNoSelectedFileText, "Warning", MessageIcon::Warning, MessageButtons::Ok});
         return false;
     }
+    if (const auto refusal = unusableProfile(); !refusal.empty()) {
+        m_view.ask(Message{refusal, "Error", MessageIcon::Stop, MessageButtons::Ok});
+        return false;
+    }
     bool expected = false;
     if (!m_busy.compare_exchange_strong(expected, true)) {
         return false;
@@ -121,6 +126,19 @@ bool BatchDriver::startRequest() {
         m_busy.store(false);
     });
     return true;
+}
+
+std::string BatchDriver::unusableProfile() {
+    for (int i = 0; i < m_view.rowCount(); ++i) {
+        const auto* job = m_view.isChecked(i) ? m_view.job(i) : nullptr;
+        if (job == nullptr || job->profile == nullptr) {
+            continue;
+        }
+        if (const auto it = m_unavailable.find(job->profile->name); it != m_unavailable.end()) {
+            return unavailableProfileText(it->first, it->second);
+        }
+    }
+    return {};
 }
 
 void BatchDriver::stopRequest() {

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -53,8 +54,14 @@ public:
     BatchDriver& operator=(const BatchDriver&) = delete;
 
     // From the window's thread: checks the list and starts the worker. True when a batch started;
-    // false for an empty list, no checked row (after the warning), or a batch already under way.
+    // false for an empty list, no checked row (after the warning), a checked row whose profile
+    // cannot be used here (after saying what is missing), or a batch already under way.
     bool startRequest();
+
+    // Profiles that cannot be used on this system, by name, with the reason (start-up checks).
+    void setUnavailableProfiles(std::map<std::string, std::string, std::less<>> unavailable) {
+        m_unavailable = std::move(unavailable);
+    }
     // From the window's thread: asks the user and, on Yes, stops the running conversion and the batch.
     void stopRequest();
     // Stops without asking (a confirmed request from elsewhere, such as the command line's Ctrl-C).
@@ -74,6 +81,8 @@ public:
     static void progressCallback(std::int32_t percent, void* userData);
 
 private:
+    // The refusal text for the first checked row whose profile cannot be used here; empty when none.
+    std::string unusableProfile();
     // What converting a row means for the rest of the batch.
     enum class RowOutcome { Completed, Failed, EncoderProblem };
 
@@ -104,6 +113,7 @@ private:
     std::atomic<bool> m_failed{false};
     std::string m_outputFolder;
     std::unique_ptr<engine::OutputNames> m_outputNames; // the running batch's
+    std::map<std::string, std::string, std::less<>> m_unavailable;
     int m_registeredRows = 0;
 
     std::mutex m_workerMutex;

@@ -19,6 +19,7 @@
 #include "app/encoder_factory.h"
 #include "app/file_adder.h"
 #include "app/file_list.h"
+#include "app/startup_checks.h"
 #include "engine/quillon_media_cntl.h"
 #include "engine/trace_file.h"
 #include "platform/power_control.h"
@@ -157,6 +158,15 @@ struct Places {
     std::string cwd;
 };
 
+// The start-up checks; their problems go to standard error at once.
+app::StartupReport startupReport(const Places& places, const profiles::ProfileCatalogue& catalogue) {
+    auto report = app::checkStartup(places.programDirectory, catalogue);
+    for (const auto& problem : report.problems) {
+        std::fprintf(stderr, "morvane-batch: %s\n", problem.c_str());
+    }
+    return report;
+}
+
 int probeMode(const app::CliRequest& request, const Places& places) {
     engine::EncoderInitRecord record;
     record.programDirectory = places.programDirectory;
@@ -224,10 +234,15 @@ bool allCompleted(const app::FileList& list) {
 }
 
 int convertMode(const app::CliRequest& request, const Places& places,
-                const profiles::ProfileCatalogue& catalogue) {
+                const profiles::ProfileCatalogue& catalogue, const app::StartupReport& report) {
     const auto profileName = chosenProfile(request, catalogue);
     if (!profileName) {
         return 2;
+    }
+    if (const auto it = report.unavailable.find(*profileName); it != report.unavailable.end()) {
+        std::fprintf(stderr, "morvane-batch: %s\n",
+                     app::unavailableProfileText(it->first, it->second).c_str());
+        return 1;
     }
     const std::string outputFolder =
         request.outputFolder ? app::absolutePath(*request.outputFolder, places.cwd)
@@ -242,6 +257,7 @@ int convertMode(const app::CliRequest& request, const Places& places,
     record.programDirectory = places.programDirectory;
     engine::CQuillonMediaCntl facade(app::programEncoderFactory());
     app::BatchDriver driver(view, facade, record, power, places.programDirectory, app::defaultVideosFolder());
+    driver.setUnavailableProfiles(report.unavailable);
     if (facade.Init(&record) != 1) {
         std::fprintf(stderr, "morvane-batch: the conversion engine could not be started\n");
         return 1;
@@ -303,16 +319,22 @@ int main(int argc, char** argv) {
     profiles::ProfileCatalogue catalogue;
     catalogue.scan(profiles::ProfileCatalogue::foldersOf(places.programDirectory), places.configPath);
     switch (request.mode) {
-    case app::CliRequest::Mode::ListProfiles:
+    case app::CliRequest::Mode::ListProfiles: {
+        // A profile this system cannot convert with is marked after a tab, with the reason.
+        const auto report = startupReport(places, catalogue);
         for (const auto& name : catalogue.names()) {
-            std::printf("%s\n", name.c_str());
+            const auto it = report.unavailable.find(name);
+            std::printf("%s%s%s%s\n", name.c_str(), it != report.unavailable.end() ? "\t(unavailable: " : "",
+                        it != report.unavailable.end() ? it->second.c_str() : "",
+                        it != report.unavailable.end() ? ")" : "");
         }
         return 0;
+    }
     case app::CliRequest::Mode::ShowProfile:
         return showProfile(catalogue, *request.profile);
     case app::CliRequest::Mode::Probe:
         return probeMode(request, places);
     default:
-        return convertMode(request, places, catalogue);
+        return convertMode(request, places, catalogue, startupReport(places, catalogue));
     }
 }

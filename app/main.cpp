@@ -7,6 +7,7 @@
 #include "app/file_adder.h"
 #include "app/main_window.h"
 #include "app/skin.h"
+#include "app/startup_checks.h"
 #include "app/video_splitter_command.h"
 #include "engine/trace_file.h"
 #include "platform/program_dir.h"
@@ -32,6 +33,7 @@ int main(int argc, char** argv) {
         for (const auto& argument : application.arguments().mid(1)) {
             arguments.push_back(argument.toStdString());
         }
+        window.applyStartupReport(morvane::app::checkStartup(programDirectory, window.catalogue()));
         window.addStartFiles(morvane::app::commandLineFiles(arguments, QDir::currentPath().toStdString()));
         window.exec();
         // Leaving this scope destroys the window, which releases the engine.

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QSlider>
+#include <QStandardItemModel>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -29,6 +30,7 @@
 #include "app/file_adder.h"
 #include "app/file_list_rows.h"
 #include "app/main_window_layout.h"
+#include "app/startup_checks.h"
 #include "app/window_services.h"
 #include "app/worker_batch_view.h"
 #include "engine/trace_file.h"
@@ -570,6 +572,25 @@ void MainWindow::addFiles() {
 void MainWindow::addDroppedFiles(const std::vector<std::string>& paths) {
     m_list->setFocus();
     queueFiles(paths, true);
+}
+
+void MainWindow::applyStartupReport(const StartupReport& report) {
+    m_driver->setUnavailableProfiles(report.unavailable);
+    const auto* model = qobject_cast<QStandardItemModel*>(m_profileCombo->model());
+    for (int i = 0; model != nullptr && i < m_profileCombo->count(); ++i) {
+        const auto it = report.unavailable.find(m_profileCombo->itemText(i).toStdString());
+        if (it != report.unavailable.end()) {
+            model->item(i)->setEnabled(false);
+            model->item(i)->setToolTip(QString::fromStdString(it->second));
+        }
+    }
+    std::string text;
+    for (const auto& problem : report.problems) {
+        text += (text.empty() ? "" : "\n\n") + problem;
+    }
+    if (!text.empty()) {
+        m_prompts->ask(Message{text, "Warning", MessageIcon::Warning, MessageButtons::Ok});
+    }
 }
 
 void MainWindow::addStartFiles(const std::vector<std::string>& paths) {

@@ -51,6 +51,7 @@ class FileDialogs;
 class FileListRows;
 class WorkerBatchView;
 struct MenuEntry;
+struct StartupReport;
 
 // What the main window asks of the outside world. Null members get the real thing; tests give
 // recording fakes (and always a power control, so that no test can reach the real shutdown).
@@ -117,6 +118,9 @@ public:
     void addDroppedFiles(const std::vector<std::string>& paths);
     // Files given when the program starts: added as Add adds them.
     void addStartFiles(const std::vector<std::string>& paths);
+    // The start-up checks' findings: problems shown in one warning, unusable profiles greyed in the
+    // profile box with their reason and refused at Start.
+    void applyStartupReport(const StartupReport& report);
     void removeSelectedRow();
     void removeAllRows();
     void moveSelectedRow(int step);

@@ -13,6 +13,7 @@ namespace morvane::platform {
 namespace {
 
 constexpr const char* kAppFolder = "morvane";
+constexpr const char* kAbilitiesCacheName = "ffmpeg-abilities.txt";
 
 // An XDG base folder: the variable when it holds an absolute path, else `fallback` under home.
 std::string baseFolder(const EnvironmentReader& environment, const char* variable, const std::string& home,
@@ -93,6 +94,7 @@ UserFilePlaces userFilePlacesFor(const std::string& programDirectory, bool progr
         places.configFile = program + "config.ini";
         places.traceFile = program + "trace.flt";
         places.scriptFile = program + "input.avs";
+        places.abilitiesCache = program + kAbilitiesCacheName;
         return places;
     }
     const std::string configFolder =
@@ -102,6 +104,7 @@ UserFilePlaces userFilePlacesFor(const std::string& programDirectory, bool progr
     places.configFile = configFolder + "config.ini";
     places.traceFile = stateFolder + "trace.flt";
     places.scriptFile = stateFolder + "input.avs";
+    places.abilitiesCache = stateFolder + kAbilitiesCacheName;
     places.foldersToMake = {configFolder, stateFolder};
     return places;
 }

@@ -6,8 +6,8 @@
 //     lie beside the program, as they always have (a build folder, a copy in the user's home).
 //   - Otherwise (an installed program under a system prefix) config.ini goes to
 //     $XDG_CONFIG_HOME/morvane/ (default ~/.config/morvane/) and trace.flt and input.avs to
-//     $XDG_STATE_HOME/morvane/ (default ~/.local/state/morvane/). A config.ini shipped in the program
-//     directory seeds the user's copy the first time.
+//     $XDG_STATE_HOME/morvane/ (default ~/.local/state/morvane/), with the cache of FFmpeg's abilities. A
+//     config.ini shipped in the program directory seeds the user's copy the first time.
 //   - Profiles: the program directory's profiles/ first, then the user's own in
 //     $XDG_DATA_HOME/morvane/profiles/ (default ~/.local/share/morvane/profiles/), in both cases.
 //
@@ -21,9 +21,10 @@ namespace morvane::platform {
 
 struct UserFilePlaces {
     bool besideProgram = true;
-    std::string configFile; // config.ini
-    std::string traceFile;  // trace.flt
-    std::string scriptFile; // input.avs
+    std::string configFile;     // config.ini
+    std::string traceFile;      // trace.flt
+    std::string scriptFile;     // input.avs
+    std::string abilitiesCache; // what FFmpeg said it can write, beside the trace
     // Folders scanned for profiles, shipped first.
     std::vector<std::string> profileFolders;
     // Folders that must exist before the files above are written (empty beside the program).

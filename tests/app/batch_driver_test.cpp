@@ -76,6 +76,25 @@ TEST_F(BatchDriverTest, EmptyListDoesNothingAndUncheckedListWarns) {
     EXPECT_EQ(driver->state(), BatchState::Idle);
 }
 
+TEST_F(BatchDriverTest, ACheckedRowWithAnUnusableProfileIsRefusedAtStartNamingWhatIsMissing) {
+    view.addRow(source("a.avi"), "mp4", "MP4");
+    view.addRow(source("b.avi"), "mov", "MOV");
+    driver->setUnavailableProfiles({{"mov profile", "FFmpeg on this system cannot write the mov container"}});
+    EXPECT_FALSE(driver->startRequest());
+    const auto messages = view.messages();
+    ASSERT_EQ(messages.size(), 1U);
+    EXPECT_EQ(messages[0].text,
+              "The profile \"mov profile\" cannot be used here: FFmpeg on this system cannot "
+              "write the mov container. Choose another profile for that file.");
+    EXPECT_EQ(messages[0].caption, "Error");
+    EXPECT_EQ(statuses(), (std::vector<std::string>{"Ready", "Ready"})) << "nothing ran";
+
+    view.setChecked(1, false); // an unchecked row does not stop the batch
+    script({FakeRun::Writes});
+    run();
+    EXPECT_EQ(view.status(0), "Completed");
+}
+
 TEST_F(BatchDriverTest, ThreeSuccessesAreCompletedUncheckedAndAnnouncedOnce) {
     for (const char* name : {"one.avi", "two.mov", "three.part.mpg"}) {
         view.addRow(source(name), "mp4", "MP4");

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStandardItemModel>
 #include <QTest>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -23,6 +24,7 @@
 #include "app/desktop_actions.h"
 #include "app/file_adder.h"
 #include "app/main_window_layout.h"
+#include "app/startup_checks.h"
 #include "app/window_services.h"
 #include "engine/trace_file.h"
 #include "platform/program_dir.h"
@@ -356,6 +358,28 @@ TEST_F(MainWindowTest, FilesNamedOnTheCommandLineStartInTheListAsAddAddsThem) {
     EXPECT_EQ(column(kColumnStatus), (std::vector<std::string>{"Ready", "Ready"}));
     EXPECT_EQ(window->selectedRow(), 1) << "the last row is selected, as after Add";
     EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(MainWindowTest, StartUpFindingsGreyTheUnusableProfileAndAreShownInOneWarning) {
+    StartupReport report;
+    report.problems = {"first problem", "second problem"};
+    report.unavailable = {{"MP3 Audio", "FFmpeg on this system has no encoder libmp3lame (MP3)"}};
+    window->applyStartupReport(report);
+    ASSERT_EQ(prompts.messages.size(), 1U);
+    EXPECT_EQ(prompts.messages[0].text, "first problem\n\nsecond problem");
+    EXPECT_EQ(prompts.messages[0].caption, "Warning");
+
+    auto* combo = window->findChild<QComboBox*>(QStringLiteral("profileCombo"));
+    const auto* model = qobject_cast<QStandardItemModel*>(combo->model());
+    ASSERT_NE(model, nullptr);
+    ASSERT_EQ(combo->itemText(1), QStringLiteral("MP3 Audio"));
+    EXPECT_TRUE(model->item(0)->isEnabled());
+    EXPECT_FALSE(model->item(1)->isEnabled());
+    EXPECT_EQ(combo->itemData(1, Qt::ToolTipRole).toString(),
+              QStringLiteral("FFmpeg on this system has no encoder libmp3lame (MP3)"));
+
+    window->applyStartupReport({});
+    EXPECT_EQ(prompts.messages.size(), 1U) << "nothing to say, no message";
 }
 
 TEST_F(MainWindowTest, RemovingRowsMovesTheSelectionAndTheLastBringsTheBackgroundBack) {

@@ -60,6 +60,30 @@ mkdir "$work/out"
 converted() { for f in "$1"/clip*.mp4; do [ -s "$f" ] && return 0; done; return 1; }
 converted "$work/out" || fail "no output from the installed program"
 
+# Preset health through the launcher: an FFmpeg (of another version) without libx264 marks the
+# H.264 profiles and refuses them before converting anything.
+mkdir "$work/fakebin"
+cat > "$work/fakebin/ffmpeg" << 'FAKE'
+#!/bin/sh
+case "$2" in
+-version) echo "ffmpeg version without-libx264" ;;
+-encoders) /usr/bin/ffmpeg "$@" | grep -v " libx264 " ;;
+*) exec /usr/bin/ffmpeg "$@" ;;
+esac
+FAKE
+chmod 755 "$work/fakebin/ffmpeg"
+PATH="$work/fakebin:$prefix/bin:$PATH" morvane-batch --list-profiles > "$work/health.log" 2> /dev/null
+grep -qxF "$profile	(unavailable: FFmpeg on this system has no encoder libx264 (H.264))" "$work/health.log" ||
+    fail "--list-profiles does not mark the profile without its encoder"
+! grep -q "MPEG-4 + AAC.*unavailable" "$work/health.log" || fail "a profile with its encoders is marked"
+mkdir "$work/refused"
+if PATH="$work/fakebin:$prefix/bin:$PATH" morvane-batch -p "$profile" -o "$work/refused" "$work/clip.avi" \
+    2> "$work/refused.log"; then
+    fail "a profile without its encoder was not refused"
+fi
+grep -q "cannot be used here: FFmpeg on this system has no encoder libx264" "$work/refused.log" || fail "no reason given"
+[ -z "$(ls "$work/refused")" ] || fail "a refused profile wrote something"
+
 # A user who cannot write the program directory.
 if id nobody > /dev/null 2>&1; then
     user="$work/user"

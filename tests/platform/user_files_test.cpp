@@ -79,6 +79,8 @@ TEST(UserFiles, BesideAWritableProgramOrInTheUsersXdgFolders) {
         EXPECT_EQ(places.configFile, c.config);
         EXPECT_EQ(places.traceFile, c.trace);
         EXPECT_EQ(places.scriptFile, c.script);
+        EXPECT_EQ(places.abilitiesCache.substr(0, places.abilitiesCache.rfind('/')),
+                  places.traceFile.substr(0, places.traceFile.rfind('/')));
         EXPECT_EQ(places.profileFolders, (std::vector<std::string>{"/opt/m/profiles/", c.userProfiles}));
         EXPECT_EQ(places.foldersToMake.empty(), c.writable);
     }

@@ -1,0 +1,208 @@
+#include "engine/preset_health.h"
+
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <vector>
+
+#include "platform/process.h"
+#include "platform/text_rules.h"
+
+namespace morvane::engine {
+
+namespace {
+
+// The listing's rows follow a line of dashes: flags, then the name.
+std::set<std::string, std::less<>> namesAfterLegend(std::string_view text, std::string_view legendEnd) {
+    std::set<std::string, std::less<>> names;
+    bool inRows = false;
+    std::istringstream lines{std::string(text)};
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (!inRows) {
+            inRows = line.find(legendEnd) != std::string::npos;
+            continue;
+        }
+        std::istringstream words(line);
+        std::string flags;
+        std::string name;
+        if (words >> flags >> name) {
+            names.insert(name);
+        }
+    }
+    return names;
+}
+
+platform::Expected<std::string> outputOf(const std::vector<std::string>& argv) {
+    platform::SpawnOptions options;
+    options.stderrMode = platform::StdStream::Closed;
+    platform::SpawnError error;
+    auto child = platform::ChildProcess::spawn(argv, options, &error);
+    if (!child.valid()) {
+        return platform::Failure{error.message};
+    }
+    std::string text;
+    std::array<char, 4096> buffer{};
+    for (ssize_t n = 0; (n = child.readStdout(buffer.data(), buffer.size())) > 0;) {
+        text.append(buffer.data(), static_cast<std::size_t>(n));
+    }
+    const auto status = child.wait();
+    if (!status.success()) {
+        return platform::Failure{"\"" + argv.front() + " " + argv.back() + "\" ended with " +
+                                 status.describe()};
+    }
+    return text;
+}
+
+struct Need {
+    const char* encoder;
+    const char* what;
+};
+
+// The encoder FFmpeg needs for each codec value the profiles name (the converter asks for these).
+const std::map<std::string, Need, std::less<>>& videoNeeds() {
+    static const std::map<std::string, Need, std::less<>> needs = {
+        {"xvid", {"libxvid", "Xvid MPEG-4"}},
+        {"h264", {"libx264", "H.264"}},
+        {"x264", {"libx264", "H.264"}},
+        {"libx265", {"libx265", "H.265"}},
+        {"mpeg4", {"mpeg4", "MPEG-4 Visual"}},
+        {"h263", {"h263", "H.263"}},
+        {"flv", {"flv", "Sorenson Spark"}},
+        {"wmv1", {"wmv1", "Windows Media Video 7"}},
+        {"wmv2", {"wmv2", "Windows Media Video 8"}},
+        {"msmpeg4", {"msmpeg4", "Microsoft MPEG-4 v3"}},
+        {"msmpeg4v2", {"msmpeg4v2", "Microsoft MPEG-4 v2"}},
+        {"mpeg1video", {"mpeg1video", "MPEG-1 video"}},
+        {"mpeg2video", {"mpeg2video", "MPEG-2 video"}},
+        {"mjpeg", {"mjpeg", "Motion JPEG"}},
+        {"libvpx", {"libvpx", "VP8"}},
+        {"vp8", {"libvpx", "VP8"}},
+        {"theora", {"libtheora", "Theora"}},
+        {"pal-dvd", {"mpeg2video", "MPEG-2 video"}},
+        {"ntsc-dvd", {"mpeg2video", "MPEG-2 video"}},
+        {"pal-svcd", {"mpeg2video", "MPEG-2 video"}},
+        {"ntsc-svcd", {"mpeg2video", "MPEG-2 video"}},
+        {"pal-vcd", {"mpeg1video", "MPEG-1 video"}},
+        {"ntsc-vcd", {"mpeg1video", "MPEG-1 video"}},
+    };
+    return needs;
+}
+
+const std::map<std::string, Need, std::less<>>& audioNeeds() {
+    static const std::map<std::string, Need, std::less<>> needs = {
+        {"mp3", {"libmp3lame", "MP3"}},
+        {"lame", {"libmp3lame", "MP3"}},
+        {"aac", {"aac", "AAC"}},
+        {"ac3", {"ac3", "AC-3"}},
+        {"mp2", {"mp2", "MPEG audio layer 2"}},
+        {"wmav1", {"wmav1", "Windows Media Audio 1"}},
+        {"wmav2", {"wmav2", "Windows Media Audio 2"}},
+        {"vorbis", {"libvorbis", "Vorbis"}},
+        {"libopus", {"libopus", "Opus"}},
+    };
+    return needs;
+}
+
+// The container FFmpeg writes for a profile's Format: its muxer of that name, but ".wmv" files are
+// written by the asf muxer.
+std::string muxerOf(const profiles::Profile& profile) {
+    const std::string format = platform::toLowerAscii(profile.Format);
+    return format == "wmv" ? "asf" : format;
+}
+
+std::string missingEncoder(const profiles::Profile& profile, const char* option,
+                           const std::map<std::string, Need, std::less<>>& needs,
+                           const FfmpegAbilities& abilities) {
+    const auto* param = profile.findParam(option);
+    if (param == nullptr) {
+        return {};
+    }
+    const auto need = needs.find(platform::toLowerAscii(param->value));
+    if (need == needs.end() || abilities.encoders.count(need->second.encoder) != 0) {
+        return {};
+    }
+    return std::string("FFmpeg on this system has no encoder ") + need->second.encoder + " (" +
+           need->second.what + ")";
+}
+
+} // namespace
+
+std::set<std::string, std::less<>> parseEncoderList(std::string_view text) {
+    return namesAfterLegend(text, "------");
+}
+
+std::set<std::string, std::less<>> parseMuxerList(std::string_view text) {
+    return namesAfterLegend(text, " --");
+}
+
+std::string abilitiesCacheText(const FfmpegAbilities& abilities) {
+    std::string text = abilities.version + "\n";
+    for (const auto& name : abilities.encoders) {
+        text += "encoder " + name + "\n";
+    }
+    for (const auto& name : abilities.muxers) {
+        text += "muxer " + name + "\n";
+    }
+    return text;
+}
+
+FfmpegAbilities abilitiesFromCacheText(std::string_view text) {
+    FfmpegAbilities abilities;
+    std::istringstream lines{std::string(text)};
+    std::getline(lines, abilities.version);
+    std::string kind;
+    std::string name;
+    while (lines >> kind >> name) {
+        (kind == "encoder" ? abilities.encoders : abilities.muxers).insert(name);
+    }
+    return abilities;
+}
+
+platform::Expected<FfmpegAbilities> askFfmpegAbilities(const std::string& ffmpeg,
+                                                       const std::string& cacheFile) {
+    auto versionText = outputOf({ffmpeg, "-hide_banner", "-version"});
+    if (!versionText) {
+        return platform::Failure{versionText.error()};
+    }
+    const std::string version = versionText->substr(0, versionText->find('\n'));
+    {
+        std::ifstream in(cacheFile, std::ios::binary);
+        std::stringstream cached;
+        cached << in.rdbuf();
+        auto abilities = abilitiesFromCacheText(cached.str());
+        if (in && !version.empty() && abilities.version == version && !abilities.encoders.empty()) {
+            return abilities;
+        }
+    }
+    auto encoders = outputOf({ffmpeg, "-hide_banner", "-encoders"});
+    auto muxers = encoders ? outputOf({ffmpeg, "-hide_banner", "-muxers"}) : encoders;
+    if (!encoders || !muxers) {
+        return platform::Failure{(!encoders ? encoders : muxers).error()};
+    }
+    FfmpegAbilities abilities{version, parseEncoderList(*encoders), parseMuxerList(*muxers)};
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(cacheFile).parent_path(), ec);
+    const std::string temporary = cacheFile + ".new";
+    std::ofstream(temporary, std::ios::binary | std::ios::trunc) << abilitiesCacheText(abilities);
+    std::filesystem::rename(temporary, cacheFile, ec);
+    return abilities;
+}
+
+std::string missingPiece(const profiles::Profile& profile, const FfmpegAbilities& abilities) {
+    const std::string muxer = muxerOf(profile);
+    if (!muxer.empty() && abilities.muxers.count(muxer) == 0) {
+        return "FFmpeg on this system cannot write the " + muxer + " container";
+    }
+    if (profile.isRealMedia()) {
+        return {};
+    }
+    if (auto video = missingEncoder(profile, "vcodec", videoNeeds(), abilities); !video.empty()) {
+        return video;
+    }
+    return missingEncoder(profile, "acodec", audioNeeds(), abilities);
+}
+
+} // namespace morvane::engine

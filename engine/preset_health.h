@@ -1,0 +1,43 @@
+#pragma once
+
+// Whether this system's FFmpeg can write what a profile asks for: FFmpeg is asked once for its
+// encoders and muxers (the lists are kept in a cache file under FFmpeg's version line, so a new
+// FFmpeg is asked again), and a profile whose container or codec it lacks is named with the
+// missing piece instead of failing when its turn comes.
+
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "platform/expected.h"
+#include "profiles/profile.h"
+
+namespace morvane::engine {
+
+struct FfmpegAbilities {
+    std::string version; // the first line of "ffmpeg -version"
+    std::set<std::string, std::less<>> encoders;
+    std::set<std::string, std::less<>> muxers;
+};
+
+// The names in "ffmpeg -encoders" and "ffmpeg -muxers" listings (after their legends).
+std::set<std::string, std::less<>> parseEncoderList(std::string_view text);
+std::set<std::string, std::less<>> parseMuxerList(std::string_view text);
+
+// Asks `ffmpeg` (a path, or a name looked up in PATH) for its version, and for its lists unless
+// `cacheFile` holds them under the same version; the cache is rewritten after asking. A failure
+// says why (FFmpeg missing or not answering).
+platform::Expected<FfmpegAbilities> askFfmpegAbilities(const std::string& ffmpeg,
+                                                       const std::string& cacheFile);
+
+// What the profile needs that FFmpeg lacks, as words for a message ("FFmpeg on this system has no
+// encoder libx264 (H.264)"), or empty when it has everything. Codec values this check does not know are left
+// to the converter to judge. RealMedia profiles need the rm container (the producer writes it through
+// FFmpeg).
+std::string missingPiece(const profiles::Profile& profile, const FfmpegAbilities& abilities);
+
+// The cache file's text for `abilities`, and the abilities read back from such a text.
+std::string abilitiesCacheText(const FfmpegAbilities& abilities);
+FfmpegAbilities abilitiesFromCacheText(std::string_view text);
+
+} // namespace morvane::engine
