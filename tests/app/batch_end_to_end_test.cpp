@@ -176,7 +176,7 @@ TEST_F(BatchEndToEnd, CtrlCStopsTheRunningRowKeepingItsOutputAndAbortsTheNext) {
     EXPECT_LT(kept, 30.0);
 }
 
-TEST_F(BatchEndToEnd, RealMediaGoesThroughTheProducerAndFailsCleanlyWithoutIt) {
+TEST_F(BatchEndToEnd, RealMediaGoesThroughTheProducerAndIsRefusedWithoutIt) {
     auto run = batch({"-p", kRealMediaProfile, "-o", output(), "clip.mov"});
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
     EXPECT_NE(run.out.find("clip.mov: Completed"), std::string::npos);
@@ -185,8 +185,11 @@ TEST_F(BatchEndToEnd, RealMediaGoesThroughTheProducerAndFailsCleanlyWithoutIt) {
     fs::remove(bin() + "/tools/libencsession.so");
     run = batch({"-p", kRealMediaProfile, "-o", output() + "/again", "clip.mov"});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.err.find("Error: Encounter a problem,please Restart !!!"), std::string::npos) << run.err;
-    EXPECT_NE(run.out.find("clip.mov: Fail"), std::string::npos) << run.out;
+    EXPECT_NE(run.err.find("cannot be used here: the RealMedia producer library \"" + bin() +
+                           "/tools/libencsession.so\" is missing"),
+              std::string::npos)
+        << run.err;
+    EXPECT_FALSE(fs::exists(output() + "/again")) << "refused before anything was made";
 
     // The next batch converts through the converter as before.
     run = batch({"-p", kMp3Profile, "-o", output(), "clip.mov"});
