@@ -1,6 +1,7 @@
 #include "tests/preview/numbered_clip.h"
 
 #include <QColor>
+#include <QTest>
 
 #include <filesystem>
 #include <vector>
@@ -56,6 +57,17 @@ int frameNumberIn(const QImage& image) {
         }
     }
     return number;
+}
+
+int waitUntilStill(const std::function<int()>& frame) {
+    for (int attempt = 0; attempt < 30; ++attempt) {
+        const int before = frame();
+        QTest::qWait(150);
+        if (before >= 0 && frame() == before) {
+            return before;
+        }
+    }
+    return -1;
 }
 
 } // namespace morvane::test

@@ -2,6 +2,7 @@
 
 #include <QImage>
 
+#include <functional>
 #include <string>
 
 namespace morvane::test {
@@ -16,5 +17,10 @@ bool makeNumberedClip(const std::string& path, double seconds, int rate = 30, in
 // The frame number shown in `image` (a frame of a numbered clip filling the whole picture), or -1
 // when the stripes are not clean black and white or the first stripe is not white.
 int frameNumberIn(const QImage& image);
+
+// Waits (running the event loop) until `frame` gives the same non-negative number twice 150 ms apart,
+// and gives it; -1 when the picture did not come to rest within a few seconds. A paused player may still
+// hand over a frame or two that were on their way.
+int waitUntilStill(const std::function<int()>& frame);
 
 } // namespace morvane::test

@@ -163,8 +163,8 @@ TEST_F(PreviewPlayerTest, PlayAdvancesAndPauseHolds) {
     ASSERT_TRUE(player.GetPosition(position));
     EXPECT_GT(position, 0.3);
     player.Pause();
-    QTest::qWait(150);
-    const int paused = shownFrame(*host);
+    const int paused = test::waitUntilStill([&] { return shownFrame(*host); });
+    ASSERT_GE(paused, 15);
     double pausedAt = 0;
     player.GetPosition(pausedAt);
     QTest::qWait(300);

@@ -276,8 +276,8 @@ TEST_F(VideoSplitterDialogTest, PlayStartsTheLeftPaneFromTheBeginningThenPausesA
     play->click();
     EXPECT_EQ(dialog->playState(), VideoSplitterDialog::Paused);
     EXPECT_EQ(play->toolTip(), QStringLiteral("Play"));
-    QTest::qWait(200);
-    const int paused = shownFrame(dialog->startPane());
+    const int paused = test::waitUntilStill([&] { return shownFrame(dialog->startPane()); });
+    ASSERT_GE(paused, 5);
     QTest::qWait(200);
     EXPECT_EQ(shownFrame(dialog->startPane()), paused);
 
