@@ -1486,6 +1486,12 @@ void Translator::planFilters() {
         std::snprintf(rate, sizeof rate, "fps=%.6g", m_request.script->frameRate);
         m_videoFilters.emplace_back(rate);
     }
+    if (const auto* rate = last("r"); rate != nullptr && parseNumber(rate->value).value_or(1.0) > 0.0 &&
+                                      !rate->value.empty() && !m_skip.count(m_last["r"])) {
+        // Frames are chosen by the filter, nearest in time, so pictures keep their place against the
+        // sound; -r alone would show each picture late by up to a frame of the new rate.
+        m_videoFilters.push_back("fps=" + rate->value);
+    }
     if (has("deinterlace")) {
         m_videoFilters.emplace_back("yadif");
     }

@@ -81,6 +81,8 @@ Words typedHeadOut(const std::string& input = "/media/clip.avi") {
 }
 
 const Words kAsync = {"-af", "aresample=async=1:first_pts=0"};
+// The head's -r 25.00 also picks the frames, nearest in time.
+const Words kRate = {"-vf", "fps=25.00"};
 const Words kBaseline = {"-profile:v", "baseline", "-refs", "1", "-pix_fmt", "yuv420p"};
 // Not for a device: High.
 const Words kHigh = {"-profile:v", "high", "-pix_fmt", "yuv420p"};
@@ -500,7 +502,7 @@ TEST(Translator, EveryRecipeAndVariant) {
         if (c.clamped) {
             *std::find(head.begin(), head.end(), "1200k") = "768k";
         }
-        EXPECT_EQ(result.arguments, concat({head, c.expected, kAsync, output(c.out)}));
+        EXPECT_EQ(result.arguments, concat({head, c.expected, kRate, kAsync, output(c.out)}));
         EXPECT_TRUE(mentions(result.notes, "dropped -scodec copy"));
         for (const auto& text : c.notes) {
             EXPECT_TRUE(mentions(result.notes, text)) << text;
@@ -567,11 +569,11 @@ TEST(Translator, RemainingVariants) {
         if (std::find(c.recipe.begin(), c.recipe.end(), "768k") != c.recipe.end()) {
             *std::find(head.begin(), head.end(), "1200k") = "768k";
         }
-        EXPECT_EQ(result.arguments, concat({head, c.expected, kAsync, output(c.out)}));
+        EXPECT_EQ(result.arguments, concat({head, c.expected, kRate, kAsync, output(c.out)}));
     }
     // iPod without a QALevel adds no tuning text at all.
     EXPECT_EQ(translate(concat({typedHead(), x264, {"-y", "c.mp4"}})).arguments,
-              concat({typedHeadOut(), x264Out, kHigh, kAsync, output("c.mp4")}));
+              concat({typedHeadOut(), x264Out, kHigh, kRate, kAsync, output("c.mp4")}));
 }
 
 TEST(Translator, AudioRecipes) {
@@ -984,14 +986,15 @@ TEST(Translator, FrameServerScriptSource) {
     const auto converted = translateCommand(request);
     const Words expected = concat({ffmpegPreamble(),
                                    {"-i", "file:/m/clip.asf", "-map", "0:V:0?", "-map", "0:a:0?", "-fps_mode",
-                                    "cfr", "-r", "25.00", "-c:v", "mpeg4", "-vf", "fps=23.976"},
+                                    "cfr", "-r", "25.00", "-c:v", "mpeg4", "-vf", "fps=23.976,fps=25.00"},
                                    kAsync,
                                    {"-y", "file:/o/c.vec-part-x.avi"}});
     EXPECT_EQ(converted.arguments, expected);
 
     request.script = ScriptSource{"/m/clip.mov", 23.976, false}; // keeps the source's timing
     const auto kept = translateCommand(request);
-    EXPECT_EQ(std::count(kept.arguments.begin(), kept.arguments.end(), "-vf"), 0);
+    EXPECT_EQ(std::count(kept.arguments.begin(), kept.arguments.end(), "fps=25.00"),
+              1); // the command's own rate
 }
 
 TEST(Translator, PspFilesGetBothStreams) {
