@@ -41,7 +41,8 @@ bool contains(const std::array<const char*, N>& names, std::string_view name) {
 }
 
 bool looksLikeOption(std::string_view token) {
-    if (token.size() < 2 || token.front() != '-') {
+    // An argument holding a blank came quoted: it is a value, never an option.
+    if (token.size() < 2 || token.front() != '-' || token.find_first_of(" \t") != std::string_view::npos) {
         return false;
     }
     const auto next = static_cast<unsigned char>(token[1]);

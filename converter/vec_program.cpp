@@ -22,6 +22,7 @@
 
 #include "converter/command_text.h"
 #include "converter/old_arguments.h"
+#include "converter/option_guard.h"
 #include "converter/progress_formatter.h"
 #include "converter/run_outcome.h"
 #include "converter/script_reader.h"
@@ -475,6 +476,13 @@ int runConversion(const std::vector<std::string>& arguments) {
     if (!command.error.empty()) {
         diagnose(command.error);
         return kUsageExit;
+    }
+    // A profile's options may not reach beyond the input and the output.
+    for (const auto& option : command.options) {
+        if (const auto refusal = refusedOption(option)) {
+            diagnose(*refusal + "; nothing was converted");
+            return kUsageExit;
+        }
     }
     const auto ffmpeg = findProgram("ffmpeg");
     if (!ffmpeg) {

@@ -29,6 +29,8 @@ constexpr std::string_view kConverterMode = "ffmpeg-converter";
 constexpr int kLineOutputIsSource = 655;
 constexpr int kLineOutputTooLong = 662;
 constexpr int kLineScriptNotWritten = 671;
+constexpr int kLineContainerChanged = 684;
+constexpr int kLineValueIsAnOption = 690;
 
 // A profile option's value as the command builders see it; nothing when the option is left out.
 // Switches set to anything but "False" are written without a value.
@@ -197,10 +199,49 @@ void appendGeneralGroup(std::string& out, const ConversionJob& job) {
     appendCutRange(out, job);
 }
 
+// Whether the converter would read a value as an option of its own (a dash first, in one word).
+// Only the flag lists take such values ("-flags -loop" turns a flag off).
+bool readAsOption(std::string_view name, std::string_view value) {
+    static constexpr std::string_view kFlagLists[] = {"flags", "flags2", "fflags", "movflags", "partitions",
+                                                      "cmp",   "subcmp", "mbcmp",  "precmp"};
+    // As the converter reads it: a dash and anything but a digit or a point ("-1" is a number).
+    const bool optionLike = value.size() >= 2 && value[0] == '-' && !(value[1] >= '0' && value[1] <= '9') &&
+                            value[1] != '.' && value.find_first_of(" \t") == std::string_view::npos;
+    if (!optionLike) {
+        return false;
+    }
+    for (const std::string_view flags : kFlagLists) {
+        if (equalsNoCase(name, flags)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool refuseOptionLikeValue(std::string_view name, std::string_view value) {
+    if (!readAsOption(name, value)) {
+        return false;
+    }
+    logAndTrace(kLineValueIsAnOption,
+                "The profile's value \"" + std::string(value) + "\" of \"" + std::string(name) +
+                    "\" would be read as an option of the converter; nothing was converted");
+    return true;
+}
+
 std::int32_t buildTypedCommand(const CommandContext& context, ConversionJob& job, std::string& commandLine) {
     TargetRecipe recipe;
     if (!buildTargetRecipe(job, recipe)) {
         return 0;
+    }
+    const std::pair<std::string_view, std::string_view> texts[] = {
+        {"vcodec", job.videoCodec.view()},   {"acodec", job.audioCodec.view()}, {"aspect", job.aspect.view()},
+        {"title", job.title.view()},         {"author", job.author.view()},     {"album", job.album.view()},
+        {"copyright", job.copyright.view()}, {"comment", job.comment.view()},
+    };
+    for (const auto& [name, value] : texts) {
+        if (refuseOptionLikeValue(name, value)) {
+            return 0;
+        }
     }
     const auto output = checkedOutputPath(job, recipe.outputSuffix);
     if (!output) {
@@ -261,6 +302,18 @@ std::int32_t buildGeneralCommand(const CommandContext& context, ConversionJob& j
             continue;
         }
         std::string text(*value);
+        if (refuseOptionLikeValue(param.name, text)) {
+            return 0;
+        }
+        // The container is the one the profile's Format names (its extension without one); an option
+        // may not change it.
+        const std::string& container = profile.Format.empty() ? profile.ExtName : profile.Format;
+        if (param.name == "f" && !equalsNoCase(text, container)) {
+            logAndTrace(kLineContainerChanged,
+                        "The profile \"" + profile.name + "\" asks for the container \"" + text +
+                            "\" but its Format is \"" + container + "\"; nothing was converted");
+            return 0;
+        }
         if (equalsNoCase(param.name, "vcodec") || equalsNoCase(param.name, "acodec")) {
             text = generalCodecName(text);
         } else if (equalsNoCase(param.name, "ac")) {

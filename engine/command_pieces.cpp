@@ -97,7 +97,8 @@ long long cutLengthSeconds(std::string_view startTime, std::string_view endTime)
 }
 
 std::string bareArgument(std::string_view text) {
-    if (text.find('"') == std::string_view::npos) {
+    // A blank would split the value into further arguments (further options for the converter).
+    if (text.find_first_of("\" \t") == std::string_view::npos) {
         return std::string(text);
     }
     return platform::quoteArgument(text);

@@ -19,8 +19,9 @@ void appendTwoDecimals(std::string& out, double value);
 long long cutLengthSeconds(std::string_view startTime, std::string_view endTime);
 
 // A text the command line carries without quotes (codec names, values of profile options) when it
-// can: as it stands unless it holds a double quote, which would swallow the arguments after it;
-// then quoted so the converter receives it whole.
+// can: as it stands unless it holds a blank, a tab or a double quote, which would split it into
+// further arguments or swallow the arguments after it; then quoted so the converter receives it as
+// one argument, whatever a profile put into it.
 std::string bareArgument(std::string_view text);
 
 // The codec names of the general option path: the converter's library encoder for the short names

@@ -180,5 +180,49 @@ TEST_F(DataSafety, ConcurrentBatchesNeverReadEachOthersScript) {
     EXPECT_NE(trace().find("input.avs"), std::string::npos);
 }
 
+// Profiles from elsewhere (shared, downloaded) may hold anything: no value may make the converter
+// write another file, add an output or change the container.
+TEST_F(DataSafety, HostileProfilesCannotReachOtherFiles) {
+    const std::string victim = home.path() + "/victim.mkv";
+    struct Case {
+        const char* name;
+        const char* parameters; // the [Parameter] section
+        bool typed;             // an MP4 target of its own, else the general path
+        const char* row;        // "Completed" or "Fail"
+    };
+    const std::string v = victim;
+    const std::vector<Case> cases = {
+        {"aspect", "aspect=,,4:3 -vstats -vstats_file VICTIM\n", true, "Fail"},
+        {"size", "s=,,160x120 -f image2 VICTIM\n", true, "Completed"},
+        {"key", "vstats_file=,,VICTIM\n", false, "Fail"},
+        {"format", "f=,,image2\n", false, "Fail"},
+        {"switch with a value", "shortest=,,VICTIM\nnostats=,,VICTIM\n", false, "Fail"},
+    };
+    makeClip("clip.mov", 1.0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::writeFile(victim, kEarlier);
+        std::string parameters = c.parameters;
+        for (std::size_t at; (at = parameters.find("VICTIM")) != std::string::npos;) {
+            parameters.replace(at, 6, victim);
+        }
+        const std::string name = std::string("Hostile ") + c.name;
+        test::writeFile(bin() + "/profiles/hostile.pf",
+                        "[Main]\nName=" + name + "\nSName=X\nFormat=" + (c.typed ? "mp4" : "matroska") +
+                            "\nExtName=" + (c.typed ? "mp4" : "mkv") +
+                            (c.typed ? "\nMediaType=MP4\nQALevel=5" : "") +
+                            "\n[Parameter]\nvcodec=,,mpeg4\nacodec=,,aac\n" + parameters);
+        const std::string folder = output() + "/" + c.name;
+        const auto run = batch({"-p", name, "-o", folder, "clip.mov"});
+        EXPECT_NE(run.out.find(std::string("clip.mov: ") + c.row + "\n"), std::string::npos) << shown(run);
+        EXPECT_TRUE(test::readFile(victim) == kEarlier) << "the profile reached another file\n" << shown(run);
+        const auto made = folderNames(folder);
+        EXPECT_LE(made.size(), 1u) << shown(run);
+        for (const auto& file : made) {
+            EXPECT_EQ(file, c.typed ? "clip_mpeg4_aac.mp4" : "clip_mpeg4_aac.mkv");
+        }
+    }
+}
+
 } // namespace
 } // namespace morvane::hardening
