@@ -52,15 +52,19 @@ bool everyWordIn(const std::string& words, const std::string& text) {
 } // namespace
 
 std::string cliUsage() {
-    return "usage: morvane-batch [-p NAME] [-o DIR] [--start HH:MM:SS] [--end HH:MM:SS] FILE...\n"
-           "       morvane-batch --list-profiles\n"
+    return "usage: morvane-batch [-p NAME|ID] [-o DIR] [--start HH:MM:SS] [--end HH:MM:SS] [--json] FILE...\n"
+           "       morvane-batch --list-profiles [--json]\n"
            "       morvane-batch --show-profile NAME\n"
            "       morvane-batch --probe FILE...\n"
            "       morvane-batch --help | --version\n"
            "\n"
            "Converts the FILEs one after another with profile NAME (default: the profile chosen last in\n"
            "the program) into folder DIR (default: the Output folder of config.ini). --start and --end cut\n"
-           "every file. Ctrl-C stops the running conversion and the batch; a second Ctrl-C ends at once.\n"
+           "every file. A profile's ID is its file name without \".pf\" (--list-profiles --json shows "
+           "both).\n"
+           "--json writes one JSON object per line on standard output (events \"added\", \"skipped\",\n"
+           "\"progress\", \"finished\" and \"end\"); messages and the result table go to standard error.\n"
+           "Ctrl-C stops the running conversion and the batch; a second Ctrl-C ends at once.\n"
            "Exit status: 0 when every file was converted, 1 when any failed or was stopped, 2 for usage "
            "errors.\n"
            "\n"
@@ -113,6 +117,10 @@ private:
         }
         if (arg == "--probe") {
             return setMode(CliRequest::Mode::Probe, arg);
+        }
+        if (arg == "--json") {
+            m_request.json = true;
+            return {};
         }
         const bool known = arg == "-p" || arg == "--profile" || arg == "-o" || arg == "--output" ||
                            arg == "--start" || arg == "--end" || arg == "--show-profile";
@@ -172,6 +180,9 @@ private:
              (m_request.profile && mode != CliRequest::Mode::ShowProfile))) {
             return Failure{"-p, -o, --start and --end go with conversions only"};
         }
+        if (m_request.json && mode != CliRequest::Mode::Convert && mode != CliRequest::Mode::ListProfiles) {
+            return Failure{"--json goes with conversions and --list-profiles only"};
+        }
         return {};
     }
 
@@ -186,6 +197,29 @@ private:
 
 platform::Expected<CliRequest> parseCliArguments(const std::vector<std::string>& arguments) {
     return CliReader(arguments).read();
+}
+
+std::string profileIdOf(const std::string& profilePath) {
+    return std::filesystem::path(profilePath).stem().string();
+}
+
+std::optional<std::string> resolveProfileName(const std::string& wanted,
+                                              const std::map<std::string, std::string, std::less<>>& paths) {
+    if (paths.find(wanted) != paths.end()) {
+        return wanted;
+    }
+    const std::string key = platform::toLowerAscii(wanted);
+    std::optional<std::string> caseless;
+    for (const auto& [name, path] : paths) {
+        const std::string id = profileIdOf(path);
+        if (id == wanted) {
+            return name;
+        }
+        if (!caseless && platform::toLowerAscii(id) == key) {
+            caseless = name;
+        }
+    }
+    return caseless;
 }
 
 std::vector<std::string> closeMatches(const std::string& wanted, const std::vector<std::string>& names) {

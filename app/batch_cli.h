@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@ struct CliRequest {
     std::optional<std::string> start;
     std::optional<std::string> end;
     std::vector<std::string> files;
+    bool json = false; // --json: events as JSON lines on standard output
 };
 
 // Reads the arguments after the program name. Times must be H:M:S texts; files are required for
@@ -24,6 +26,15 @@ struct CliRequest {
 platform::Expected<CliRequest> parseCliArguments(const std::vector<std::string>& arguments);
 
 std::string cliUsage();
+
+// A profile's short id: its file name without folder and extension ("20-mp4-1-h264-aac").
+std::string profileIdOf(const std::string& profilePath);
+
+// The display name `wanted` stands for: itself when a profile has that name, else the name of the
+// profile whose id is `wanted` (exactly, else without regard to case). Nothing when neither fits.
+// `paths` maps display names to profile files.
+std::optional<std::string> resolveProfileName(const std::string& wanted,
+                                              const std::map<std::string, std::string, std::less<>>& paths);
 
 // Profile names close to `wanted`: those containing it or contained in it without regard to case,
 // or at a small edit distance, best first.

@@ -3,6 +3,7 @@
 #include <pthread.h>
 #include <sched.h>
 
+#include <chrono>
 #include <filesystem>
 #include <system_error>
 
@@ -206,6 +207,7 @@ void BatchDriver::runBatch() {
         if (m_abortRequested.load()) {
             m_view.removeProgress(i);
             m_view.setCellText(i, kColumnStatus, kStatusAbort);
+            m_view.rowFinished(i, RowResult{kStatusAbort, {}, 0.0, kReasonStopped});
             break;
         }
         const RowOutcome outcome = convertRow(i, forceFrameServer);
@@ -273,36 +275,55 @@ bool BatchDriver::switchEncoderFor(const profiles::Profile* profile) {
 }
 
 BatchDriver::RowOutcome BatchDriver::convertRow(int row, bool forceFrameServer) {
+    const auto started = std::chrono::steady_clock::now();
+    const auto secondsSoFar = [&] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    };
     m_view.showProgress(row, 0);
     auto* job = m_view.job(row);
     if (job == nullptr) {
-        conversionFailure(row);
+        conversionFailure(row, RowResult{kStatusFail, {}, secondsSoFar(), "the row has no conversion job"});
         return RowOutcome::Failed;
     }
     fillJob(row, *job, forceFrameServer);
     if (!switchEncoderFor(job->profile)) {
         m_view.removeProgress(row);
         m_view.setCellText(row, kColumnStatus, kStatusFail);
+        m_view.rowFinished(row, RowResult{kStatusFail, {}, secondsSoFar(), kEncoderProblemText});
         m_failed.store(true);
         m_view.ask(Message{kEncoderProblemText, "Error", MessageIcon::Stop, MessageButtons::Ok});
         return RowOutcome::EncoderProblem;
     }
     const std::int32_t converted = m_facade.bDoConvert(job);
     job->outputNames = nullptr; // the names live as long as the batch
-    if (converted != 1 || (m_record.kind == engine::EncoderKind::Converter &&
-                           !outputIsThere(resolvedOutputPath(m_outputFolder, job->outputPath.str())))) {
-        conversionFailure(row);
+    const std::string output = resolvedOutputPath(m_outputFolder, job->outputPath.str());
+    const bool checked = m_record.kind == engine::EncoderKind::Converter;
+    if (converted != 1) {
+        conversionFailure(row, RowResult{kStatusFail,
+                                         {},
+                                         secondsSoFar(),
+                                         "the conversion failed (the trace file " + m_programDirectory +
+                                             "trace.flt tells why)"});
+        return RowOutcome::Failed;
+    }
+    if (checked && !outputIsThere(output)) {
+        conversionFailure(row, RowResult{kStatusFail,
+                                         {},
+                                         secondsSoFar(),
+                                         "the output file \"" + output + "\" is missing or empty"});
         return RowOutcome::Failed;
     }
     m_view.removeProgress(row);
     m_view.setCellText(row, kColumnStatus, kStatusCompleted);
     m_view.setChecked(row, false);
+    m_view.rowFinished(row, RowResult{kStatusCompleted, output, secondsSoFar(), {}});
     return RowOutcome::Completed;
 }
 
-void BatchDriver::conversionFailure(int row) {
+void BatchDriver::conversionFailure(int row, const RowResult& result) {
     m_view.removeProgress(row);
     m_view.setCellText(row, kColumnStatus, kStatusFail);
+    m_view.rowFinished(row, result);
     m_failed.store(true);
     m_view.ask(Message{conversionFailureText(engine::traceFilePath()), "Error", MessageIcon::Stop,
                        MessageButtons::Ok});

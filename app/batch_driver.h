@@ -29,6 +29,8 @@ inline constexpr const char* kNoSelectedFileText = "There is no selected file in
 inline constexpr const char* kStopQuestionText = "  Stop the video convert operation?   ";
 inline constexpr const char* kMissionAccomplishedText = "    Mission accomplished!        ";
 inline constexpr const char* kEncoderProblemText = "Encounter a problem,please Restart !!!";
+// The reason given for a row that a stop request left unconverted.
+inline constexpr const char* kReasonStopped = "the batch was stopped before this file";
 
 // "Convert fail! Please send the trace file "<trace file path>" to <support address>", naming the
 // trace this run really wrote.
@@ -94,7 +96,7 @@ private:
     // Puts the encoder the profile needs in place; false when the engine cannot switch.
     bool switchEncoderFor(const profiles::Profile* profile);
     RowOutcome convertRow(int row, bool forceFrameServer);
-    void conversionFailure(int row);
+    void conversionFailure(int row, const RowResult& result);
     void endOfBatch();
     // Makes the sources of rows added since the last call known to the batch's output names.
     void registerSources();

@@ -186,11 +186,12 @@ int probeMode(const app::CliRequest& request, const Places& places) {
 std::optional<std::string> chosenProfile(const app::CliRequest& request,
                                          const profiles::ProfileCatalogue& catalogue) {
     if (request.profile) {
-        if (!catalogue.contains(*request.profile)) {
+        // A display name, or the short id of a profile file.
+        auto name = app::resolveProfileName(*request.profile, catalogue.paths());
+        if (!name) {
             unknownProfile(*request.profile, catalogue);
-            return std::nullopt;
         }
-        return *request.profile;
+        return name;
     }
     std::string name = catalogue.currentName();
     if (name.empty()) {
@@ -202,16 +203,17 @@ std::optional<std::string> chosenProfile(const app::CliRequest& request,
 }
 
 // Adds the request's files to the list with their cut times; returns how many could not be read.
-std::size_t addFiles(app::FileList& list, engine::CQuillonMediaCntl& facade,
+std::size_t addFiles(app::FileList& list, app::CliBatchView& view, engine::CQuillonMediaCntl& facade,
                      const profiles::ProfileCatalogue& catalogue, const std::string& profileName,
                      const app::CliRequest& request, const std::string& cwd) {
     StderrPrompts prompts;
     std::size_t undecodable = 0;
     for (const auto& file : request.files) {
-        const int row =
-            app::addOneFile(list, facade, catalogue, profileName, app::absolutePath(file, cwd), prompts);
+        const std::string path = app::absolutePath(file, cwd);
+        const int row = app::addOneFile(list, facade, catalogue, profileName, path, prompts);
         if (row < 0) {
             ++undecodable;
+            view.fileSkipped(path, app::undecodableFileText(file));
             continue;
         }
         if (request.start) {
@@ -220,6 +222,7 @@ std::size_t addFiles(app::FileList& list, engine::CQuillonMediaCntl& facade,
         if (request.end) {
             list.row(row).cells[app::kColumnEnd] = *request.end;
         }
+        view.rowAdded(row, profileName);
     }
     return undecodable;
 }
@@ -250,7 +253,8 @@ int convertMode(const app::CliRequest& request, const Places& places,
 
     // The driver registers itself as the record's progress callback before the engine copies it.
     app::FileList list;
-    app::CliBatchView view(list, outputFolder, ::isatty(STDOUT_FILENO) == 1);
+    app::CliBatchView view(list, outputFolder, ::isatty(STDOUT_FILENO) == 1, stdout, stderr,
+                           request.json ? app::CliBatchView::Style::Json : app::CliBatchView::Style::Text);
     platform::SystemPowerControl power;
     engine::EncoderInitRecord record;
     record.kind = engine::EncoderKind::Converter;
@@ -264,10 +268,12 @@ int convertMode(const app::CliRequest& request, const Places& places,
     }
 
     engine::openTraceFile();
-    const std::size_t undecodable = addFiles(list, facade, catalogue, *profileName, request, places.cwd);
+    const std::size_t undecodable =
+        addFiles(list, view, facade, catalogue, *profileName, request, places.cwd);
     if (list.rowCount() == 0) {
         std::fprintf(stderr, "morvane-batch: nothing to convert\n");
         facade.Release();
+        view.batchEnded(1, false);
         return 1;
     }
     {
@@ -279,9 +285,12 @@ int convertMode(const app::CliRequest& request, const Places& places,
     facade.Release();
     engine::closeTraceFile();
 
-    std::printf("\n%s", view.resultTable().c_str());
+    // Standard output is the events' alone in JSON mode.
+    std::fprintf(request.json ? stderr : stdout, "\n%s", view.resultTable().c_str());
     // A batch the user stopped did not convert everything it was given.
-    return undecodable == 0 && allCompleted(list) && !driver.abortRequested() ? 0 : 1;
+    const int exitCode = undecodable == 0 && allCompleted(list) && !driver.abortRequested() ? 0 : 1;
+    view.batchEnded(exitCode, driver.abortRequested());
+    return exitCode;
 }
 
 } // namespace
@@ -324,9 +333,17 @@ int main(int argc, char** argv) {
         const auto report = startupReport(places, catalogue);
         for (const auto& name : catalogue.names()) {
             const auto it = report.unavailable.find(name);
-            std::printf("%s%s%s%s\n", name.c_str(), it != report.unavailable.end() ? "\t(unavailable: " : "",
-                        it != report.unavailable.end() ? it->second.c_str() : "",
-                        it != report.unavailable.end() ? ")" : "");
+            const bool unavailable = it != report.unavailable.end();
+            if (request.json) {
+                std::printf("%s
+", app::profileListEntry(name, catalogue.pathOf(name),
+                                                          unavailable ? it->second : std::string())
+                                         .c_str());
+                continue;
+            }
+            std::printf("%s%s%s%s
+", name.c_str(), unavailable ? "	(unavailable: " : "",
+                        unavailable ? it->second.c_str() : "", unavailable ? ")" : "");
         }
         return 0;
     }

@@ -25,6 +25,14 @@ public:
     virtual MessageAnswer ask(const Message& message) = 0;
 };
 
+// How a row of a batch ended, as the driver judged it.
+struct RowResult {
+    std::string status;     // "Completed", "Fail" or "Abort"
+    std::string outputPath; // the converted file as the output check saw it; empty when none was made
+    double seconds = 0.0;   // from the row's start to its end
+    std::string reason;     // why a row did not complete; empty when it did
+};
+
 // Everything the batch driver needs of a window. The driver calls it from its worker thread (and
 // the start and stop requests from the window's thread); an implementation serialises access to
 // its controls, the window by running each call on its interface thread.
@@ -61,6 +69,8 @@ public:
     virtual void storePanelEdits() = 0;
     // Shows the output folder in the file browser.
     virtual void openFolder(const std::string& folder) = 0;
+    // After a row's Status cell has its final text: the outcome for views that report it further.
+    virtual void rowFinished(int /*row*/, const RowResult& /*result*/) {}
 };
 
 } // namespace morvane::app

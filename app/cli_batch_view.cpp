@@ -5,13 +5,97 @@
 #include <fstream>
 #include <utility>
 
+#include <nlohmann/json.hpp>
+
 #include "app/batch_cli.h"
+#include "platform/fixed_text.h"
 
 namespace morvane::app {
 
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// One event line; texts that are not valid UTF-8 (file names can be any bytes) are replaced, not refused.
+std::string eventLine(const Json& event) {
+    return event.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+} // namespace
+
+std::string profileListEntry(const std::string& name, const std::string& path,
+                             const std::string& unavailable) {
+    Json entry{{"id", profileIdOf(path)}, {"name", name}, {"file", path}};
+    if (!unavailable.empty()) {
+        entry["unavailable"] = unavailable;
+    }
+    std::string line = eventLine(entry);
+    line.pop_back();
+    return line;
+}
+
 CliBatchView::CliBatchView(FileList& list, std::string outputFolder, bool terminal, std::FILE* out,
-                           std::FILE* err)
-    : m_list(list), m_outputFolder(std::move(outputFolder)), m_terminal(terminal), m_out(out), m_err(err) {}
+                           std::FILE* err, Style style)
+    : m_list(list), m_outputFolder(std::move(outputFolder)), m_terminal(terminal && style == Style::Text),
+      m_out(out), m_err(err), m_style(style) {}
+
+void CliBatchView::emitEvent(const std::string& line) {
+    std::fputs(line.c_str(), m_out);
+    std::fflush(m_out);
+}
+
+void CliBatchView::rowAdded(int row, const std::string& profileName) {
+    const std::lock_guard lock(m_mutex);
+    if (!json() || !m_list.validRow(row)) {
+        return;
+    }
+    const auto& entry = m_list.row(row);
+    emitEvent(eventLine(Json{{"event", "added"},
+                             {"row", row},
+                             {"file", entry.job ? entry.job->sourcePath.str() : std::string()},
+                             {"name", entry.cells[kColumnFile]},
+                             {"profile", profileName},
+                             {"duration", entry.job ? entry.job->duration : 0.0}}));
+}
+
+void CliBatchView::fileSkipped(const std::string& path, const std::string& reason) {
+    const std::lock_guard lock(m_mutex);
+    if (json()) {
+        emitEvent(eventLine(Json{{"event", "skipped"}, {"file", path}, {"reason", reason}}));
+    }
+}
+
+void CliBatchView::rowFinished(int row, const RowResult& result) {
+    const std::lock_guard lock(m_mutex);
+    if (!json() || !m_list.validRow(row)) {
+        return;
+    }
+    const auto& entry = m_list.row(row);
+    emitEvent(eventLine(Json{{"event", "finished"},
+                             {"row", row},
+                             {"file", entry.job ? entry.job->sourcePath.str() : std::string()},
+                             {"name", entry.cells[kColumnFile]},
+                             {"status", result.status},
+                             {"output", result.outputPath.empty() ? Json(nullptr) : Json(result.outputPath)},
+                             {"seconds", result.seconds},
+                             {"reason", result.reason}}));
+}
+
+void CliBatchView::batchEnded(int exitCode, bool stopped) {
+    const std::lock_guard lock(m_mutex);
+    if (!json()) {
+        return;
+    }
+    int completed = 0;
+    for (int i = 0; i < m_list.rowCount(); ++i) {
+        completed += m_list.row(i).cells[kColumnStatus] == kStatusCompleted ? 1 : 0;
+    }
+    emitEvent(eventLine(Json{{"event", "end"},
+                             {"rows", m_list.rowCount()},
+                             {"completed", completed},
+                             {"stopped", stopped},
+                             {"exit", exitCode}}));
+}
 
 namespace {
 
@@ -160,7 +244,7 @@ void CliBatchView::setCellText(int row, int column, const std::string& text) {
         return;
     }
     m_list.row(row).cells[static_cast<std::size_t>(column)] = text;
-    if (column == kColumnStatus) {
+    if (column == kColumnStatus && !json()) {
         const auto& name = m_list.row(row).cells[kColumnFile];
         endLiveLine();
         std::fprintf(m_out, "%s: %s\n", name.c_str(), text.c_str());
@@ -175,8 +259,7 @@ engine::ConversionJob* CliBatchView::job(int row) {
 
 void CliBatchView::showProgress(int row, int percent) {
     const std::lock_guard lock(m_mutex);
-    m_rowStarted = std::chrono::steady_clock::now();
-    m_lastPercent = -1;
+    m_running[row] = RowClock{std::chrono::steady_clock::now(), -1};
     drawProgress(row, percent);
 }
 
@@ -190,6 +273,7 @@ void CliBatchView::removeProgress(int row) {
     if (m_list.validRow(row)) {
         m_list.row(row).progress.reset();
     }
+    m_running.erase(row);
 }
 
 std::string CliBatchView::outputText() {
@@ -203,23 +287,52 @@ void CliBatchView::setOutputText(const std::string& text) {
 }
 
 void CliBatchView::drawProgress(int row, int percent) {
-    if (!m_list.validRow(row)) {
+    const auto running = m_running.find(row);
+    // A late report for a row that has ended changes nothing.
+    if (!m_list.validRow(row) || running == m_running.end()) {
         return;
     }
     auto& entry = m_list.row(row);
     entry.progress = percent;
-    const auto elapsed =
-        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - m_rowStarted)
-            .count();
+    auto& clock = running->second;
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - clock.started).count();
+    const bool changed = percent != clock.lastPercent;
+    clock.lastPercent = percent;
+    if (json()) {
+        if (changed) {
+            emitEvent(eventLine(Json{{"event", "progress"},
+                                     {"row", row},
+                                     {"name", entry.cells[kColumnFile]},
+                                     {"percent", percent},
+                                     {"seconds", seconds}}));
+        }
+        return;
+    }
     if (m_terminal) {
-        std::fprintf(m_out, "\r%s\x1b[K",
-                     progressLine(entry.cells[kColumnFile], percent, elapsed, 80).c_str());
+        std::fprintf(m_out, "\r%s\x1b[K", liveLine().c_str());
         m_liveLineOpen = true;
-    } else if (percent != m_lastPercent) {
+    } else if (changed) {
         std::fprintf(m_out, "%s: %d%%\n", entry.cells[kColumnFile].c_str(), percent);
     }
-    m_lastPercent = percent;
     std::fflush(m_out);
+}
+
+std::string CliBatchView::liveLine() {
+    constexpr std::size_t kWidth = 80;
+    const auto now = std::chrono::steady_clock::now();
+    if (m_running.size() == 1) {
+        const auto& [row, clock] = *m_running.begin();
+        const auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(now - clock.started).count();
+        return progressLine(m_list.row(row).cells[kColumnFile], clock.lastPercent, elapsed, kWidth);
+    }
+    // Several files at once: each with its percentage, as many as fit.
+    std::string line;
+    for (const auto& [row, clock] : m_running) {
+        line += (line.empty() ? "" : " | ") + padCell(m_list.row(row).cells[kColumnFile], 16) + " " +
+                std::to_string(std::max(clock.lastPercent, 0)) + "%";
+    }
+    return std::string(platform::utf8Prefix(line, kWidth));
 }
 
 void CliBatchView::endLiveLine() {

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <map>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -18,12 +19,20 @@ namespace morvane::app {
 // trace says nothing after its last command line.
 std::string failureReasonFromTrace(std::string_view trace);
 
+// A line of --list-profiles --json: {"id": ..., "name": ..., "file": ...}, with "unavailable" and its
+// reason for a profile this system cannot convert with.
+std::string profileListEntry(const std::string& name, const std::string& path,
+                             const std::string& unavailable);
+
 // The batch view of the command line: the rows live in a FileList, messages go to standard error,
-// progress to standard output (a live line per file on a terminal, else a line per change).
+// progress to standard output (a live line per file on a terminal, else a line per change). In JSON
+// mode standard output carries only events, one JSON object per line, for other programs to follow.
 class CliBatchView final : public BatchView {
 public:
+    enum class Style { Text, Json };
+
     CliBatchView(FileList& list, std::string outputFolder, bool terminal, std::FILE* out = stdout,
-                 std::FILE* err = stderr);
+                 std::FILE* err = stderr, Style style = Style::Text);
 
     MessageAnswer ask(const Message& message) override;
     int rowCount() override;
@@ -44,6 +53,15 @@ public:
     void stopPreview() override {}
     void storePanelEdits() override {}
     void openFolder(const std::string&) override {}
+    void rowFinished(int row, const RowResult& result) override;
+
+    // Events of JSON mode; nothing in text mode. A row taken into the list with its profile:
+    void rowAdded(int row, const std::string& profileName);
+    // A file left out because it could not be read:
+    void fileSkipped(const std::string& path, const std::string& reason);
+    // The batch is over and the program ends with `exitCode`:
+    void batchEnded(int exitCode, bool stopped);
+    bool json() const { return m_style == Style::Json; }
 
     // The rows as a table: file name, Target, Start, End, Status.
     std::string resultTable();
@@ -51,6 +69,8 @@ public:
 private:
     void drawProgress(int row, int percent);
     void endLiveLine();
+    void emitEvent(const std::string& line);
+    std::string liveLine();
 
     std::mutex m_mutex;
     FileList& m_list;
@@ -59,8 +79,13 @@ private:
     std::FILE* m_out = nullptr;
     std::FILE* m_err = nullptr;
     bool m_liveLineOpen = false;
-    std::chrono::steady_clock::time_point m_rowStarted;
-    int m_lastPercent = -1;
+    // The rows whose conversion runs: when each began and the percentage shown last.
+    struct RowClock {
+        std::chrono::steady_clock::time_point started;
+        int lastPercent = -1;
+    };
+    std::map<int, RowClock> m_running;
+    Style m_style = Style::Text;
 };
 
 } // namespace morvane::app

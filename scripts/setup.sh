@@ -16,6 +16,8 @@ packages=(
     ffmpeg
     clang-format
     desktop-file-utils appstream
+    nlohmann-json3-dev
+    parallel
 )
 
 missing=()

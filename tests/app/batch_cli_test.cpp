@@ -5,6 +5,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <optional>
 
 #include "tests/support/test_support.h"
 
@@ -55,6 +57,34 @@ TEST(BatchCli, RejectsBadUsageWithAReason) {
     const auto files = parseCliArguments({"-", "--", "-p", "--help"});
     ASSERT_TRUE(files) << files.error();
     EXPECT_EQ(files->files, (std::vector<std::string>{"-", "-p", "--help"}));
+}
+
+TEST(BatchCli, ProfilesAreNamedByDisplayNameOrFileId) {
+    const std::map<std::string, std::string, std::less<>> paths = {
+        {"MP4 - H.264 + AAC", "/p/profiles/20-mp4-1-h264-aac.pf"},
+        {"20-mp4-1-h264-aac", "/p/profiles/99-odd.pf"}, // a display name that looks like an id
+        {"MP3 - 128k", "/p/profiles/40-MP3-128.PF"},
+    };
+    const std::vector<std::pair<std::string, std::optional<std::string>>> cases = {
+        {"MP4 - H.264 + AAC", "MP4 - H.264 + AAC"},
+        {"20-mp4-1-h264-aac", "20-mp4-1-h264-aac"}, // the display name wins
+        {"99-odd", "20-mp4-1-h264-aac"},
+        {"40-MP3-128", "MP3 - 128k"},
+        {"40-mp3-128", "MP3 - 128k"}, // without regard to case when nothing matches exactly
+        {"40-mp3", std::nullopt},
+        {"", std::nullopt},
+        {"mp4 - h.264 + aac", std::nullopt}, // display names stay exact
+    };
+    for (const auto& [wanted, expected] : cases) {
+        EXPECT_EQ(resolveProfileName(wanted, paths), expected) << wanted;
+    }
+    EXPECT_EQ(profileIdOf("/p/profiles/10-avi-1-xvid-mp3.pf"), "10-avi-1-xvid-mp3");
+
+    EXPECT_TRUE(parseCliArguments({"--json", "-p", "99-odd", "a.avi"})->json);
+    EXPECT_FALSE(parseCliArguments({"a.avi"})->json);
+    EXPECT_TRUE(parseCliArguments({"--list-profiles", "--json"})->json);
+    EXPECT_FALSE(parseCliArguments({"--probe", "--json", "a.avi"}));
+    EXPECT_FALSE(parseCliArguments({"--show-profile", "x", "--json"}));
 }
 
 TEST(BatchCli, CloseMatchesAndPaths) {

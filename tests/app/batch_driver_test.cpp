@@ -159,14 +159,44 @@ TEST_F(BatchDriverTest, FailureOfTheSecondRowEndsTheBatchWithTheTraceText) {
     EXPECT_TRUE(driver->lastBatchFailed());
 }
 
-TEST_F(BatchDriverTest, EveryKindOfBadOutcomeFailsTheRow) {
-    for (const auto outcome : {FakeRun::Fails, FakeRun::WritesNothing, FakeRun::WritesEmpty}) {
+TEST_F(BatchDriverTest, EveryKindOfBadOutcomeFailsTheRowWithItsReason) {
+    for (const auto& [outcome, reason] : {std::pair{FakeRun::Fails, "the conversion failed"},
+                                          std::pair{FakeRun::WritesNothing, "is missing or empty"},
+                                          std::pair{FakeRun::WritesEmpty, "is missing or empty"}}) {
         view.list.removeAll();
+        const auto before = view.results().size();
         view.addRow(source("clip.avi"), "avi", "AVI");
         script({outcome});
         run();
         EXPECT_EQ(view.status(0), "Fail");
+        const auto results = view.results();
+        ASSERT_EQ(results.size(), before + 1);
+        EXPECT_EQ(results.back().second.status, "Fail");
+        EXPECT_NE(results.back().second.reason.find(reason), std::string::npos)
+            << results.back().second.reason;
+        EXPECT_TRUE(results.back().second.outputPath.empty());
     }
+}
+
+TEST_F(BatchDriverTest, FinishedRowsReportTheirCheckedOutputAndTime) {
+    view.addRow(source("one.avi"), "avi", "AVI");
+    view.addRow(source("two.avi"), "avi", "AVI");
+    view.addRow(source("three.avi"), "avi", "AVI");
+    script({FakeRun::WaitsForStop});
+    ASSERT_TRUE(driver->startRequest());
+    ASSERT_TRUE(log.waitUntilRunning());
+    driver->stopConfirmed();
+    driver->wait();
+    const auto results = view.results();
+    ASSERT_EQ(results.size(), 2U) << "the row left Ready reports nothing";
+    EXPECT_EQ(results[0].first, 0);
+    EXPECT_EQ(results[0].second.status, "Completed");
+    EXPECT_EQ(results[0].second.outputPath, outputDir.path() + "/converted/one.out");
+    EXPECT_TRUE(std::filesystem::exists(results[0].second.outputPath));
+    EXPECT_GE(results[0].second.seconds, 0.0);
+    EXPECT_EQ(results[1].first, 1);
+    EXPECT_EQ(results[1].second.status, "Abort");
+    EXPECT_EQ(results[1].second.reason, kReasonStopped);
 }
 
 TEST_F(BatchDriverTest, ConfirmedStopFinishesTheRowByItsOutputAndAbortsTheNext) {

@@ -1,11 +1,13 @@
 // morvane-batch as a user runs it: the real converter and FFmpeg on generated clips, in a copy of
 // the program directory of its own so config.ini, trace.flt and input.avs are the test's.
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <signal.h>
 #include <sys/wait.h>
 
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <regex>
 #include <thread>
 
@@ -143,6 +145,85 @@ TEST_F(BatchEndToEnd, UsageErrorsAndProfileQueries) {
         std::regex(
             "^clip\\.mov: duration=5\\.[0-9]{3} width=320 height=240 video=1 audio=1 frameserver=1\n")))
         << probe.out;
+}
+
+// The lines of a --json run, each parsed; a line that is not one JSON object with `key` fails the test.
+std::vector<nlohmann::json> eventsOf(const std::string& out, const std::string& key = "event") {
+    std::vector<nlohmann::json> events;
+    std::size_t from = 0;
+    while (from < out.size()) {
+        const auto end = out.find('\n', from);
+        EXPECT_NE(end, std::string::npos) << "every event ends its line";
+        const std::string line = out.substr(from, end - from);
+        from = end == std::string::npos ? out.size() : end + 1;
+        const auto event = nlohmann::json::parse(line, nullptr, false);
+        EXPECT_TRUE(event.is_object() && event.contains(key)) << line;
+        events.push_back(event);
+    }
+    return events;
+}
+
+TEST_F(BatchEndToEnd, JsonEventsFollowTheBatchAndAgreeWithTheTable) {
+    ASSERT_TRUE(morvane::test::generateClip(clips.file("second.mov"), "av", 2.0));
+    morvane::test::writeFile(clips.file("notes.avi"), "this is not a video\n");
+    // The profile by its file's id.
+    const auto run =
+        batch({"--json", "-p", "20-mp4-1-h264-aac", "-o", output(), "clip.mov", "notes.avi", "second.mov"});
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    const auto events = eventsOf(run.out);
+    std::map<std::string, int> counts;
+    std::map<int, std::string> statusOfRow;
+    std::map<int, int> lastPercent;
+    for (const auto& e : events) {
+        const std::string kind = e.value("event", "");
+        ++counts[kind];
+        if (kind == "added") {
+            EXPECT_EQ(e.at("profile"), kMp4Profile);
+            EXPECT_GT(e.at("duration").get<double>(), 1.5);
+        } else if (kind == "skipped") {
+            EXPECT_EQ(e.at("file"), clips.file("notes.avi"));
+            EXPECT_NE(e.at("reason").get<std::string>().find("can not be decoded"), std::string::npos);
+        } else if (kind == "progress") {
+            const int row = e.at("row");
+            EXPECT_GE(e.at("percent").get<int>(), lastPercent[row]) << "progress never goes back";
+            lastPercent[row] = e.at("percent");
+            EXPECT_EQ(statusOfRow.count(row), 0U) << "no progress after a row's end";
+        } else if (kind == "finished") {
+            const int row = e.at("row");
+            statusOfRow[row] = e.at("status");
+            ASSERT_TRUE(e.at("output").is_string());
+            const std::string out = e.at("output");
+            EXPECT_EQ(fs::path(out).parent_path(), fs::path(output()));
+            EXPECT_NEAR(durationOf(out), row == 0 ? 4.0 : 2.0, 0.5) << out;
+            EXPECT_GT(e.at("seconds").get<double>(), 0.0);
+            EXPECT_EQ(e.at("reason"), "");
+        }
+    }
+    EXPECT_EQ(counts["added"], 2);
+    EXPECT_EQ(counts["skipped"], 1);
+    EXPECT_EQ(counts["finished"], 2);
+    EXPECT_GE(counts["progress"], 2);
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back().at("event"), "end");
+    EXPECT_EQ(events.back().at("exit"), 1);
+    EXPECT_EQ(events.back().at("completed"), 2);
+
+    // The table on standard error says the same.
+    std::map<int, std::string> statusInTable;
+    const std::regex row("\n(clip|second)\\.mov +MP4 +[0-9:]+ +[0-9:]+ +(\\w+)");
+    for (auto it = std::sregex_iterator(run.err.begin(), run.err.end(), row); it != std::sregex_iterator();
+         ++it) {
+        statusInTable[(*it)[1] == "clip" ? 0 : 1] = (*it)[2];
+    }
+    EXPECT_EQ(statusInTable, statusOfRow) << run.err;
+    EXPECT_EQ(statusOfRow, (std::map<int, std::string>{{0, "Completed"}, {1, "Completed"}}));
+
+    const auto listed = batch({"--list-profiles", "--json"});
+    bool found = false;
+    for (const auto& e : eventsOf(listed.out, "id")) {
+        found = found || (e.at("id") == "20-mp4-1-h264-aac" && e.at("name") == kMp4Profile);
+    }
+    EXPECT_TRUE(found) << listed.out;
 }
 
 TEST_F(BatchEndToEnd, CtrlCStopsTheRunningRowKeepingItsOutputAndAbortsTheNext) {

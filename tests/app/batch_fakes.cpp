@@ -92,6 +92,16 @@ void RecordingView::openFolder(const std::string& folder) {
     record("open " + folder);
 }
 
+void RecordingView::rowFinished(int row, const RowResult& result) {
+    const std::lock_guard lock(m_mutex);
+    m_results.emplace_back(row, result);
+}
+
+std::vector<std::pair<int, RowResult>> RecordingView::results() {
+    const std::lock_guard lock(m_mutex);
+    return m_results;
+}
+
 void RecordingView::record(const std::string& call) {
     const std::lock_guard lock(m_mutex);
     m_calls.push_back(call);

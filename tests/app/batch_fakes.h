@@ -46,6 +46,7 @@ public:
     void stopPreview() override;
     void storePanelEdits() override;
     void openFolder(const std::string& folder) override;
+    void rowFinished(int row, const RowResult& result) override;
 
     // Adds a row for a source with a profile of the given Format, MediaType and SName.
     int addRow(const std::string& source, const std::string& format, const std::string& mediaType,
@@ -54,6 +55,7 @@ public:
     std::vector<Message> messages();
     std::vector<std::string> calls();
     std::vector<int> progressOf(int row);
+    std::vector<std::pair<int, RowResult>> results();
 
     FileList list;
     std::string output;
@@ -68,6 +70,7 @@ private:
     std::vector<Message> m_messages;
     std::vector<std::string> m_calls;
     std::vector<std::vector<int>> m_progress;
+    std::vector<std::pair<int, RowResult>> m_results;
 };
 
 // How the fake encoder's next conversions behave, one entry per bDoConvert, in order.
