@@ -335,14 +335,12 @@ int main(int argc, char** argv) {
             const auto it = report.unavailable.find(name);
             const bool unavailable = it != report.unavailable.end();
             if (request.json) {
-                std::printf("%s
-", app::profileListEntry(name, catalogue.pathOf(name),
+                std::printf("%s\n", app::profileListEntry(name, catalogue.pathOf(name),
                                                           unavailable ? it->second : std::string())
-                                         .c_str());
+                                        .c_str());
                 continue;
             }
-            std::printf("%s%s%s%s
-", name.c_str(), unavailable ? "	(unavailable: " : "",
+            std::printf("%s%s%s%s\n", name.c_str(), unavailable ? "\t(unavailable: " : "",
                         unavailable ? it->second.c_str() : "", unavailable ? ")" : "");
         }
         return 0;
