@@ -60,6 +60,14 @@ mkdir "$work/out"
 converted() { for f in "$1"/clip*.mp4; do [ -s "$f" ] && return 0; done; return 1; }
 converted "$work/out" || fail "no output from the installed program"
 
+# The shell completion offers options and profile names (quoted as the shell needs them).
+completion="$prefix/share/bash-completion/completions/morvane-batch"
+offered=$(PATH="$prefix/bin:$PATH" bash -c 'source "$1"; COMP_WORDS=(morvane-batch -p "MP4 - H.264 + AAC (6"); COMP_CWORD=2
+    _morvane_batch; printf "%s\n" "${COMPREPLY[@]}"; COMP_WORDS=(morvane-batch --list); COMP_CWORD=1
+    _morvane_batch; printf "%s\n" "${COMPREPLY[@]}"' _ "$completion")
+[ "$offered" = 'MP4\ -\ H.264\ +\ AAC\ \(640x480\)
+--list-profiles' ] || fail "completion offered: $offered"
+
 # Preset health through the launcher: an FFmpeg (of another version) without libx264 marks the
 # H.264 profiles and refuses them before converting anything.
 mkdir "$work/fakebin"
