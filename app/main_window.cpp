@@ -818,7 +818,7 @@ void MainWindow::showHelp() {
 }
 
 void MainWindow::showAbout() {
-    AboutDialog about(m_settings.softName, m_settings.version, *m_opener, this);
+    AboutDialog about(m_settings.softName, m_settings.version, *m_opener, this, m_prompts);
     about.exec();
 }
 
