@@ -115,21 +115,21 @@ QString resourcePicture(int number) {
     return QStringLiteral(":/res/%1.svg").arg(number);
 }
 
-const PictureButtonSpec* pictureButtonSpec(int id) {
-    for (const auto& spec : pictureButtons()) {
-        if (spec.id == id) {
-            return &spec;
+const PictureButtonRow* pictureButtonRow(int id) {
+    for (const auto& entry : pictureButtons()) {
+        if (entry.id == id) {
+            return &entry;
         }
     }
     return nullptr;
 }
 
-QAbstractButton* createPictureButton(const PictureButtonSpec& spec, QWidget& parent) {
+QAbstractButton* createPictureButton(const PictureButtonRow& entry, QWidget& parent) {
     auto* button = new widgets::ImageButton(&parent);
     const QColor black(0, 0, 0);
-    button->setBitmaps(spec.bitmaps[0], black, spec.bitmaps[1], black, spec.bitmaps[2], black);
+    button->setBitmaps(entry.bitmaps[0], black, entry.bitmaps[1], black, entry.bitmaps[2], black);
     button->setAlignment(3);
-    button->setTooltipText(QString::fromUtf8(spec.tooltip));
+    button->setTooltipText(QString::fromUtf8(entry.tooltip));
     button->setFocusPolicy(Qt::TabFocus);
     return button;
 }
@@ -213,8 +213,8 @@ void MainWindow::createControls() {
     m_client->setObjectName(QStringLiteral("client"));
 
     const auto custom = [this](const widgets::DialogControl& row, QWidget& parent) -> QWidget* {
-        if (const auto* spec = pictureButtonSpec(row.id)) {
-            return createPictureButton(*spec, parent);
+        if (const auto* entry = pictureButtonRow(row.id)) {
+            return createPictureButton(*entry, parent);
         }
         switch (row.id) {
         case kIdFileList:
@@ -246,7 +246,7 @@ void MainWindow::createControls() {
     }
     // Picture buttons keep the template's size: their pictures are drawn for it.
     for (const auto& row : kControls) {
-        if (pictureButtonSpec(row.id) != nullptr) {
+        if (pictureButtonRow(row.id) != nullptr) {
             m_controls[row.id]->setGeometry(
                 widgets::dialogRect(*m_client, row.rect.x, row.rect.y, row.rect.width, row.rect.height));
         }
@@ -854,8 +854,8 @@ void MainWindow::showColumnsLook() {
     m_list->horizontalHeader()->setMinimumSectionSize(0);
     m_list->headerCtrl().setImages(widgets::loadPictureStrip(130, 16, devicePixelRatio()));
     for (int column = 0; column < kColumnCount; ++column) {
-        const auto& spec = kColumns[static_cast<std::size_t>(column)];
-        m_list->insertColumn(column, QString::fromUtf8(spec.caption), spec.alignment,
+        const auto& entry = kColumns[static_cast<std::size_t>(column)];
+        m_list->insertColumn(column, QString::fromUtf8(entry.caption), entry.alignment,
                              widths[static_cast<std::size_t>(column)]);
     }
     m_list->cells().setHeaderCheck(kColumnCheck, widgets::CellListModel::HeaderUnchecked);

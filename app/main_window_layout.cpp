@@ -4,8 +4,8 @@
 
 namespace morvane::app {
 
-const std::vector<PictureButtonSpec>& pictureButtons() {
-    static const std::vector<PictureButtonSpec> buttons{
+const std::vector<PictureButtonRow>& pictureButtons() {
+    static const std::vector<PictureButtonRow> buttons{
         {kIdRewind, {201, 200, 202}, "Rewind"},
         {kIdPlay, {204, 203, 205}, "Play"},
         {kIdPause, {207, 206, 208}, "Pause"},

@@ -60,12 +60,12 @@ inline constexpr int kMainWindowWidth = 436;
 inline constexpr int kMainWindowHeight = 262;
 
 // The three pictures (hover, normal, pressed) and the tooltip of a picture button.
-struct PictureButtonSpec {
+struct PictureButtonRow {
     int id = 0;
     std::array<int, 3> bitmaps{};
     const char* tooltip = "";
 };
-const std::vector<PictureButtonSpec>& pictureButtons();
+const std::vector<PictureButtonRow>& pictureButtons();
 
 // One entry of a menu: a command id and its text, or a separator (id 0, no text), or a submenu.
 struct MenuEntry {

@@ -270,9 +270,9 @@ TEST(MainWindow, ListsTheProfilesAndRemembersTheChoice) {
 TEST_F(MainWindowTest, OpensWithEveryControlCaptionsWholeAndTheBackgroundLook) {
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Quillon Video Converter 1.0.1"));
     EXPECT_FALSE(window->windowIcon().pixmap(32, 32).isNull());
-    for (const auto& spec : pictureButtons()) {
-        ASSERT_NE(button(spec.id), nullptr) << spec.id;
-        EXPECT_EQ(button(spec.id)->toolTip().toStdString(), spec.tooltip);
+    for (const auto& entry : pictureButtons()) {
+        ASSERT_NE(button(entry.id), nullptr) << entry.id;
+        EXPECT_EQ(button(entry.id)->toolTip().toStdString(), entry.tooltip);
     }
     // No caption is cut: every text control is as wide and tall as its text needs.
     for (auto* control : window->findChildren<QWidget*>()) {
