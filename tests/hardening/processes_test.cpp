@@ -220,11 +220,11 @@ TEST_F(HardeningTest, ABatchOfManyClipsKeepsDescriptorsAndMemoryFlat) {
     RecordProperty("early_resident_kb", static_cast<int>(early.maxResident));
     RecordProperty("late_resident_kb", static_cast<int>(late.maxResident));
 
-    // Between rows the program holds the same descriptors, while a converter runs a few pipes more;
-    // a sample may or may not fall between two rows, hence the slack of two. A descriptor lost per
-    // row would add dozens.
+    // Between rows the program holds the same descriptors: a descriptor lost per row shows in the
+    // minimum, as dozens more. The maximum only bounds what a running row holds at once (its pipes, the
+    // probe's file, the trace), which depends on where a sample happens to fall within a row.
     EXPECT_LE(late.minDescriptors, early.minDescriptors + 2);
-    EXPECT_LE(late.maxDescriptors, early.maxDescriptors + 2);
+    EXPECT_LE(late.maxDescriptors, early.maxDescriptors + 6);
     // One converter and its FFmpeg at a time, each reaped before the next row.
     EXPECT_LE(early.maxProcesses, 2);
     EXPECT_LE(late.maxProcesses, 2);
