@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <filesystem>
 #include <string>
 
 #include "platform/ini_file.h"
@@ -15,15 +16,27 @@ std::string configPathIn(const std::string& programDirectory) {
     return platform::userFilePlaces(programDirectory).configFile;
 }
 
-AppSettings readSettings(const std::string& configPath, const std::string& defaultOutput) {
+AppSettings readSettings(const std::string& configPath, const std::string& defaultOutput,
+                         const std::string& programDirectory) {
     AppSettings settings;
     settings.configPath = configPath;
     settings.version = iniReadString(configPath, kConfigSection, "version", kDefaultVersion, kVersionMax + 1);
     settings.softName =
         iniReadString(configPath, kConfigSection, "SoftName", kDefaultSoftName, kSoftNameMax + 1);
-    settings.outputFolder =
-        iniReadString(configPath, kConfigSection, "Output", defaultOutput, kOutputMax + 1);
+    settings.outputFolder = outputFolderIn(
+        iniReadString(configPath, kConfigSection, "Output", defaultOutput, kOutputMax + 1), programDirectory);
     return settings;
+}
+
+std::string outputFolderIn(const std::string& text, const std::string& programDirectory) {
+    if (text.empty() || text.front() == '/') {
+        return text;
+    }
+    std::string folder = std::filesystem::path(programDirectory + text).lexically_normal().string();
+    if (folder.size() > 1 && folder.back() == '/') {
+        folder.pop_back();
+    }
+    return folder;
 }
 
 std::string windowTitle(const AppSettings& settings) {

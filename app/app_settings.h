@@ -28,8 +28,13 @@ struct AppSettings {
 std::string configPathIn(const std::string& programDirectory);
 
 // Reads "SoftName", "version" and "Output" with their defaults and length limits; `defaultOutput`
-// is the platform's default output folder.
-AppSettings readSettings(const std::string& configPath, const std::string& defaultOutput);
+// is the platform's default output folder. A relative Output is resolved against `programDirectory`.
+AppSettings readSettings(const std::string& configPath, const std::string& defaultOutput,
+                         const std::string& programDirectory);
+
+// An output folder text as the converter gets it: a relative one names a folder below the program
+// directory (which ends with "/"), never one below whatever the current directory is.
+std::string outputFolderIn(const std::string& text, const std::string& programDirectory);
 
 // The window title: product name, one blank, version.
 std::string windowTitle(const AppSettings& settings);

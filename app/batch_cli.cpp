@@ -140,9 +140,16 @@ private:
             }
             m_request.outputFolder = value;
         } else if (arg == "--start" || arg == "--end") {
-            const auto seconds = platform::parseTimeText(value);
+            // Digits and two colons only: the list cells' lenient reading would take "-00:00:01" as
+            // one second and drop whatever follows the seconds.
+            const bool plain = std::count(value.begin(), value.end(), ':') == 2 &&
+                               value.find_first_not_of("0123456789:") == std::string::npos;
+            const auto seconds = plain ? platform::parseTimeText(value) : std::nullopt;
             if (!seconds) {
-                return Failure{arg + " takes a time as HH:MM:SS, not \"" + value + "\""};
+                return Failure{arg +
+                               (value.starts_with('-') ? " cannot be negative: \""
+                                                       : " takes a time as HH:MM:SS, not \"") +
+                               value + "\""};
             }
             (arg == "--start" ? m_request.start : m_request.end) = platform::formatTimeText(*seconds);
         } else {

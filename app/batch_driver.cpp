@@ -225,9 +225,11 @@ void BatchDriver::runBatch() {
 }
 
 void BatchDriver::prepareOutputFolder() {
-    m_outputFolder = m_view.outputText();
+    m_outputFolder = outputFolderIn(m_view.outputText(), m_programDirectory);
     if (m_outputFolder.empty()) {
         m_outputFolder = m_defaultOutputFolder;
+    }
+    if (m_outputFolder != m_view.outputText()) {
         m_view.setOutputText(m_outputFolder);
     }
     // Whether the folder could be made shows in the output check of each row; the trace says why.

@@ -248,8 +248,10 @@ int convertMode(const app::CliRequest& request, const Places& places,
         return 1;
     }
     const std::string outputFolder =
-        request.outputFolder ? app::absolutePath(*request.outputFolder, places.cwd)
-                             : app::readSettings(places.configPath, app::defaultVideosFolder()).outputFolder;
+        request.outputFolder
+            ? app::absolutePath(*request.outputFolder, places.cwd)
+            : app::readSettings(places.configPath, app::defaultVideosFolder(), places.programDirectory)
+                  .outputFolder;
 
     // The driver registers itself as the record's progress callback before the engine copies it.
     app::FileList list;

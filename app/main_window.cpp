@@ -363,7 +363,7 @@ void MainWindow::setIcons() {
 }
 
 void MainWindow::readConfiguration() {
-    m_settings = readSettings(configPathIn(m_programDirectory), defaultOutputFolder());
+    m_settings = readSettings(configPathIn(m_programDirectory), defaultOutputFolder(), m_programDirectory);
 }
 
 void MainWindow::setTitle() {

@@ -13,7 +13,7 @@ using test::writeFile;
 
 TEST(AppSettings, DefaultsWithoutConfigFile) {
     TempDir dir;
-    const auto settings = readSettings(configPathIn(dir.path() + "/"), "/home/u/Videos");
+    const auto settings = readSettings(configPathIn(dir.path() + "/"), "/home/u/Videos", dir.path() + "/");
     EXPECT_EQ(settings.configPath, dir.path() + "/config.ini");
     EXPECT_EQ(windowTitle(settings), "Quillon Video Converter 1.0.1");
     EXPECT_EQ(settings.outputFolder, "/home/u/Videos");
@@ -28,15 +28,30 @@ TEST(AppSettings, LongValuesAreCutToTheirLimits) {
     const std::string output1024 = "/" + std::string(1023, 'o');
     writeFile(path, "[config]\nsoftname=" + name200 + "\nVERSION=" + std::string(40, '9') +
                         "\nOutput=" + output1024 + "\n");
-    auto settings = readSettings(path, "/tmp");
+    auto settings = readSettings(path, "/tmp", "/opt/m/");
     EXPECT_EQ(settings.softName, std::string(127, 'N'));
     EXPECT_EQ(settings.version, std::string(31, '9'));
     EXPECT_EQ(windowTitle(settings), std::string(127, 'N') + " " + std::string(31, '9'));
     EXPECT_EQ(settings.outputFolder, output1024);
 
     writeFile(path, "[Config]\nOutput=" + output1024 + "tail\n");
-    settings = readSettings(path, "/tmp");
+    settings = readSettings(path, "/tmp", "/opt/m/");
     EXPECT_EQ(settings.outputFolder, output1024);
+}
+
+TEST(AppSettings, RelativeOutputIsBelowTheProgramDirectory) {
+    TempDir dir;
+    const auto path = dir.file("config.ini");
+    const std::pair<std::string, std::string> cases[] = {
+        {"converted", "/opt/m/converted"}, {"./a/b/", "/opt/m/a/b"}, {"../out", "/opt/out"},
+        {"/abs/out", "/abs/out"},          {"..", "/opt"},           {"a b/../c", "/opt/m/c"},
+    };
+    for (const auto& [output, expected] : cases) {
+        writeFile(path, "[Config]\nOutput=" + output + "\n");
+        EXPECT_EQ(readSettings(path, "/tmp", "/opt/m/").outputFolder, expected) << output;
+        EXPECT_EQ(outputFolderIn(output, "/opt/m/"), expected) << output;
+    }
+    EXPECT_EQ(outputFolderIn("", "/opt/m/"), "");
 }
 
 TEST(AppSettings, ForceFrameServerIsTrueInAnyCaseOnly) {
@@ -63,7 +78,7 @@ TEST(AppSettings, OnlyOutputAndProfileIdAreWritten) {
     ASSERT_TRUE(writeProfileId(path, 12));
     EXPECT_EQ(test::readFile(path),
               "[Config]\nSoftName=Mine\n; keep me\nOutput=/data/out folder\nProfileID=12\n");
-    EXPECT_EQ(readSettings(path, "/tmp").outputFolder, "/data/out folder");
+    EXPECT_EQ(readSettings(path, "/tmp", "/opt/m/").outputFolder, "/data/out folder");
 }
 
 } // namespace

@@ -322,6 +322,14 @@ TEST_F(BatchDriverTest, EmptyOutputTextUsesTheDefaultFolderAndShowsIt) {
     EXPECT_EQ(view.status(0), "Completed");
 }
 
+TEST_F(BatchDriverTest, RelativeOutputTextIsBelowTheProgramDirectory) {
+    view.output = "converted/../out";
+    view.addRow(source("a.avi"), "avi", "AVI");
+    run();
+    EXPECT_EQ(view.outputText(), programDir.path() + "/out");
+    EXPECT_EQ(log.jobs.at(0).outputPath, programDir.path() + "/out/a");
+}
+
 TEST(OutputBasePath, KeepsAllButTheLastExtension) {
     EXPECT_EQ(outputBasePath("/out/", "/clips/holiday.part1.mov"), "/out/holiday.part1");
     EXPECT_EQ(outputBasePath("/out", "/clips/holiday.part1.mov"), "/out/holiday.part1");
