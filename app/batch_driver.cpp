@@ -1,8 +1,5 @@
 #include "app/batch_driver.h"
 
-#include <pthread.h>
-#include <sched.h>
-
 #include <chrono>
 #include <filesystem>
 #include <system_error>
@@ -15,6 +12,7 @@
 #include "engine/quillon_media_cntl.h"
 #include "engine/trace_file.h"
 #include "platform/power_control.h"
+#include "platform/process.h"
 #include "platform/time_text.h"
 #include "platform/user_files.h"
 #include "profiles/media_type_table.h"
@@ -31,11 +29,6 @@ bool outputIsThere(const std::string& path) {
     }
     const auto size = std::filesystem::file_size(path, ec);
     return !ec && size > 0;
-}
-
-void makeIdlePriority() {
-    const sched_param idle{};
-    ::pthread_setschedparam(::pthread_self(), SCHED_IDLE, &idle);
 }
 
 } // namespace
@@ -122,7 +115,7 @@ bool BatchDriver::startRequest() {
         m_worker.join(); // the previous batch has ended already: busy was clear
     }
     m_worker = std::thread([this] {
-        makeIdlePriority();
+        platform::makeThisThreadIdle();
         runBatch();
         m_busy.store(false);
     });

@@ -49,8 +49,9 @@ struct SpawnError {
 
 // A running child process with RAII ownership: its pipes close and, when it is still running,
 // it is killed and reaped when the object goes. The child sees only its three standard
-// descriptors and runs at normal priority (never the caller's idle scheduling); programs are run
-// directly from an argument vector, never through a shell.
+// descriptors and runs at the program's normal priority (never the idle scheduling of a thread
+// lowered by makeThisThreadIdle()); programs are run directly from an argument vector, never through
+// a shell.
 class ChildProcess {
 public:
     ChildProcess() = default;
@@ -101,5 +102,11 @@ private:
     UniqueFd m_stderr;
     std::optional<ExitStatus> m_status;
 };
+
+// Lowers the calling thread to idle scheduling. The processes it starts afterwards still run at the
+// scheduling and nice value the calling thread had before: an unprivileged process cannot leave
+// idle scheduling once it has it, so they are forked by a helper thread that keeps that priority.
+// False when the thread could not be lowered (it then runs on at its priority).
+bool makeThisThreadIdle();
 
 } // namespace morvane::platform

@@ -7,8 +7,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <thread>
 
 #include "platform/command_line.h"
@@ -188,7 +191,8 @@ ExecPlan::ExecPlan(const std::vector<std::string>& argv, const SpawnOptions& opt
     if (plan.newProcessGroup) {
         ::setpgid(0, 0);
     }
-    // Children run at normal priority even when spawned from an idle-priority worker.
+    // A thread made idle by other means than makeThisThreadIdle() forks directly; with privilege its
+    // child still leaves idle scheduling here.
     const sched_param normal{};
     ::sched_setscheduler(0, SCHED_OTHER, &normal);
     sigset_t none;
@@ -218,6 +222,80 @@ ExecPlan::ExecPlan(const std::vector<std::string>& argv, const SpawnOptions& opt
         ::execvpe(plan.args[0], plan.args.data(), plan.envp.data());
     }
     failInChild(plan.reportFd, ChildStep::Exec);
+}
+
+// Forks children for threads of idle scheduling: a child forked by such a thread would inherit it,
+// and an unprivileged process cannot go back to normal scheduling. Started by the first
+// makeThisThreadIdle() while its caller still has normal priority, the thread lives as long as the
+// process, since a child's death signal is tied to the thread that forked it.
+class NormalPrioritySpawner {
+public:
+    static NormalPrioritySpawner* running() { return s_running.load(); }
+
+    static void start() {
+        static std::once_flag once;
+        std::call_once(once, [] {
+            auto* spawner = new NormalPrioritySpawner; // never freed: the thread outlives every caller
+            // Signals stay with the program's other threads.
+            sigset_t all;
+            sigset_t previous;
+            sigfillset(&all);
+            ::pthread_sigmask(SIG_SETMASK, &all, &previous);
+            std::thread(&NormalPrioritySpawner::serve, spawner).detach();
+            ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+            s_running.store(spawner);
+        });
+    }
+
+    // The child's pid, or -1 with errno set.
+    pid_t fork(const ExecPlan& plan) {
+        const std::lock_guard caller(m_callerMutex);
+        std::unique_lock lock(m_mutex);
+        m_plan = &plan;
+        m_done = false;
+        m_wake.notify_all();
+        m_wake.wait(lock, [this] { return m_done; });
+        errno = m_error;
+        return m_pid;
+    }
+
+private:
+    void serve() {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_wake.wait(lock, [this] { return m_plan != nullptr; });
+            const pid_t pid = ::fork();
+            if (pid == 0) {
+                execInChild(*m_plan);
+            }
+            m_error = pid < 0 ? errno : 0;
+            m_pid = pid;
+            m_plan = nullptr;
+            m_done = true;
+            m_wake.notify_all();
+        }
+    }
+
+    static inline std::atomic<NormalPrioritySpawner*> s_running{nullptr};
+    std::mutex m_callerMutex; // one request at a time
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    const ExecPlan* m_plan = nullptr;
+    bool m_done = false;
+    pid_t m_pid = -1;
+    int m_error = 0;
+};
+
+pid_t forkForPlan(const ExecPlan& plan) {
+    NormalPrioritySpawner* spawner = NormalPrioritySpawner::running();
+    if (spawner != nullptr && ::sched_getscheduler(0) == SCHED_IDLE) {
+        return spawner->fork(plan);
+    }
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        execInChild(plan);
+    }
+    return pid;
 }
 
 // What the child reported before exec; nothing when exec took over (the pipe closed empty).
@@ -315,12 +393,9 @@ ChildProcess ChildProcess::spawn(const std::vector<std::string>& argv, const Spa
         return fail(errno, "cannot prepare " + quotedName);
     }
     const ExecPlan plan(argv, options, pipes);
-    const pid_t pid = ::fork();
+    const pid_t pid = forkForPlan(plan);
     if (pid < 0) {
         return fail(errno, "cannot start " + quotedName);
-    }
-    if (pid == 0) {
-        execInChild(plan);
     }
 
     pipes.closeChildEnds();
@@ -433,6 +508,12 @@ std::optional<ExitStatus> ChildProcess::waitFor(std::chrono::milliseconds timeou
             std::min(pause, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now)));
         pause = std::min(pause * 2, std::chrono::milliseconds(20));
     }
+}
+
+bool makeThisThreadIdle() {
+    NormalPrioritySpawner::start();
+    const sched_param idle{};
+    return ::pthread_setschedparam(::pthread_self(), SCHED_IDLE, &idle) == 0;
 }
 
 bool ChildProcess::kill(int signal) {

@@ -1,8 +1,10 @@
 // The processes of a batch: killing morvane-batch outright takes its converter and FFmpeg with it,
 // and a long batch holds no more descriptors or memory at its end than near its start.
+#include <sched.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -123,6 +125,42 @@ TEST_F(HardeningTest, KillingTheBatchLeavesNoConverterAndNoFfmpeg) {
             EXPECT_EQ(errno, ESRCH);
         }
     }
+}
+
+// The batch's worker thread runs at idle priority; an unprivileged user could not bring a converter
+// that inherited it back to normal, so a conversion on a busy machine would crawl. The converter and
+// FFmpeg run at the nice value morvane-batch was started with, with normal scheduling.
+TEST_F(HardeningTest, AnUnprivilegedUsersConverterRunsAtTheBatchsPriority) {
+    if (::access("/usr/bin/setpriv", X_OK) != 0 || ::access("/usr/bin/nice", X_OK) != 0) {
+        GTEST_SKIP() << "setpriv or nice is missing: cannot run morvane-batch as an unprivileged user";
+    }
+    makeClip("clip.mov", 1.0);
+    // FFmpeg as the converter finds it in PATH, noting the nice value and scheduling policy it runs at.
+    const std::string wrappers = home.path() + "/wrappers";
+    const std::string noted = home.path() + "/priority";
+    fs::create_directories(wrappers);
+    test::writeFile(wrappers + "/ffmpeg", "#!/bin/sh\ncut -d' ' -f19,41 /proc/$$/stat >> '" + noted +
+                                              "'\nexec /usr/bin/ffmpeg \"$@\"\n");
+    fs::permissions(wrappers + "/ffmpeg", fs::perms::all);
+    for (const auto& folder : {home.path(), bin(), clips()}) {
+        fs::permissions(folder, fs::perms::all); // the user "nobody" writes config, trace and output here
+    }
+    auto watch = options();
+    const char* path = std::getenv("PATH");
+    watch.environment.push_back("PATH=" + wrappers + ":" + (path != nullptr ? path : "/usr/bin:/bin"));
+    const std::vector<std::string> argv{
+        "/usr/bin/nice", "-n", "6", "/usr/bin/setpriv", "--reuid=nobody", "--regid=nogroup",
+        "--clear-groups"};
+    auto full = command({"-p", kFastProfile, "-o", output(), "clip.mov"});
+    full.insert(full.begin(), argv.begin(), argv.end());
+    const auto run = test::runWatched(full, watch);
+    EXPECT_EQ(run.exitCode, 0) << shown(run);
+    EXPECT_NE(run.out.find("clip.mov: Completed"), std::string::npos) << shown(run);
+    // The checks at start-up run FFmpeg as well; the conversion's run is the last.
+    const std::string priorities = test::readFile(noted);
+    const std::string normal = "6 " + std::to_string(SCHED_OTHER) + "\n";
+    ASSERT_GE(priorities.size(), normal.size());
+    EXPECT_EQ(priorities.substr(priorities.size() - normal.size()), normal) << priorities;
 }
 
 struct Sample {

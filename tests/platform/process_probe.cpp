@@ -2,12 +2,14 @@
 #include <dirent.h>
 #include <sched.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "platform/process.h"
 
@@ -43,6 +45,25 @@ int main(int argc, char** argv) {
         std::printf("%d\n", ::sched_getscheduler(0));
         return 0;
     }
+    if (mode == "priority") {
+        std::printf("%d %d\n", ::sched_getscheduler(0), ::getpriority(PRIO_PROCESS, 0));
+        return 0;
+    }
+    if (mode == "idle-child") {
+        // An idle worker thread starts a child that reports its priority; then the worker's own.
+        std::thread worker([&] {
+            const bool lowered = morvane::platform::makeThisThreadIdle();
+            auto child = morvane::platform::ChildProcess::spawn({argv[0], "priority"}, {});
+            char line[64] = "";
+            const auto n = child.readStdout(line, sizeof line - 1);
+            child.wait();
+            std::printf("child %s", n > 0 ? line : "?\n");
+            std::printf("worker %d %d\n", lowered ? ::sched_getscheduler(0) : -1,
+                        ::getpriority(PRIO_PROCESS, 0));
+        });
+        worker.join();
+        return 0;
+    }
     if (mode == "args") {
         for (int i = 2; i < argc; ++i) {
             std::printf("[%s]\n", argv[i]);
@@ -76,6 +97,8 @@ int main(int argc, char** argv) {
             ::pause();
         }
     }
-    std::fprintf(stderr, "usage: morvane_process_probe fds|cwd|args|echo|exit N|sleep|spawn\n");
+    std::fprintf(
+        stderr,
+        "usage: morvane_process_probe fds|cwd|policy|priority|idle-child|args|echo|exit N|sleep|spawn\n");
     return 2;
 }

@@ -160,6 +160,33 @@ TEST(Process, ChildOfAnIdlePriorityThreadRunsAtNormalPriority) {
     EXPECT_EQ(policy, std::to_string(SCHED_OTHER) + "\n");
 }
 
+// Without privilege a process cannot leave idle scheduling or lower its nice value, so the worker's
+// children must never get them in the first place.
+TEST(Process, IdleWorkersOfAnUnprivilegedUserStartChildrenAtTheProgramsPriority) {
+    if (::access("/usr/bin/setpriv", X_OK) != 0 || ::access("/usr/bin/nice", X_OK) != 0) {
+        GTEST_SKIP() << "setpriv or nice is missing: cannot run the probe as an unprivileged user";
+    }
+    // The probe lives in the build tree, which the unprivileged user may not reach: it runs from a copy.
+    test::TempDir dir;
+    const std::string probe = dir.file("probe");
+    std::filesystem::copy_file(kProbe, probe);
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all |
+                                                 std::filesystem::perms::group_exec |
+                                                 std::filesystem::perms::others_exec);
+    const int startNice = 4;
+    auto run =
+        ChildProcess::spawn({"/usr/bin/nice", "-n", std::to_string(startNice), "/usr/bin/setpriv",
+                             "--reuid=nobody", "--regid=nogroup", "--clear-groups", probe, "idle-child"},
+                            SpawnOptions{});
+    ASSERT_TRUE(run.valid());
+    const std::string report = readAll(run);
+    EXPECT_TRUE(run.wait().success()) << report;
+    const std::string expectedChild =
+        "child " + std::to_string(SCHED_OTHER) + " " + std::to_string(startNice);
+    EXPECT_EQ(report, expectedChild + "\nworker " + std::to_string(SCHED_IDLE) + " " +
+                          std::to_string(startNice) + "\n");
+}
+
 TEST(ExitStatus, MapsWaitStatuses) {
     EXPECT_TRUE(ExitStatus::fromWaitStatus(0).success());
     const auto exited = ExitStatus::fromWaitStatus(2 << 8);
