@@ -99,17 +99,16 @@ int probeFiles(engine::CQuillonMediaCntl& facade, const std::vector<std::string>
                const std::string& cwd) {
     int status = 0;
     for (const auto& file : files) {
-        engine::ConversionJob job;
-        job.sourcePath = app::absolutePath(file, cwd);
-        const auto probed = facade.bGetMediaFileContent(job.sourcePath.c_str(), &job);
-        if (probed == 0 && job.duration == 0.0) {
-            std::fprintf(stderr, "Error: %s\n", app::undecodableFileText(file).c_str());
+        const std::string path = app::absolutePath(file, cwd);
+        const auto job = app::probeFile(facade, path);
+        if (!job) {
+            std::fprintf(stderr, "Error: %s\n", app::refusedFileText(path).c_str());
             status = 1;
             continue;
         }
         std::printf("%s: duration=%.3f width=%d height=%d video=%d audio=%d frameserver=%d\n", file.c_str(),
-                    job.duration, job.sourceWidth, job.sourceHeight, job.hasVideo, job.hasAudio,
-                    job.useFrameServer);
+                    job->duration, job->sourceWidth, job->sourceHeight, job->hasVideo, job->hasAudio,
+                    job->useFrameServer);
     }
     return status;
 }
@@ -213,7 +212,7 @@ std::size_t addFiles(app::FileList& list, app::CliBatchView& view, engine::CQuil
         const int row = app::addOneFile(list, facade, catalogue, profileName, path, prompts);
         if (row < 0) {
             ++undecodable;
-            view.fileSkipped(path, app::undecodableFileText(file));
+            view.fileSkipped(path, app::refusedFileText(path));
             continue;
         }
         if (request.start) {

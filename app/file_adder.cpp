@@ -1,8 +1,16 @@
 #include "app/file_adder.h"
 
+#include <limits.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
 #include "app/batch_cli.h"
 #include "engine/media_probe.h"
 #include "engine/quillon_media_cntl.h"
+#include "platform/file_identity.h"
 #include "platform/time_text.h"
 #include "profiles/profile_catalogue.h"
 
@@ -12,17 +20,52 @@ std::string undecodableFileText(const std::string& path) {
     return "The file \"" + platform::fileNameOfPath(path).value_or(std::string()) + "\" can not be decoded.";
 }
 
+std::optional<std::string> unaddableReason(const std::string& path) {
+    std::size_t start = 0;
+    while (start < path.size()) {
+        const std::size_t end = std::min(path.find('/', start), path.size());
+        if (end - start > NAME_MAX) {
+            return std::string(end == path.size() ? "its name" : "the name of a folder in its path") +
+                   " is " + std::to_string(end - start) +
+                   " bytes long; a file system holds names of at most " + std::to_string(NAME_MAX) + " bytes";
+        }
+        start = end + 1;
+    }
+    constexpr std::size_t kLongestPath = engine::kJobPathCapacity - 1;
+    if (path.size() > kLongestPath) {
+        return "its path is " + std::to_string(path.size()) +
+               " bytes long; files are converted from paths of at most " + std::to_string(kLongestPath) +
+               " bytes";
+    }
+    if (const auto kind = platform::irregularFileKind(path)) {
+        return "it is " + *kind + ", not a file";
+    }
+    if (::access(path.c_str(), R_OK) != 0) {
+        const int error = errno;
+        return error == ENOENT ? std::string("it is not there")
+                               : std::string("it cannot be read: ") + std::strerror(error);
+    }
+    return std::nullopt;
+}
+
+std::string refusedFileText(const std::string& path) {
+    const auto reason = unaddableReason(path);
+    return reason ? "The file \"" + platform::fileNameOfPath(path).value_or(std::string()) +
+                        "\" can not be added: " + *reason + "."
+                  : undecodableFileText(path);
+}
+
 namespace {
 
 // Probes with `probe` into a fresh job for `path`: the job, or null when the file cannot be decoded.
 template <typename Probe>
 std::unique_ptr<engine::ConversionJob> probed(const std::string& path, Probe&& probe) {
+    if (unaddableReason(path)) {
+        return nullptr;
+    }
     auto job = std::make_unique<engine::ConversionJob>();
     job->sourcePath = path;
-    // A path longer than the job can hold would name another file: refuse it as undecodable.
-    const bool pathFits = job->sourcePath.view() == path;
-    const std::int32_t result = pathFits ? probe(job->sourcePath.c_str(), job.get()) : 0;
-    if (result == 0 && (job->duration == 0.0 || !pathFits)) {
+    if (probe(job->sourcePath.c_str(), job.get()) == 0 && job->duration == 0.0) {
         return nullptr;
     }
     return job;
@@ -64,7 +107,7 @@ int addOneFile(FileList& list, engine::CQuillonMediaCntl& facade, const profiles
                const std::string& profileName, const std::string& path, UserPrompts& prompts) {
     auto job = probeFile(facade, path);
     if (!job) {
-        prompts.ask(Message{undecodableFileText(path), "Error", MessageIcon::Stop, MessageButtons::Ok});
+        prompts.ask(Message{refusedFileText(path), "Error", MessageIcon::Stop, MessageButtons::Ok});
         return -1;
     }
     return appendProbedFile(list, catalogue, profileName, std::move(job));

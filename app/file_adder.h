@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,8 +21,18 @@ namespace morvane::app {
 // "The file "<name>" can not be decoded."
 std::string undecodableFileText(const std::string& path);
 
+// Why the file at `path` cannot be added before anything reads it: a name longer than a file system
+// holds, a path longer than a job holds, a file that is not there or cannot be read, or one that is
+// no regular file (a named pipe or a device would hold the probe until someone writes to it).
+// Nothing when it may be probed.
+std::optional<std::string> unaddableReason(const std::string& path);
+
+// The message for a file that was not added: "The file "<name>" can not be added: <reason>." when
+// unaddableReason names one, else the undecodable text.
+std::string refusedFileText(const std::string& path);
+
 // Probes the file at `path` through the facade. The job with the probed facts, or null when the
-// file cannot be decoded (the probe failed with no length, or the path does not fit a job). Safe on
+// file cannot be added (unaddableReason) or decoded (the probe failed with no length). Safe on
 // any thread: the facade keeps its encoder alive while it probes.
 std::unique_ptr<engine::ConversionJob> probeFile(engine::CQuillonMediaCntl& facade, const std::string& path);
 
@@ -39,7 +50,7 @@ std::vector<std::string> commandLineFiles(const std::vector<std::string>& argume
                                           const std::string& currentDirectory);
 
 // Adds one file to the list: probes it and, unless it cannot be decoded, appends its row. An
-// undecodable file is reported through `prompts` and skipped. Returns the new row, or -1.
+// file that cannot be added is reported through `prompts` and skipped. Returns the new row, or -1.
 int addOneFile(FileList& list, engine::CQuillonMediaCntl& facade, const profiles::ProfileCatalogue& catalogue,
                const std::string& profileName, const std::string& path, UserPrompts& prompts);
 

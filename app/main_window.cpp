@@ -659,8 +659,7 @@ bool MainWindow::addProbedFile(ProbeQueue::Result result) {
     const QString path = QString::fromStdString(result.path);
     const bool added = result.job != nullptr;
     if (!added) {
-        m_prompts->ask(
-            Message{undecodableFileText(result.path), "Error", MessageIcon::Stop, MessageButtons::Ok});
+        m_prompts->ask(Message{refusedFileText(result.path), "Error", MessageIcon::Stop, MessageButtons::Ok});
     } else {
         if (!m_columnsPresent) {
             showColumnsLook();

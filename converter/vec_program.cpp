@@ -95,17 +95,11 @@ std::optional<std::string> findProgram(const std::string& name) {
     }
 }
 
-// Why an input cannot be converted when it exists but is no regular file; nothing when it is one or
-// does not exist (FFmpeg then says that it is missing).
+// Why an input cannot be read when it exists but is no regular file (a named pipe or a device would
+// hold FFmpeg or the probe until someone writes to it); nothing when it is one or does not exist.
 std::optional<std::string> notARegularFile(const std::string& path) {
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0 || S_ISREG(status.st_mode)) {
-        return std::nullopt;
-    }
-    const char* kind = S_ISDIR(status.st_mode)    ? "a folder"
-                       : S_ISFIFO(status.st_mode) ? "a named pipe"
-                                                  : "not a regular file";
-    return "the input \"" + path + "\" is " + kind + "; nothing was converted";
+    const auto kind = platform::irregularFileKind(path);
+    return kind ? std::optional("the input \"" + path + "\" is " + *kind) : std::nullopt;
 }
 
 long long fileSize(const std::string& path) {
@@ -449,9 +443,22 @@ int ConversionRun::finish() {
     return verdict.exitCode;
 }
 
+// The information line of a file that was not read, and why.
+int infoRefused(const std::string& reason) {
+    say(formatInfoLine(preview::MediaFacts{}));
+    diagnose(reason + "; it was not read");
+    return 1;
+}
+
 int runInfo(const std::string& path) {
+    if (const auto reason = notARegularFile(path)) {
+        return infoRefused(*reason);
+    }
     const auto script = openScript(path);
     const std::string probed = script && script->has_value() ? (*script)->path : path;
+    if (const auto reason = script ? notARegularFile(probed) : std::nullopt) {
+        return infoRefused(*reason);
+    }
     preview::MediaFacts facts;
     std::string reason;
     const int status = script ? mediaProbe().probe(probed, facts, reason) : preview::kDetectFailed;
@@ -492,7 +499,7 @@ int runConversion(const std::vector<std::string>& arguments) {
 
     // FFmpeg would wait for ever for a writer on a named pipe, and a folder is nothing to convert.
     if (const auto reason = notARegularFile(command.input)) {
-        diagnose(*reason);
+        diagnose(*reason + "; nothing was converted");
         return 1;
     }
     TranslationRequest request;
@@ -504,7 +511,7 @@ int runConversion(const std::vector<std::string>& arguments) {
     request.script = *std::move(script);
     const std::string source = request.script ? request.script->path : command.input;
     if (const auto reason = notARegularFile(source)) {
-        diagnose(*reason);
+        diagnose(*reason + "; nothing was converted");
         return 1;
     }
     if (platform::sameFile(source, command.output) || platform::sameFile(command.input, command.output)) {

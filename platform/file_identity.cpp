@@ -1,5 +1,7 @@
 #include "platform/file_identity.h"
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <system_error>
 
@@ -30,6 +32,20 @@ bool sameFile(const std::string& a, const std::string& b) {
         return (error ? absolute : full).lexically_normal();
     };
     return normalised(a) == normalised(b);
+}
+
+std::optional<std::string> irregularFileKind(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode)) {
+        return std::nullopt;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        return "a folder";
+    }
+    if (S_ISFIFO(info.st_mode)) {
+        return "a named pipe";
+    }
+    return S_ISSOCK(info.st_mode) ? "a socket" : "a device";
 }
 
 } // namespace morvane::platform

@@ -25,10 +25,23 @@ protected:
 
 TEST_F(ConverterFindings, ANamedPipeAsInputIsRefusedAtOnce) {
     ASSERT_EQ(::mkfifo(clip("pipe.mov").c_str(), 0644), 0);
+    ASSERT_EQ(::mkfifo(clip("pipe.avs").c_str(), 0644), 0);
+    test::writeFile(clip("script.avs"), "LoadPlugin(\"plugin/DirectShowSource.dll\")\nDirectShowSource(\"" +
+                                            clip("pipe.mov") + "\")\nreturn last\n");
     fs::create_directories(output());
-    const auto run = vec({"-i", clip("pipe.mov"), "-y", output() + "/pipe.mp4"});
-    EXPECT_FALSE(run.timedOut) << shown(run);
-    EXPECT_NE(run.exitCode, 0) << shown(run);
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"-i", clip("pipe.mov"), "-y", output() + "/pipe.mp4"}, "pipe.mov\" is a named pipe; nothing was"},
+        {{"-i", clip("script.avs"), "-y", output() + "/pipe.mp4"}, "pipe.mov\" is a named pipe; nothing was"},
+        {{"-info", clip("pipe.avs")}, "pipe.avs\" is a named pipe; it was not read"},
+        {{"-info", clip("script.avs")}, "pipe.mov\" is a named pipe; it was not read"},
+        {{"-info", "/dev/zero"}, "\"/dev/zero\" is a device; it was not read"},
+    };
+    for (const auto& [args, said] : cases) {
+        const auto run = vec(args);
+        EXPECT_FALSE(run.timedOut) << shown(run);
+        EXPECT_EQ(run.exitCode, 1) << shown(run);
+        EXPECT_NE(run.err.find(said), std::string::npos) << shown(run);
+    }
     EXPECT_EQ(folderNames(output()), std::vector<std::string>{});
 }
 

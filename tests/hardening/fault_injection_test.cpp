@@ -228,20 +228,48 @@ TEST_F(FaultInjection, SourceThatChangesBetweenAddingAndConverting) {
     expectNextBatchWorks();
 }
 
-TEST_F(FaultInjection, SourceThatIsAFolderOrANamedPipeIsRefusedWhenAdded) {
+TEST_F(FaultInjection, SourcesThatCannotBeAddedAreRefusedAtOnceSayingWhy) {
     makeClip("clip.mov", 1.0);
     fs::create_directory(clip("folder.mov"));
     ASSERT_EQ(::mkfifo(clip("pipe.mov").c_str(), 0644), 0);
+    ASSERT_EQ(::mkfifo(clip("pipe.avs").c_str(), 0644), 0);
+    // A path the file system holds but a job does not.
+    std::string deep = clips();
+    while (deep.size() < 1024) {
+        deep += "/" + std::string(200, 'd');
+    }
+    fs::create_directories(deep);
+    deep += "/deep.mov";
+    fs::copy_file(clip("clip.mov"), deep);
+    const std::string longName = std::string(300, 'n') + ".mov";
+    const std::pair<std::string, std::string> cases[] = {
+        {"folder.mov", "\"folder.mov\" can not be added: it is a folder, not a file."},
+        {"pipe.mov", "\"pipe.mov\" can not be added: it is a named pipe, not a file."},
+        {"pipe.avs", "\"pipe.avs\" can not be added: it is a named pipe, not a file."},
+        {"/dev/null", "\"null\" can not be added: it is a device, not a file."},
+        {"gone.mov", "\"gone.mov\" can not be added: it is not there."},
+        {longName,
+         "can not be added: its name is 304 bytes long; a file system holds names of at most 255 bytes."},
+        {deep, "\"deep.mov\" can not be added: its path is " + std::to_string(deep.size()) +
+                   " bytes long; files are converted from paths of at most 1024 bytes."},
+    };
+    std::vector<std::string> args{"-p", kFastProfile, "-o", output()};
+    for (const auto& c : cases) {
+        args.push_back(c.first);
+    }
+    args.push_back("clip.mov");
     auto watch = options();
     watch.timeLimit = 60s;
-    const auto run = batch({"-p", kFastProfile, "-o", output(), "folder.mov", "pipe.mov", "clip.mov"}, watch);
+    const auto run = batch(args, watch);
     EXPECT_FALSE(run.timedOut) << "a named pipe must not hold the probe: " << shown(run);
     EXPECT_EQ(run.exitCode, 1) << shown(run);
-    EXPECT_NE(run.err.find("Error: The file \"folder.mov\" can not be decoded."), std::string::npos)
-        << shown(run);
-    EXPECT_NE(run.err.find("Error: The file \"pipe.mov\" can not be decoded."), std::string::npos)
-        << shown(run);
+    for (const auto& c : cases) {
+        EXPECT_NE(run.err.find(c.second), std::string::npos) << c.second << "\n" << shown(run);
+    }
     EXPECT_NE(run.out.find("clip.mov: Completed"), std::string::npos) << shown(run);
+    const auto probed = batch({"--probe", "pipe.avs", "clip.mov"}, watch);
+    EXPECT_FALSE(probed.timedOut) << shown(probed);
+    EXPECT_NE(probed.err.find(cases[2].second), std::string::npos) << shown(probed);
 }
 
 // Half a clip and a clip with random bytes over its middle, in containers that survive it in
