@@ -1,0 +1,175 @@
+#!/usr/bin/env bash
+# Converts real-world sample media (corpus.tsv, fetched by fetch-corpus.sh) through morvane-batch and
+# checks each conversion against the file's truth:
+#   - a file with the streams the profile converts comes out "Completed" (exit 0) with an output that
+#     decodes without an error; any other file fails (exit 1) with a reason and leaves no output;
+#   - each stream's decoded length is within max(0.3 s, 0.5 %) of the source's decoded length;
+#   - pictures and sound start together as in the source, within max(45 ms, one output frame).
+# Lengths and starts come from decoding (framecrc), never from headers.
+# Usage: corpus_test.sh PROGRAM-DIRECTORY [--all] [--only REGEX] [--table FILE]
+#   --all     every representative profile of each file's kind, not the suite's subset
+#   --only    only the files whose names match REGEX
+#   --table   also write the results as a Markdown table to FILE
+# Exit status: 0 all checks passed, 1 a check failed, 77 the corpus cannot be fetched.
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+program="${1:?program directory}"
+shift
+all=0 only="" table=""
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --all) all=1 ;;
+    --only) only="$2"; shift ;;
+    --table) table="$2"; shift ;;
+    *) echo "unknown option $1" >&2; exit 2 ;;
+    esac
+    shift
+done
+
+video_profiles="20-mp4-1-h264-aac 10-avi-1-xvid-mp3 65-general-1-mkv-h264-aac 65-general-2-webm-vp8-vorbis
+    22-mobile-1-3gp-h263-176x144 40-mpeg-3-dvd-pal 50-wmv-1-wmv2 60-flash-1-flv-320x240 30-mov-3-h264-aac
+    70-ipod-4-h264-320x240 80-psp-7-h264-480x272 40-mpeg-1-mpeg1"
+audio_profiles="90-mp3-1-128k 92-aac-1-128k 94-wma-1-128k"
+
+log="${TMPDIR:-/tmp}/morvane-corpus-fetch.$$"
+status=0
+files="$("$here/fetch-corpus.sh" "$here/corpus.tsv" 2> "$log")" || status=$?
+reason="$(tail -n 1 "$log")"
+rm -f "$log"
+if [ "$status" -eq 77 ]; then
+    echo "SKIPPED: $reason"
+    exit 77
+elif [ "$status" -ne 0 ]; then
+    echo "FAIL: $reason"
+    exit 1
+fi
+facts="$(dirname "$files")/facts"
+mkdir -p "$facts"
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/morvane-corpus-XXXXXX")"
+trap 'rm -rf "$work"' EXIT
+# A program directory of the test's own, so config.ini and trace.flt are the test's.
+cp -rl "$program" "$work/bin" 2> /dev/null || cp -r "$program" "$work/bin"
+rm -f "$work/bin/config.ini" "$work/bin/trace.flt" "$work/bin/input.avs"
+
+# Decodes FILE's first picture and first sound stream and prints
+# "VSTART VLEN VFRAME ASTART ALEN" in seconds ("-" for a stream it lacks); decoding errors go to ERRFILE.
+measure() {
+    ffmpeg -nostdin -v error -i "$1" -map '0:v:0?' -map '0:a:0?' -f framecrc - 2> "$2" | awk -F', *' '
+        /^#tb/ { split($0, p, /[ :\/]+/); tb[p[2]] = p[3] / p[4] }
+        /^#media_type/ { split($0, p, /[ :]+/); kind[p[2]] = p[3] }
+        /^[0-9]/ {
+            s = $1; t = $3 * tb[s]; e = ($3 + $4) * tb[s]
+            if (!(s in first) || t < first[s]) first[s] = t
+            if (!(s in last) || e > last[s]) last[s] = e
+            if (!(s in frame)) frame[s] = $4 * tb[s]
+        }
+        END {
+            vs = "-"; vl = "-"; vf = "-"; as = "-"; al = "-"
+            for (s in first) {
+                if (kind[s] == "video") { vs = first[s]; vl = last[s] - first[s]; vf = frame[s] }
+                if (kind[s] == "audio") { as = first[s]; al = last[s] - first[s] }
+            }
+            print vs, vl, vf, as, al
+        }'
+}
+
+rows=() failures=0 conversions=0
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+while IFS=$'\t' read -r name _package _path _licence container codecs picture sound length suite; do
+    [ -n "$only" ] && ! [[ "$name" =~ $only ]] && continue
+    source="$files/$name"
+    if [ ! -s "$facts/$name" ]; then
+        measure "$source" /dev/null > "$facts/$name" || true
+    fi
+    read -r svs svl _ sas sal < "$facts/$name"
+    # The file is still the one the manifest describes.
+    found="$(ffprobe -v error -show_entries stream=codec_name -of csv=p=0 "$source" 2> /dev/null | paste -sd, - || true)"
+    [ "${found:--}" = "$codecs" ] || fail "$name: streams $found, the manifest says $codecs"
+    awk -v v="$svl" -v a="$sal" -v l="$length" 'BEGIN { m = 0; if (v != "-" && v > m) m = v; if (a != "-" && a > m) m = a
+        d = m - l; exit !(d < 0.01 && d > -0.01) }' || fail "$name: decodes to $svl s of pictures and $sal s of sound, the manifest says $length s"
+
+    profiles="${suite//,/ }"
+    if [ "$all" -eq 1 ]; then
+        profiles="$audio_profiles"
+        [ "$picture" != "-" ] && profiles="$video_profiles $audio_profiles"
+        [ "$picture" = "-" ] && [ "$sound" = "-" ] && profiles="20-mp4-1-h264-aac 90-mp3-1-128k"
+    fi
+    for profile in $profiles; do
+        conversions=$((conversions + 1))
+        audio_only=0
+        case "$profile" in 9[0-9]-*) audio_only=1 ;; esac
+        # The truth: an audio profile needs sound; a video profile takes pictures, sound or both.
+        expect=converts
+        if [ "$sound" = "-" ] && { [ "$audio_only" -eq 1 ] || [ "$picture" = "-" ]; }; then
+            expect=fails
+        fi
+
+        out="$work/out/$profile/$name"
+        mkdir -p "$out"
+        rc=0
+        "$work/bin/morvane-batch" --json -p "$profile" -o "$out" "$source" > "$work/events" 2> "$work/stderr" || rc=$?
+        output="$(sed -n 's/.*"event":"finished".*"output":"\([^"]*\)".*/\1/p' "$work/events")"
+        result="" lengths="" offset=""
+
+        if [ "$expect" = fails ]; then
+            reason="$(sed -n 's/^Reason: //p; s/^Error: \(The file .* can not be decoded\.\)/\1/p' "$work/stderr" | head -n 1)"
+            result="fails: ${reason:-no reason}"
+            [ "$rc" -eq 1 ] || fail "$name with $profile: exit status $rc, expected 1 (the file cannot be converted)"
+            [ -z "$(ls -A "$out")" ] || fail "$name with $profile: a failed conversion left $(ls "$out")"
+            [ -n "$reason" ] || fail "$name with $profile: failed without a reason"
+        elif [ "$rc" -ne 0 ] || [ -z "$output" ] || [ ! -s "$output" ]; then
+            result="FAILED ($(sed -n 's/^Reason: //p' "$work/stderr" | head -n 1))"
+            fail "$name with $profile: exit status $rc, output \"$output\"; expected a converted file"
+        else
+            read -r ovs ovl ovf oas oal <<< "$(measure "$output" "$work/decode-errors" || true)"
+            result="converts"
+            if [ -s "$work/decode-errors" ]; then
+                fail "$name with $profile: the output does not decode cleanly: $(head -n 2 "$work/decode-errors")"
+                result="decode errors"
+            fi
+            # Each stream the source has and the profile keeps, with its decoded length.
+            check_length() {
+                local kind="$1" src="$2" got="$3"
+                if [ "$got" = "-" ]; then
+                    fail "$name with $profile: the output has no $kind stream"
+                    lengths+="$kind missing "
+                    return
+                fi
+                lengths+="$kind $(awk -v a="$got" -v b="$src" 'BEGIN { printf "%+.3f", a - b }') "
+                awk -v a="$got" -v b="$src" 'BEGIN { t = b * 0.005; if (t < 0.3) t = 0.3; d = a - b; exit !(d <= t && d >= -t) }' ||
+                    fail "$name with $profile: $kind lasts $got s, the source's $src s"
+            }
+            if [ "$audio_only" -eq 0 ] && [ "$svl" != "-" ]; then check_length video "$svl" "$ovl"; fi
+            if [ "$sal" != "-" ]; then check_length audio "$sal" "$oal"; fi
+            if [ "$audio_only" -eq 1 ] && [ "$ovs" != "-" ]; then fail "$name with $profile: an audio target with pictures"; fi
+            if [ "$audio_only" -eq 0 ] && [ "$svl" != "-" ] && [ "$sal" != "-" ] && [ "$ovs" != "-" ] && [ "$oas" != "-" ]; then
+                offset="$(awk -v ov="$ovs" -v oa="$oas" -v sv="$svs" -v sa="$sas" 'BEGIN { printf "%+.3f", (ov - oa) - (sv - sa) }')"
+                awk -v d="$offset" -v f="$ovf" 'BEGIN { t = f > 0.045 ? f : 0.045; exit !(d <= t && d >= -t) }' ||
+                    fail "$name with $profile: pictures against sound moved by $offset s"
+            fi
+        fi
+        printf '%-28s %-30s %-30s %-12s %s%s\n' "$name" "$container/$codecs" "$profile" "${result%%:*}" "$lengths" \
+            "${offset:+A/V $offset}"
+        rows+=("| $name | $container / $codecs | $profile | $result | ${lengths:--} | ${offset:--} |")
+    done
+done < <(grep -v '^#' "$here/corpus.tsv")
+
+if [ -n "$table" ]; then
+    {
+        echo "| file | container / codecs | profile | result | length difference (s) | A/V offset change (s) |"
+        echo "| --- | --- | --- | --- | --- | --- |"
+        printf '%s\n' "${rows[@]}"
+    } > "$table"
+fi
+
+if [ "$failures" -gt 0 ]; then
+    echo "$failures of $conversions corpus conversions failed their checks"
+    exit 1
+fi
+echo "$conversions corpus conversions checked"
