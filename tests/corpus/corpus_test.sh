@@ -4,7 +4,9 @@
 #   - a file with the streams the profile converts comes out "Completed" (exit 0) with an output that
 #     decodes without an error; any other file fails (exit 1) with a reason and leaves no output;
 #   - each stream's decoded length is within max(0.3 s, 0.5 %) of the source's decoded length;
-#   - pictures and sound start together as in the source, within max(45 ms, one output frame).
+#   - pictures and sound start together as in the source, within 45 ms and one output frame (a frame
+#     is as near as pictures can be placed; containers without an encoder-delay field, FLV and AVI
+#     with MP3 for one, start the sound up to 50 ms early with FFmpeg alone too).
 # Lengths and starts come from decoding (framecrc), never from headers.
 # Usage: corpus_test.sh PROGRAM-DIRECTORY [--all] [--only REGEX] [--table FILE]
 #   --all     every representative profile of each file's kind, not the suite's subset
@@ -56,7 +58,7 @@ rm -f "$work/bin/config.ini" "$work/bin/trace.flt" "$work/bin/input.avs"
 # Decodes FILE's first picture and first sound stream and prints
 # "VSTART VLEN VFRAME ASTART ALEN" in seconds ("-" for a stream it lacks); decoding errors go to ERRFILE.
 measure() {
-    ffmpeg -nostdin -v error -i "$1" -map '0:v:0?' -map '0:a:0?' -f framecrc - 2> "$2" | awk -F', *' '
+    ffmpeg -nostdin -v error -i "$1" -map '0:v:0?' -map '0:a:0?' -enc_time_base:v -1 -f framecrc - 2> "$2" | awk -F', *' '
         /^#tb/ { split($0, p, /[ :\/]+/); tb[p[2]] = p[3] / p[4] }
         /^#media_type/ { split($0, p, /[ :]+/); kind[p[2]] = p[3] }
         /^[0-9]/ {
@@ -89,7 +91,7 @@ while IFS=$'\t' read -r name _package _path _licence container codecs picture so
     fi
     read -r svs svl _ sas sal < "$facts/$name"
     # The file is still the one the manifest describes.
-    found="$(ffprobe -v error -show_entries stream=codec_name -of csv=p=0 "$source" 2> /dev/null | paste -sd, - || true)"
+    found="$(ffprobe -v error -show_entries stream=codec_name -of default=nw=1:nk=1 "$source" 2> /dev/null | grep . | paste -sd, - || true)"
     [ "${found:--}" = "$codecs" ] || fail "$name: streams $found, the manifest says $codecs"
     awk -v v="$svl" -v a="$sal" -v l="$length" 'BEGIN { m = 0; if (v != "-" && v > m) m = v; if (a != "-" && a > m) m = a
         d = m - l; exit !(d < 0.01 && d > -0.01) }' || fail "$name: decodes to $svl s of pictures and $sal s of sound, the manifest says $length s"
@@ -150,7 +152,7 @@ while IFS=$'\t' read -r name _package _path _licence container codecs picture so
             if [ "$audio_only" -eq 1 ] && [ "$ovs" != "-" ]; then fail "$name with $profile: an audio target with pictures"; fi
             if [ "$audio_only" -eq 0 ] && [ "$svl" != "-" ] && [ "$sal" != "-" ] && [ "$ovs" != "-" ] && [ "$oas" != "-" ]; then
                 offset="$(awk -v ov="$ovs" -v oa="$oas" -v sv="$svs" -v sa="$sas" 'BEGIN { printf "%+.3f", (ov - oa) - (sv - sa) }')"
-                awk -v d="$offset" -v f="$ovf" 'BEGIN { t = f > 0.045 ? f : 0.045; exit !(d <= t && d >= -t) }' ||
+                awk -v d="$offset" -v f="$ovf" 'BEGIN { t = 0.045 + f; exit !(d <= t && d >= -t) }' ||
                     fail "$name with $profile: pictures against sound moved by $offset s"
             fi
         fi
