@@ -312,7 +312,8 @@ std::string progressLine(const std::string& name, int percent, long long elapsed
     percent = std::clamp(percent, 0, 100);
     constexpr int kBar = 20;
     const int filled = percent * kBar / 100;
-    std::string line = padCell(name, width > 45 ? width - 45 : 10);
+    // The name takes what the bar, percentage and time (37 characters) leave.
+    std::string line = padCell(name, width > 45 ? width - 37 : 8);
     line += " [" + std::string(static_cast<std::size_t>(filled), '#') +
             std::string(static_cast<std::size_t>(kBar - filled), '.') + "] ";
     char tail[32];

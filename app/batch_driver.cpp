@@ -205,6 +205,7 @@ void BatchDriver::runBatch() {
         }
         const RowOutcome outcome = convertRow(i, forceFrameServer);
         if (outcome == RowOutcome::EncoderProblem) {
+            m_view.batchFinished();
             m_state.store(BatchState::Finished);
             m_view.setStartEnabled(true);
             m_view.setEditingEnabled(true);
@@ -325,6 +326,7 @@ void BatchDriver::conversionFailure(int row, const RowResult& result) {
 }
 
 void BatchDriver::endOfBatch() {
+    m_view.batchFinished();
     m_state.store(BatchState::Finished);
     m_view.setStartEnabled(true);
     if (m_view.shutdownWhenDone()) {

@@ -71,6 +71,8 @@ public:
     virtual void openFolder(const std::string& folder) = 0;
     // After a row's Status cell has its final text: the outcome for views that report it further.
     virtual void rowFinished(int /*row*/, const RowResult& /*result*/) {}
+    // The batch has ended: after the last row's outcome, before the completion actions and messages.
+    virtual void batchFinished() {}
 };
 
 } // namespace morvane::app

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <fstream>
 #include <utility>
 
@@ -67,6 +68,9 @@ void CliBatchView::fileSkipped(const std::string& path, const std::string& reaso
 
 void CliBatchView::rowFinished(int row, const RowResult& result) {
     const std::lock_guard lock(m_mutex);
+    if (m_batch) {
+        m_batch->rowDone(row, BatchProgress::Clock::now());
+    }
     if (!json() || !m_list.validRow(row)) {
         return;
     }
@@ -260,12 +264,38 @@ engine::ConversionJob* CliBatchView::job(int row) {
 void CliBatchView::showProgress(int row, int percent) {
     const std::lock_guard lock(m_mutex);
     m_running[row] = RowClock{std::chrono::steady_clock::now(), -1};
+    trackProgress(row, percent);
     drawProgress(row, percent);
 }
 
 void CliBatchView::setProgress(int row, int percent) {
     const std::lock_guard lock(m_mutex);
+    trackProgress(row, percent);
     drawProgress(row, percent);
+}
+
+void CliBatchView::trackProgress(int row, int percent) {
+    if (!m_list.validRow(row) || m_running.count(row) == 0) {
+        return;
+    }
+    const auto now = BatchProgress::Clock::now();
+    const auto join = [&](int index) {
+        const auto& entry = m_list.row(index);
+        m_batch->addRow(index, rowWork(entry.job.get(), entry.cells[kColumnStart], entry.cells[kColumnEnd]),
+                        now);
+    };
+    if (!m_batch) {
+        m_batch.emplace(now);
+        for (int i = 0; i < m_list.rowCount(); ++i) {
+            if (m_list.row(i).checked) {
+                join(i);
+            }
+        }
+    }
+    if (!m_batch->contains(row)) {
+        join(row);
+    }
+    m_batch->rowProgress(row, percent, now);
 }
 
 void CliBatchView::removeProgress(int row) {
@@ -301,11 +331,16 @@ void CliBatchView::drawProgress(int row, int percent) {
     clock.lastPercent = percent;
     if (json()) {
         if (changed) {
-            emitEvent(eventLine(Json{{"event", "progress"},
-                                     {"row", row},
-                                     {"name", entry.cells[kColumnFile]},
-                                     {"percent", percent},
-                                     {"seconds", seconds}}));
+            // The whole batch's share and the seconds it has left (null until they can be told).
+            const auto left = m_batch->secondsLeft(BatchProgress::Clock::now());
+            emitEvent(
+                eventLine(Json{{"event", "progress"},
+                               {"row", row},
+                               {"name", entry.cells[kColumnFile]},
+                               {"percent", percent},
+                               {"seconds", seconds},
+                               {"batch_percent", m_batch->percent()},
+                               {"batch_seconds_left", left ? Json(std::llround(*left)) : Json(nullptr)}}));
         }
         return;
     }
@@ -321,10 +356,13 @@ void CliBatchView::drawProgress(int row, int percent) {
 std::string CliBatchView::liveLine() {
     constexpr std::size_t kWidth = 80;
     const auto now = std::chrono::steady_clock::now();
+    // The whole batch at the end of the line; the running files have the rest of it.
+    const std::string batch = " | all " + batchProgressText(m_batch->percent(), m_batch->secondsLeft(now));
+    const std::size_t width = kWidth - batch.size();
     if (m_running.size() == 1) {
         const auto& [row, clock] = *m_running.begin();
         const auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(now - clock.started).count();
-        return progressLine(m_list.row(row).cells[kColumnFile], clock.lastPercent, elapsed, kWidth);
+        return progressLine(m_list.row(row).cells[kColumnFile], clock.lastPercent, elapsed, width) + batch;
     }
     // Several files at once: each with its percentage, as many as fit.
     std::string line;
@@ -332,7 +370,7 @@ std::string CliBatchView::liveLine() {
         line += (line.empty() ? "" : " | ") + padCell(m_list.row(row).cells[kColumnFile], 16) + " " +
                 std::to_string(std::max(clock.lastPercent, 0)) + "%";
     }
-    return std::string(platform::utf8Prefix(line, kWidth));
+    return std::string(platform::utf8Prefix(line, width)) + batch;
 }
 
 void CliBatchView::endLiveLine() {

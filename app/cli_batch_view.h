@@ -4,10 +4,12 @@
 #include <cstdio>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "app/batch_progress.h"
 #include "app/batch_view.h"
 #include "app/file_list.h"
 
@@ -67,6 +69,8 @@ public:
     std::string resultTable();
 
 private:
+    // The row's percentage joins the whole batch's, which begins with the first row shown.
+    void trackProgress(int row, int percent);
     void drawProgress(int row, int percent);
     void endLiveLine();
     void emitEvent(const std::string& line);
@@ -85,6 +89,7 @@ private:
         int lastPercent = -1;
     };
     std::map<int, RowClock> m_running;
+    std::optional<BatchProgress> m_batch;
     Style m_style = Style::Text;
 };
 

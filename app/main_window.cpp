@@ -17,6 +17,7 @@
 #include <QSlider>
 #include <QStandardItemModel>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include <algorithm>
 #include <array>
@@ -26,6 +27,7 @@
 #include "app/batch_driver.h"
 #include "app/configure_dialog.h"
 #include "app/desktop_actions.h"
+#include "app/desktop_notifier.h"
 #include "app/encoder_factory.h"
 #include "app/file_adder.h"
 #include "app/file_list_rows.h"
@@ -203,6 +205,7 @@ void MainWindow::createServices(WindowServices services) {
     m_fileDialogs = services.fileDialogs;
     m_opener = services.opener;
     m_power = services.power;
+    m_notifier = services.notifier;
     m_encoders = services.encoders ? std::move(services.encoders) : programEncoderFactory();
 }
 
@@ -385,6 +388,14 @@ void MainWindow::initialiseEngine() {
     m_record.kind = engine::EncoderKind::Converter;
     m_record.programDirectory = m_programDirectory;
     m_facade = std::make_unique<engine::CQuillonMediaCntl>(m_encoders);
+    if (m_notifier == nullptr) {
+        m_ownNotifier = std::make_unique<FreedesktopNotifier>(QString::fromStdString(m_settings.softName),
+                                                              QStringLiteral("org.morvane.Morvane"));
+        m_notifier = m_ownNotifier.get();
+    }
+    m_titleTimer = new QTimer(this);
+    m_titleTimer->setInterval(1000);
+    connect(m_titleTimer, &QTimer::timeout, this, &MainWindow::showBatchTitle);
 
     m_workerView = std::make_unique<WorkerBatchView>(*this, [this](std::function<void()> call) {
         QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
@@ -675,6 +686,7 @@ bool MainWindow::addProbedFile(ProbeQueue::Result result) {
         });
         if (batchBusy()) {
             m_workerView->rowAdded(m_files.row(row));
+            batchRowChanged(row);
         }
     }
     if (result.lastOfRequest) {
@@ -780,6 +792,7 @@ void MainWindow::startConvert() {
     if (m_driver->startRequest()) {
         // The rows the worker copied must keep their places until it has ended.
         setEditingEnabled(false);
+        beginBatchProgress();
     }
 }
 
@@ -944,6 +957,7 @@ void MainWindow::onRowsChanged(int first, int last) {
         const FileRow& r = m_files.row(row);
         m_workerView->rowChecked(row, r.checked);
         m_workerView->rowCutChanged(row, r.cells[kColumnStart], r.cells[kColumnEnd]);
+        batchRowChanged(row);
     }
 }
 
@@ -1011,11 +1025,18 @@ engine::ConversionJob* MainWindow::job(int row) {
 
 void MainWindow::showProgress(int row, int percent) {
     m_list->setProgress(row, kColumnStatus);
-    m_list->updateProgress(row, kColumnStatus, percent);
+    setProgress(row, percent);
 }
 
 void MainWindow::setProgress(int row, int percent) {
     m_list->updateProgress(row, kColumnStatus, percent);
+    if (m_batchProgress) {
+        if (!m_batchProgress->contains(row) && m_files.validRow(row)) {
+            batchRowChanged(row); // a row the batch took without the window seeing it join
+        }
+        m_batchProgress->rowProgress(row, percent, BatchProgress::Clock::now());
+        showBatchTitle();
+    }
 }
 
 void MainWindow::removeProgress(int row) {
@@ -1039,6 +1060,9 @@ bool MainWindow::openFolderWhenDone() {
 }
 
 void MainWindow::setEditingEnabled(bool enabled) {
+    if (enabled && m_batchProgress) {
+        endBatchProgress(false);
+    }
     if (enabled && !m_editingEnabled) {
         // The end of a batch: the shutdown choice as it stood then is what the Configure dialog shows.
         m_shutdownWhenDone = m_shutdownCheck->isChecked();
@@ -1066,6 +1090,75 @@ void MainWindow::storePanelEdits() {
 
 void MainWindow::openFolder(const std::string& folder) {
     app::openOutputFolder(folder, *m_opener);
+}
+
+void MainWindow::rowFinished(int row, const RowResult& result) {
+    if (!m_batchProgress) {
+        return;
+    }
+    m_batchProgress->rowDone(row, BatchProgress::Clock::now());
+    if (result.status == kStatusCompleted) {
+        ++m_batchCounts.completed;
+    } else if (result.status == kStatusFail) {
+        ++m_batchCounts.failed;
+    } else {
+        ++m_batchCounts.stopped;
+    }
+    showBatchTitle();
+}
+
+void MainWindow::batchFinished() {
+    endBatchProgress(true);
+}
+
+// Whole-batch progress ----------------------------------------------------------------------------
+
+void MainWindow::beginBatchProgress() {
+    m_batchProgress.emplace(BatchProgress::Clock::now());
+    m_batchCounts = {};
+    for (int row = 0; row < m_files.rowCount(); ++row) {
+        batchRowChanged(row);
+    }
+    m_titleTimer->start();
+    showBatchTitle();
+}
+
+void MainWindow::batchRowChanged(int row) {
+    if (!m_batchProgress || !m_files.validRow(row)) {
+        return;
+    }
+    const FileRow& r = m_files.row(row);
+    const auto now = BatchProgress::Clock::now();
+    if (r.checked) {
+        m_batchProgress->addRow(row, rowWork(r.job.get(), r.cells[kColumnStart], r.cells[kColumnEnd]), now);
+    } else {
+        m_batchProgress->dropRow(row, now);
+    }
+}
+
+void MainWindow::showBatchTitle() {
+    if (!m_batchProgress) {
+        return;
+    }
+    const auto text =
+        QString::fromStdString(batchProgressText(m_batchProgress->percent(),
+                                                 m_batchProgress->secondsLeft(BatchProgress::Clock::now())) +
+                               " - " + app::windowTitle(m_settings));
+    if (text != windowTitle()) {
+        setWindowTitle(text);
+    }
+}
+
+void MainWindow::endBatchProgress(bool notify) {
+    if (!m_batchProgress) {
+        return;
+    }
+    m_titleTimer->stop();
+    m_batchProgress.reset();
+    setTitle();
+    if (notify) {
+        m_notifier->notify(batchEndNotice(m_batchCounts));
+    }
 }
 
 // Closing -------------------------------------------------------------------------------------------

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/app_settings.h"
+#include "app/batch_progress.h"
 #include "app/batch_view.h"
 #include "app/file_list.h"
 #include "app/probe_queue.h"
@@ -26,6 +27,7 @@ class QComboBox;
 class QLineEdit;
 class QMenu;
 class QMenuBar;
+class QTimer;
 
 namespace morvane::platform {
 class PowerControl;
@@ -46,6 +48,7 @@ class CellListCtrl;
 namespace morvane::app {
 
 class BatchDriver;
+class DesktopNotifier;
 class DesktopOpener;
 class FileDialogs;
 class FileListRows;
@@ -60,6 +63,8 @@ struct WindowServices {
     FileDialogs* fileDialogs = nullptr;
     DesktopOpener* opener = nullptr;
     platform::PowerControl* power = nullptr;
+    // Tells the desktop when a batch has ended.
+    DesktopNotifier* notifier = nullptr;
     // Makes the encoders; empty for the program's own.
     engine::EncoderFactory encoders;
 };
@@ -155,6 +160,11 @@ public:
     void stopPreview() override;
     void storePanelEdits() override;
     void openFolder(const std::string& folder) override;
+    void rowFinished(int row, const RowResult& result) override;
+    void batchFinished() override;
+
+    // The whole batch's progress while one runs; nothing otherwise.
+    const std::optional<BatchProgress>& batchProgress() const { return m_batchProgress; }
 
 Q_SIGNALS:
     // A probed file became a row, or was refused as undecodable.
@@ -216,6 +226,14 @@ private:
     void updateCommandStates();
     bool batchBusy() const;
 
+    // The whole batch's progress in the title while a batch runs.
+    void beginBatchProgress();
+    // A row's check mark or cut changed during the batch: it joins, leaves or changes length.
+    void batchRowChanged(int row);
+    void showBatchTitle();
+    // Back to the plain title; with `notify`, the desktop hears how the batch ended.
+    void endBatchProgress(bool notify);
+
     std::string m_programDirectory;
     AppSettings m_settings;
 
@@ -227,6 +245,8 @@ private:
     FileDialogs* m_fileDialogs = nullptr;
     DesktopOpener* m_opener = nullptr;
     platform::PowerControl* m_power = nullptr;
+    std::unique_ptr<DesktopNotifier> m_ownNotifier;
+    DesktopNotifier* m_notifier = nullptr;
     engine::EncoderFactory m_encoders;
 
     // Lives as long as the window; the engine is released when the window goes.
@@ -252,6 +272,9 @@ private:
     std::unique_ptr<WorkerBatchView> m_workerView;
     std::unique_ptr<BatchDriver> m_driver;
     bool m_editingEnabled = true;
+    std::optional<BatchProgress> m_batchProgress;
+    BatchCounts m_batchCounts;
+    QTimer* m_titleTimer = nullptr; // counts the time left down between reports
 
     std::unique_ptr<ProbeQueue> m_probes;
     std::map<std::uint64_t, AddRequest> m_addRequests;

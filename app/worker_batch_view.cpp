@@ -200,6 +200,14 @@ void WorkerBatchView::openFolder(const std::string& folder) {
     toWindow([this, folder] { m_window.openFolder(folder); });
 }
 
+void WorkerBatchView::rowFinished(int row, const RowResult& result) {
+    toWindow([this, row, result] { m_window.rowFinished(row, result); });
+}
+
+void WorkerBatchView::batchFinished() {
+    toWindow([this] { m_window.batchFinished(); });
+}
+
 void WorkerBatchView::toWindow(std::function<void()> call) {
     if (onWindowThread()) {
         call();

@@ -68,6 +68,8 @@ public:
     // The window stores the panel's edits on its own thread before `begin`; nothing is left to do.
     void storePanelEdits() override {}
     void openFolder(const std::string& folder) override;
+    void rowFinished(int row, const RowResult& result) override;
+    void batchFinished() override;
 
     // The default answer a question gets when nobody can answer it any more.
     static MessageAnswer defaultAnswer(const Message& message);

@@ -22,6 +22,7 @@
 
 #include "app/batch_driver.h"
 #include "app/desktop_actions.h"
+#include "app/desktop_notifier.h"
 #include "app/file_adder.h"
 #include "app/main_window_layout.h"
 #include "app/startup_checks.h"
@@ -93,6 +94,21 @@ public:
     std::vector<std::string> urls;
 };
 
+// Remembers each notice and how many messages the window had shown by then.
+class RecordingNotifier final : public DesktopNotifier {
+public:
+    explicit RecordingNotifier(const RecordingPrompts& prompts) : m_prompts(prompts) {}
+    void notify(const BatchNotice& notice) override {
+        notices.push_back(notice);
+        messagesBefore.push_back(m_prompts.messages.size());
+    }
+    std::vector<BatchNotice> notices;
+    std::vector<std::size_t> messagesBefore;
+
+private:
+    const RecordingPrompts& m_prompts;
+};
+
 // Clips made once for every test of this file.
 class Clips {
 public:
@@ -145,6 +161,7 @@ protected:
         services.fileDialogs = &dialogs;
         services.opener = &opener;
         services.power = &power;
+        services.notifier = &notifier;
         window = std::make_unique<MainWindow>(dir.path() + "/", services);
         setOutput(dir.file("out"));
     }
@@ -204,6 +221,7 @@ protected:
     FakeFileDialogs dialogs;
     RecordingOpener opener;
     test::RecordingPowerControl power;
+    RecordingNotifier notifier{prompts};
     std::unique_ptr<MainWindow> window;
 };
 
@@ -557,6 +575,36 @@ TEST_F(MainWindowTest, StopAsksAndOnlyYesStops) {
                                                          "  Stop the video convert operation?   ",
                                                          "    Mission accomplished!        "}));
     EXPECT_TRUE(opener.urls.empty()) << "the open-folder choice was off";
+    ASSERT_EQ(notifier.notices.size(), 1U);
+    EXPECT_EQ(notifier.notices[0].summary, "Conversion stopped");
+    EXPECT_EQ(notifier.notices[0].body, "1 file converted, 1 stopped");
+}
+
+TEST_F(MainWindowTest, TheTitleFollowsTheWholeBatchAndTheDesktopHearsOfItsEnd) {
+    add({"one.mp4", "two.mp4"});
+    const QString plain = window->windowTitle();
+    std::vector<int> percents;
+    QObject::connect(window.get(), &QWidget::windowTitleChanged, window.get(), [&](const QString& title) {
+        if (title.endsWith(QStringLiteral(" - ") + plain)) {
+            percents.push_back(title.section(QLatin1Char('%'), 0, 0).toInt());
+        }
+    });
+    click(kIdStart);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("0% - ") + plain);
+    waitForBatchEnd();
+
+    EXPECT_EQ(window->windowTitle(), plain);
+    EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
+    // Two clips of one length: the first one's progress fills the first half, its end is half the
+    // batch, the second one's progress the second half.
+    const auto shown = [&](int low, int high) {
+        return std::any_of(percents.begin(), percents.end(), [&](int p) { return p > low && p < high; });
+    };
+    EXPECT_TRUE(shown(0, 50) && shown(49, 51) && shown(50, 100)) << ::testing::PrintToString(percents);
+    ASSERT_EQ(notifier.notices.size(), 1U);
+    EXPECT_EQ(notifier.notices[0].summary, "Conversion finished");
+    EXPECT_EQ(notifier.notices[0].body, "2 files converted");
+    EXPECT_EQ(notifier.messagesBefore[0], 0U) << "the desktop hears before the completion message";
 }
 
 TEST_F(MainWindowTest, ClosingAndDroppingDuringABatchAreSafe) {
