@@ -33,8 +33,13 @@ bool outputIsThere(const std::string& path) {
 
 } // namespace
 
-std::string conversionFailureText(const std::string& traceFile) {
-    return "Convert fail! Please send the trace file \"" + traceFile + "\" to " + kSupportAddress;
+std::string conversionFailureText(const std::optional<std::string>& traceFile) {
+    if (!traceFile) {
+        return "Convert fail! No trace file could be written (not as \"" + engine::traceFilePath() +
+               "\", nor in a temporary folder), so the reason was not recorded. Please tell " +
+               kSupportAddress + " what you converted";
+    }
+    return "Convert fail! Please send the trace file \"" + *traceFile + "\" to " + kSupportAddress;
 }
 
 std::string outputBasePath(const std::string& outputFolder, const std::string& sourcePath) {
@@ -295,11 +300,13 @@ BatchDriver::RowOutcome BatchDriver::convertRow(int row, bool forceFrameServer) 
     const std::string output = resolvedOutputPath(m_outputFolder, job->outputPath.str());
     const bool checked = m_record.kind == engine::EncoderKind::Converter;
     if (converted != 1) {
-        conversionFailure(row, RowResult{kStatusFail,
-                                         {},
-                                         secondsSoFar(),
-                                         "the conversion failed (the trace file " + m_programDirectory +
-                                             "trace.flt tells why)"});
+        const auto trace = engine::writtenTraceFile();
+        conversionFailure(
+            row, RowResult{kStatusFail,
+                           {},
+                           secondsSoFar(),
+                           trace ? "the conversion failed (the trace file " + *trace + " tells why)"
+                                 : std::string("the conversion failed (no trace file could be written)")});
         return RowOutcome::Failed;
     }
     if (checked && !outputIsThere(output)) {
@@ -321,7 +328,7 @@ void BatchDriver::conversionFailure(int row, const RowResult& result) {
     m_view.setCellText(row, kColumnStatus, kStatusFail);
     m_view.rowFinished(row, result);
     m_failed.store(true);
-    m_view.ask(Message{conversionFailureText(engine::traceFilePath()), "Error", MessageIcon::Stop,
+    m_view.ask(Message{conversionFailureText(engine::writtenTraceFile()), "Error", MessageIcon::Stop,
                        MessageButtons::Ok});
 }
 

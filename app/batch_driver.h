@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -33,8 +34,9 @@ inline constexpr const char* kEncoderProblemText = "Encounter a problem,please R
 inline constexpr const char* kReasonStopped = "the batch was stopped before this file";
 
 // "Convert fail! Please send the trace file "<trace file path>" to <support address>", naming the
-// trace this run really wrote.
-std::string conversionFailureText(const std::string& traceFile);
+// trace this run really wrote; without one (it could be written nowhere) the text says so instead of
+// asking for a file that does not exist.
+std::string conversionFailureText(const std::optional<std::string>& traceFile);
 
 // The output folder, a separator unless it ends with one, and the source file name without its
 // folder and its last extension; empty when the file name has no dot.

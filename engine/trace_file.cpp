@@ -18,6 +18,7 @@ namespace {
 struct TraceState {
     std::mutex mutex;
     platform::UniqueFd fd;
+    std::string path; // of the open trace
 };
 
 TraceState& state() {
@@ -25,20 +26,36 @@ TraceState& state() {
     return instance;
 }
 
+// Appending keeps the writes of other writers to the same file (the producer's log) intact. A named
+// pipe in its place must not hold the program until someone reads it: only a regular file is the trace.
+platform::UniqueFd openRegular(const std::string& path) {
+    platform::UniqueFd fd(
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_NONBLOCK | O_CLOEXEC, 0644));
+    struct stat info {};
+    if (!fd.valid() || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return {};
+    }
+    return fd;
+}
+
 bool openLocked(TraceState& trace) {
     if (trace.fd.valid()) {
         return true;
     }
-    // Appending keeps the writes of other writers to the same file (the producer's log) intact. A
-    // named pipe in its place must not hold the program until someone reads it: only a regular file
-    // is the trace.
-    platform::UniqueFd fd(::open(traceFilePath().c_str(),
-                                 O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_NONBLOCK | O_CLOEXEC, 0644));
-    struct stat info {};
-    if (!fd.valid() || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    std::string path = platform::userFilePlaces().traceFile;
+    platform::UniqueFd fd = openRegular(path);
+    if (!fd.valid()) {
+        const std::string folder = platform::privateTemporaryFolder();
+        if (!folder.empty() && folder + kTraceFileName != path) {
+            path = folder + kTraceFileName;
+            fd = openRegular(path);
+        }
+    }
+    if (!fd.valid()) {
         return false;
     }
     trace.fd = std::move(fd);
+    trace.path = std::move(path);
     return true;
 }
 
@@ -78,13 +95,21 @@ void writePieces(std::string_view text, std::string_view ending) {
 } // namespace
 
 std::string traceFilePath() {
-    return platform::userFilePlaces().traceFile;
+    auto& trace = state();
+    const std::lock_guard lock(trace.mutex);
+    return trace.fd.valid() ? trace.path : platform::userFilePlaces().traceFile;
 }
 
 bool openTraceFile() {
     auto& trace = state();
     const std::lock_guard lock(trace.mutex);
     return openLocked(trace);
+}
+
+std::optional<std::string> writtenTraceFile() {
+    auto& trace = state();
+    const std::lock_guard lock(trace.mutex);
+    return openLocked(trace) ? std::optional(trace.path) : std::nullopt;
 }
 
 void writeTrace(std::string_view text) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,11 +13,16 @@ namespace morvane::engine {
 
 inline constexpr const char* kTraceFileName = "trace.flt";
 
-// The path the trace file has for the running program.
+// The trace file of the running program: the one open when it is, else where it will be opened.
+// When its place cannot take it (trace.flt a folder or a named pipe, a folder not writable), the
+// trace is opened in the account's private temporary folder instead (platform/user_files.h).
 std::string traceFilePath();
 
-// Opens (creating it empty) unless already open; false when it cannot be created.
+// Opens (creating it empty) unless already open; false when it cannot be created anywhere.
 bool openTraceFile();
+
+// The path of the trace that is written, opening it when needed; nothing when none can be.
+std::optional<std::string> writtenTraceFile();
 
 // Appends the text verbatim; opens the file first when needed; does nothing when it cannot.
 // Every write reaches the file at once.

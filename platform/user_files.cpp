@@ -62,6 +62,29 @@ void seedConfig(const std::string& programDirectory, const UserFilePlaces& place
     }
 }
 
+std::string folderOf(const std::string& file) {
+    return file.substr(0, file.rfind('/') + 1);
+}
+
+// The files of a run must be written somewhere the user can find them again, and settings must be
+// read even when the user's own copy cannot be made.
+void moveWhereWritable(const std::string& programDirectory, UserFilePlaces& places) {
+    if (places.besideProgram) {
+        return;
+    }
+    if (!folderWritable(folderOf(places.traceFile))) {
+        if (const std::string folder = privateTemporaryFolder(); !folder.empty()) {
+            places.traceFile = folder + "trace.flt";
+            places.scriptFile = folder + "input.avs";
+            places.abilitiesCache = folder + kAbilitiesCacheName;
+        }
+    }
+    std::error_code ec;
+    if (!std::filesystem::exists(places.configFile, ec) && !folderWritable(folderOf(places.configFile))) {
+        places.configFile = programDirectory + "config.ini";
+    }
+}
+
 struct Cache {
     std::mutex mutex;
     std::map<std::string, UserFilePlaces, std::less<>> places; // by program directory
@@ -121,6 +144,7 @@ UserFilePlaces userFilePlaces(const std::string& programDirectory) {
         userFilePlacesFor(program, folderWritable(program), processEnvironment, accountHomeFolder());
     makeFolders(places);
     seedConfig(program, places);
+    moveWhereWritable(program, places);
     return state.places.emplace(program, std::move(places)).first->second;
 }
 

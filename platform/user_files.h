@@ -8,6 +8,10 @@
 //     $XDG_CONFIG_HOME/morvane/ (default ~/.config/morvane/) and trace.flt and input.avs to
 //     $XDG_STATE_HOME/morvane/ (default ~/.local/state/morvane/), with the cache of FFmpeg's abilities. A
 //     config.ini shipped in the program directory seeds the user's copy the first time.
+//   - Where those folders cannot be made or written either (an account whose home is not its own, a
+//     full or read-only home), trace.flt, input.avs and the cache go to a private temporary folder
+//     of the account, $TMPDIR/morvane-<uid>/ (default /tmp/morvane-<uid>/), and config.ini is read
+//     from the program directory (the settings then last only as long as the program runs).
 //   - Profiles: the program directory's profiles/ first, then the user's own in
 //     $XDG_DATA_HOME/morvane/profiles/ (default ~/.local/share/morvane/profiles/), in both cases.
 //
@@ -45,6 +49,11 @@ bool folderWritable(const std::string& folder);
 
 // The home folder of the account this process runs as (for an empty HOME); "/tmp" when unknown.
 std::string accountHomeFolder();
+
+// The account's private temporary folder, $TMPDIR/morvane-<uid>/ (an absolute TMPDIR, else /tmp),
+// made with mode 0700 on first use. Empty when it cannot be made or is not safely this account's
+// alone (a link, another owner, open to others), so nobody else can plant or read files in it.
+std::string privateTemporaryFolder();
 
 // The places for `programDirectory` in this process's environment, worked out once per program
 // directory; the XDG folders are made (mode 0700) and a shipped config.ini copied on first use.

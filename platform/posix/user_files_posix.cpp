@@ -1,7 +1,9 @@
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "platform/user_files.h"
@@ -23,6 +25,22 @@ std::string accountHomeFolder() {
         return found->pw_dir;
     }
     return "/tmp";
+}
+
+std::string privateTemporaryFolder() {
+    const char* base = std::getenv("TMPDIR");
+    std::string folder = base != nullptr && base[0] == '/' ? base : "/tmp";
+    while (folder.size() > 1 && folder.back() == '/') {
+        folder.pop_back();
+    }
+    folder += "/morvane-" + std::to_string(::getuid());
+    ::mkdir(folder.c_str(), 0700);
+    struct stat info {};
+    if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid() ||
+        (info.st_mode & (S_IRWXG | S_IRWXO)) != 0 || !folderWritable(folder)) {
+        return {};
+    }
+    return folder + "/";
 }
 
 } // namespace morvane::platform

@@ -23,7 +23,7 @@ test::WatchOptions HardeningTest::options() const {
     watch.workingDirectory = clips();
     // Nothing may reach the user's own folders, whatever config.ini says.
     watch.environment = {"HOME=" + home.path(), "XDG_CONFIG_HOME=" + home.path() + "/.config",
-                         "MORVANE_TESTING=1"};
+                         "TMPDIR=" + home.path(), "MORVANE_TESTING=1"};
     watch.timeLimit = std::chrono::seconds(120);
     return watch;
 }

@@ -1,7 +1,10 @@
 #include "platform/user_files.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 
@@ -91,6 +94,26 @@ TEST(UserFiles, WritableFolderIsJudgedForThisProcess) {
     EXPECT_TRUE(folderWritable(dir.path()));
     EXPECT_FALSE(folderWritable(dir.file("missing")));
     EXPECT_FALSE(folderWritable("/proc/self"));
+}
+
+TEST(UserFiles, PrivateTemporaryFolderIsTheAccountsAlone) {
+    test::TempDir dir;
+    const std::string own = dir.path() + "/morvane-" + std::to_string(::getuid());
+    ::setenv("TMPDIR", (dir.path() + "/").c_str(), 1);
+    EXPECT_EQ(privateTemporaryFolder(), own + "/");
+    struct stat info {};
+    ASSERT_EQ(::stat(own.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    // Open to others, or a link planted by someone else: not used.
+    ::chmod(own.c_str(), 0777);
+    EXPECT_EQ(privateTemporaryFolder(), "");
+    std::filesystem::remove(own);
+    std::filesystem::create_directory(dir.file("elsewhere"));
+    std::filesystem::create_directory_symlink(dir.file("elsewhere"), own);
+    EXPECT_EQ(privateTemporaryFolder(), "");
+    ::setenv("TMPDIR", dir.file("missing").c_str(), 1);
+    EXPECT_EQ(privateTemporaryFolder(), "");
+    ::unsetenv("TMPDIR");
 }
 
 TEST(UserFiles, TheRunningProgramsPlacesAreWorkedOutOncePerDirectory) {
