@@ -1662,6 +1662,10 @@ Translation Translator::run() {
     emitOutputOptions();
     emitFixes();
     emitFilters();
+    if (m_request.unnamedWrite && !m_muxer.empty()) {
+        out({"-f", m_muxer}); // the file's name cannot tell FFmpeg
+    }
+    m_result.muxer = m_muxer;
     out({"-y", fileUrl(m_request.writePath)});
     return m_result;
 }

@@ -29,6 +29,7 @@ struct TranslationRequest {
     std::optional<ScriptSource> script; // set when the input is a frame-server script
     std::string outputPath;             // the file the user asked for; its extension picks the container
     std::string writePath;              // where FFmpeg writes (a temporary name beside outputPath)
+    bool unnamedWrite = false;          // writePath carries no name: the container must be named
     SourceFacts source;                 // what is known of the input without asking
     std::function<SourceFacts()> probe; // asked once, only when a choice depends on the input
     bool seekOnOutput = false;          // cut by decoding from the start: the input cannot seek
@@ -39,6 +40,7 @@ struct Translation {
     std::vector<std::string> notes;     // one diagnostic line per dropped or changed piece
     bool videoOut = false;              // the output gets a video stream (when the source has one)
     bool seeksInput = false;            // the start of the cut is sought on the input
+    std::string muxer;                  // the container written; empty when FFmpeg picks it by name
     std::string error;                  // not empty: nothing may run
 };
 

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -27,6 +28,7 @@
 #include "converter/run_outcome.h"
 #include "converter/script_reader.h"
 #include "converter/translator.h"
+#include "converter/work_files.h"
 #include "platform/fd_io.h"
 #include "platform/file_identity.h"
 #include "platform/fixed_text.h"
@@ -194,55 +196,52 @@ MediaProbe& mediaProbe() {
     return probe;
 }
 
-// Renames `from` to `to`, replacing what is there; 0 or the error.
-int placeReplacing(const std::string& from, const std::string& to) {
-    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+// Where two-pass logs go. A first pass writes its logs under the work file's name and they take
+// their names only when the pass has succeeded; every pass finds them beside the output.
+struct PassLogs {
+    bool written = false;     // a first pass: FFmpeg writes the logs
+    std::string publicPrefix; // "<output folder>/<passlogfile or ffmpeg2pass>"
+};
+
+std::string optionValue(const std::vector<OldOption>& options, std::string_view name) {
+    std::string value;
+    for (const auto& option : options) {
+        if (option.name.substr(0, option.name.find(':')) == name) {
+            value = option.value;
+        }
+    }
+    return value;
 }
 
-// Renames `from` to `to` only when nothing is there (EEXIST otherwise); 0 or the error.
-int placeWithoutReplacing(const std::string& from, const std::string& to) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
-        return 0;
+PassLogs planPassLogs(const OldCommand& command) {
+    PassLogs logs;
+    const std::string pass = optionValue(command.options, "pass");
+    if (pass.empty()) {
+        return logs;
     }
-    if (errno != EINVAL && errno != ENOSYS) {
-        return errno;
-    }
-    // A file system without the flag: a hard link is made only where no name is.
-    if (::link(from.c_str(), to.c_str()) != 0) {
-        return errno;
-    }
-    ::unlink(from.c_str());
-    return 0;
+    const std::string name = optionValue(command.options, "passlogfile");
+    logs.written = pass == "1";
+    logs.publicPrefix = folderOf(command.output) + "/" + (name.empty() ? "ffmpeg2pass" : name);
+    return logs;
 }
 
-// Creates the temporary output exclusively, so no other file is ever overwritten by it.
-platform::Expected<std::string> createTemporaryOutput(const std::string& outputPath) {
-    std::random_device seed;
-    std::mt19937 random(seed());
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string tag;
-        for (int i = 0; i < 6; ++i) {
-            tag += kLetters[random() % (sizeof kLetters - 1)];
-        }
-        const std::string name = temporaryOutputName(outputPath, tag);
-        platform::UniqueFd fd(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-        if (fd.valid()) {
-            return name;
-        }
-        if (errno != EEXIST) {
-            return platform::Failure{std::strerror(errno)};
-        }
-    }
-    return platform::Failure{std::strerror(EEXIST)};
+// Sends the pass logs to `prefix`, in place of what the command said.
+void redirectPassLogs(OldCommand& command, const std::string& prefix) {
+    auto& options = command.options;
+    options.erase(std::remove_if(options.begin(), options.end(),
+                                 [](const OldOption& option) {
+                                     return option.name.substr(0, option.name.find(':')) == "passlogfile";
+                                 }),
+                  options.end());
+    options.push_back(OldOption{"passlogfile", prefix, true, false});
 }
 
 class ConversionRun {
 public:
-    ConversionRun(std::string ffmpeg, std::vector<std::string> arguments, std::string temporary,
-                  std::string output)
-        : m_ffmpeg(std::move(ffmpeg)), m_arguments(std::move(arguments)), m_temporary(std::move(temporary)),
-          m_output(std::move(output)) {}
+    ConversionRun(std::string ffmpeg, std::vector<std::string> arguments, WorkOutput& work,
+                  std::string output, PassLogs passLogs)
+        : m_ffmpeg(std::move(ffmpeg)), m_arguments(std::move(arguments)), m_work(work),
+          m_output(std::move(output)), m_passLogs(std::move(passLogs)) {}
 
     // `signals` carries the signals that end the converter: the run is abandoned and its partial
     // file removed.
@@ -266,8 +265,9 @@ private:
 
     std::string m_ffmpeg;
     std::vector<std::string> m_arguments;
-    std::string m_temporary;
+    WorkOutput& m_work;
     std::string m_output;
+    PassLogs m_passLogs;
     platform::ChildProcess m_child;
     LineSplitter m_progressLines;
     LineSplitter m_diagnosticLines;
@@ -334,6 +334,7 @@ std::optional<int> ConversionRun::start() {
     options.stderrMode = platform::StdStream::Pipe;
     options.dieWithParent = true;
     options.newProcessGroup = true; // a terminal's Ctrl-C reaches the converter, which decides
+    options.passedDescriptor = m_work.passedDescriptor();
     std::vector<std::string> argv{m_ffmpeg};
     argv.insert(argv.end(), m_arguments.begin(), m_arguments.end());
     platform::SpawnError spawnError;
@@ -341,7 +342,7 @@ std::optional<int> ConversionRun::start() {
     if (m_child.valid()) {
         return std::nullopt;
     }
-    ::unlink(m_temporary.c_str());
+    m_work.discard();
     diagnose(spawnError.message + "; nothing was written to \"" + m_output + "\"");
     return spawnError.error == ENOENT ? kNotFoundExit : 1;
 }
@@ -415,27 +416,31 @@ int ConversionRun::finish() {
     facts.stopRequested = m_stopRequested;
     facts.interruptSent = m_interruptSent;
     facts.abortSignal = m_abortSignal;
-    facts.outputBytes = fileSize(m_temporary);
+    facts.outputBytes = m_work.size();
     facts.progressSeen = m_progressSeen;
     facts.mediaWritten = m_mediaWritten;
     RunVerdict verdict = judgeRun(facts, m_output);
     if (verdict.keepOutput) {
         // What a stopped run wrote is incomplete: it may take a free name, never a file that is there.
         const bool partial = facts.stopRequested || facts.interruptSent;
-        const int error =
-            partial ? placeWithoutReplacing(m_temporary, m_output) : placeReplacing(m_temporary, m_output);
+        // A stopped first pass wrote incomplete logs: the earlier ones stay.
+        const int logError =
+            m_passLogs.written && !partial ? m_work.placePassLogs(m_passLogs.publicPrefix) : 0;
+        const int error = logError != 0 ? logError : m_work.place(!partial);
         if (error != 0) {
             verdict.keepOutput = false;
             verdict.exitCode = 1;
             verdict.message =
-                partial && error == EEXIST
+                logError != 0 ? "cannot put the two-pass log in place as \"" + m_passLogs.publicPrefix +
+                                    "-*.log\": " + std::strerror(logError)
+                : partial && error == EEXIST
                     ? "stopped on request; \"" + m_output +
                           "\" was there already and is kept; the partial result was discarded"
                     : "cannot put the result in place as \"" + m_output + "\": " + std::strerror(error);
         }
     }
     if (!verdict.keepOutput) {
-        ::unlink(m_temporary.c_str());
+        m_work.discard();
     }
     if (!verdict.message.empty()) {
         diagnose(verdict.message);
@@ -525,16 +530,33 @@ int runConversion(const std::vector<std::string>& arguments) {
 
     // From here on a signal must not leave a partial file behind: it is handled by the run.
     platform::SignalPipe signals = platform::SignalPipe::install({SIGTERM, SIGINT, SIGHUP});
-    const auto temporary = createTemporaryOutput(command.output);
-    if (!temporary) {
-        diagnose("cannot write into the folder of \"" + command.output + "\": " + temporary.error());
-        return 1;
+    for (const auto& removed : removeAbandonedWorkFiles(folderOf(command.output))) {
+        diagnose("removed \"" + removed + "\", left by a conversion that was ended before it finished");
     }
-    request.writePath = *temporary;
+    const PassLogs passLogs = planPassLogs(command);
     request.command = std::move(command);
-    const Translation translation = translateCommand(request);
+    // A first pass's logs are named after the work file, so it needs a name from the start.
+    auto work = WorkOutput::create(request.command.output, passLogs.written);
+    Translation translation;
+    for (;;) {
+        if (!work) {
+            diagnose("cannot write into the folder of \"" + request.command.output + "\": " + work.error());
+            return 1;
+        }
+        if (!passLogs.publicPrefix.empty()) {
+            redirectPassLogs(request.command,
+                             passLogs.written ? work->passLogPrefix() : passLogs.publicPrefix);
+        }
+        request.writePath = work->ffmpegPath();
+        request.unnamedWrite = work->kind() == WorkOutput::Kind::Unnamed;
+        translation = translateCommand(request);
+        if (!request.unnamedWrite || !translation.error.empty() || !translation.muxer.empty()) {
+            break;
+        }
+        // Only FFmpeg knows the container for this name: the work file must carry it.
+        work = WorkOutput::create(request.command.output, true);
+    }
     if (!translation.error.empty()) {
-        ::unlink(temporary->c_str());
         diagnose(translation.error);
         return kUsageExit;
     }
@@ -548,7 +570,7 @@ int runConversion(const std::vector<std::string>& arguments) {
     for (const auto& note : translation.notes) {
         diagnose(note);
     }
-    ConversionRun run(*ffmpeg, translation.arguments, *temporary, request.command.output);
+    ConversionRun run(*ffmpeg, translation.arguments, *work, request.command.output, passLogs);
     if (translation.seeksInput) {
         run.watchSeeking();
     }
@@ -562,7 +584,7 @@ int runConversion(const std::vector<std::string>& arguments) {
     shown.resize(1);
     shown.insert(shown.end(), again.arguments.begin(), again.arguments.end());
     say("ffmpeg command: " + shellCommandLine(shown));
-    ConversionRun fromTheStart(*ffmpeg, again.arguments, *temporary, request.command.output);
+    ConversionRun fromTheStart(*ffmpeg, again.arguments, *work, request.command.output, passLogs);
     return fromTheStart.run(signals);
 }
 

@@ -28,6 +28,7 @@ struct SpawnOptions {
     bool dieWithParent = true;            // the child is killed when the spawning thread ends
     bool newProcessGroup = false;         // the child leads a process group of its own
     std::vector<std::string> environment; // extra "NAME=value" entries on top of ours
+    int passedDescriptor = -1;            // a descriptor of ours that the child gets as its descriptor 3
 };
 
 // How a child ended.
@@ -49,9 +50,9 @@ struct SpawnError {
 
 // A running child process with RAII ownership: its pipes close and, when it is still running,
 // it is killed and reaped when the object goes. The child sees only its three standard
-// descriptors and runs at the program's normal priority (never the idle scheduling of a thread
-// lowered by makeThisThreadIdle()); programs are run directly from an argument vector, never through
-// a shell.
+// descriptors (and the one passed on, if any) and runs at the program's normal priority (never the idle
+// scheduling of a thread lowered by makeThisThreadIdle()); programs are run directly from an argument vector,
+// never through a shell.
 class ChildProcess {
 public:
     ChildProcess() = default;

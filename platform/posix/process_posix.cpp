@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
@@ -137,6 +138,7 @@ struct ExecPlan {
     int childOut = -1;
     int childErr = -1; // -1: standard output's descriptor
     int reportFd = -1;
+    int passedFd = -1;
     bool dieWithParent = false;
     bool newProcessGroup = false;
 };
@@ -177,6 +179,7 @@ ExecPlan::ExecPlan(const std::vector<std::string>& argv, const SpawnOptions& opt
                    ? -1
                    : streamFor(options.stderrMode, pipes.errWrite.get(), STDERR_FILENO, devNull);
     reportFd = pipes.reportWrite.get();
+    passedFd = options.passedDescriptor;
     dieWithParent = options.dieWithParent;
     newProcessGroup = options.newProcessGroup;
 }
@@ -208,20 +211,33 @@ ExecPlan::ExecPlan(const std::vector<std::string>& argv, const SpawnOptions& opt
         !redirect(plan.childErr < 0 ? STDOUT_FILENO : plan.childErr, STDERR_FILENO)) {
         failInChild(plan.reportFd, ChildStep::Redirect);
     }
-    // Nothing but the three standard streams (and the close-on-exec report pipe) reaches the program.
-    if (plan.reportFd > 3) {
-        ::close_range(3, static_cast<unsigned>(plan.reportFd - 1), 0);
+    int reportFd = plan.reportFd;
+    int firstClosed = 3;
+    if (plan.passedFd >= 0) {
+        // The report pipe moves out of the way when it holds descriptor 3.
+        if (reportFd == 3 && (reportFd = ::fcntl(reportFd, F_DUPFD_CLOEXEC, 4)) < 0) {
+            failInChild(plan.reportFd, ChildStep::Redirect);
+        }
+        if (!redirect(plan.passedFd, 3)) {
+            failInChild(reportFd, ChildStep::Redirect);
+        }
+        firstClosed = 4;
     }
-    closeDescriptorsFrom(plan.reportFd + 1);
+    // Nothing but the three standard streams, the passed descriptor and the close-on-exec report pipe
+    // reaches the program.
+    if (reportFd > firstClosed) {
+        ::close_range(static_cast<unsigned>(firstClosed), static_cast<unsigned>(reportFd - 1), 0);
+    }
+    closeDescriptorsFrom(std::max(reportFd + 1, firstClosed));
     if (plan.workingDirectory != nullptr && ::chdir(plan.workingDirectory) != 0) {
-        failInChild(plan.reportFd, ChildStep::ChangeDirectory);
+        failInChild(reportFd, ChildStep::ChangeDirectory);
     }
     if (plan.envp.empty()) {
         ::execvp(plan.args[0], plan.args.data());
     } else {
         ::execvpe(plan.args[0], plan.args.data(), plan.envp.data());
     }
-    failInChild(plan.reportFd, ChildStep::Exec);
+    failInChild(reportFd, ChildStep::Exec);
 }
 
 // Forks children for threads of idle scheduling: a child forked by such a thread would inherit it,

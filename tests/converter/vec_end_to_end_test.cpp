@@ -1,7 +1,10 @@
 // The converter program run for real: `vec` driving Debian's ffmpeg on small generated clips.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -426,7 +429,47 @@ TEST(VecProgram, FfmpegDiesWithAKilledConverter) {
     // The orphan is reaped by init; what counts is that it no longer runs.
     const auto state = test::readFile("/proc/" + std::to_string(ffmpeg) + "/stat");
     EXPECT_TRUE(state.empty() || state.find(") Z") != std::string::npos) << state;
-    EXPECT_FALSE(test::fileExists(out)); // only the temporary name can remain after a hard kill
+    EXPECT_FALSE(test::fileExists(out));
+    EXPECT_TRUE(leftovers(dir.path()).empty()); // the output had no name yet
+}
+
+// A first pass writes its logs and output under work names; when its converter is killed outright,
+// the next conversion into the folder removes them, but not the work files of a run still going.
+TEST(VecProgram, WorkFilesOfAKilledFirstPassGoWithTheNextRun) {
+    TempDir dir;
+    const auto clip = dir.file("clip.avi");
+    ASSERT_TRUE(test::generateClip(clip, "av", 20.0, 320, 240));
+    const Words firstPass{"-vcodec", "libx264", "-b", "300k", "-pass", "1"};
+    Words killed{"ffmpeg-converter", "-re", "-i", clip};
+    killed.insert(killed.end(), firstPass.begin(), firstPass.end());
+    killed.insert(killed.end(), {"-y", dir.file("killed.mp4")});
+    auto child = startVec(killed);
+    ASSERT_TRUE(child.valid());
+    std::string output;
+    ASSERT_TRUE(readUntil(child, output, isVideoProgress)) << output;
+    ASSERT_TRUE(child.kill(SIGKILL));
+    child.wait();
+    EXPECT_EQ(leftovers(dir.path()).size(), 3U) << "the work file and two pass logs";
+
+    // A run still going holds its work file locked.
+    const std::string live = dir.file("other.vec-part-Live01.mp4");
+    test::writeFile(live, "");
+    const int held = ::open(live.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+
+    const auto shortClip = dir.file("short.avi");
+    ASSERT_TRUE(test::generateClip(shortClip, "av", 1.0, 160, 120));
+    Words next{"ffmpeg-converter", "-i", shortClip};
+    next.insert(next.end(), firstPass.begin(), firstPass.end());
+    next.insert(next.end(), {"-y", dir.file("next.mp4")});
+    const auto run = runVec(next);
+    ::close(held);
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(leftovers(dir.path()), Words{"other.vec-part-Live01.mp4"});
+    EXPECT_NE(run.output.find("left by a conversion that was ended before it finished"), std::string::npos)
+        << run.output;
+    EXPECT_TRUE(test::fileExists(dir.file("next.mp4")));
+    EXPECT_TRUE(test::fileExists(dir.file("ffmpeg2pass-0.log"))); // for the second pass
 }
 
 TEST(VecProgram, FailuresKeepEveryFileAsItWas) {

@@ -1,0 +1,353 @@
+#include "converter/work_files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <random>
+#include <string_view>
+#include <utility>
+
+#include "converter/vec_program.h"
+
+namespace morvane::converter {
+
+namespace {
+
+constexpr std::string_view kWorkMark = ".vec-part-";
+constexpr std::size_t kTagLength = 6;
+constexpr std::string_view kPassLogMark = ".pass-";
+constexpr int kNameAttempts = 100;
+constexpr const char* kProcFds = "/proc/self/fd";
+
+std::string randomTag() {
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    thread_local std::mt19937 random{std::random_device{}()};
+    std::string tag;
+    for (std::size_t i = 0; i < kTagLength; ++i) {
+        tag += kLetters[random() % (sizeof kLetters - 1)];
+    }
+    return tag;
+}
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string nameOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string descriptorPath(int fd) {
+    return std::string(kProcFds) + "/" + std::to_string(fd);
+}
+
+bool isTagCharacter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+// Whether `path` (relative to `folder`) still names the file open as `fd`.
+bool namesFile(int folder, const std::string& path, int fd) {
+    struct stat named {};
+    struct stat open {};
+    return ::fstatat(folder, path.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && ::fstat(fd, &open) == 0 &&
+           named.st_dev == open.st_dev && named.st_ino == open.st_ino;
+}
+
+// A work file's name: the run's own file (its lock holder), or a two-pass log written beside it.
+struct WorkName {
+    bool log = false;
+    std::string holder; // the run's work file
+};
+
+// "<stem>.vec-part-<tag><extension>" is a holder; "<holder>.pass-<digits>.log", with ".mbtree" and
+// ".temp" after it, a log. Anything else is no work file.
+std::optional<WorkName> parseWorkName(std::string_view name) {
+    for (auto at = name.find(kWorkMark); at != std::string_view::npos; at = name.find(kWorkMark, at + 1)) {
+        const std::size_t tagEnd = at + kWorkMark.size() + kTagLength;
+        if (tagEnd > name.size() ||
+            !std::all_of(name.begin() + static_cast<std::ptrdiff_t>(at + kWorkMark.size()),
+                         name.begin() + static_cast<std::ptrdiff_t>(tagEnd), isTagCharacter)) {
+            continue;
+        }
+        const std::string_view rest = name.substr(tagEnd);
+        if (rest.empty() || (rest.front() == '.' && rest.find('.', 1) == std::string_view::npos)) {
+            return WorkName{false, std::string(name)};
+        }
+        const auto pass = rest.rfind(kPassLogMark);
+        if (pass == std::string_view::npos ||
+            (pass > 0 &&
+             (rest.front() != '.' || rest.substr(1, pass - 1).find('.') != std::string_view::npos))) {
+            continue;
+        }
+        std::string_view log = rest.substr(pass + kPassLogMark.size());
+        const auto digits = log.find_first_not_of("0123456789");
+        if (digits == 0 || digits == std::string_view::npos) {
+            continue;
+        }
+        log.remove_prefix(digits);
+        const auto take = [&log](std::string_view part) {
+            const bool there = log.substr(0, part.size()) == part;
+            if (there) {
+                log.remove_prefix(part.size());
+            }
+            return there;
+        };
+        if (take(".log")) {
+            take(".mbtree");
+            take(".temp");
+            if (log.empty()) {
+                return WorkName{true, std::string(name.substr(0, tagEnd + pass))};
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+// Takes the run's lock on `fd`; false when another run holds it. Where the file system has no locks
+// the file stays unlocked, and no run removes it either.
+bool lockForRun(int fd) {
+    return ::flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK;
+}
+
+// Renames `from` to `to` only when nothing is there (EEXIST otherwise); 0 or the error.
+int renameWithoutReplacing(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        return 0;
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        return errno;
+    }
+    // A file system without the flag: a hard link is made only where no name is.
+    if (::link(from.c_str(), to.c_str()) != 0) {
+        return errno;
+    }
+    ::unlink(from.c_str());
+    return 0;
+}
+
+// The names in `folder` that are the two-pass logs of the work file named `holder`.
+std::vector<std::string> passLogsOf(const std::string& folder, const std::string& holder) {
+    std::vector<std::string> logs;
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        return logs;
+    }
+    while (const dirent* entry = ::readdir(dir)) {
+        const auto work = parseWorkName(entry->d_name);
+        if (work && work->log && work->holder == holder) {
+            logs.emplace_back(entry->d_name);
+        }
+    }
+    ::closedir(dir);
+    return logs;
+}
+
+} // namespace
+
+platform::Expected<WorkOutput> WorkOutput::create(const std::string& outputPath, bool named) {
+    WorkOutput work;
+    work.m_output = outputPath;
+    work.m_done = false;
+    const std::string folder = folderOf(outputPath);
+    // FFmpeg opens the unnamed file through its descriptor's entry under /proc.
+    if (!named && ::access(kProcFds, X_OK) == 0) {
+        platform::UniqueFd fd(::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666));
+        if (fd.valid()) {
+            // Locked before it can have a name, so no other run ever takes it for abandoned.
+            ::flock(fd.get(), LOCK_EX | LOCK_NB);
+            work.m_kind = Kind::Unnamed;
+            work.m_fd = std::move(fd);
+            return work;
+        }
+        // The file system cannot make unnamed files: a named one follows (and says what else fails).
+    }
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const std::string path = temporaryOutputName(outputPath, randomTag());
+        platform::UniqueFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (!fd.valid()) {
+            if (errno == EEXIST) {
+                continue;
+            }
+            return platform::Failure{std::strerror(errno)};
+        }
+        // Another run's sweep may have taken the fresh file for abandoned in between: then it is
+        // that run's to remove, and this run takes another name.
+        if (!lockForRun(fd.get()) || !namesFile(AT_FDCWD, path, fd.get())) {
+            continue;
+        }
+        work.m_kind = Kind::Named;
+        work.m_path = path;
+        work.m_fd = std::move(fd);
+        return work;
+    }
+    return platform::Failure{std::strerror(EEXIST)};
+}
+
+WorkOutput::WorkOutput(WorkOutput&& other) noexcept
+    : m_kind(other.m_kind), m_output(std::move(other.m_output)), m_path(std::move(other.m_path)),
+      m_fd(std::move(other.m_fd)), m_done(std::exchange(other.m_done, true)) {}
+
+WorkOutput& WorkOutput::operator=(WorkOutput&& other) noexcept {
+    if (this != &other) {
+        if (!m_done) {
+            discard();
+        }
+        m_kind = other.m_kind;
+        m_output = std::move(other.m_output);
+        m_path = std::move(other.m_path);
+        m_fd = std::move(other.m_fd);
+        m_done = std::exchange(other.m_done, true);
+    }
+    return *this;
+}
+
+WorkOutput::~WorkOutput() {
+    if (!m_done) {
+        discard();
+    }
+}
+
+std::string WorkOutput::ffmpegPath() const {
+    return m_kind == Kind::Unnamed ? descriptorPath(3) : m_path;
+}
+
+std::string WorkOutput::passLogPrefix() const {
+    return m_kind == Kind::Named ? m_path + ".pass" : std::string();
+}
+
+long long WorkOutput::size() const {
+    struct stat info {};
+    if (m_kind == Kind::Unnamed) {
+        return ::fstat(m_fd.get(), &info) == 0 ? static_cast<long long>(info.st_size) : -1;
+    }
+    return ::stat(m_path.c_str(), &info) == 0 ? static_cast<long long>(info.st_size) : -1;
+}
+
+int WorkOutput::linkUnnamedAs(const std::string& path) const {
+    if (::linkat(AT_FDCWD, descriptorPath(m_fd.get()).c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) ==
+        0) {
+        return 0;
+    }
+    const int error = errno;
+    if (error != EEXIST && ::linkat(m_fd.get(), "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) == 0) {
+        return 0;
+    }
+    return error;
+}
+
+int WorkOutput::place(bool replace) {
+    int error = 0;
+    if (m_kind == Kind::Named) {
+        error = replace ? (::rename(m_path.c_str(), m_output.c_str()) == 0 ? 0 : errno)
+                        : renameWithoutReplacing(m_path, m_output);
+    } else {
+        error = linkUnnamedAs(m_output);
+        if (error == EEXIST && replace) {
+            // A file is there: the result takes a work name, then replaces the file in one step.
+            for (int attempt = 0; attempt < kNameAttempts && error == EEXIST; ++attempt) {
+                m_path = temporaryOutputName(m_output, randomTag());
+                error = linkUnnamedAs(m_path);
+            }
+            if (error == 0 && ::rename(m_path.c_str(), m_output.c_str()) != 0) {
+                error = errno;
+                ::unlink(m_path.c_str());
+            }
+        }
+    }
+    if (error == 0) {
+        m_done = true;
+    }
+    return error;
+}
+
+int WorkOutput::placePassLogs(const std::string& publicPrefix) {
+    if (m_kind != Kind::Named) {
+        return 0;
+    }
+    const std::string folder = folderOf(m_path);
+    const std::string prefix = nameOf(passLogPrefix());
+    int error = 0;
+    for (const auto& log : passLogsOf(folder, nameOf(m_path))) {
+        const std::string to = publicPrefix + log.substr(prefix.size());
+        if (::rename((folder + "/" + log).c_str(), to.c_str()) != 0 && error == 0) {
+            error = errno;
+        }
+    }
+    return error;
+}
+
+void WorkOutput::discard() {
+    if (m_kind == Kind::Named && !m_path.empty()) {
+        const std::string folder = folderOf(m_path);
+        for (const auto& log : passLogsOf(folder, nameOf(m_path))) {
+            ::unlink((folder + "/" + log).c_str());
+        }
+        ::unlink(m_path.c_str());
+    }
+    m_fd.reset();
+    m_done = true;
+}
+
+std::vector<std::string> removeAbandonedWorkFiles(const std::string& folder) {
+    std::vector<std::string> removed;
+    platform::UniqueFd dirFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    DIR* dir = dirFd.valid() ? ::fdopendir(::dup(dirFd.get())) : nullptr;
+    if (dir == nullptr) {
+        return removed;
+    }
+    std::vector<std::pair<std::string, WorkName>> found;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (auto work = parseWorkName(entry->d_name)) {
+            found.emplace_back(entry->d_name, *std::move(work));
+        }
+    }
+    ::closedir(dir);
+    const int at = dirFd.get();
+    const auto remove = [&](const std::string& name) {
+        if (::unlinkat(at, name.c_str(), 0) == 0) {
+            removed.push_back(name);
+        }
+    };
+    std::vector<std::string> freed; // holders whose runs are gone, removed below
+    for (const auto& [name, work] : found) {
+        if (work.log) {
+            continue;
+        }
+        // Only a file this user may write is taken; its run is gone when its lock is free.
+        platform::UniqueFd fd(
+            ::openat(at, name.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        struct stat info {};
+        if (!fd.valid() || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+            ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0 || !namesFile(at, name, fd.get())) {
+            continue;
+        }
+        remove(name);
+        freed.push_back(name);
+    }
+    struct stat holder {};
+    for (const auto& [name, work] : found) {
+        // A log goes with its holder; a log without one is left from a run that is gone (a run
+        // makes its holder before its logs and moves its logs away before its holder).
+        if (work.log &&
+            (std::find(freed.begin(), freed.end(), work.holder) != freed.end() ||
+             (::fstatat(at, work.holder.c_str(), &holder, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT))) {
+            remove(name);
+        }
+    }
+    return removed;
+}
+
+} // namespace morvane::converter
