@@ -127,6 +127,49 @@ TEST_F(HardeningTest, KillingTheBatchLeavesNoConverterAndNoFfmpeg) {
     }
 }
 
+// However morvane-batch ends mid-conversion (killed outright, hung up on, or two quick Ctrl-C to its
+// process group), the output folder holds nothing half-written and the earlier output is untouched.
+TEST_F(HardeningTest, EndingTheBatchAbruptlyLeavesNoWorkFiles) {
+    if (::access("/usr/bin/setsid", X_OK) != 0) {
+        GTEST_SKIP() << "setsid is missing: cannot give morvane-batch a process group of its own";
+    }
+    const Subreaper subreaper;
+    ASSERT_TRUE(subreaper.on());
+    makeClip("long.mov", 20.0, 640, 480);
+    const std::string earlier = output() + "/long" + kSlowSuffix;
+    fs::create_directories(output());
+    test::writeFile(earlier, "an earlier conversion");
+    const struct {
+        const char* name;
+        int signal;
+        int times;
+    } endings[] = {{"SIGKILL", SIGKILL, 1}, {"SIGHUP", SIGHUP, 1}, {"two Ctrl-C", SIGINT, 2}};
+    for (const auto& ending : endings) {
+        SCOPED_TRACE(ending.name);
+        auto argv = command({"-p", kSlowProfile, "-o", output(), "long.mov"});
+        argv.insert(argv.begin(), "/usr/bin/setsid");
+        test::WatchedProgram program(argv, options());
+        // Well under way: FFmpeg has written part of the output.
+        ASSERT_TRUE(program.waitForOutput("long.mov: 0%", 60s)) << program.out() << program.err();
+        ASSERT_TRUE(waitForDescendant(program.pid(), "ffmpeg", 20s)) << program.out() << program.err();
+        std::this_thread::sleep_for(1500ms);
+        for (int i = 0; i < ending.times; ++i) {
+            ::kill(-program.pid(), ending.signal);
+            std::this_thread::sleep_for(50ms);
+        }
+        const auto run = program.finish();
+        EXPECT_NE(run.exitCode, 0) << shown(run);
+        const auto deadline = std::chrono::steady_clock::now() + 10s;
+        while (!runningBelowUs({"vec", "ffmpeg"}).empty() && std::chrono::steady_clock::now() < deadline) {
+            while (::waitpid(-1, nullptr, WNOHANG) > 0) {
+            }
+            std::this_thread::sleep_for(20ms);
+        }
+        EXPECT_EQ(folderNames(output()), std::vector<std::string>{"long" + std::string(kSlowSuffix)});
+        EXPECT_EQ(test::readFile(earlier), "an earlier conversion");
+    }
+}
+
 // The batch's worker thread runs at idle priority; an unprivileged user could not bring a converter
 // that inherited it back to normal, so a conversion on a busy machine would crawl. The converter and
 // FFmpeg run at the nice value morvane-batch was started with, with normal scheduling.

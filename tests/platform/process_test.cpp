@@ -42,6 +42,12 @@ TEST(Process, ChildSeesOnlyItsThreeStandardDescriptors) {
     ASSERT_TRUE(child.valid());
     EXPECT_EQ(readAll(child), "0\n1\n2\n");
     EXPECT_TRUE(child.wait().success());
+    // One descriptor passed on on purpose arrives as descriptor 3, whatever its number here.
+    SpawnOptions passing;
+    passing.passedDescriptor = leaky;
+    auto passed = ChildProcess::spawn({kProbe, "fds"}, passing);
+    EXPECT_EQ(readAll(passed), "0\n1\n2\n3\n");
+    EXPECT_TRUE(passed.wait().success());
     ::close(leaky);
 }
 
