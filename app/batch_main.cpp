@@ -25,7 +25,7 @@
 #include "platform/power_control.h"
 #include "platform/program_dir.h"
 #include "platform/signal_pipe.h"
-#include "preview/media_detector.h"
+#include "preview/media_plugin.h"
 #include "profiles/profile_catalogue.h"
 
 namespace {
@@ -98,9 +98,11 @@ int showProfile(const profiles::ProfileCatalogue& catalogue, const std::string& 
 int probeFiles(engine::CQuillonMediaCntl& facade, const std::vector<std::string>& files,
                const std::string& cwd) {
     int status = 0;
+    StderrPrompts prompts;
     for (const auto& file : files) {
         const std::string path = app::absolutePath(file, cwd);
         const auto job = app::probeFile(facade, path);
+        app::reportMediaDetectorProblemOnce(prompts);
         if (!job) {
             std::fprintf(stderr, "Error: %s\n", app::refusedFileText(path).c_str());
             status = 1;
@@ -301,7 +303,7 @@ int main(int argc, char** argv) {
     // the converter's own failure is reported), not end the program without a word.
     ::signal(SIGXFSZ, SIG_IGN);
     // What the media libraries say while files are probed belongs in the trace, not on the terminal.
-    morvane::preview::setLibraryMessageSink([](std::string_view line) { engine::writeTraceLine(line); });
+    morvane::preview::setPluginMessageSink([](std::string_view line) { engine::writeTraceLine(line); });
     std::vector<std::string> arguments(argv + 1, argv + argc);
     const auto parsed = app::parseCliArguments(arguments);
     if (!parsed) {

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 
@@ -12,6 +13,7 @@
 #include "engine/quillon_media_cntl.h"
 #include "platform/file_identity.h"
 #include "platform/time_text.h"
+#include "preview/media_plugin.h"
 #include "profiles/profile_catalogue.h"
 
 namespace morvane::app {
@@ -96,6 +98,16 @@ std::unique_ptr<engine::ConversionJob> probeFileWithConverter(const std::string&
     });
 }
 
+void reportMediaDetectorProblemOnce(UserPrompts& prompts) {
+    static std::atomic<bool> told{false};
+    const std::string problem = preview::mediaPluginProblem();
+    if (problem.empty() || told.exchange(true)) {
+        return;
+    }
+    prompts.ask(Message{preview::mediaPluginProblemText(problem), "Warning", MessageIcon::Warning,
+                        MessageButtons::Ok});
+}
+
 int appendProbedFile(FileList& list, const profiles::ProfileCatalogue& catalogue,
                      const std::string& profileName, std::unique_ptr<engine::ConversionJob> job) {
     auto profile = std::make_unique<profiles::Profile>();
@@ -106,6 +118,7 @@ int appendProbedFile(FileList& list, const profiles::ProfileCatalogue& catalogue
 int addOneFile(FileList& list, engine::CQuillonMediaCntl& facade, const profiles::ProfileCatalogue& catalogue,
                const std::string& profileName, const std::string& path, UserPrompts& prompts) {
     auto job = probeFile(facade, path);
+    reportMediaDetectorProblemOnce(prompts);
     if (!job) {
         prompts.ask(Message{refusedFileText(path), "Error", MessageIcon::Stop, MessageButtons::Ok});
         return -1;

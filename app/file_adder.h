@@ -40,6 +40,10 @@ std::unique_ptr<engine::ConversionJob> probeFile(engine::CQuillonMediaCntl& faca
 std::unique_ptr<engine::ConversionJob> probeFileWithConverter(const std::string& programDirectory,
                                                               const std::string& path);
 
+// Tells the user, once per run, that the media detector plugin cannot be loaded (files are then read
+// by the converter alone). Call after a probe; nothing while the plugin works or before it is needed.
+void reportMediaDetectorProblemOnce(UserPrompts& prompts);
+
 // Appends a row for a probed job with a fresh profile parsed from `profileName`. Returns its index.
 int appendProbedFile(FileList& list, const profiles::ProfileCatalogue& catalogue,
                      const std::string& profileName, std::unique_ptr<engine::ConversionJob> job);

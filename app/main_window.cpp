@@ -38,6 +38,7 @@
 #include "engine/trace_file.h"
 #include "platform/power_control.h"
 #include "platform/time_text.h"
+#include "preview/player_plugin.h"
 #include "preview/preview_pane_controller.h"
 #include "preview/video_host.h"
 #include "preview/video_splitter_logic.h"
@@ -669,6 +670,7 @@ bool MainWindow::addProbedFile(ProbeQueue::Result result) {
     const bool dropped = request->second.dropped;
     const QString path = QString::fromStdString(result.path);
     const bool added = result.job != nullptr;
+    reportMediaDetectorProblemOnce(*m_prompts);
     if (!added) {
         m_prompts->ask(Message{refusedFileText(result.path), "Error", MessageIcon::Stop, MessageButtons::Ok});
     } else {
@@ -849,6 +851,10 @@ void MainWindow::playPreview() {
     std::optional<std::string> path;
     if (m_files.validRow(row)) {
         path = m_files.row(row).job->sourcePath.str();
+    }
+    if (path && preview::playerCore() == nullptr) {
+        m_prompts->ask(Message{preview::playerPluginProblemText(preview::playerPluginProblem()), "Preview",
+                               MessageIcon::Warning, MessageButtons::Ok});
     }
     m_preview->play(path);
 }

@@ -1,6 +1,9 @@
 #include "app/video_splitter_command.h"
 
+#include <QMessageBox>
+
 #include "app/batch_view.h"
+#include "preview/player_plugin.h"
 #include "preview/video_splitter_dialog.h"
 
 namespace morvane::app {
@@ -12,6 +15,15 @@ Splitter videoSplitter(UserPrompts* prompts) {
             errorPrompt = [prompts](const std::string& text, const std::string& caption) {
                 prompts->ask({text, caption, MessageIcon::Stop, MessageButtons::Ok});
             };
+        }
+        // Without the player the cut can still be typed in; the user learns why there is no picture.
+        if (preview::playerCore() == nullptr) {
+            const std::string text = preview::playerPluginProblemText(preview::playerPluginProblem());
+            if (prompts != nullptr) {
+                prompts->ask({text, "Video Splitter", MessageIcon::Warning, MessageButtons::Ok});
+            } else {
+                QMessageBox::warning(&owner, QStringLiteral("Video Splitter"), QString::fromStdString(text));
+            }
         }
         const auto chosen = preview::runVideoSplitter(
             &owner, request.sourcePath, {request.minimum, request.start, request.end, request.maximum},

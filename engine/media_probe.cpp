@@ -12,7 +12,7 @@
 #include "platform/command_line.h"
 #include "platform/event_log.h"
 #include "platform/process.h"
-#include "preview/media_detector.h"
+#include "preview/media_plugin.h"
 
 namespace morvane::engine {
 
@@ -260,7 +260,7 @@ std::int32_t probeMediaFile(std::string_view programDirectory, const char* path,
 }
 
 std::int32_t probeMediaFile(std::string_view programDirectory, const char* path, ConversionJob* job) {
-    return probeMediaFile(programDirectory, path, job, &preview::DetectMedia);
+    return probeMediaFile(programDirectory, path, job, &preview::detectMediaWithPlugin);
 }
 
 } // namespace morvane::engine

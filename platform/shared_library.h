@@ -18,6 +18,10 @@ public:
 
     // Loads with local symbol binding; a failure carries the loader's message.
     static Expected<SharedLibrary> open(const std::string& path);
+    // The same, and the library stays mapped until the process ends even after close(): libraries
+    // that keep allocations or threads for the life of the process (the FFmpeg libraries, the
+    // playback core) must not be unmapped under them.
+    static Expected<SharedLibrary> openResident(const std::string& path);
 
     bool isOpen() const { return m_handle != nullptr; }
     // The address of an exported symbol, or null.
@@ -29,6 +33,8 @@ public:
     void close();
 
 private:
+    static Expected<SharedLibrary> openWithFlags(const std::string& path, int flags);
+
     void* m_handle = nullptr;
 };
 

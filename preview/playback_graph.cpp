@@ -3,9 +3,6 @@
 #include <QCoreApplication>
 #include <QObject>
 
-#include <mpv/client.h>
-#include <mpv/render.h>
-
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -13,6 +10,8 @@
 #include <cstring>
 #include <limits>
 
+#include "preview/player_core.h"
+#include "preview/player_plugin.h"
 #include "preview/video_host.h"
 
 namespace morvane::preview {
@@ -79,37 +78,41 @@ bool PlaybackGraph::create(QObject* eventTarget) {
     if (m_handle != nullptr) {
         return false;
     }
-    m_handle = mpv_create();
+    m_core = playerCore();
+    if (m_core == nullptr) {
+        return false;
+    }
+    m_handle = m_core->create();
     if (m_handle == nullptr) {
         return false;
     }
     for (const auto& [name, value] : kCoreOptions) {
-        mpv_set_option_string(m_handle, name, value);
+        m_core->setOptionString(m_handle, name, value);
     }
-    if (mpv_initialize(m_handle) < 0) {
-        mpv_terminate_destroy(m_handle);
+    if (m_core->initialize(m_handle) < 0) {
+        m_core->terminateDestroy(m_handle);
         m_handle = nullptr;
         return false;
     }
     char apiType[] = MPV_RENDER_API_TYPE_SW;
     std::array<mpv_render_param, 2> params{
         {{MPV_RENDER_PARAM_API_TYPE, apiType}, {MPV_RENDER_PARAM_INVALID, nullptr}}};
-    if (mpv_render_context_create(&m_render, m_handle, params.data()) < 0) {
+    if (m_core->renderContextCreate(&m_render, m_handle, params.data()) < 0) {
         m_render = nullptr;
-        mpv_terminate_destroy(m_handle);
+        m_core->terminateDestroy(m_handle);
         m_handle = nullptr;
         return false;
     }
-    mpv_observe_property(m_handle, 0, "eof-reached", MPV_FORMAT_FLAG);
-    mpv_observe_property(m_handle, 0, "duration", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(m_handle, 0, "time-pos", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(m_handle, 0, "vo-configured", MPV_FORMAT_FLAG);
+    m_core->observeProperty(m_handle, 0, "eof-reached", MPV_FORMAT_FLAG);
+    m_core->observeProperty(m_handle, 0, "duration", MPV_FORMAT_DOUBLE);
+    m_core->observeProperty(m_handle, 0, "time-pos", MPV_FORMAT_DOUBLE);
+    m_core->observeProperty(m_handle, 0, "vo-configured", MPV_FORMAT_FLAG);
 
     m_eventTarget = eventTarget;
     m_renderStop = false;
     m_renderThread = std::thread([this] { renderLoop(); });
-    mpv_render_context_set_update_callback(m_render, &PlaybackGraph::onRenderUpdate, this);
-    mpv_set_wakeup_callback(m_handle, &PlaybackGraph::onWakeup, this);
+    m_core->renderContextSetUpdateCallback(m_render, &PlaybackGraph::onRenderUpdate, this);
+    m_core->setWakeupCallback(m_handle, &PlaybackGraph::onWakeup, this);
     return true;
 }
 
@@ -141,7 +144,7 @@ void PlaybackGraph::renderLoop() {
         const bool redraw = std::exchange(m_redrawPending, false);
         const std::shared_ptr<FrameChannel> channel = m_channel;
         lock.unlock();
-        const std::uint64_t flags = update ? mpv_render_context_update(m_render) : 0;
+        const std::uint64_t flags = update ? m_core->renderContextUpdate(m_render) : 0;
         if ((flags & MPV_RENDER_UPDATE_FRAME) != 0 || redraw) {
             renderFrame(channel);
         }
@@ -170,7 +173,7 @@ void PlaybackGraph::renderFrame(const std::shared_ptr<FrameChannel>& channel) {
                                             {MPV_RENDER_PARAM_SW_POINTER, pixels},
                                             {MPV_RENDER_PARAM_INVALID, nullptr}}};
     // Blocks until the frame's display time, which is why this runs here and not on the UI thread.
-    if (mpv_render_context_render(m_render, params.data()) < 0 || !channel) {
+    if (m_core->renderContextRender(m_render, params.data()) < 0 || !channel) {
         std::free(pixels);
         return;
     }
@@ -233,7 +236,7 @@ void PlaybackGraph::issueLoad() {
     mpv_node node{};
     node.format = MPV_FORMAT_NODE_MAP;
     node.u.list = &command;
-    if (mpv_command_node_async(m_handle, 0, &node) < 0) {
+    if (m_core->commandNodeAsync(m_handle, 0, &node) < 0) {
         m_failed = true;
     }
 }
@@ -271,7 +274,7 @@ bool PlaybackGraph::attachToWindow(VideoHost* host) {
 
 void PlaybackGraph::setPause(bool pause) {
     int flag = pause ? 1 : 0;
-    mpv_set_property_async(m_handle, 0, "pause", MPV_FORMAT_FLAG, &flag);
+    m_core->setPropertyAsync(m_handle, 0, "pause", MPV_FORMAT_FLAG, &flag);
     m_paused = pause;
 }
 
@@ -305,7 +308,7 @@ bool PlaybackGraph::stopWithCheck() {
         return true;
     }
     const char* command[] = {"stop", nullptr};
-    m_stopped = mpv_command_async(m_handle, 0, command) >= 0;
+    m_stopped = m_core->commandAsync(m_handle, 0, command) >= 0;
     m_loaded = false;
     return m_stopped;
 }
@@ -357,7 +360,7 @@ void PlaybackGraph::sendSeek(double seconds, SeekMode mode) {
     const char* command[] = {"seek", time.c_str(),
                              mode == SeekMode::Exact ? "absolute+exact" : "absolute+keyframes", nullptr};
     const std::uint64_t id = ++m_lastSeekId;
-    if (mpv_command_async(m_handle, id, command) < 0) {
+    if (m_core->commandAsync(m_handle, id, command) < 0) {
         return;
     }
     m_lastSeekAcknowledged = false;
@@ -381,7 +384,7 @@ int PlaybackGraph::pumpEvents() {
     issueLoad();
     int newCompletions = 0;
     while (true) {
-        const mpv_event* event = mpv_wait_event(m_handle, 0);
+        const mpv_event* event = m_core->waitEvent(m_handle, 0);
         if (event->event_id == MPV_EVENT_NONE) {
             break;
         }
@@ -452,7 +455,7 @@ int PlaybackGraph::takeCompletions() {
 void PlaybackGraph::detach() {
     // No more news for the UI thread and no more pictures for the host.
     if (m_handle != nullptr) {
-        mpv_set_wakeup_callback(m_handle, nullptr, nullptr);
+        m_core->setWakeupCallback(m_handle, nullptr, nullptr);
     }
     m_eventTarget = nullptr;
     if (VideoHost* host = m_host.data()) {
@@ -468,7 +471,7 @@ void PlaybackGraph::shutdown() {
     // Order matters: no callbacks, no render thread, then the render context before the core
     // (freeing the core first aborts the process).
     if (m_render != nullptr) {
-        mpv_render_context_set_update_callback(m_render, nullptr, nullptr);
+        m_core->renderContextSetUpdateCallback(m_render, nullptr, nullptr);
     }
     if (m_renderThread.joinable()) {
         {
@@ -479,11 +482,11 @@ void PlaybackGraph::shutdown() {
         m_renderThread.join();
     }
     if (m_render != nullptr) {
-        mpv_render_context_free(m_render);
+        m_core->renderContextFree(m_render);
         m_render = nullptr;
     }
     if (m_handle != nullptr) {
-        mpv_terminate_destroy(m_handle);
+        m_core->terminateDestroy(m_handle);
         m_handle = nullptr;
     }
 }

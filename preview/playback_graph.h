@@ -17,6 +17,7 @@
 
 struct mpv_handle;
 struct mpv_render_context;
+struct MorvanePlayerCore;
 class QObject;
 
 namespace morvane::preview {
@@ -43,7 +44,8 @@ public:
     PlaybackGraph& operator=(const PlaybackGraph&) = delete;
 
     // Creates the playback core, its render context and the render thread; news is posted to
-    // `eventTarget` as kGraphWakeupEvent. Fails when already created or when libmpv refuses.
+    // `eventTarget` as kGraphWakeupEvent. Fails when already created, when the player plugin cannot
+    // be loaded (playerPluginProblem() says why) or when the core refuses.
     bool create(QObject* eventTarget);
     bool created() const { return m_handle != nullptr; }
 
@@ -92,6 +94,7 @@ private:
     void sendSeek(double seconds, SeekMode mode);
     void setPause(bool pause);
 
+    const MorvanePlayerCore* m_core = nullptr; // the player plugin's functions, set by create()
     mpv_handle* m_handle = nullptr;
     mpv_render_context* m_render = nullptr;
     QObject* m_eventTarget = nullptr;

@@ -19,6 +19,17 @@ std::string& storedDirectory() {
     return directory;
 }
 
+std::string& storedPluginDirectory() {
+    static std::string directory;
+    return directory;
+}
+
+void endWithSeparator(std::string& directory) {
+    if (!directory.empty() && directory.back() != '/') {
+        directory.push_back('/');
+    }
+}
+
 std::string executableDirectory() {
     std::string path(PATH_MAX, '\0');
     const auto n = ::readlink("/proc/self/exe", path.data(), path.size());
@@ -41,11 +52,24 @@ const std::string& programDirectory() {
 }
 
 void setProgramDirectory(std::string directory) {
-    if (!directory.empty() && directory.back() != '/') {
-        directory.push_back('/');
-    }
+    endWithSeparator(directory);
     const std::lock_guard lock(directoryMutex());
     storedDirectory() = std::move(directory);
+}
+
+std::string pluginDirectory() {
+    const std::lock_guard lock(directoryMutex());
+    auto& directory = storedPluginDirectory();
+    if (directory.empty()) {
+        directory = executableDirectory();
+    }
+    return directory;
+}
+
+void setPluginDirectory(std::string directory) {
+    endWithSeparator(directory);
+    const std::lock_guard lock(directoryMutex());
+    storedPluginDirectory() = std::move(directory);
 }
 
 } // namespace morvane::platform

@@ -21,14 +21,22 @@ SharedLibrary::~SharedLibrary() {
     close();
 }
 
-Expected<SharedLibrary> SharedLibrary::open(const std::string& path) {
+Expected<SharedLibrary> SharedLibrary::openWithFlags(const std::string& path, int flags) {
     SharedLibrary library;
-    library.m_handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    library.m_handle = ::dlopen(path.c_str(), flags);
     if (library.m_handle == nullptr) {
         const char* message = ::dlerror();
         return Failure{message != nullptr ? std::string(message) : "cannot load " + path};
     }
     return library;
+}
+
+Expected<SharedLibrary> SharedLibrary::open(const std::string& path) {
+    return openWithFlags(path, RTLD_NOW | RTLD_LOCAL);
+}
+
+Expected<SharedLibrary> SharedLibrary::openResident(const std::string& path) {
+    return openWithFlags(path, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
 }
 
 void* SharedLibrary::symbol(const char* name) const {

@@ -111,6 +111,21 @@ TEST_F(BatchEndToEnd, ConvertsWithTwoProfilesAndACut) {
     EXPECT_NEAR(durationOf(outputFile(output(), "clip", ".mp3")), 2.0, 0.15);
 }
 
+// Without the media detector plugin the converter reads the files: the batch still converts, and
+// says once why probing is slower.
+TEST_F(BatchEndToEnd, WithoutTheDetectorPluginTheConverterReadsTheFiles) {
+    fs::remove(bin() + "/libmorvane-media.so");
+    fs::copy_file(clips.file("clip.mov"), clips.file("second.mov"));
+    const auto run = batch({"-p", kMp3Profile, "-o", output(), "clip.mov", "second.mov"});
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+    const std::string warning = "The media detector \"" + bin() + "/libmorvane-media.so\" cannot be loaded";
+    const auto first = run.err.find(warning);
+    EXPECT_NE(first, std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find(warning, first + 1), std::string::npos) << "said once: " << run.err;
+    EXPECT_NEAR(durationOf(outputFile(output(), "clip", ".mp3")), 4.0, 0.4);
+    EXPECT_NEAR(durationOf(outputFile(output(), "second", ".mp3")), 4.0, 0.4);
+}
+
 TEST_F(BatchEndToEnd, UndecodableFilesAreReportedAndSkipped) {
     morvane::test::writeFile(clips.file("notes.avi"), "this is not a video\n");
     const auto run = batch({"-p", kMp3Profile, "-o", output(), "notes.avi", "clip.mov"});

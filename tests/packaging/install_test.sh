@@ -18,7 +18,7 @@ expect_file() { [ -e "$1" ] || fail "missing $1"; }
 cmake --install "$build" --prefix "$prefix" > "$work/install.log"
 
 # The tree.
-for path in bin/morvane-batch lib/morvane/morvane-batch lib/morvane/vec lib/morvane/libvec-probe.so \
+for path in bin/morvane-batch lib/morvane/morvane-batch lib/morvane/vec lib/morvane/libvec-probe.so lib/morvane/libmorvane-media.so \
     lib/morvane/tools/libencsession.so lib/morvane/help/index.html lib/morvane/common/producer.conf \
     share/bash-completion/completions/morvane-batch; do
     expect_file "$prefix/$path"
@@ -34,6 +34,7 @@ done
 # The desktop's files (only with the window program).
 if [ -e "$program/morvane" ]; then
     expect_file "$prefix/bin/morvane"
+    expect_file "$program/libmorvane-player.so"
     desktop="$prefix/share/applications/org.morvane.Morvane.desktop"
     desktop-file-validate "$desktop" || fail "desktop-file-validate"
     appstreamcli validate --no-net --strict "$prefix/share/metainfo/org.morvane.Morvane.metainfo.xml" \

@@ -8,8 +8,17 @@
 #include <stdexcept>
 
 #include "platform/process.h"
+#include "platform/program_dir.h"
 
 namespace morvane::test {
+
+namespace {
+// The test executables load the program's plugins from the build's program directory.
+[[maybe_unused]] const bool kPluginsFromTheBuild = [] {
+    platform::setPluginDirectory(MORVANE_PROGRAM_DIR);
+    return true;
+}();
+} // namespace
 
 TempDir::TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "morvane-test-XXXXXX").string();

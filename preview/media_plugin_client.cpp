@@ -1,0 +1,131 @@
+// The programs' side of the media detector plugin.
+#include <memory>
+#include <mutex>
+
+#include "platform/plugin.h"
+#include "preview/media_plugin.h"
+
+namespace morvane::preview {
+
+namespace {
+
+using Sink = std::function<void(std::string_view)>;
+
+struct SinkState {
+    std::mutex mutex;
+    std::shared_ptr<const Sink> sink;
+    bool set = false;
+};
+
+SinkState& sinkState() {
+    static SinkState state;
+    return state;
+}
+
+void forwardMessage(const char* line, std::size_t length, void*) {
+    std::shared_ptr<const Sink> sink;
+    {
+        const std::lock_guard lock(sinkState().mutex);
+        sink = sinkState().sink;
+    }
+    if (sink && *sink && line != nullptr) {
+        (*sink)(std::string_view(line, length));
+    }
+}
+
+void installSink(const MorvaneMediaPlugin& plugin) {
+    const std::lock_guard lock(sinkState().mutex);
+    if (sinkState().set) {
+        plugin.setMessageSink(sinkState().sink && *sinkState().sink ? &forwardMessage : nullptr, nullptr);
+    }
+}
+
+platform::Plugin& mediaPlugin() {
+    // Never destroyed: probes on other threads may still use it while the process ends.
+    static auto* plugin = new platform::Plugin(kMediaPluginFile, kMediaPluginEntry, kMediaPluginVersion);
+    return *plugin;
+}
+
+// The loaded table with the message sink in place, or null.
+const MorvaneMediaPlugin* loadedPlugin() {
+    static std::once_flag sinkInstalled;
+    const auto* table = mediaPlugin().tableAs<MorvaneMediaPlugin>();
+    if (table != nullptr) {
+        std::call_once(sinkInstalled, [table] { installSink(*table); });
+    }
+    return table;
+}
+
+} // namespace
+
+int detectMediaFactsWithPlugin(std::string_view path, MediaFacts& facts) {
+    facts = MediaFacts{};
+    const MorvaneMediaPlugin* plugin = loadedPlugin();
+    if (plugin == nullptr) {
+        return kDetectFailed;
+    }
+    MorvaneMediaFacts found{};
+    const int status = plugin->detect(path.data(), path.size(), &found);
+    if (status != kDetectOk) {
+        return status;
+    }
+    facts.duration = found.duration;
+    facts.hasVideo = found.hasVideo;
+    facts.hasAudio = found.hasAudio;
+    facts.frameRate = found.frameRate;
+    facts.width = found.width;
+    facts.height = found.height;
+    facts.videoBitrate = found.videoBitrate;
+    facts.audioBitrate = found.audioBitrate;
+    facts.sampleRate = found.sampleRate;
+    facts.channels = found.channels;
+    facts.still = found.still != 0;
+    facts.displayAspect = found.displayAspect;
+    return status;
+}
+
+int detectMediaWithPlugin(std::string_view path, double* duration, int* hasVideo, int* hasAudio,
+                          double* frameRate, int* width, int* height, int* videoBitrate, double* audioBitrate,
+                          double* sampleRate, int* channels) {
+    MediaFacts facts;
+    const int status = detectMediaFactsWithPlugin(path, facts);
+    const auto put = [](auto* output, auto value) {
+        if (output != nullptr) {
+            *output = value;
+        }
+    };
+    put(duration, facts.duration);
+    put(hasVideo, facts.hasVideo);
+    put(hasAudio, facts.hasAudio);
+    put(frameRate, facts.frameRate);
+    put(width, facts.width);
+    put(height, facts.height);
+    put(videoBitrate, facts.videoBitrate);
+    put(audioBitrate, facts.audioBitrate);
+    put(sampleRate, facts.sampleRate);
+    put(channels, facts.channels);
+    return status;
+}
+
+void setPluginMessageSink(std::function<void(std::string_view)> sink) {
+    {
+        const std::lock_guard lock(sinkState().mutex);
+        sinkState().sink = std::make_shared<const Sink>(std::move(sink));
+        sinkState().set = true;
+    }
+    // Already loaded: in place at once. Not yet: when it loads (no load just for this).
+    if (const auto* table = mediaPlugin().loadedTableAs<MorvaneMediaPlugin>(); table != nullptr) {
+        installSink(*table);
+    }
+}
+
+std::string mediaPluginProblem() {
+    return mediaPlugin().problem();
+}
+
+std::string mediaPluginProblemText(const std::string& problem) {
+    return "The media detector " + problem +
+           ". Files are read by the converter instead, which is slower and learns less of them.";
+}
+
+} // namespace morvane::preview
