@@ -330,6 +330,32 @@ TEST_F(BatchDriverTest, RelativeOutputTextIsBelowTheProgramDirectory) {
     EXPECT_EQ(log.jobs.at(0).outputPath, programDir.path() + "/out/a");
 }
 
+// One conversion at a time calls the view and the encoders in exactly this order.
+TEST_F(BatchDriverTest, OneAtATimeKeepsTheEstablishedOrderOfCalls) {
+    log.observer = [this](const std::string& event) { view.note(event); };
+    view.addRow(source("one.avi"), "mp4", "MP4");
+    view.addRow(source("two.avi"), "rm", "RM");
+    view.addRow(source("skipped.avi"), "mp4", "MP4");
+    view.setChecked(2, false);
+    view.addRow(source("three.avi"), "avi", "AVI");
+    view.addRow(source("four.avi"), "avi", "AVI");
+    script({FakeRun::Writes, FakeRun::WritesNothing, FakeRun::Fails});
+    run();
+    const std::vector<std::string> expected = {
+        "checked 2 0", "stop preview", "disable", "store edits",
+        // a converter row
+        "show 0 0", "force 0", "prepare one.out", "run 0", "progress 0 1", "progress 0 50", "progress 0 99",
+        "remove 0", "cell 0 Completed", "checked 0 0", "finished 0 Completed",
+        // a RealMedia row: the encoder is switched after the job is filled
+        "show 1 0", "force 0", "init 1", "prepare two.out", "run 1", "progress 1 1", "progress 1 50",
+        "progress 1 99", "remove 1", "cell 1 Completed", "checked 1 0", "finished 1 Completed",
+        // the unchecked row is passed over; the failing row ends the batch
+        "show 3 0", "force 0", "prepare three.out", "run 0", "progress 3 1", "progress 3 50", "progress 3 99",
+        "remove 3", "cell 3 Fail", "finished 3 Fail", "ask Error", "start on", "enable"};
+    EXPECT_EQ(view.order(), expected);
+    EXPECT_EQ(view.status(4), "Ready");
+}
+
 TEST(OutputBasePath, KeepsAllButTheLastExtension) {
     EXPECT_EQ(outputBasePath("/out/", "/clips/holiday.part1.mov"), "/out/holiday.part1");
     EXPECT_EQ(outputBasePath("/out", "/clips/holiday.part1.mov"), "/out/holiday.part1");

@@ -12,6 +12,7 @@ MessageAnswer RecordingView::ask(const Message& message) {
     const std::lock_guard lock(m_mutex);
     m_messages.push_back(message);
     m_calls.push_back("ask " + message.caption);
+    orderLocked("ask " + message.caption);
     return message.buttons == MessageButtons::YesNo ? stopAnswer : MessageAnswer::Ok;
 }
 
@@ -27,6 +28,7 @@ bool RecordingView::isChecked(int row) {
 
 void RecordingView::setChecked(int row, bool checked) {
     const std::lock_guard lock(m_mutex);
+    orderLocked("checked " + std::to_string(row) + (checked ? " 1" : " 0"));
     list.row(row).checked = checked;
 }
 
@@ -39,6 +41,7 @@ void RecordingView::setCellText(int row, int column, const std::string& text) {
     const std::lock_guard lock(m_mutex);
     list.row(row).cells[static_cast<std::size_t>(column)] = text;
     m_calls.push_back("cell " + std::to_string(row) + " " + text);
+    orderLocked("cell " + std::to_string(row) + " " + text);
 }
 
 engine::ConversionJob* RecordingView::job(int row) {
@@ -48,6 +51,7 @@ engine::ConversionJob* RecordingView::job(int row) {
 
 void RecordingView::showProgress(int row, int percent) {
     const std::lock_guard lock(m_mutex);
+    orderLocked("show " + std::to_string(row) + " " + std::to_string(percent));
     list.row(row).progress = percent;
     m_progress.resize(static_cast<std::size_t>(list.rowCount()));
     m_progress[static_cast<std::size_t>(row)].push_back(percent);
@@ -55,6 +59,7 @@ void RecordingView::showProgress(int row, int percent) {
 
 void RecordingView::setProgress(int row, int percent) {
     const std::lock_guard lock(m_mutex);
+    orderLocked("progress " + std::to_string(row) + " " + std::to_string(percent));
     list.row(row).progress = percent;
     m_progress.resize(static_cast<std::size_t>(list.rowCount()));
     m_progress[static_cast<std::size_t>(row)].push_back(percent);
@@ -62,6 +67,7 @@ void RecordingView::setProgress(int row, int percent) {
 
 void RecordingView::removeProgress(int row) {
     const std::lock_guard lock(m_mutex);
+    orderLocked("remove " + std::to_string(row));
     list.row(row).progress.reset();
 }
 
@@ -74,6 +80,7 @@ void RecordingView::setOutputText(const std::string& text) {
     const std::lock_guard lock(m_mutex);
     output = text;
     m_calls.push_back("output " + text);
+    orderLocked("output");
 }
 
 void RecordingView::setEditingEnabled(bool enabled) {
@@ -94,6 +101,7 @@ void RecordingView::openFolder(const std::string& folder) {
 
 void RecordingView::rowFinished(int row, const RowResult& result) {
     const std::lock_guard lock(m_mutex);
+    orderLocked("finished " + std::to_string(row) + " " + result.status);
     m_results.emplace_back(row, result);
 }
 
@@ -105,6 +113,17 @@ std::vector<std::pair<int, RowResult>> RecordingView::results() {
 void RecordingView::record(const std::string& call) {
     const std::lock_guard lock(m_mutex);
     m_calls.push_back(call);
+    orderLocked(call);
+}
+
+std::vector<std::string> RecordingView::order() {
+    const std::lock_guard lock(m_mutex);
+    return m_order;
+}
+
+void RecordingView::note(const std::string& event) {
+    const std::lock_guard lock(m_mutex);
+    orderLocked(event);
 }
 
 int RecordingView::addRow(const std::string& source, const std::string& format, const std::string& mediaType,
@@ -144,13 +163,22 @@ std::vector<int> RecordingView::progressOf(int row) {
 }
 
 void FakeEncoderLog::note(const std::string& event) {
-    const std::lock_guard lock(mutex);
-    events.push_back(event);
+    {
+        const std::lock_guard lock(mutex);
+        events.push_back(event);
+    }
+    observe(event);
 }
 
-bool FakeEncoderLog::waitUntilRunning() {
+void FakeEncoderLog::observe(const std::string& event) const {
+    if (observer) {
+        observer(event);
+    }
+}
+
+bool FakeEncoderLog::waitUntilRunning(int count) {
     std::unique_lock lock(mutex);
-    return changed.wait_for(lock, std::chrono::seconds(10), [&] { return running; });
+    return changed.wait_for(lock, std::chrono::seconds(10), [&] { return running >= count; });
 }
 
 void FakeEncoderLog::openGate() {
@@ -178,6 +206,7 @@ public:
         }
         job->outputPath.append(".out");
         m_output = job->outputPath.str();
+        m_log.observe("prepare " + m_output.substr(m_output.rfind('/') + 1));
         return 1;
     }
     std::int32_t RequestStop() override {
@@ -185,9 +214,18 @@ public:
         ++m_log.stopRequests;
         m_stop = true;
         m_log.changed.notify_all();
+        m_log.observe("stop");
         return 1;
     }
-    std::int32_t RunConversion(const char*, std::int32_t) override {
+    std::int32_t RunConversion(const char* outputPath, std::int32_t targetCode) override {
+        const auto start = std::chrono::steady_clock::now();
+        m_log.observe("run " + std::to_string(m_kind));
+        const std::int32_t result = run(outputPath, targetCode);
+        const std::lock_guard lock(m_log.mutex);
+        m_log.spans.push_back({m_output, start, std::chrono::steady_clock::now()});
+        return result;
+    }
+    std::int32_t run(const char*, std::int32_t) {
         FakeRun run = FakeRun::Writes;
         {
             const std::lock_guard lock(m_log.mutex);
@@ -215,10 +253,10 @@ public:
             return 0;
         case FakeRun::WaitsForGate: {
             std::unique_lock lock(m_log.mutex);
-            m_log.running = true;
+            ++m_log.running;
             m_log.changed.notify_all();
             m_log.changed.wait_for(lock, std::chrono::seconds(20), [&] { return m_log.gateOpen; });
-            m_log.running = false;
+            --m_log.running;
             lock.unlock();
             writeOutput(m_output, "converted");
             return 1;
@@ -226,10 +264,10 @@ public:
         case FakeRun::WaitsForStop:
         case FakeRun::WaitsForStopNoFile: {
             std::unique_lock lock(m_log.mutex);
-            m_log.running = true;
+            ++m_log.running;
             m_log.changed.notify_all();
             m_log.changed.wait_for(lock, std::chrono::seconds(20), [&] { return m_stop; });
-            m_log.running = false;
+            --m_log.running;
             lock.unlock();
             if (run == FakeRun::WaitsForStop) {
                 writeOutput(m_output, "partial");
@@ -267,8 +305,11 @@ public:
     }
     void SetProcessHandle(engine::ProcessHandle) override {}
     void SetForceFrameServer(std::int32_t flag) override {
-        const std::lock_guard lock(m_log.mutex);
-        m_log.forceFlags.push_back(flag);
+        {
+            const std::lock_guard lock(m_log.mutex);
+            m_log.forceFlags.push_back(flag);
+        }
+        m_log.observe("force " + std::to_string(flag));
     }
 
 private:

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -56,6 +58,9 @@ public:
     std::vector<std::string> calls();
     std::vector<int> progressOf(int row);
     std::vector<std::pair<int, RowResult>> results();
+    // Every call the driver made and every encoder event noted through `note`, in the order they came.
+    std::vector<std::string> order();
+    void note(const std::string& event);
 
     FileList list;
     std::string output;
@@ -65,10 +70,12 @@ public:
 
 private:
     void record(const std::string& call);
+    void orderLocked(std::string event) { m_order.push_back(std::move(event)); }
 
     std::mutex m_mutex;
     std::vector<Message> m_messages;
     std::vector<std::string> m_calls;
+    std::vector<std::string> m_order;
     std::vector<std::vector<int>> m_progress;
     std::vector<std::pair<int, RowResult>> m_results;
 };
@@ -93,13 +100,23 @@ struct FakeEncoderLog {
     std::vector<engine::ConversionJob> jobs; // copies at PrepareCommand
     std::vector<int> forceFlags;
     std::vector<std::string> events; // "init 0", "shutdown 1", "convert 0", ...
-    bool running = false;
+    // When each conversion ran, by the output it was given.
+    struct Span {
+        std::string output;
+        std::chrono::steady_clock::time_point start;
+        std::chrono::steady_clock::time_point end;
+    };
+    std::vector<Span> spans;
+    // Sees every encoder call as it happens ("prepare <output>", "run 0", "stop", "force 1", "init 1").
+    std::function<void(const std::string&)> observer;
+    int running = 0;         // conversions waiting for the gate or a stop
     bool failSwitch = false; // creating a RealMedia encoder fails
     bool gateOpen = false;
     int stopRequests = 0;
 
     void note(const std::string& event);
-    bool waitUntilRunning();
+    void observe(const std::string& event) const;
+    bool waitUntilRunning(int count = 1);
     void openGate();
 };
 
