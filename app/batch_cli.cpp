@@ -1,6 +1,7 @@
 #include "app/batch_cli.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -52,19 +53,22 @@ bool everyWordIn(const std::string& words, const std::string& text) {
 } // namespace
 
 std::string cliUsage() {
-    return "usage: morvane-batch [-p NAME|ID] [-o DIR] [--start HH:MM:SS] [--end HH:MM:SS] [--json] FILE...\n"
+    return "usage: morvane-batch [-p NAME|ID] [-o DIR] [--start HH:MM:SS] [--end HH:MM:SS] [-j N] [--json] "
+           "FILE...\n"
            "       morvane-batch --list-profiles [--json]\n"
            "       morvane-batch --show-profile NAME\n"
            "       morvane-batch --probe FILE...\n"
            "       morvane-batch --help | --version\n"
            "\n"
-           "Converts the FILEs one after another with profile NAME (default: the profile chosen last in\n"
-           "the program) into folder DIR (default: the Output folder of config.ini). --start and --end cut\n"
-           "every file. A profile's ID is its file name without \".pf\" (--list-profiles --json shows "
-           "both).\n"
+           "Converts the FILEs with profile NAME (default: the profile chosen last in the program) into\n"
+           "folder DIR (default: the Output folder of config.ini). --start and --end cut every file. A\n"
+           "profile's ID is its file name without \".pf\" (--list-profiles --json shows both).\n"
+           "-j N converts N files at once (1 to 16, default 2), each with its own converter, starting in\n"
+           "the order given; -j 1 converts one after another. A failure lets the running files finish\n"
+           "and starts no more.\n"
            "--json writes one JSON object per line on standard output (events \"added\", \"skipped\",\n"
            "\"progress\", \"finished\" and \"end\"); messages and the result table go to standard error.\n"
-           "Ctrl-C stops the running conversion and the batch; a second Ctrl-C ends at once.\n"
+           "Ctrl-C stops the running conversions and the batch; a second Ctrl-C ends at once.\n"
            "Exit status: 0 when every file was converted, 1 when any failed or was stopped, 2 for usage "
            "errors.\n"
            "\n"
@@ -122,8 +126,12 @@ private:
             m_request.json = true;
             return {};
         }
+        if (arg.size() > 2 && arg.rfind("-j", 0) == 0 && arg[2] != '-') {
+            return readJobs("-j", arg.substr(2)); // -j4
+        }
         const bool known = arg == "-p" || arg == "--profile" || arg == "-o" || arg == "--output" ||
-                           arg == "--start" || arg == "--end" || arg == "--show-profile";
+                           arg == "--start" || arg == "--end" || arg == "--show-profile" || arg == "-j" ||
+                           arg == "--jobs";
         if (!known) {
             return Failure{"unknown option " + arg};
         }
@@ -133,7 +141,22 @@ private:
         return readValue(arg, m_arguments[++m_at]);
     }
 
+    Expected<void> readJobs(const std::string& arg, const std::string& value) {
+        int jobs = 0;
+        const auto* end = value.data() + value.size();
+        const auto [rest, error] = std::from_chars(value.data(), end, jobs);
+        if (value.empty() || error != std::errc() || rest != end || jobs < 1 || jobs > kMostCliJobs) {
+            return Failure{arg + " takes how many files to convert at once, from 1 to " +
+                           std::to_string(kMostCliJobs) + ", not \"" + value + "\""};
+        }
+        m_request.jobs = jobs;
+        return {};
+    }
+
     Expected<void> readValue(const std::string& arg, const std::string& value) {
+        if (arg == "-j" || arg == "--jobs") {
+            return readJobs(arg, value);
+        }
         if (arg == "-o" || arg == "--output") {
             if (value.empty()) {
                 return Failure{"the output folder must not be empty"};
@@ -183,9 +206,9 @@ private:
             return Failure{"unexpected argument " + m_request.files.front()};
         }
         if (mode != CliRequest::Mode::Convert &&
-            (m_request.outputFolder || m_request.start || m_request.end ||
+            (m_request.outputFolder || m_request.start || m_request.end || m_request.jobs ||
              (m_request.profile && mode != CliRequest::Mode::ShowProfile))) {
-            return Failure{"-p, -o, --start and --end go with conversions only"};
+            return Failure{"-p, -o, -j, --start and --end go with conversions only"};
         }
         if (m_request.json && mode != CliRequest::Mode::Convert && mode != CliRequest::Mode::ListProfiles) {
             return Failure{"--json goes with conversions and --list-profiles only"};

@@ -18,8 +18,13 @@ struct CliRequest {
     std::optional<std::string> start;
     std::optional<std::string> end;
     std::vector<std::string> files;
-    bool json = false; // --json: events as JSON lines on standard output
+    bool json = false;       // --json: events as JSON lines on standard output
+    std::optional<int> jobs; // -j N: how many files are converted at once
 };
+
+// How many files morvane-batch converts at once unless -j says otherwise; the most -j takes.
+inline constexpr int kDefaultCliJobs = 2;
+inline constexpr int kMostCliJobs = 16;
 
 // Reads the arguments after the program name. Times must be H:M:S texts; files are required for
 // conversions and probes. A failure is a usage error.

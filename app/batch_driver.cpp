@@ -1,5 +1,6 @@
 #include "app/batch_driver.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <system_error>
@@ -32,6 +33,10 @@ bool outputIsThere(const std::string& path) {
 }
 
 } // namespace
+
+std::string rowTraceTag(int row) {
+    return "[" + std::to_string(row + 1) + "] ";
+}
 
 std::string conversionFailureText(const std::optional<std::string>& traceFile) {
     if (!traceFile) {
@@ -72,8 +77,13 @@ BatchDriver::BatchDriver(BatchView& view, engine::CQuillonMediaCntl& facade,
                          std::string programDirectory, std::string defaultOutputFolder)
     : m_view(view), m_facade(facade), m_record(record), m_power(power),
       m_programDirectory(std::move(programDirectory)), m_defaultOutputFolder(std::move(defaultOutputFolder)) {
+    auto first = std::make_unique<Slot>();
+    first->facade = &m_facade;
+    first->record = &m_record;
+    first->driver = this;
     m_record.callback = &BatchDriver::progressCallback;
-    m_record.userData = this;
+    m_record.userData = first.get();
+    m_slots.push_back(std::move(first));
 }
 
 BatchDriver::~BatchDriver() {
@@ -151,20 +161,40 @@ void BatchDriver::stopRequest() {
     }
 }
 
+void BatchDriver::setSimultaneous(int count) {
+    m_simultaneous.store(std::clamp(count, 1, kMostSimultaneous));
+}
+
+int BatchDriver::currentRow() const {
+    return m_slots.front()->row.load();
+}
+
 void BatchDriver::stopConfirmed() {
     m_abortRequested.store(true);
     m_facade.StopConversion();
+    // Every other conversion under way gets the same request.
+    {
+        const std::lock_guard lock(m_slotMutex);
+        for (std::size_t i = 1; i < m_slots.size(); ++i) {
+            m_slots[i]->facade->StopConversion();
+        }
+    }
+    m_slotEnded.notify_all();
 }
 
 void BatchDriver::progressCallback(std::int32_t percent, void* userData) {
-    auto* driver = static_cast<BatchDriver*>(userData);
-    if (driver == nullptr) {
+    const auto* slot = static_cast<const Slot*>(userData);
+    if (slot == nullptr) {
         return;
     }
-    const int row = driver->m_currentRow.load();
+    const int row = slot->row.load();
     if (row >= 0) {
-        driver->m_view.setProgress(row, percent);
+        slot->driver->m_view.setProgress(row, percent);
     }
+}
+
+double BatchDriver::RowRun::seconds() const {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 }
 
 void BatchDriver::registerSources() {
@@ -196,24 +226,34 @@ void BatchDriver::runBatch() {
         std::call_once(said, [&] { engine::writeTraceLine(guard->describe()); });
     }
 
+    const int count = m_simultaneous.load();
+    if (count > 1) {
+        runSideBySide(count, forceFrameServer);
+    } else {
+        runOneAtATime(forceFrameServer);
+    }
+}
+
+void BatchDriver::abortRow(int row) {
+    m_view.removeProgress(row);
+    m_view.setCellText(row, kColumnStatus, kStatusAbort);
+    m_view.rowFinished(row, RowResult{kStatusAbort, {}, 0.0, kReasonStopped});
+}
+
+void BatchDriver::runOneAtATime(bool forceFrameServer) {
     for (int i = 0; i < m_view.rowCount(); ++i) {
-        m_currentRow.store(i);
+        m_slots.front()->row.store(i);
         registerSources(); // rows added while the batch runs take part
         if (!m_view.isChecked(i)) {
             continue;
         }
         if (m_abortRequested.load()) {
-            m_view.removeProgress(i);
-            m_view.setCellText(i, kColumnStatus, kStatusAbort);
-            m_view.rowFinished(i, RowResult{kStatusAbort, {}, 0.0, kReasonStopped});
+            abortRow(i);
             break;
         }
         const RowOutcome outcome = convertRow(i, forceFrameServer);
         if (outcome == RowOutcome::EncoderProblem) {
-            m_view.batchFinished();
-            m_state.store(BatchState::Finished);
-            m_view.setStartEnabled(true);
-            m_view.setEditingEnabled(true);
+            endWithoutCompletion();
             return;
         }
         if (outcome == RowOutcome::Failed) {
@@ -241,7 +281,7 @@ void BatchDriver::prepareOutputFolder() {
     }
 }
 
-void BatchDriver::fillJob(int row, engine::ConversionJob& job, bool forceFrameServer) {
+void BatchDriver::fillJob(Slot& slot, int row, engine::ConversionJob& job, bool forceFrameServer) {
     engine::resetJobSettings(job);
     const profiles::Profile* profile = job.profile;
     if (profile != nullptr) {
@@ -255,56 +295,68 @@ void BatchDriver::fillJob(int row, engine::ConversionJob& job, bool forceFrameSe
     job.startTime = m_view.cellText(row, kColumnStart);
     job.endTime = m_view.cellText(row, kColumnEnd);
     job.outputPath = outputBasePath(m_outputFolder, job.sourcePath.str());
-    m_facade.SetForceFrameServer(forceFrameServer ? 1 : 0);
+    slot.facade->SetForceFrameServer(forceFrameServer ? 1 : 0);
     job.progressDuration = job.duration;
     engine::applyProfileOptions(profile, &job);
     job.scriptPath = platform::userFilePlaces(m_programDirectory).scriptFile;
     job.outputNames = m_outputNames.get();
 }
 
-bool BatchDriver::switchEncoderFor(const profiles::Profile* profile) {
+bool BatchDriver::switchEncoderFor(Slot& slot, const profiles::Profile* profile) {
     const bool realMedia = profile != nullptr && profile->isRealMedia();
-    if (realMedia && m_record.kind == engine::EncoderKind::Converter) {
-        m_record.kind = engine::EncoderKind::RealMedia;
-        return m_facade.SwitchEncoder(&m_record) == 1;
+    engine::EncoderInitRecord& record = *slot.record;
+    if (realMedia && record.kind == engine::EncoderKind::Converter) {
+        record.kind = engine::EncoderKind::RealMedia;
+        return slot.facade->SwitchEncoder(&record) == 1;
     }
-    if (!realMedia && m_record.kind == engine::EncoderKind::RealMedia) {
-        m_record.kind = engine::EncoderKind::Converter;
-        return m_facade.RestoreEncoder() == 1;
+    if (!realMedia && record.kind == engine::EncoderKind::RealMedia) {
+        record.kind = engine::EncoderKind::Converter;
+        return slot.facade->RestoreEncoder() == 1;
     }
     return true;
 }
 
-BatchDriver::RowOutcome BatchDriver::convertRow(int row, bool forceFrameServer) {
-    const auto started = std::chrono::steady_clock::now();
-    const auto secondsSoFar = [&] {
-        return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    };
+BatchDriver::RowOutcome BatchDriver::beginRow(Slot& slot, RowRun& run, bool forceFrameServer) {
+    const int row = run.row;
     m_view.showProgress(row, 0);
-    auto* job = m_view.job(row);
-    if (job == nullptr) {
-        conversionFailure(row, RowResult{kStatusFail, {}, secondsSoFar(), "the row has no conversion job"});
+    run.job = m_view.job(row);
+    if (run.job == nullptr) {
+        conversionFailure(row, RowResult{kStatusFail, {}, run.seconds(), "the row has no conversion job"});
         return RowOutcome::Failed;
     }
-    fillJob(row, *job, forceFrameServer);
-    if (!switchEncoderFor(job->profile)) {
+    fillJob(slot, row, *run.job, forceFrameServer);
+    if (!switchEncoderFor(slot, run.job->profile)) {
         m_view.removeProgress(row);
         m_view.setCellText(row, kColumnStatus, kStatusFail);
-        m_view.rowFinished(row, RowResult{kStatusFail, {}, secondsSoFar(), kEncoderProblemText});
+        m_view.rowFinished(row, RowResult{kStatusFail, {}, run.seconds(), kEncoderProblemText});
         m_failed.store(true);
         m_view.ask(Message{kEncoderProblemText, "Error", MessageIcon::Stop, MessageButtons::Ok});
         return RowOutcome::EncoderProblem;
     }
-    const std::int32_t converted = m_facade.bDoConvert(job);
-    job->outputNames = nullptr; // the names live as long as the batch
-    const std::string output = resolvedOutputPath(m_outputFolder, job->outputPath.str());
-    const bool checked = m_record.kind == engine::EncoderKind::Converter;
+    return RowOutcome::Completed;
+}
+
+BatchDriver::RowOutcome BatchDriver::convertRow(int row, bool forceFrameServer) {
+    Slot& slot = *m_slots.front();
+    RowRun run{row, nullptr, std::chrono::steady_clock::now()};
+    if (const auto begun = beginRow(slot, run, forceFrameServer); begun != RowOutcome::Completed) {
+        return begun;
+    }
+    const std::int32_t converted = m_facade.bDoConvert(run.job);
+    run.job->outputNames = nullptr; // the names live as long as the batch
+    return finishRow(slot, run, converted);
+}
+
+BatchDriver::RowOutcome BatchDriver::finishRow(const Slot& slot, const RowRun& run, std::int32_t converted) {
+    const int row = run.row;
+    const std::string output = resolvedOutputPath(m_outputFolder, run.job->outputPath.str());
+    const bool checked = slot.record->kind == engine::EncoderKind::Converter;
     if (converted != 1) {
         const auto trace = engine::writtenTraceFile();
         conversionFailure(
             row, RowResult{kStatusFail,
                            {},
-                           secondsSoFar(),
+                           run.seconds(),
                            trace ? "the conversion failed (the trace file " + *trace + " tells why)"
                                  : std::string("the conversion failed (no trace file could be written)")});
         return RowOutcome::Failed;
@@ -312,15 +364,181 @@ BatchDriver::RowOutcome BatchDriver::convertRow(int row, bool forceFrameServer) 
     if (checked && !outputIsThere(output)) {
         conversionFailure(row, RowResult{kStatusFail,
                                          {},
-                                         secondsSoFar(),
+                                         run.seconds(),
                                          "the output file \"" + output + "\" is missing or empty"});
         return RowOutcome::Failed;
     }
     m_view.removeProgress(row);
     m_view.setCellText(row, kColumnStatus, kStatusCompleted);
     m_view.setChecked(row, false);
-    m_view.rowFinished(row, RowResult{kStatusCompleted, output, secondsSoFar(), {}});
+    m_view.rowFinished(row, RowResult{kStatusCompleted, output, run.seconds(), {}});
     return RowOutcome::Completed;
+}
+
+void BatchDriver::openSlots(int count) {
+    for (int i = 1; i < count; ++i) {
+        auto slot = std::make_unique<Slot>();
+        slot->driver = this;
+        slot->ownFacade = std::make_unique<engine::CQuillonMediaCntl>(m_facade.encoderFactory());
+        slot->facade = slot->ownFacade.get();
+        slot->ownRecord.forceFrameServer = m_record.forceFrameServer;
+        slot->ownRecord.callback = &BatchDriver::progressCallback;
+        slot->ownRecord.userData = slot.get();
+        slot->ownRecord.kind = engine::EncoderKind::Converter;
+        slot->ownRecord.programDirectory = m_record.programDirectory;
+        slot->record = &slot->ownRecord;
+        if (slot->facade->Init(slot->record) != 1) {
+            engine::writeTraceLine("A further conversion could not be started; converting " +
+                                   std::to_string(i) + " file(s) at once");
+            break;
+        }
+        const std::lock_guard lock(m_slotMutex);
+        m_slots.push_back(std::move(slot));
+    }
+}
+
+void BatchDriver::closeSlots() {
+    std::vector<std::unique_ptr<Slot>> closing;
+    {
+        const std::lock_guard lock(m_slotMutex);
+        closing.assign(std::make_move_iterator(m_slots.begin() + 1), std::make_move_iterator(m_slots.end()));
+        m_slots.resize(1);
+    }
+    for (auto& slot : closing) {
+        slot->facade->Release();
+    }
+}
+
+BatchDriver::Slot* BatchDriver::freeSlot(bool realMedia) {
+    std::unique_lock lock(m_slotMutex);
+    Slot* found = nullptr;
+    m_slotEnded.wait(lock, [&] {
+        if (m_abortRequested.load() || m_failed.load()) {
+            return true;
+        }
+        // RealMedia rows take turns: the producer converts one file at a time.
+        const bool realMediaRunning = std::any_of(m_slots.begin(), m_slots.end(),
+                                                  [](const auto& s) { return s->running && s->realMedia; });
+        if (realMedia && realMediaRunning) {
+            return false;
+        }
+        const auto idle =
+            std::find_if(m_slots.begin(), m_slots.end(), [](const auto& s) { return !s->running; });
+        found = idle == m_slots.end() ? nullptr : idle->get();
+        return found != nullptr;
+    });
+    if (m_abortRequested.load() || m_failed.load()) {
+        return nullptr;
+    }
+    return found;
+}
+
+bool BatchDriver::waitForAnEnd() {
+    const auto runningCount = [this] {
+        return std::count_if(m_slots.begin(), m_slots.end(), [](const auto& s) { return s->running; });
+    };
+    std::unique_lock lock(m_slotMutex);
+    const auto running = runningCount();
+    if (running == 0) {
+        return false;
+    }
+    // A while at most: rows added meanwhile may start in a free place.
+    constexpr std::chrono::milliseconds kLookAgain{200};
+    m_slotEnded.wait_for(lock, kLookAgain, [&] { return runningCount() < running; });
+    return true;
+}
+
+BatchDriver::RowOutcome BatchDriver::startRow(Slot& slot, int row, bool forceFrameServer) {
+    if (slot.thread.joinable()) {
+        slot.thread.join(); // its last conversion has ended
+    }
+    slot.row.store(row);
+    // Each conversion's trace and event-log lines carry its row.
+    const engine::ScopedTraceTag tag(rowTraceTag(row));
+    RowRun run{row, nullptr, std::chrono::steady_clock::now()};
+    if (const auto begun = beginRow(slot, run, forceFrameServer); begun != RowOutcome::Completed) {
+        slot.row.store(-1);
+        return begun;
+    }
+    // Outputs are settled here, one row after another in list order, so a row's output name does
+    // not depend on which conversion happens to get going first.
+    engine::writeTraceLine("Converting \"" + run.job->sourcePath.str() + "\"");
+    const std::int32_t prepared = slot.facade->bPrepareConvert(run.job);
+    run.job->outputNames = nullptr;
+    if (prepared != 1) {
+        const RowOutcome outcome = finishRow(slot, run, 0);
+        slot.row.store(-1);
+        return outcome;
+    }
+    {
+        const std::lock_guard lock(m_slotMutex);
+        slot.running = true;
+        slot.realMedia = slot.record->kind == engine::EncoderKind::RealMedia;
+    }
+    slot.thread = std::thread([this, &slot, run] {
+        platform::makeThisThreadIdle();
+        {
+            const engine::ScopedTraceTag runTag(rowTraceTag(run.row));
+            finishRow(slot, run, slot.facade->bRunPrepared(run.job));
+        }
+        slot.row.store(-1);
+        {
+            const std::lock_guard lock(m_slotMutex);
+            slot.running = false;
+        }
+        m_slotEnded.notify_all();
+    });
+    return RowOutcome::Completed;
+}
+
+void BatchDriver::runSideBySide(int count, bool forceFrameServer) {
+    openSlots(count);
+    bool encoderProblem = false;
+    for (int i = 0;;) {
+        registerSources(); // rows added while the batch runs take part
+        if (i >= m_view.rowCount()) {
+            // Conversions still under way may be joined by rows added meanwhile.
+            if (!waitForAnEnd()) {
+                break;
+            }
+            continue;
+        }
+        if (!m_view.isChecked(i)) {
+            ++i;
+            continue;
+        }
+        const auto* job = m_view.job(i);
+        Slot* slot = freeSlot(job != nullptr && job->profile != nullptr && job->profile->isRealMedia());
+        // A stop ends the batch at the next row, whatever the stopped rows come to.
+        if (m_abortRequested.load()) {
+            abortRow(i);
+            break;
+        }
+        // A failure ends the batch: what runs finishes, nothing more starts.
+        if (slot == nullptr || m_failed.load()) {
+            break;
+        }
+        const RowOutcome outcome = startRow(*slot, i, forceFrameServer);
+        if (outcome == RowOutcome::EncoderProblem) {
+            encoderProblem = true;
+            break;
+        }
+        if (outcome == RowOutcome::Failed) {
+            break;
+        }
+        ++i;
+    }
+    for (const auto& slot : m_slots) {
+        if (slot->thread.joinable()) {
+            slot->thread.join();
+        }
+    }
+    closeSlots();
+    if (encoderProblem) {
+        endWithoutCompletion();
+        return;
+    }
+    endOfBatch();
 }
 
 void BatchDriver::conversionFailure(int row, const RowResult& result) {
@@ -328,8 +546,19 @@ void BatchDriver::conversionFailure(int row, const RowResult& result) {
     m_view.setCellText(row, kColumnStatus, kStatusFail);
     m_view.rowFinished(row, result);
     m_failed.store(true);
+    {
+        const std::lock_guard lock(m_slotMutex); // a batch waiting for a place hears of it
+    }
+    m_slotEnded.notify_all();
     m_view.ask(Message{conversionFailureText(engine::writtenTraceFile()), "Error", MessageIcon::Stop,
                        MessageButtons::Ok});
+}
+
+void BatchDriver::endWithoutCompletion() {
+    m_view.batchFinished();
+    m_state.store(BatchState::Finished);
+    m_view.setStartEnabled(true);
+    m_view.setEditingEnabled(true);
 }
 
 void BatchDriver::endOfBatch() {

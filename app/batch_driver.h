@@ -1,6 +1,8 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -8,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app/batch_view.h"
 #include "engine/conversion_job.h"
@@ -32,6 +35,12 @@ inline constexpr const char* kMissionAccomplishedText = "    Mission accomplishe
 inline constexpr const char* kEncoderProblemText = "Encounter a problem,please Restart !!!";
 // The reason given for a row that a stop request left unconverted.
 inline constexpr const char* kReasonStopped = "the batch was stopped before this file";
+// How many conversions a batch may run at once.
+inline constexpr int kMostSimultaneous = 16;
+
+// What starts every trace and event-log line of the conversion of `row` (counted from 0) while
+// conversions run side by side: "[<row from 1>] ".
+std::string rowTraceTag(int row);
 
 // "Convert fail! Please send the trace file "<trace file path>" to <support address>", naming the
 // trace this run really wrote; without one (it could be written nowhere) the text says so instead of
@@ -46,7 +55,8 @@ std::string outputBasePath(const std::string& outputFolder, const std::string& s
 // the output folder, where the converter runs.
 std::string resolvedOutputPath(const std::string& outputFolder, const std::string& outputPath);
 
-// Converts the checked rows of a view one after another on a worker thread of idle priority.
+// Converts the checked rows of a view on a worker thread of idle priority: one after another, or
+// several at once, each with its own encoder, starting in list order.
 class BatchDriver {
 public:
     // `record` is the encoder record registered with `facade` (its kind follows encoder switches);
@@ -66,7 +76,10 @@ public:
     void setUnavailableProfiles(std::map<std::string, std::string, std::less<>> unavailable) {
         m_unavailable = std::move(unavailable);
     }
-    // From the window's thread: asks the user and, on Yes, stops the running conversion and the batch.
+    // How many rows the next batch converts at once, kept between 1 and kMostSimultaneous.
+    void setSimultaneous(int count);
+    int simultaneous() const { return m_simultaneous.load(); }
+    // From the window's thread: asks the user and, on Yes, stops the running conversions and the batch.
     void stopRequest();
     // Stops without asking (a confirmed request from elsewhere, such as the command line's Ctrl-C).
     void stopConfirmed();
@@ -75,31 +88,73 @@ public:
 
     BatchState state() const { return m_state.load(); }
     bool busy() const { return m_busy.load(); }
-    int currentRow() const { return m_currentRow.load(); }
+    // The row the first conversion place works on; -1 when none.
+    int currentRow() const;
     bool abortRequested() const { return m_abortRequested.load(); }
     // Whether the last batch had a conversion or encoder failure.
     bool lastBatchFailed() const { return m_failed.load(); }
     const std::string& outputFolder() const { return m_outputFolder; }
 
-    // The engine calls this on the worker thread with a percentage from 1 to 99.
+    // The engine calls this on the converting thread with a percentage from 1 to 99.
     static void progressCallback(std::int32_t percent, void* userData);
 
 private:
+    // A place where one conversion runs: the first is the window's facade and record, the others have
+    // encoders of their own for the length of a batch.
+    struct Slot {
+        engine::CQuillonMediaCntl* facade = nullptr;
+        engine::EncoderInitRecord* record = nullptr;
+        std::unique_ptr<engine::CQuillonMediaCntl> ownFacade;
+        engine::EncoderInitRecord ownRecord;
+        BatchDriver* driver = nullptr;
+        std::atomic<int> row{-1};
+        std::thread thread;
+        bool running = false; // guarded by m_slotMutex
+        bool realMedia = false;
+    };
+    // A row on its way through a conversion place.
+    struct RowRun {
+        int row = -1;
+        engine::ConversionJob* job = nullptr;
+        std::chrono::steady_clock::time_point started;
+        double seconds() const;
+    };
     // The refusal text for the first checked row whose profile cannot be used here; empty when none.
     std::string unusableProfile();
     // What converting a row means for the rest of the batch.
     enum class RowOutcome { Completed, Failed, EncoderProblem };
 
     void runBatch();
+    void runOneAtATime(bool forceFrameServer);
+    void runSideBySide(int count, bool forceFrameServer);
+    // Gives places 2 to `count` encoders of their own; those whose encoder cannot start are left out.
+    void openSlots(int count);
+    void closeSlots();
+    // Waits for a place free for a row of the kind (one RealMedia row runs at a time); null when the
+    // batch stops or a row failed meanwhile.
+    Slot* freeSlot(bool realMedia);
+    // Waits until a conversion ends; false when none runs.
+    bool waitForAnEnd();
+    // Starts a row on a place: fills its job, switches the encoder, settles its output and runs it
+    // on a thread of its own.
+    RowOutcome startRow(Slot& slot, int row, bool forceFrameServer);
+    // The row's beginning, shared by both ways: progress shown, job filled, encoder in place. Completed
+    // when the row may be converted.
+    RowOutcome beginRow(Slot& slot, RowRun& run, bool forceFrameServer);
+    // Judges a conversion by its result and output and reports the row.
+    RowOutcome finishRow(const Slot& slot, const RowRun& run, std::int32_t converted);
+    void abortRow(int row);
     // Takes the output folder from the window (or the default) and makes it.
     void prepareOutputFolder();
     // The row's job as the engine needs it: settings from its profile, cut range, output and script paths.
-    void fillJob(int row, engine::ConversionJob& job, bool forceFrameServer);
-    // Puts the encoder the profile needs in place; false when the engine cannot switch.
-    bool switchEncoderFor(const profiles::Profile* profile);
+    void fillJob(Slot& slot, int row, engine::ConversionJob& job, bool forceFrameServer);
+    // Puts the encoder the profile needs in the place; false when the engine cannot switch.
+    static bool switchEncoderFor(Slot& slot, const profiles::Profile* profile);
     RowOutcome convertRow(int row, bool forceFrameServer);
     void conversionFailure(int row, const RowResult& result);
     void endOfBatch();
+    // After an encoder problem: the window is given back, no completion action runs.
+    void endWithoutCompletion();
     // Makes the sources of rows added since the last call known to the batch's output names.
     void registerSources();
 
@@ -112,13 +167,19 @@ private:
 
     std::atomic<BatchState> m_state{BatchState::Idle};
     std::atomic<bool> m_abortRequested{false};
-    std::atomic<int> m_currentRow{-1};
     std::atomic<bool> m_busy{false};
+    std::atomic<int> m_simultaneous{1};
     std::atomic<bool> m_failed{false};
     std::string m_outputFolder;
     std::unique_ptr<engine::OutputNames> m_outputNames; // the running batch's
     std::map<std::string, std::string, std::less<>> m_unavailable;
     int m_registeredRows = 0;
+
+    // The places of the running batch; the first lives as long as the driver. The list changes on
+    // the worker thread only, under m_slotMutex, which stop requests take to reach every place.
+    std::vector<std::unique_ptr<Slot>> m_slots;
+    std::mutex m_slotMutex;
+    std::condition_variable m_slotEnded;
 
     std::mutex m_workerMutex;
     std::thread m_worker;

@@ -265,6 +265,7 @@ int convertMode(const app::CliRequest& request, const Places& places,
     engine::CQuillonMediaCntl facade(app::programEncoderFactory());
     app::BatchDriver driver(view, facade, record, power, places.programDirectory, app::defaultVideosFolder());
     driver.setUnavailableProfiles(report.unavailable);
+    driver.setSimultaneous(request.jobs.value_or(app::kDefaultCliJobs));
     if (facade.Init(&record) != 1) {
         std::fprintf(stderr, "morvane-batch: the conversion engine could not be started\n");
         return 1;

@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/batch_cli.h"
+#include "app/batch_driver.h"
 #include "platform/fixed_text.h"
 
 namespace morvane::app {
@@ -68,6 +69,9 @@ void CliBatchView::fileSkipped(const std::string& path, const std::string& reaso
 
 void CliBatchView::rowFinished(int row, const RowResult& result) {
     const std::lock_guard lock(m_mutex);
+    if (result.status == kStatusFail) {
+        m_failedRowOfThread[std::this_thread::get_id()] = row;
+    }
     if (m_batch) {
         m_batch->rowDone(row, BatchProgress::Clock::now());
     }
@@ -197,6 +201,19 @@ std::string failureReasonFromTrace(std::string_view trace) {
     return std::string(verdict);
 }
 
+std::string conversionTraceLines(std::string_view trace, std::string_view tag) {
+    std::string lines;
+    for (std::size_t at = 0; !tag.empty() && at < trace.size();) {
+        const auto end = std::min(trace.find('\n', at), trace.size());
+        const std::string_view line = trace.substr(at, end - at + (end < trace.size() ? 1 : 0));
+        if (line.substr(0, tag.size()) == tag) {
+            lines.append(line.substr(tag.size()));
+        }
+        at = end + 1;
+    }
+    return lines.empty() ? std::string(trace) : lines;
+}
+
 MessageAnswer CliBatchView::ask(const Message& message) {
     const std::lock_guard lock(m_mutex);
     endLiveLine();
@@ -207,7 +224,11 @@ MessageAnswer CliBatchView::ask(const Message& message) {
     }
     if (message.text.rfind("Convert fail!", 0) == 0) {
         // The box only names the trace; here the reason it holds follows on the next line.
-        if (const auto reason = failureReasonFromTrace(fileTail(tracePathOf(message.text)));
+        const auto failed = m_failedRowOfThread.find(std::this_thread::get_id());
+        const std::string tag =
+            failed == m_failedRowOfThread.end() ? std::string() : rowTraceTag(failed->second);
+        if (const auto reason =
+                failureReasonFromTrace(conversionTraceLines(fileTail(tracePathOf(message.text)), tag));
             !reason.empty()) {
             std::fprintf(m_err, "Reason: %s\n", reason.c_str());
         }

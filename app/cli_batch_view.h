@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "app/batch_progress.h"
@@ -20,6 +21,10 @@ namespace morvane::app {
 // that would replace its source); otherwise the last line the converter wrote about it. Empty when the
 // trace says nothing after its last command line.
 std::string failureReasonFromTrace(std::string_view trace);
+
+// The lines of one conversion in a trace written by conversions side by side: those that start with
+// `tag`, without it. The whole trace when no line has the tag (one conversion at a time tags nothing).
+std::string conversionTraceLines(std::string_view trace, std::string_view tag);
 
 // A line of --list-profiles --json: {"id": ..., "name": ..., "file": ...}, with "unavailable" and its
 // reason for a profile this system cannot convert with.
@@ -90,6 +95,8 @@ private:
     };
     std::map<int, RowClock> m_running;
     std::optional<BatchProgress> m_batch;
+    // The row each converting thread reported failed last: its failure message follows on that thread.
+    std::map<std::thread::id, int> m_failedRowOfThread;
     Style m_style = Style::Text;
 };
 

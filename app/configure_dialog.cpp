@@ -92,6 +92,10 @@ int processCountFromText(std::string_view boxText) {
     return boxText.front() - '0';
 }
 
+int simultaneousConversions(int processCount) {
+    return clampCount(processCount);
+}
+
 int steppedProcessCount(std::string_view boxText, int lastPosition, int steps) {
     int current = lastPosition;
     int parsed = 0;

@@ -14,12 +14,16 @@ struct ConfigureValues {
     static constexpr int kLowestCount = 1;
     static constexpr int kHighestCount = 4;
 
-    int processCount = 2; // "Simultaneous process:" (the batch converts one file at a time whatever it says)
+    int processCount = 2;          // "Simultaneous process:": how many files a batch converts at once
     bool shutdownWhenDone = false; // "Shutdown PC when finished."
 };
 
 // The count OK stores from the count box: the value of its first character, 0 when that is not a digit.
 int processCountFromText(std::string_view boxText);
+
+// How many files a batch converts at once for a stored count: the count kept between 1 and 4 (the box
+// takes any first digit).
+int simultaneousConversions(int processCount);
 
 // The number the spinner writes into the count box after `steps` clicks (up positive): the box's
 // number, or `lastPosition` when the box holds none, kept between 1 and 4 before and after stepping.

@@ -791,6 +791,7 @@ void MainWindow::startConvert() {
     }
     m_workerView->begin(m_files, m_outputEdit->text().toStdString(), m_shutdownCheck->isChecked(),
                         m_openFolderCheck->isChecked());
+    m_driver->setSimultaneous(simultaneousConversions(m_processCount));
     if (m_driver->startRequest()) {
         // The rows the worker copied must keep their places until it has ended.
         setEditingEnabled(false);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "engine/trace_file.h"
 #include "platform/event_log.h"
 #include "platform/fixed_text.h"
 
@@ -17,7 +18,7 @@ std::string_view cut(std::string_view text) {
 }
 
 void reportError(const std::string& message) {
-    platform::reportEvent(platform::EventType::Error, kErrorEventId, message.c_str());
+    platform::reportEvent(platform::EventType::Error, kErrorEventId, (traceTag() + message).c_str());
 }
 
 } // namespace
@@ -39,7 +40,7 @@ void logErrorInfo(unsigned module, const char* where, std::string_view info) {
 }
 
 void logCommandLine(std::string_view text) {
-    const std::string message(text);
+    const std::string message = traceTag() + std::string(text);
     platform::reportEvent(platform::EventType::Information, kCommandEventId, message.c_str());
 }
 

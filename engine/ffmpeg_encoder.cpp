@@ -92,6 +92,7 @@ std::int32_t CFfmpegEncoder::PrepareCommand(ConversionJob* job) {
             return 0;
         }
         m_job = *job;
+        m_stopRequested = false;
         m_processHandle = 0;
         m_finished = false;
         m_error = false;
@@ -122,6 +123,9 @@ std::int32_t CFfmpegEncoder::RunConversion(const char* /*outputPath*/, std::int3
         const auto workFilesBefore = converterWorkFiles(outputPath);
         const FileStamp outputBefore = fileStamp(outputPath);
         m_process.Init(m_commandLine, this, 0, outputFolderOf(outputPath));
+        if (m_stopRequested.load()) {
+            m_process.RequestStop(); // the converter is told as soon as it runs
+        }
         const std::int32_t started = m_process.Start();
         m_scriptLock.release(); // the converter has ended, so it reads no script any more
         if (started == 0) {
@@ -156,6 +160,7 @@ std::int32_t CFfmpegEncoder::RunConversion(const char* /*outputPath*/, std::int3
 
 std::int32_t CFfmpegEncoder::RequestStop() {
     try {
+        m_stopRequested = true;
         m_process.RequestStop();
     } catch (...) {
     }

@@ -54,6 +54,8 @@ private:
     std::atomic<ProcessHandle> m_processHandle{0};
     std::atomic<bool> m_finished{false};
     std::atomic<bool> m_error{false};
+    // A stop requested after the command was prepared, before the converter runs, applies to its run.
+    std::atomic<bool> m_stopRequested{false};
     std::atomic<std::int32_t> m_forceFrameServer{1};
     FixedText<kJobPathCapacity> m_programDirectory;
     ProgressCallback m_callback = nullptr;

@@ -124,6 +124,33 @@ std::int32_t CQuillonMediaCntl::bDoConvert(ConversionJob* job) {
     }
 }
 
+std::int32_t CQuillonMediaCntl::bPrepareConvert(ConversionJob* job) {
+    try {
+        const auto [encoder, kind] = current();
+        if (job == nullptr || encoder == nullptr) {
+            logModuleError(kFacadeModule, kLineNullJob, "pointer is NULL ");
+            return 0;
+        }
+        return isKnownKind(kind) && encoder->PrepareCommand(job) == 1 ? 1 : 0;
+    } catch (...) {
+        logModuleError(kFacadeModule, kLineConvertException, "bDoConvert raise exception");
+        return 0;
+    }
+}
+
+std::int32_t CQuillonMediaCntl::bRunPrepared(const ConversionJob* job) {
+    try {
+        const auto [encoder, kind] = current();
+        if (job == nullptr || encoder == nullptr || !isKnownKind(kind)) {
+            return 0;
+        }
+        return encoder->RunConversion(job->outputPath.c_str(), job->targetCode);
+    } catch (...) {
+        logModuleError(kFacadeModule, kLineConvertException, "bDoConvert raise exception");
+        return 0;
+    }
+}
+
 std::int32_t CQuillonMediaCntl::StopConversion() {
     try {
         const auto encoder = current().first;

@@ -40,12 +40,20 @@ public:
     std::int32_t bGetMediaFileContent(const char* path, ConversionJob* job);
     // Prepares and runs the job's conversion on the calling thread; completes job->outputPath.
     std::int32_t bDoConvert(ConversionJob* job);
+    // The two halves of bDoConvert, for a caller that settles the outputs of several conversions in
+    // order and then runs them side by side: preparing completes job->outputPath; running converts
+    // what the current encoder prepared last, on the calling thread.
+    std::int32_t bPrepareConvert(ConversionJob* job);
+    std::int32_t bRunPrepared(const ConversionJob* job);
     std::int32_t StopConversion();
     std::int32_t SetForceFrameServer(std::int32_t flag);
     // Sets the current encoder aside and makes one of the record's kind current.
     std::int32_t SwitchEncoder(const EncoderInitRecord* record);
     // Deletes the current encoder and brings back the one set aside; 0 when none was.
     std::int32_t RestoreEncoder();
+
+    // Makes encoders as this facade does, for another facade of its own.
+    const EncoderFactory& encoderFactory() const { return m_factory; }
 
     bool hasEncoder() const;
     bool hasSavedEncoder() const;

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <mutex>
+#include <utility>
 
 #include "platform/unique_fd.h"
 #include "platform/user_files.h"
@@ -20,6 +21,8 @@ struct TraceState {
     platform::UniqueFd fd;
     std::string path; // of the open trace
 };
+
+thread_local std::string t_tag;
 
 TraceState& state() {
     static TraceState instance;
@@ -82,6 +85,11 @@ void writeAll(int fd, iovec* pieces, int count) {
 }
 
 void writePieces(std::string_view text, std::string_view ending) {
+    std::string tagged;
+    if (!t_tag.empty()) {
+        tagged = taggedLines(text, t_tag);
+        text = tagged;
+    }
     auto& trace = state();
     const std::lock_guard lock(trace.mutex);
     if (!openLocked(trace)) {
@@ -124,6 +132,33 @@ void closeTraceFile() {
     auto& trace = state();
     const std::lock_guard lock(trace.mutex);
     trace.fd.reset();
+}
+
+ScopedTraceTag::ScopedTraceTag(std::string tag) : m_previous(std::exchange(t_tag, std::move(tag))) {}
+
+ScopedTraceTag::~ScopedTraceTag() {
+    t_tag = std::move(m_previous);
+}
+
+const std::string& traceTag() {
+    return t_tag;
+}
+
+std::string taggedLines(std::string_view text, std::string_view tag) {
+    std::string result;
+    result.reserve(text.size() + tag.size());
+    bool lineStart = true;
+    for (const char c : text) {
+        if (lineStart) {
+            result.append(tag);
+        }
+        result.push_back(c);
+        lineStart = c == '\n';
+    }
+    if (text.empty()) {
+        result.append(tag);
+    }
+    return result;
 }
 
 } // namespace morvane::engine

@@ -33,4 +33,23 @@ void writeTraceLine(std::string_view line);
 
 void closeTraceFile();
 
+// While one lives, every line the calling thread writes to the trace and to the event log starts with
+// `tag`, so the lines of conversions that run side by side can be told apart.
+class ScopedTraceTag {
+public:
+    explicit ScopedTraceTag(std::string tag);
+    ~ScopedTraceTag();
+    ScopedTraceTag(const ScopedTraceTag&) = delete;
+    ScopedTraceTag& operator=(const ScopedTraceTag&) = delete;
+
+private:
+    std::string m_previous;
+};
+
+// The calling thread's tag; empty when none.
+const std::string& traceTag();
+
+// `text` with `tag` put at the start of each of its lines (a line end closing the text starts none).
+std::string taggedLines(std::string_view text, std::string_view tag);
+
 } // namespace morvane::engine

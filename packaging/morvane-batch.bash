@@ -29,9 +29,13 @@ _morvane_batch() {
             COMPREPLY=()
             return 0
             ;;
+        -j|--jobs)
+            COMPREPLY=($(compgen -W "1 2 3 4 6 8 12 16" -- "$cur"))
+            return 0
+            ;;
     esac
     if [[ "$cur" == -* ]]; then
-        COMPREPLY=($(compgen -W "-p --profile -o --output --start --end --list-profiles --show-profile --probe --help --version --" -- "$cur"))
+        COMPREPLY=($(compgen -W "-p --profile -o --output --start --end -j --jobs --json --list-profiles --show-profile --probe --help --version --" -- "$cur"))
         return 0
     fi
     local IFS=$'\n'

@@ -52,8 +52,9 @@ TEST(BatchCli, RejectsBadUsageWithAReason) {
         {{"--list-profiles", "a.avi"}, "unexpected argument a.avi"},
         {{"--list-profiles", "--probe", "a"}, "--probe cannot be combined with another mode"},
         {{"--probe", "--show-profile", "X"}, "--show-profile cannot be combined with another mode"},
-        {{"--probe", "-o", "x", "a"}, "-p, -o, --start and --end go with conversions only"},
+        {{"--probe", "-o", "x", "a"}, "-p, -o, -j, --start and --end go with conversions only"},
         {{"-o", "", "a.avi"}, "the output folder must not be empty"},
+        {{"--list-profiles", "-j", "2"}, "-p, -o, -j, --start and --end go with conversions only"},
     };
     for (const auto& c : bad) {
         const auto parsed = parseCliArguments(c.args);
@@ -64,6 +65,23 @@ TEST(BatchCli, RejectsBadUsageWithAReason) {
     const auto files = parseCliArguments({"-", "--", "-p", "--help"});
     ASSERT_TRUE(files) << files.error();
     EXPECT_EQ(files->files, (std::vector<std::string>{"-", "-p", "--help"}));
+}
+
+TEST(BatchCli, JobsTakeACountFromOneToSixteen) {
+    EXPECT_FALSE(parseCliArguments({"a.avi"})->jobs);
+    for (const auto& [args, jobs] : std::vector<std::pair<std::vector<std::string>, int>>{
+             {{"-j", "1", "a"}, 1}, {{"--jobs", "16", "a"}, 16}, {{"-j3", "a"}, 3}, {{"a", "-j", "4"}, 4}}) {
+        const auto parsed = parseCliArguments(args);
+        ASSERT_TRUE(parsed) << parsed.error();
+        EXPECT_EQ(parsed->jobs, jobs);
+    }
+    for (const std::string bad : {"0", "17", "-1", "two", "2x", " 2", "", "99999999999"}) {
+        const auto parsed = parseCliArguments({"-j", bad, "a.avi"});
+        ASSERT_FALSE(parsed) << bad;
+        EXPECT_EQ(parsed.error(),
+                  "-j takes how many files to convert at once, from 1 to 16, not \"" + bad + "\"");
+    }
+    EXPECT_EQ(parseCliArguments({"a.avi", "-j"}).error(), "-j needs a value");
 }
 
 TEST(BatchCli, ProfilesAreNamedByDisplayNameOrFileId) {
@@ -124,6 +142,22 @@ TEST(BatchCli, DefaultVideosFolderFollowsTheUserDirsFile) {
     ::unsetenv("HOME");
     EXPECT_EQ(defaultVideosFolder(), "/tmp");
     ::setenv("HOME", saved.c_str(), 1);
+}
+
+TEST(BatchCli, AConversionsOwnLinesAreTakenFromATraceWrittenSideBySide) {
+    const std::string trace = "[1] \"/p/vec\" ffmpeg-converter -i \"/m/a.avi\" -y \"/o/a.mp4\"\r\n"
+                              "[2] \"/p/vec\" ffmpeg-converter -i \"/m/b.avi\" -y \"/o/b.mp4\"\r\n"
+                              "[1] vec: cannot write into the folder of \"/o/a.mp4\": Not a directory\r\n"
+                              "[2] frame= 1 fps= 0\r\n"
+                              "unmarked\r\n"
+                              "[2] vec: ffmpeg failed with exit status 1; nothing was written";
+    EXPECT_EQ(failureReasonFromTrace(conversionTraceLines(trace, "[1] ")),
+              "the output folder is a file, not a folder");
+    EXPECT_EQ(failureReasonFromTrace(conversionTraceLines(trace, "[2] ")),
+              "ffmpeg failed with exit status 1; nothing was written");
+    // One conversion at a time tags nothing: the whole trace counts.
+    EXPECT_EQ(conversionTraceLines("a\r\nb", "[3] "), "a\r\nb");
+    EXPECT_EQ(conversionTraceLines("a\r\nb", ""), "a\r\nb");
 }
 
 TEST(BatchCli, FailureReasonsFromTheTrace) {

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <map>
+#include <thread>
 
 #include "app/file_list.h"
 #include "engine/quillon_media_cntl.h"
@@ -354,6 +357,169 @@ TEST_F(BatchDriverTest, OneAtATimeKeepsTheEstablishedOrderOfCalls) {
         "remove 3", "cell 3 Fail", "finished 3 Fail", "ask Error", "start on", "enable"};
     EXPECT_EQ(view.order(), expected);
     EXPECT_EQ(view.status(4), "Ready");
+}
+
+// Several at once: each case sets how each output's conversion behaves, whatever the order they run in.
+class SideBySideTest : public BatchDriverTest {
+protected:
+    void byOutput(std::map<std::string, FakeRun> runs) {
+        const std::lock_guard lock(log.mutex);
+        log.byOutput = std::move(runs);
+    }
+    void addRows(std::initializer_list<const char*> names, const char* format = "avi") {
+        for (const char* name : names) {
+            view.addRow(source(name), format, format == std::string("rm") ? "RM" : "AVI");
+        }
+    }
+    // Waits for the rows to have reported their ends.
+    bool waitForResults(std::size_t count) {
+        for (int i = 0; i < 1000 && view.results().size() < count; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return view.results().size() >= count;
+    }
+    const FakeEncoderLog::Span& spanOf(const std::string& name) {
+        const auto it = std::find_if(log.spans.begin(), log.spans.end(), [&](const auto& s) {
+            return std::filesystem::path(s.output).filename() == name;
+        });
+        EXPECT_NE(it, log.spans.end()) << name;
+        return *it;
+    }
+    bool overlap(const std::string& a, const std::string& b) {
+        return spanOf(a).start < spanOf(b).end && spanOf(b).start < spanOf(a).end;
+    }
+};
+
+TEST_F(SideBySideTest, TwoRunAtOnceEachWithItsEncoderProgressAndCheck) {
+    driver->setSimultaneous(2);
+    addRows({"one.avi", "two.avi", "three.avi", "four.avi"});
+    byOutput({{"one.out", FakeRun::WaitsForGate},
+              {"two.out", FakeRun::WaitsForGate},
+              {"four.out", FakeRun::WritesEmpty}});
+    ASSERT_TRUE(driver->startRequest());
+    ASSERT_TRUE(log.waitUntilRunning(2)) << "the first two rows convert at once";
+    log.openGate();
+    driver->wait();
+    EXPECT_EQ(statuses(), (std::vector<std::string>{"Completed", "Completed", "Completed", "Fail"}));
+    EXPECT_TRUE(overlap("one.out", "two.out"));
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_FALSE(view.isChecked(i));
+        EXPECT_EQ(view.progressOf(i), (std::vector<int>{0, 1, 50, 99})) << i;
+    }
+    EXPECT_TRUE(view.isChecked(3)) << "an empty output fails its row as before";
+    ASSERT_EQ(log.jobs.size(), 4U);
+    for (std::size_t i = 0; i < 4; ++i) { // prepared in list order
+        EXPECT_EQ(log.jobs[i].sourcePath.str(), view.job(static_cast<int>(i))->sourcePath.str());
+    }
+    // A second encoder for the second place, shut down after the batch; the window's stays.
+    EXPECT_EQ(std::count(log.events.begin(), log.events.end(), "init 0"), 2);
+    EXPECT_EQ(std::count(log.events.begin(), log.events.end(), "shutdown 0"), 1);
+    EXPECT_TRUE(facade.hasEncoder());
+    const auto messages = view.messages();
+    ASSERT_EQ(messages.size(), 1U);
+    EXPECT_EQ(messages[0].caption, "Error");
+    EXPECT_EQ(view.calls().back(), "enable");
+    EXPECT_EQ(power.guardsTaken, 1);
+}
+
+TEST_F(SideBySideTest, AFailureLetsTheOtherRowFinishAndStartsNoMore) {
+    driver->setSimultaneous(2);
+    view.openFolderChoice = true;
+    addRows({"one.avi", "two.avi", "three.avi", "four.avi"});
+    byOutput({{"one.out", FakeRun::WaitsForGate}, {"two.out", FakeRun::Fails}});
+    ASSERT_TRUE(driver->startRequest());
+    ASSERT_TRUE(waitForResults(1));
+    EXPECT_EQ(view.status(1), "Fail");
+    EXPECT_EQ(view.status(0), "Ready") << "still converting";
+    log.openGate();
+    driver->wait();
+    EXPECT_EQ(statuses(), (std::vector<std::string>{"Completed", "Fail", "Ready", "Ready"}));
+    EXPECT_EQ(log.jobs.size(), 2U);
+    const auto messages = view.messages();
+    ASSERT_EQ(messages.size(), 1U) << "no mission accomplished after a failure";
+    EXPECT_EQ(messages[0].text.rfind("Convert fail!", 0), 0U);
+    const auto calls = view.calls();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "open " + outputDir.path() + "/converted"), 1);
+    EXPECT_TRUE(driver->lastBatchFailed());
+}
+
+TEST_F(SideBySideTest, StopReachesEveryRunningConversion) {
+    driver->setSimultaneous(2);
+    addRows({"one.avi", "two.avi", "three.avi", "four.avi"});
+    byOutput({{"one.out", FakeRun::WaitsForStop}, {"two.out", FakeRun::WaitsForStopNoFile}});
+    ASSERT_TRUE(driver->startRequest());
+    ASSERT_TRUE(log.waitUntilRunning(2));
+    driver->stopRequest();
+    driver->wait();
+    EXPECT_EQ(log.stopRequests, 2);
+    // Each stopped row is judged by what it wrote; the next row is aborted and the rest left alone.
+    EXPECT_EQ(statuses(), (std::vector<std::string>{"Completed", "Fail", "Abort", "Ready"}));
+    const auto messages = view.messages();
+    ASSERT_EQ(messages.size(), 2U);
+    EXPECT_EQ(messages[0].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(messages[1].caption, "Error");
+    EXPECT_TRUE(driver->abortRequested());
+}
+
+TEST_F(SideBySideTest, RowsAddedWhileConvertingStartInAFreePlace) {
+    driver->setSimultaneous(2);
+    addRows({"one.avi"});
+    byOutput({{"one.out", FakeRun::WaitsForGate}, {"late.out", FakeRun::WaitsForGate}});
+    ASSERT_TRUE(driver->startRequest());
+    ASSERT_TRUE(log.waitUntilRunning(1));
+    addRows({"late.avi", "later.avi"});
+    ASSERT_TRUE(log.waitUntilRunning(2)) << "the added row starts beside the running one";
+    log.openGate();
+    driver->wait();
+    EXPECT_EQ(statuses(), (std::vector<std::string>{"Completed", "Completed", "Completed"}));
+    EXPECT_TRUE(overlap("one.out", "late.out"));
+}
+
+TEST_F(SideBySideTest, RealMediaRunsBesideTheConverterOneRealMediaRowAtATime) {
+    driver->setSimultaneous(3);
+    addRows({"rm1.avi"}, "rm");
+    addRows({"conv.avi"});
+    addRows({"rm2.avi"}, "rm");
+    byOutput({{"rm1.out", FakeRun::WaitsForGate}, {"conv.out", FakeRun::WaitsForGate}});
+    ASSERT_TRUE(driver->startRequest());
+    ASSERT_TRUE(log.waitUntilRunning(2));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(log.jobs.size(), 2U) << "the second RealMedia row waits for the first";
+    log.openGate();
+    driver->wait();
+    EXPECT_EQ(statuses(), (std::vector<std::string>{"Completed", "Completed", "Completed"}));
+    EXPECT_TRUE(overlap("rm1.out", "conv.out"));
+    EXPECT_GE(spanOf("rm2.out").start, spanOf("rm1.out").end);
+    EXPECT_EQ(std::count(log.events.begin(), log.events.end(), "convert 1"), 2);
+}
+
+TEST_F(SideBySideTest, SameNamedSourcesGetTheirOutputNamesInListOrderEveryTime) {
+    driver->setSimultaneous(4);
+    for (int round = 0; round < 5; ++round) {
+        view.list.removeAll();
+        std::filesystem::remove_all(outputDir.path() + "/converted");
+        std::vector<std::string> expected;
+        for (int i = 0; i < 8; ++i) {
+            const std::string folder = "d" + std::to_string(i);
+            std::filesystem::create_directories(sources.file(folder));
+            view.addRow(source(folder + "/clip.avi"), "avi", "AVI");
+            expected.push_back(
+                outputDir.path() + "/converted/" +
+                (i == 0 ? std::string("clip.out") : "clip (" + std::to_string(i + 1) + ").out"));
+        }
+        run();
+        std::vector<std::string> outputs(8);
+        for (const auto& [row, result] : view.results()) {
+            if (static_cast<std::size_t>(row) < outputs.size() && result.status == "Completed") {
+                outputs[static_cast<std::size_t>(row)] = result.outputPath;
+            }
+        }
+        EXPECT_EQ(outputs, expected) << "round " << round;
+        for (const auto& output : expected) {
+            EXPECT_TRUE(std::filesystem::exists(output)) << output;
+        }
+        view.clearResults();
+    }
 }
 
 TEST(OutputBasePath, KeepsAllButTheLastExtension) {

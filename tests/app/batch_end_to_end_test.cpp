@@ -182,8 +182,8 @@ TEST_F(BatchEndToEnd, JsonEventsFollowTheBatchAndAgreeWithTheTable) {
     ASSERT_TRUE(morvane::test::generateClip(clips.file("second.mov"), "av", 2.0));
     morvane::test::writeFile(clips.file("notes.avi"), "this is not a video\n");
     // The profile by its file's id.
-    const auto run =
-        batch({"--json", "-p", "20-mp4-1-h264-aac", "-o", output(), "clip.mov", "notes.avi", "second.mov"});
+    const auto run = batch({"--json", "-j", "2", "-p", "20-mp4-1-h264-aac", "-o", output(), "clip.mov",
+                            "notes.avi", "second.mov"});
     EXPECT_EQ(run.exitCode, 1) << run.err;
     const auto events = eventsOf(run.out);
     std::map<std::string, int> counts;
@@ -244,7 +244,7 @@ TEST_F(BatchEndToEnd, JsonEventsFollowTheBatchAndAgreeWithTheTable) {
 TEST_F(BatchEndToEnd, CtrlCStopsTheRunningRowKeepingItsOutputAndAbortsTheNext) {
     ASSERT_TRUE(morvane::test::generateClip(clips.file("long.mov"), "av", 30.0, 640, 480));
     std::vector<std::string> args{
-        bin() + "/morvane-batch", "-p", kMp4Profile, "-o", output(), "long.mov", "clip.mov"};
+        bin() + "/morvane-batch", "-j", "1", "-p", kMp4Profile, "-o", output(), "long.mov", "clip.mov"};
     platform::SpawnOptions options;
     options.stdoutMode = platform::StdStream::Pipe;
     options.stderrMode = platform::StdStream::Pipe;

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <memory>
 
+#include "engine/output_names.h"
 #include "platform/time_text.h"
 
 namespace morvane::app::test {
@@ -103,6 +104,11 @@ void RecordingView::rowFinished(int row, const RowResult& result) {
     const std::lock_guard lock(m_mutex);
     orderLocked("finished " + std::to_string(row) + " " + result.status);
     m_results.emplace_back(row, result);
+}
+
+void RecordingView::clearResults() {
+    const std::lock_guard lock(m_mutex);
+    m_results.clear();
 }
 
 std::vector<std::pair<int, RowResult>> RecordingView::results() {
@@ -205,6 +211,10 @@ public:
             m_stop = false;
         }
         job->outputPath.append(".out");
+        // Outputs of a batch take free names, as the converter encoder's do.
+        if (job->outputNames != nullptr) {
+            job->outputPath = job->outputNames->claim(job->outputPath.str());
+        }
         m_output = job->outputPath.str();
         m_log.observe("prepare " + m_output.substr(m_output.rfind('/') + 1));
         return 1;
@@ -229,7 +239,10 @@ public:
         FakeRun run = FakeRun::Writes;
         {
             const std::lock_guard lock(m_log.mutex);
-            if (!m_log.script.empty()) {
+            if (const auto it = m_log.byOutput.find(m_output.substr(m_output.rfind('/') + 1));
+                it != m_log.byOutput.end()) {
+                run = it->second;
+            } else if (!m_log.script.empty()) {
                 run = m_log.script.front();
                 m_log.script.pop_front();
             }

@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -58,6 +59,7 @@ public:
     std::vector<std::string> calls();
     std::vector<int> progressOf(int row);
     std::vector<std::pair<int, RowResult>> results();
+    void clearResults();
     // Every call the driver made and every encoder event noted through `note`, in the order they came.
     std::vector<std::string> order();
     void note(const std::string& event);
@@ -97,6 +99,8 @@ struct FakeEncoderLog {
     std::mutex mutex;
     std::condition_variable changed;
     std::deque<FakeRun> script;
+    // How the conversion of an output ("one.out") behaves, whatever its turn; the script covers the rest.
+    std::map<std::string, FakeRun> byOutput;
     std::vector<engine::ConversionJob> jobs; // copies at PrepareCommand
     std::vector<int> forceFlags;
     std::vector<std::string> events; // "init 0", "shutdown 1", "convert 0", ...

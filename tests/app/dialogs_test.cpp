@@ -96,6 +96,8 @@ TEST(ProcessCount, OnlyTheFirstCharacterCounts) {
     };
     for (const auto& [text, count] : cases) {
         EXPECT_EQ(processCountFromText(text), count) << '"' << text << '"';
+        // What a batch runs at once stays within the dialog's range whatever the box held.
+        EXPECT_EQ(simultaneousConversions(count), std::clamp(count, 1, 4)) << '"' << text << '"';
     }
 }
 

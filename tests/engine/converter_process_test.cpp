@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/engine_log.h"
 #include "engine/line_splitter.h"
 #include "engine/trace_file.h"
 #include "tests/engine/engine_test_env.h"
@@ -101,6 +102,28 @@ TEST(ConverterProcess, TraceFileIsEmptiedOnceAndKeepsEveryRun) {
     ASSERT_EQ(process.Start(), 1);
     EXPECT_EQ(program.trace(),
               program.commandLine("first") + "\r\none\r\n" + program.commandLine("second") + "\r\none\r\n");
+}
+
+TEST(ConverterProcess, ATaggedThreadMarksEachOfItsTraceLines) {
+    FakeProgramDir program;
+    program.script("out one\\ntwo\\n\n");
+    RecordingOwner owner;
+    ConverterProcess process;
+    EventRecorder events;
+    std::thread tagged([&] {
+        const ScopedTraceTag tag("[2] ");
+        logCommandLine("-i clip.avi");
+        process.Init(program.commandLine("x"), &owner, 0);
+        ASSERT_EQ(process.Start(), 1);
+        writeTrace("a\r\nb\r\n");
+    });
+    tagged.join();
+    writeTraceLine("untagged");
+    EXPECT_EQ(program.trace(),
+              "[2] " + program.commandLine("x") + "\r\n[2] one\r\n[2] two\r\n[2] a\r\n[2] b\r\nuntagged\r\n");
+    EXPECT_EQ(events.messages(kCommandEventId), (std::vector<std::string>{"[2] -i clip.avi"}));
+    EXPECT_EQ(taggedLines("", "[1] "), "[1] ");
+    EXPECT_EQ(taggedLines("x\ny", "> "), "> x\n> y");
 }
 
 TEST(ConverterProcess, StopRequestSendsQuitAndEndsWithoutTheEndEvent) {

@@ -298,6 +298,20 @@ TEST_F(FfmpegEncoderRun, StopDuringARunIsLeftToTheOutputCheck) {
     EXPECT_FALSE(encoder.finished()); // no end event after a stop
 }
 
+TEST_F(FfmpegEncoderRun, StopBetweenPreparingAndRunningReachesTheConverter) {
+    program.script("waitq\nexit 1\n");
+    EXPECT_EQ(encoder.RequestStop(), 1);
+    EXPECT_EQ(encoder.RunConversion(job.outputPath.c_str(), job.targetCode), 1);
+    EXPECT_EQ(program.stdinBytes(), kStopBlock);
+    // The next preparation forgets it: this run waits for a stop that never comes, up to its end.
+    ASSERT_EQ(encoder.PrepareCommand(&job), 1);
+    std::filesystem::remove(program.file("vec-stdin.bin"));
+    program.script("out size= 10kB time=10.00 bitrate= 8k\\n\n");
+    EXPECT_EQ(encoder.RunConversion(job.outputPath.c_str(), job.targetCode), 1);
+    EXPECT_EQ(program.stdinBytes(), "");
+    EXPECT_TRUE(encoder.finished()) << "ended on its own, not stopped";
+}
+
 TEST_F(FfmpegEncoderRun, MissingConverterFails) {
     std::filesystem::remove(program.converter());
     EXPECT_EQ(encoder.RunConversion(job.outputPath.c_str(), job.targetCode), 0);

@@ -239,6 +239,30 @@ TEST_F(FacadeWithFakes, DoConvertPreparesThenRuns) {
     EXPECT_EQ(last().runs, 2);
 }
 
+TEST_F(FacadeWithFakes, PreparingAndRunningApartDoWhatDoConvertDoes) {
+    auto r = record();
+    EXPECT_EQ(cntl.bPrepareConvert(nullptr), 0);
+    ASSERT_EQ(cntl.Init(&r), 1);
+    ConversionJob job;
+    job.outputPath.assign("/out/clip");
+    job.targetCode = 4;
+    EXPECT_EQ(cntl.bPrepareConvert(&job), 1);
+    EXPECT_EQ(job.outputPath.view(), "/out/clip.out");
+    EXPECT_EQ(last().runs, 0);
+    EXPECT_EQ(cntl.bRunPrepared(&job), 1);
+    EXPECT_EQ(last().runs, 1);
+    EXPECT_EQ(last().runOutputPath, "/out/clip.out");
+    EXPECT_EQ(last().runTargetCode, 4);
+    last().prepareResult = 0;
+    EXPECT_EQ(cntl.bPrepareConvert(&job), 0);
+    EXPECT_EQ(cntl.bRunPrepared(nullptr), 0);
+    // Another facade made by this one's factory has encoders of its own.
+    CQuillonMediaCntl other(cntl.encoderFactory());
+    ASSERT_EQ(other.Init(&r), 1);
+    EXPECT_EQ(other.bPrepareConvert(&job), 1);
+    EXPECT_EQ(last().runs, 0) << "a new encoder";
+}
+
 TEST_F(FacadeWithFakes, DoConvertLogsMissingJobsAndExceptions) {
     EventRecorder log;
     auto r = record();
