@@ -203,7 +203,8 @@ TEST_F(FaultInjection, SourceThatChangesBetweenAddingAndConverting) {
         makeClip("victim.mov", 1.0);
         const std::string folder = output() + "/" + c.change;
         test::WatchedProgram program(
-            command({"-p", kSlowProfile, "-o", folder, "first.mov", "victim.mov", "third.mov"}), options());
+            command({"-j", "1", "-p", kSlowProfile, "-o", folder, "first.mov", "victim.mov", "third.mov"}),
+            options());
         ASSERT_TRUE(program.waitForOutput("first.mov: 0%", 60s)) << program.out() << program.err();
         fs::remove(clip("victim.mov"));
         if (std::string(c.change) == "becomes a folder") {
