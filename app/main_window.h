@@ -105,6 +105,9 @@ public:
     int selectedRow() const { return m_selectedRow; }
     bool columnsPresent() const { return m_columnsPresent; }
     const BatchDriver& driver() const { return *m_driver; }
+    // The Configure dialog's "Simultaneous process:" count, as its OK stores it; the next Start uses it.
+    int processCount() const { return m_processCount; }
+    void setProcessCount(int count) { m_processCount = count; }
     // A control by its id, or null.
     QWidget* control(int id) const;
     // A menu command by its id (More menu, context menu, menu bar), or null.

@@ -557,7 +557,33 @@ TEST_F(MainWindowTest, ThreeFilesConvertWithProgressInTheirStatusCells) {
     EXPECT_EQ(prompts.texts().back(), "There is no selected file in list! ");
 }
 
+TEST_F(MainWindowTest, TheConfiguredCountConvertsRowsSideBySide) {
+    add({"one.mp4", "two.mp4", "three.mp4"});
+    script(kStoppableScript);
+    EXPECT_EQ(window->processCount(), 2) << "the dialog's initial count";
+    prompts.answers = {MessageAnswer::Yes};
+    click(kIdStart);
+    // Both first rows show their own progress bar at once.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return window->files().row(0).progress.value_or(0) > 0 &&
+                   window->files().row(1).progress.value_or(0) > 0;
+        },
+        10000));
+    EXPECT_EQ(window->driver().simultaneous(), 2);
+    click(kIdStop);
+    waitForBatchEnd();
+    EXPECT_EQ(column(kColumnStatus), (std::vector<std::string>{"Completed", "Completed", "Abort"}));
+    // A count the box stored beyond the dialog's range is kept within it.
+    window->setProcessCount(7);
+    script("out frame= 10 fps= 0 q=2.0 size= 10kB dup=0 time=1.00 bitrate=1.0kbits/s\\n\n");
+    click(kIdStart); // the aborted row is still checked
+    waitForBatchEnd();
+    EXPECT_EQ(window->driver().simultaneous(), 4);
+}
+
 TEST_F(MainWindowTest, StopAsksAndOnlyYesStops) {
+    window->setProcessCount(1);
     add({"one.mp4", "two.mp4", "three.mp4"});
     script(kStoppableScript);
     window->findChild<QCheckBox*>(QStringLiteral("openFolderCheck"))->setChecked(false);
@@ -581,6 +607,7 @@ TEST_F(MainWindowTest, StopAsksAndOnlyYesStops) {
 }
 
 TEST_F(MainWindowTest, TheTitleFollowsTheWholeBatchAndTheDesktopHearsOfItsEnd) {
+    window->setProcessCount(1);
     add({"one.mp4", "two.mp4"});
     const QString plain = window->windowTitle();
     std::vector<int> percents;
