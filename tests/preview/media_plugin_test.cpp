@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <mutex>
+#include <set>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/plugin.h"
 #include "tests/support/test_support.h"
@@ -85,6 +89,46 @@ TEST(MediaPlugin, PluginsThatCannotBeUsedSayWhy) {
     EXPECT_NE(good.table(), nullptr);
     EXPECT_EQ(good.loadedTableAs<MorvaneMediaPlugin>(), good.table());
     EXPECT_EQ(good.problem(), "");
+}
+
+// The libraries' own warnings about a file come back through the plugin to the program's sink.
+TEST(MediaPlugin, LibraryMessagesReachTheSink) {
+    const TempDir dir;
+    test::writeFile(dir.file("notes.avi"), "This is a plain text file, not a video.\nSecond line.\n");
+    std::mutex mutex;
+    std::vector<std::string> lines;
+    setPluginMessageSink([&](std::string_view line) {
+        const std::lock_guard lock(mutex);
+        lines.emplace_back(line);
+    });
+    MediaFacts facts;
+    EXPECT_NE(detectMediaFactsWithPlugin(dir.file("notes.avi"), facts), kDetectOk);
+    setPluginMessageSink({});
+    const std::lock_guard lock(mutex);
+    ASSERT_FALSE(lines.empty());
+    for (const auto& line : lines) {
+        EXPECT_EQ(line.find('\n'), std::string::npos) << "one line at a time: " << line;
+    }
+}
+
+// Probes start on several threads at once: the plugin is loaded once and every thread gets its table.
+TEST(MediaPlugin, LoadsOnceWhenAskedFromManyThreads) {
+    platform::Plugin plugin(kMediaPluginFile, kMediaPluginEntry, kMediaPluginVersion, MORVANE_PROGRAM_DIR);
+    std::mutex mutex;
+    std::set<const void*> tables;
+    std::vector<std::thread> threads;
+    for (int i = 0; i < 8; ++i) {
+        threads.emplace_back([&] {
+            const void* table = plugin.table();
+            const std::lock_guard lock(mutex);
+            tables.insert(table);
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    ASSERT_EQ(tables.size(), 1U);
+    EXPECT_NE(*tables.begin(), nullptr);
 }
 
 } // namespace
