@@ -324,6 +324,15 @@ std::string translateMap(const std::string& value) {
     return convert(value.substr(0, colon)) + "," + convert(value.substr(colon + 1));
 }
 
+// Pixels taken from (a crop) or added to (a pad) each side of a picture.
+struct Borders {
+    int top = 0;
+    int bottom = 0;
+    int left = 0;
+    int right = 0;
+    int sum() const { return top + bottom + left + right; }
+};
+
 class Translator {
 public:
     explicit Translator(const TranslationRequest& request)
@@ -380,8 +389,16 @@ private:
     // Whether a cut length takes the whole of an uncut source.
     bool reachesTheEnd(const OldOption& length);
     // Fits the source's picture into a frame of `width` x `height` shown at `aspect`, bars around it.
-    void fitPicture(int width, int height, double aspect, bool squarePixels);
+    // Scales the picture of display shape `shown` to fit the `area` of a width x height frame whose display
+    // shape is `aspect`, bars filling the rest in `color`.
+    void fitPicture(int width, int height, double aspect, bool squarePixels, double shown,
+                    const Borders& area = {}, const std::string& color = {});
     void planPictureShape();
+    // The disc's picture shape for a picture of display shape `shown`: 16:9 where the disc has it and the
+    // picture is wide, else 4:3.
+    double chooseDiscAspect(double shown);
+    // A disc with the command's crop and pad: the cropped picture keeps its shape inside the pads.
+    void planDiscFrame(const Borders& crop, const Borders& pads, const std::string& color);
     // The H.264 player the command writes for, from its container or its iPod rate; holds the rates to it.
     void chooseDevice();
     void emitH264Profile();
@@ -788,28 +805,82 @@ bool Translator::reachesTheEnd(const OldOption& length) {
            static_cast<double>(*microseconds) / 1e6 >= source.duration;
 }
 
-void Translator::fitPicture(int width, int height, double aspect, bool squarePixels) {
-    const double shown = probed().displayAspect;
-    if (shown <= 0.0 || aspect <= 0.0 || std::abs(shown / aspect - 1.0) <= 0.01) {
+void Translator::fitPicture(int width, int height, double aspect, bool squarePixels, double shown,
+                            const Borders& area, const std::string& color) {
+    const int areaWidth = width - area.left - area.right;
+    const int areaHeight = height - area.top - area.bottom;
+    // The shape the area shows, its pixels being of the frame's shape.
+    const double areaAspect = aspect * areaWidth / width * height / areaHeight;
+    const bool fits = shown <= 0.0 || aspect <= 0.0 || std::abs(shown / areaAspect - 1.0) <= 0.01;
+    if (fits && area.sum() == 0) {
         return; // the shape already fits
     }
     const auto even = [](double value) {
         return std::max(2, 2 * static_cast<int>(std::lround(value / 2.0)));
     };
-    const int pictureWidth = shown > aspect ? width : std::min(width, even(width * shown / aspect));
-    const int pictureHeight = shown > aspect ? std::min(height, even(height * aspect / shown)) : height;
+    int pictureWidth = areaWidth;
+    int pictureHeight = areaHeight;
+    if (!fits) {
+        pictureWidth =
+            shown > areaAspect ? areaWidth : std::min(areaWidth, even(areaWidth * shown / areaAspect));
+        pictureHeight =
+            shown > areaAspect ? std::min(areaHeight, even(areaHeight * areaAspect / shown)) : areaHeight;
+    }
     m_videoFilters.push_back("scale=" + std::to_string(pictureWidth) + ":" + std::to_string(pictureHeight));
     m_videoFilters.push_back("pad=" + std::to_string(width) + ":" + std::to_string(height) + ":" +
-                             std::to_string((width - pictureWidth) / 2) + ":" +
-                             std::to_string((height - pictureHeight) / 2));
+                             std::to_string(area.left + (areaWidth - pictureWidth) / 2) + ":" +
+                             std::to_string(area.top + (areaHeight - pictureHeight) / 2) +
+                             (color.empty() ? std::string() : ":color=" + color));
     if (squarePixels) {
         m_videoFilters.emplace_back("setsar=1");
     }
     m_scaleInFilter = true;
-    char shape[32];
-    std::snprintf(shape, sizeof shape, "%.3g:1", shown);
-    note(std::string("the source's picture is ") + shape + "; it keeps its shape in the " +
-         std::to_string(width) + "x" + std::to_string(height) + " frame, with bars");
+    if (!fits) {
+        char shape[32];
+        std::snprintf(shape, sizeof shape, "%.3g:1", shown);
+        note(std::string("the source's picture is ") + shape + "; it keeps its shape in the " +
+             std::to_string(width) + "x" + std::to_string(height) + " frame, with bars");
+    }
+}
+
+double Translator::chooseDiscAspect(double shown) {
+    double stated = 0.0;
+    if (const auto* option = last("aspect")) {
+        stated = parseAspect(option->value).value_or(0.0);
+    }
+    const double source = stated > 0.0 ? stated : shown;
+    const bool wide = target169(m_target->format) && source >= 1.55;
+    m_discAspect = wide ? "16:9" : "4:3";
+    const double chosen = wide ? 16.0 / 9.0 : 4.0 / 3.0;
+    if (const auto* option = last("aspect"); option != nullptr && std::abs(stated - chosen) > 0.01) {
+        note("-target " + m_options[m_targetIndex].value + " shows pictures at 4:3" +
+             (target169(m_target->format) ? std::string(" or 16:9") : std::string()) + "; using " +
+             m_discAspect + " instead of -aspect " + option->value);
+    }
+    return chosen;
+}
+
+void Translator::planDiscFrame(const Borders& crop, const Borders& pads, const std::string& color) {
+    // What is left of the source's picture after the crop, its pixels keeping their shape.
+    const SourceFacts& source = probed();
+    double shown = source.displayAspect;
+    if (shown > 0.0 && source.width > crop.left + crop.right && source.height > crop.top + crop.bottom) {
+        const double pixel = shown * source.height / source.width;
+        shown = pixel * (source.width - crop.left - crop.right) / (source.height - crop.top - crop.bottom);
+    }
+    const double chosen = chooseDiscAspect(shown);
+    const auto size = discFrameSize(*m_target);
+    if (!size) {
+        return;
+    }
+    Borders area = pads;
+    if (size->width - pads.left - pads.right < 16 || size->height - pads.top - pads.bottom < 16) {
+        note("the padding leaves no room for the picture in the " + std::to_string(size->width) + "x" +
+             std::to_string(size->height) + " frame of -target " + m_options[m_targetIndex].value +
+             "; not used");
+        area = {};
+    }
+    fitPicture(size->width, size->height, chosen, false, shown, area, color);
 }
 
 void Translator::planPictureShape() {
@@ -818,28 +889,17 @@ void Translator::planPictureShape() {
     }
     if (m_target && isDisc(*m_target)) {
         // A disc player knows two picture shapes; the nearer one is written and the picture fits into it.
-        double aspect = 0.0;
-        if (const auto* stated = last("aspect")) {
-            aspect = parseAspect(stated->value).value_or(0.0);
-        }
-        const double source = aspect > 0.0 ? aspect : probed().displayAspect;
-        const bool wide = target169(m_target->format) && source >= 1.55;
-        m_discAspect = wide ? "16:9" : "4:3";
-        const double chosen = wide ? 16.0 / 9.0 : 4.0 / 3.0;
-        if (const auto* stated = last("aspect"); stated != nullptr && std::abs(aspect - chosen) > 0.01) {
-            note("-target " + m_options[m_targetIndex].value + " shows pictures at 4:3" +
-                 (target169(m_target->format) ? std::string(" or 16:9") : std::string()) + "; using " +
-                 m_discAspect + " instead of -aspect " + stated->value);
-        }
+        const double chosen = chooseDiscAspect(probed().displayAspect);
         if (const auto size = discFrameSize(*m_target)) {
-            fitPicture(size->width, size->height, chosen, false);
+            fitPicture(size->width, size->height, chosen, false, probed().displayAspect);
         }
         return;
     }
     if (has("aspect") || m_outWidth <= 0 || m_outHeight <= 0) {
         return; // the shape is the command's own choice, or the picture keeps its size
     }
-    fitPicture(m_outWidth, m_outHeight, static_cast<double>(m_outWidth) / m_outHeight, true);
+    fitPicture(m_outWidth, m_outHeight, static_cast<double>(m_outWidth) / m_outHeight, true,
+               probed().displayAspect);
 }
 
 void Translator::checkCut() {
@@ -1441,6 +1501,10 @@ void Translator::emitH264Profile() {
     if (m_device == nullptr && coder == nullptr && bframes == nullptr) {
         // Not for a device: the full High profile, which keeps more of the picture at the same rate.
         out({"-profile:v", "high"});
+        if (m_muxer == "avi") {
+            // Without times in the file, reordered pictures would show two frames late.
+            out({"-bf", "0"});
+        }
     } else {
         // For devices, as the old libx264 wrapper did: Baseline unless CABAC or B-frames are asked for.
         const bool main = cabac || useB || (m_device != nullptr && m_device->profile == "main");
@@ -1491,31 +1555,46 @@ void Translator::planFilters() {
         // Frames are chosen by the filter, nearest in time, so pictures keep their place against the
         // sound; -r alone would show each picture late by up to a frame of the new rate.
         m_videoFilters.push_back("fps=" + rate->value);
+    } else if (m_target && !m_target->norm.empty() && m_result.videoOut && !videoCopy()) {
+        // The target's own rate is set by -r inside it: the frames are chosen here as well.
+        m_videoFilters.push_back(m_target->norm == "pal"    ? "fps=25"
+                                 : m_target->norm == "ntsc" ? "fps=30000/1001"
+                                                            : "fps=24000/1001");
     }
     if (has("deinterlace")) {
         m_videoFilters.emplace_back("yadif");
     }
-    const int top = integerOption("croptop");
-    const int bottom = integerOption("cropbottom");
-    const int left = integerOption("cropleft");
-    const int right = integerOption("cropright");
-    if (top + bottom + left + right > 0) {
-        m_videoFilters.push_back("crop=iw-" + std::to_string(left + right) + ":ih-" +
-                                 std::to_string(top + bottom) + ":" + std::to_string(left) + ":" +
-                                 std::to_string(top));
+    const Borders crop{integerOption("croptop"), integerOption("cropbottom"), integerOption("cropleft"),
+                       integerOption("cropright")};
+    if (crop.sum() > 0) {
+        m_videoFilters.push_back("crop=iw-" + std::to_string(crop.left + crop.right) + ":ih-" +
+                                 std::to_string(crop.top + crop.bottom) + ":" + std::to_string(crop.left) +
+                                 ":" + std::to_string(crop.top));
     }
-    const int padTop = integerOption("padtop");
-    const int padBottom = integerOption("padbottom");
-    const int padLeft = integerOption("padleft");
-    const int padRight = integerOption("padright");
-    const bool padding = padTop + padBottom + padLeft + padRight > 0;
+    const Borders pads{integerOption("padtop"), integerOption("padbottom"), integerOption("padleft"),
+                       integerOption("padright")};
+    std::string color = "black";
+    if (const auto* option = last("padcolor")) {
+        std::string text = option->value;
+        if (!text.empty() && text[0] == '#') {
+            text.erase(0, 1);
+        }
+        if (text.rfind("0x", 0) != 0) {
+            text = "0x" + text;
+        }
+        color = text;
+    }
+    const bool disc = m_target && isDisc(*m_target) && m_result.videoOut && !videoCopy();
     if (m_scaleInFilter) {
         m_videoFilters.push_back(m_scaleFilter);
-    } else if ((padding || top + bottom + left + right > 0) && m_outWidth > 0 && m_outHeight > 0) {
+    } else if (disc && crop.sum() + pads.sum() > 0) {
+        // The disc's frame size is fixed: the pads lie inside it, and the cropped picture fits between them.
+        planDiscFrame(crop, pads, color);
+    } else if (pads.sum() + crop.sum() > 0 && m_outWidth > 0 && m_outHeight > 0) {
         // Crops and pads frame the picture of -s, so the scaling has to sit between them.
         m_videoFilters.push_back("scale=" + std::to_string(m_outWidth) + ":" + std::to_string(m_outHeight));
         m_scaleInFilter = true;
-    } else if (!padding && top + bottom + left + right == 0) {
+    } else if (pads.sum() + crop.sum() == 0) {
         planPictureShape();
     }
     if (!m_scaleInFilter && isX264() && m_outWidth == 0 && m_result.videoOut &&
@@ -1523,21 +1602,10 @@ void Translator::planFilters() {
         note("the source's frame size is odd; libx264 needs even sides, so one pixel is cut off");
         m_videoFilters.emplace_back("crop=trunc(iw/2)*2:trunc(ih/2)*2");
     }
-    if (padding) {
-        std::string color = "black";
-        if (const auto* option = last("padcolor")) {
-            std::string text = option->value;
-            if (!text.empty() && text[0] == '#') {
-                text.erase(0, 1);
-            }
-            if (text.rfind("0x", 0) != 0) {
-                text = "0x" + text;
-            }
-            color = text;
-        }
-        m_videoFilters.push_back("pad=iw+" + std::to_string(padLeft + padRight) + ":ih+" +
-                                 std::to_string(padTop + padBottom) + ":" + std::to_string(padLeft) + ":" +
-                                 std::to_string(padTop) + ":color=" + color);
+    if (pads.sum() > 0 && !disc) {
+        m_videoFilters.push_back("pad=iw+" + std::to_string(pads.left + pads.right) + ":ih+" +
+                                 std::to_string(pads.top + pads.bottom) + ":" + std::to_string(pads.left) +
+                                 ":" + std::to_string(pads.top) + ":color=" + color);
     }
 
     if (const auto* async = last("async")) {
@@ -1662,6 +1730,12 @@ Translation Translator::run() {
     emitOutputOptions();
     emitFixes();
     emitFilters();
+    if (m_muxer == "avi" && m_result.videoOut && !videoCopy() && !has("avoid_negative_ts")) {
+        // AVI keeps no times: each picture shows at its place in the file. FFmpeg would move every picture
+        // but the first by the audio encoder's priming, rounded up to a whole frame (67 ms at 15 frames per
+        // second); the pictures stay where they are and the priming delays only the sound, by 25 ms.
+        out({"-avoid_negative_ts", "disabled"});
+    }
     if (m_request.unnamedWrite && !m_muxer.empty()) {
         out({"-f", m_muxer}); // the file's name cannot tell FFmpeg
     }

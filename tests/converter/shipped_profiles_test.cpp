@@ -17,6 +17,7 @@
 #include "platform/process.h"
 #include "profiles/media_type_table.h"
 #include "profiles/profile.h"
+#include "tests/converter/av_offset.h"
 #include "tests/support/test_support.h"
 
 namespace morvane::converter {
@@ -57,7 +58,8 @@ std::map<std::string, std::map<std::string, std::string>> probe(const std::strin
     std::string text;
     test::runProgram(
         {"ffprobe", "-v", "error", "-count_packets", "-show_entries",
-         "stream=codec_type,codec_name,width,height,r_frame_rate,nb_read_packets:format=format_name,"
+         "stream=codec_type,codec_name,width,height,r_frame_rate,nb_read_packets,sample_rate,channels:format="
+         "format_name,"
          "duration",
          "-of", "compact", path},
         &text);
@@ -286,6 +288,103 @@ INSTANTIATE_TEST_SUITE_P(Shipped, ShippedProfile, testing::ValuesIn(shippedProfi
                                  name.begin(), name.end(),
                                  [](char c) { return std::isalnum(static_cast<unsigned char>(c)) == 0; },
                                  '_');
+                             return name;
+                         });
+
+// The encoders FFmpeg alone would use for what a converted file holds.
+const std::map<std::string, std::string> kPlainEncoders = {{"mpeg4", "mpeg4"},
+                                                           {"h264", "libx264"},
+                                                           {"h263", "h263"},
+                                                           {"msmpeg4v3", "msmpeg4"},
+                                                           {"msmpeg4v2", "msmpeg4v2"},
+                                                           {"mpeg1video", "mpeg1video"},
+                                                           {"mpeg2video", "mpeg2video"},
+                                                           {"wmv1", "wmv1"},
+                                                           {"wmv2", "wmv2"},
+                                                           {"flv1", "flv"},
+                                                           {"vp8", "libvpx"},
+                                                           {"mp3", "libmp3lame"},
+                                                           {"aac", "aac"},
+                                                           {"mp2", "mp2"},
+                                                           {"ac3", "ac3"},
+                                                           {"wmav2", "wmav2"},
+                                                           {"vorbis", "libvorbis"},
+                                                           {"amr_nb", "libopencore_amrnb"}};
+
+// A plain FFmpeg command writing the same container, codecs, picture size and sound format as `converted`,
+// pictures at the source's rate.
+std::vector<std::string> plainCommand(const std::string& source, const std::string& converted,
+                                      std::map<std::string, std::map<std::string, std::string>>& facts,
+                                      const std::string& output) {
+    auto& video = facts["video"];
+    auto& audio = facts["audio"];
+    return {"ffmpeg",
+            "-nostdin",
+            "-loglevel",
+            "error",
+            "-y",
+            "-i",
+            source,
+            "-c:v",
+            kPlainEncoders.at(video["codec_name"]),
+            "-s",
+            video["width"] + "x" + video["height"],
+            "-c:a",
+            kPlainEncoders.at(audio["codec_name"]),
+            "-ar",
+            audio["sample_rate"],
+            "-ac",
+            audio["channels"],
+            "-strict",
+            "-2",
+            output + fs::path(converted).extension().string()};
+}
+
+// One profile of each family, and each disc target: pictures and sound stay in step as FFmpeg alone keeps
+// them (or closer).
+class ShippedProfileSync : public testing::TestWithParam<std::string> {};
+
+TEST_P(ShippedProfileSync, KeepsPicturesAndSoundInStepAsFFmpegAlone) {
+    static const TempDir media;
+    static const std::string source = media.file("sync.avi");
+    if (!test::fileExists(source)) {
+        ASSERT_TRUE(test::makeSyncClip(source, {"-c:v", "mpeg4", "-q:v", "2", "-c:a", "pcm_s16le"}));
+    }
+    profiles::Profile profile;
+    const std::string file = GetParam() + ".pf";
+    profiles::parseProfileFile(std::string(MORVANE_SHIPPED_PROFILES) + "/" + file, file, profile);
+    TempDir out;
+    std::string outputPath;
+    const CommandRun run = convert(profile, Source{source, true, true, 4.0}, out.path(), outputPath);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    const std::string converted = outputPath.front() == '/' ? outputPath : out.path() + "/" + outputPath;
+    auto facts = probe(converted);
+    const auto plain = plainCommand(source, converted, facts, out.file("plain"));
+    ASSERT_EQ(test::runProgram(plain), 0) << platform::joinCommandLine(plain);
+
+    const auto ours = test::measureLags(source, converted).offset();
+    const auto theirs = test::measureLags(source, plain.back()).offset();
+    ASSERT_TRUE(ours.has_value());
+    ASSERT_TRUE(theirs.has_value());
+    std::printf("%s: pictures behind the sound by %+.0f ms; FFmpeg alone %+.0f ms\n", GetParam().c_str(),
+                *ours * 1000.0, *theirs * 1000.0);
+    EXPECT_TRUE(std::abs(*ours - *theirs) <= 0.045 || std::abs(*ours) <= std::abs(*theirs))
+        << *ours << " against " << *theirs << "\n"
+        << run.output;
+}
+
+INSTANTIATE_TEST_SUITE_P(Shipped, ShippedProfileSync,
+                         testing::Values("10-avi-1-xvid-mp3", "10-avi-4-h264-mp3", "20-mp4-1-h264-aac",
+                                         "21-mp4player-1-avi-320x240", "22-mobile-1-3gp-h263-176x144",
+                                         "22-mobile-4-3g2-h263-176x144", "30-mov-1-xvid-mp3",
+                                         "40-mpeg-1-mpeg1", "40-mpeg-3-dvd-pal", "40-mpeg-5-svcd-pal",
+                                         "40-mpeg-8-vcd-ntsc", "50-wmv-1-wmv2", "60-flash-1-flv-320x240",
+                                         "60-flash-3-swf-320x240", "65-general-1-mkv-h264-aac",
+                                         "65-general-2-webm-vp8-vorbis", "70-ipod-4-h264-320x240",
+                                         "80-psp-1-h264-320x240"),
+                         [](const testing::TestParamInfo<std::string>& info) {
+                             std::string name = info.param;
+                             std::replace(name.begin(), name.end(), '-', '_');
                              return name;
                          });
 

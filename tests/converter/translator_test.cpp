@@ -89,7 +89,11 @@ const Words kHigh = {"-profile:v", "high", "-pix_fmt", "yuv420p"};
 // The iPod at 320x240: Baseline at level 1.3.
 const Words kIpod = {"-profile:v", "baseline", "-refs", "1", "-level:v", "1.3", "-pix_fmt", "yuv420p"};
 
+// The end of the arguments: AVI files with pictures keep each picture at its place in the file.
 Words output(const std::string& path) {
+    if (path.size() > 4 && path.substr(path.size() - 4) == ".avi") {
+        return {"-avoid_negative_ts", "disabled", "-y", "file:" + path};
+    }
     return {"-y", "file:" + path};
 }
 
@@ -125,7 +129,8 @@ TEST(Translator, EveryRecipeAndVariant) {
         {"AVI h264",
          {"-vcodec", "libx264", "-acodec", "libmp3lame"},
          "/out/c_h264_mp3.avi",
-         concat({{"-c:v", "libx264", "-c:a", "libmp3lame"}, kHigh})},
+         // No reordered pictures: AVI has no times to put them back in their place.
+         {"-c:v", "libx264", "-c:a", "libmp3lame", "-profile:v", "high", "-bf", "0", "-pix_fmt", "yuv420p"}},
         {"AVI msmpeg4v1",
          {"-vcodec", "msmpeg4v1", "-vtag", "MP43", "-acodec", "libmp3lame"},
          "/out/c.avi",
@@ -619,7 +624,8 @@ TEST(Translator, DiscTargetsKeepWhatTheyAllowAndSayWhatTheyChange) {
                                       "-b:a",      "192.00k",
                                       "-aspect",   "4:3",
                                       "-mbd",      "2",
-                                      "-qmin",     "2"},
+                                      "-qmin",     "2",
+                                      "-vf",       "fps=25"}, // frames nearest in time at the disc's rate
                                      kAsync,
                                      output("/out/c.mpg")}));
     EXPECT_TRUE(mentions(ac3.notes,
@@ -641,7 +647,8 @@ TEST(Translator, DiscTargetsKeepWhatTheyAllowAndSayWhatTheyChange) {
                                       "-b:v",      "1200k",
                                       "-b:a",      "64.00k",
                                       "-aspect",   "4:3",
-                                      "-c:a",      "mp2"},
+                                      "-c:a",      "mp2",
+                                      "-vf",       "fps=30000/1001"},
                                      kAsync,
                                      output("/out/c.mpg")}));
     EXPECT_TRUE(mentions(mp2.notes, "-target ntsc-dvd needs 29.97 frames per second; -r 25.00 not used"));
@@ -654,10 +661,11 @@ TEST(Translator, DiscTargetsKeepWhatTheyAllowAndSayWhatTheyChange) {
     // A VCD carries MPEG audio layer 2 at fixed rates; the target's own codec stays.
     const Result vcd =
         translate(concat({typedHead(), {"-target", "pal-vcd", "-acodec", "ac3", "-y", "/out/c.mpg"}}));
-    EXPECT_EQ(vcd.arguments, concat({{"-i", "file:/media/clip.avi", "-map", "0:V:0?", "-map", "0:a:0?",
-                                      "-fps_mode", "cfr", "-target", "pal-vcd", "-aspect", "4:3"},
-                                     kAsync,
-                                     output("/out/c.mpg")}));
+    EXPECT_EQ(vcd.arguments,
+              concat({{"-i", "file:/media/clip.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-fps_mode", "cfr",
+                       "-target", "pal-vcd", "-aspect", "4:3", "-vf", "fps=25"},
+                      kAsync,
+                      output("/out/c.mpg")}));
     EXPECT_TRUE(mentions(vcd.notes, "MPEG audio layer 2 only"));
     EXPECT_TRUE(mentions(vcd.notes, "-target pal-vcd writes video at 1150kbit/s; -b 1200k not used"));
     EXPECT_TRUE(mentions(vcd.notes, "-target pal-vcd writes audio at 224kbit/s; -ab 64.00k not used"));
@@ -665,14 +673,14 @@ TEST(Translator, DiscTargetsKeepWhatTheyAllowAndSayWhatTheyChange) {
     // A bit rate after the target is held to the target's maximum.
     const Result fast = translate({"-i", "a.avi", "-target", "pal-vcd", "-b", "2000k", "-y", "b.mpg"});
     EXPECT_EQ(fast.arguments, concat({{"-i", "file:a.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-target",
-                                       "pal-vcd", "-aspect", "4:3", "-b:v", "1150k"},
+                                       "pal-vcd", "-aspect", "4:3", "-b:v", "1150k", "-vf", "fps=25"},
                                       output("b.mpg")}));
 
     // DV has PCM audio only.
     const Result dv = translate({"-i", "a.avi", "-target", "pal-dv", "-acodec", "mp2", "-y", "b.dv"});
-    EXPECT_EQ(dv.arguments,
-              concat({{"-i", "file:a.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-target", "pal-dv"},
-                      output("b.dv")}));
+    EXPECT_EQ(dv.arguments, concat({{"-i", "file:a.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-target",
+                                     "pal-dv", "-vf", "fps=25"},
+                                    output("b.dv")}));
     EXPECT_TRUE(mentions(dv.notes, "dropped -acodec mp2"));
 }
 
@@ -706,9 +714,10 @@ TEST(Translator, PicturesKeepTheirShape) {
 
     // A DVD shows 16:9 for a wide source and fits the picture into it; an aspect it cannot show is refused.
     const Result disc = translate({"-i", "w.avi", "-target", "pal-dvd", "-y", "o.mpg"}, wide);
-    EXPECT_EQ(disc.arguments, concat({{"-i", "file:w.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-target",
-                                       "pal-dvd", "-aspect", "16:9", "-vf", "scale=708:576,pad=720:576:6:0"},
-                                      output("o.mpg")}));
+    EXPECT_EQ(disc.arguments,
+              concat({{"-i", "file:w.avi", "-map", "0:V:0?", "-map", "0:a:0?", "-target", "pal-dvd",
+                       "-aspect", "16:9", "-vf", "fps=25,scale=708:576,pad=720:576:6:0"},
+                      output("o.mpg")}));
     const Result refused =
         translate({"-i", "w.avi", "-aspect", "2.35", "-target", "ntsc-svcd", "-y", "o.mpg"}, wide);
     EXPECT_TRUE(mentions(refused.notes,
@@ -716,6 +725,44 @@ TEST(Translator, PicturesKeepTheirShape) {
                          "-aspect 2.35"));
     EXPECT_EQ(std::count(refused.arguments.begin(), refused.arguments.end(), "16:9"), 1);
     EXPECT_EQ(std::count(refused.arguments.begin(), refused.arguments.end(), "2.35"), 0);
+
+    // Crops and pads on a disc: the pads lie inside the disc's frame, the cropped picture keeps its shape
+    // (its pixels' own shape too) between them, and the disc's shape is always written.
+    SourceFacts anamorphic = wide;
+    anamorphic.width = 720;
+    anamorphic.height = 576;
+    anamorphic.displayAspect = 16.0 / 9.0; // pixels 64:45
+    SourceFacts square = wide;
+    square.width = 640;
+    square.height = 480;
+    square.displayAspect = 4.0 / 3.0;
+    struct DiscCase {
+        Words options;
+        SourceFacts source;
+        Words expected; // after the target
+    };
+    const std::vector<DiscCase> discs = {
+        {{"-croptop", "72", "-cropbottom", "72", "-target", "pal-dvd"},
+         anamorphic,
+         {"-aspect", "16:9", "-vf",
+          "fps=25,crop=iw-0:ih-144:0:72,scale=720:432,pad=720:576:0:72:color=black"}},
+        {{"-padleft", "40", "-padright", "40", "-padcolor", "FF0000", "-target", "pal-svcd"},
+         square,
+         {"-aspect", "4:3", "-vf", "fps=25,scale=400:480,pad=480:576:40:48:color=0xFF0000"}},
+        {{"-cropleft", "80", "-cropright", "80", "-target", "ntsc-dvd"},
+         square,
+         {"-aspect", "4:3", "-vf",
+          "fps=30000/1001,crop=iw-160:ih-0:80:0,scale=540:480,pad=720:480:90:0:color=black"}},
+    };
+    for (const auto& c : discs) {
+        SCOPED_TRACE(c.options.front());
+        const Words target(c.options.end() - 2, c.options.end());
+        EXPECT_EQ(translate(concat({{"-i", "d.avi"}, c.options, {"-y", "o.mpg"}}), c.source).arguments,
+                  concat({{"-i", "file:d.avi", "-map", "0:V:0?", "-map", "0:a:0?"},
+                          target,
+                          c.expected,
+                          output("o.mpg")}));
+    }
 }
 
 TEST(Translator, MetadataAndStreams) {
@@ -988,7 +1035,7 @@ TEST(Translator, FrameServerScriptSource) {
                                    {"-i", "file:/m/clip.asf", "-map", "0:V:0?", "-map", "0:a:0?", "-fps_mode",
                                     "cfr", "-r", "25.00", "-c:v", "mpeg4", "-vf", "fps=23.976,fps=25.00"},
                                    kAsync,
-                                   {"-y", "file:/o/c.vec-part-x.avi"}});
+                                   output("/o/c.vec-part-x.avi")});
     EXPECT_EQ(converted.arguments, expected);
 
     request.script = ScriptSource{"/m/clip.mov", 23.976, false}; // keeps the source's timing

@@ -615,6 +615,22 @@ TEST(VecProgram, PicturesKeepTheirShapeAndTagsStay) {
         runVec({"ffmpeg-converter", "-i", wide, "-title", "Mine", "-target", "pal-dvd", "-y", dvd}).exitCode,
         0);
     EXPECT_EQ(streamField(dvd, "stream=display_aspect_ratio"), "16:9");
+    // An anamorphic 16:9 source with its letterbox cropped: still 16:9 on the disc, the picture 2.37:1 in it.
+    const auto anamorphic = dir.file("anamorphic.mpg");
+    ASSERT_TRUE(makeMedia({"-f", "lavfi", "-i",
+                           "color=white:size=720x432:rate=25:duration=1,pad=720:576:0:72,setsar=64/45",
+                           "-c:v", "mpeg2video", "-aspect", "16:9"},
+                          anamorphic));
+    const auto svcd = dir.file("svcd.mpg");
+    ASSERT_EQ(runVec({"ffmpeg-converter", "-i", anamorphic, "-croptop", "72", "-cropbottom", "72", "-target",
+                      "pal-svcd", "-y", svcd})
+                  .exitCode,
+              0);
+    EXPECT_EQ(streamField(svcd, "stream=display_aspect_ratio"), "16:9");
+    found.clear();
+    test::runProgram(
+        {"ffmpeg", "-nostdin", "-i", svcd, "-vf", "cropdetect=limit=24:round=2", "-f", "null", "-"}, &found);
+    EXPECT_NE(found.find("crop=480:432:0:72"), std::string::npos) << found.substr(found.rfind("crop=") - 20);
     const auto mkv = dir.file("tagged.mkv");
     ASSERT_EQ(
         runVec({"ffmpeg-converter", "-i", wide, "-title", "Mine", "-vcodec", "mpeg4", "-y", mkv}).exitCode,
