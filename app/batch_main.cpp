@@ -1,9 +1,13 @@
 // morvane-batch: converts files from the command line with the program's profiles, settings and
 // converter, through the same batch logic as the window.
+#include <poll.h>
 #include <signal.h>
+#include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <array>
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -22,9 +26,11 @@
 #include "app/startup_checks.h"
 #include "engine/quillon_media_cntl.h"
 #include "engine/trace_file.h"
+#include "platform/fd_io.h"
 #include "platform/power_control.h"
 #include "platform/program_dir.h"
 #include "platform/signal_pipe.h"
+#include "platform/unique_fd.h"
 #include "preview/media_plugin.h"
 #include "profiles/profile_catalogue.h"
 
@@ -120,12 +126,15 @@ int probeFiles(engine::CQuillonMediaCntl& facade, const std::vector<std::string>
 class InterruptWatcher {
 public:
     explicit InterruptWatcher(app::BatchDriver& driver)
-        : m_signals(platform::SignalPipe::install({SIGINT, SIGTERM})),
+        : m_signals(platform::SignalPipe::install({SIGINT, SIGTERM})), m_finish(::eventfd(0, EFD_CLOEXEC)),
           m_thread([this, &driver] { watch(driver); }) {}
     InterruptWatcher(const InterruptWatcher&) = delete;
     InterruptWatcher& operator=(const InterruptWatcher&) = delete;
     ~InterruptWatcher() {
         m_finished.store(true);
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const bool woken =
+            platform::writeAll(m_finish.get(), {reinterpret_cast<const char*>(&one), sizeof one});
         m_thread.join();
     }
 
@@ -133,7 +142,11 @@ private:
     void watch(app::BatchDriver& driver) {
         int interrupts = 0;
         while (!m_finished.load()) {
-            if (m_signals.wait(100) == 0) {
+            // Sleeps until a signal comes or the batch has ended (without the event descriptor: a tenth of a
+            // second at a time).
+            std::array<pollfd, 2> ready{{{m_signals.fd(), POLLIN, 0}, {m_finish.get(), POLLIN, 0}}};
+            if (::poll(ready.data(), ready.size(), m_finish.valid() ? -1 : 100) <= 0 ||
+                (ready[0].revents & POLLIN) == 0 || m_signals.take() == 0) {
                 continue;
             }
             if (++interrupts == 1) {
@@ -148,6 +161,7 @@ private:
     }
 
     platform::SignalPipe m_signals;
+    platform::UniqueFd m_finish; // written when the batch has ended
     std::atomic<bool> m_finished{false};
     std::thread m_thread; // last: it starts once the members it reads are there
 };

@@ -1,5 +1,8 @@
 #include "platform/power_control.h"
 
+#include <poll.h>
+
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 
@@ -11,28 +14,30 @@ namespace morvane::platform {
 namespace {
 
 // Holds a logind inhibitor through `systemd-inhibit`, which keeps it while its command runs: the
-// command is `cat` reading a pipe of ours, so closing the pipe (or our death) releases it.
+// command ends as `cat` reading a pipe of ours, so closing the pipe (or our death) releases it.
 class InhibitorGuard final : public PowerGuard {
 public:
     explicit InhibitorGuard(const std::string& why) {
         SpawnOptions options;
         options.stdinMode = StdStream::Pipe;
-        options.stdoutMode = StdStream::Closed;
+        options.stdoutMode = StdStream::Pipe;
         options.stderrMode = StdStream::Pipe;
         SpawnError error;
-        m_child = ChildProcess::spawn(
-            {"systemd-inhibit", "--what=sleep:idle", "--who=Morvane", "--why=" + why, "--mode=block", "cat"},
-            options, &error);
+        // systemd-inhibit starts its command once the inhibitor is held, and gives up at once without logind:
+        // the command's first line says the inhibitor is there, the end of the output that it is not.
+        m_child = ChildProcess::spawn({"systemd-inhibit", "--what=sleep:idle", "--who=Morvane",
+                                       "--why=" + why, "--mode=block", "sh", "-c", "echo held && exec cat"},
+                                      options, &error);
         if (!m_child.valid()) {
             m_description = "sleep and idle are not inhibited: " + error.message;
             return;
         }
-        // Without logind, systemd-inhibit gives up at once; give it a moment to say so.
-        if (const auto status = m_child.waitFor(std::chrono::milliseconds(300))) {
+        if (!saysHeld()) {
+            m_child.kill(SIGTERM);
+            const auto status = m_child.wait();
             char buffer[512];
             const auto n = m_child.readStderr(buffer, sizeof buffer - 1);
-            std::string reason =
-                n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : status->describe();
+            std::string reason = n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : status.describe();
             while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r')) {
                 reason.pop_back();
             }
@@ -62,6 +67,29 @@ public:
     std::string describe() const override { return m_description; }
 
 private:
+    // Waits for the command's line, a few seconds at most for a slow logind.
+    bool saysHeld() {
+        std::string said;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        for (;;) {
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            pollfd output{m_child.stdoutFd(), POLLIN, 0};
+            if (left.count() <= 0 || ::poll(&output, 1, static_cast<int>(left.count())) == 0) {
+                return false;
+            }
+            char buffer[64];
+            const auto n = m_child.readStdout(buffer, sizeof buffer);
+            if (n <= 0) {
+                return false;
+            }
+            said.append(buffer, static_cast<std::size_t>(n));
+            if (said.find('\n') != std::string::npos) {
+                return said.rfind("held", 0) == 0;
+            }
+        }
+    }
+
     ChildProcess m_child;
     bool m_active = false;
     std::string m_description;

@@ -1,0 +1,68 @@
+// The sleep guard asks logind through systemd-inhibit; here a stand-in on PATH plays logind's two answers.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "platform/power_control.h"
+#include "tests/support/test_support.h"
+
+namespace morvane::platform {
+namespace {
+
+class PathWith {
+public:
+    explicit PathWith(const std::string& folder) : m_old(std::getenv("PATH") ? std::getenv("PATH") : "") {
+        ::setenv("PATH", (folder + ":" + m_old).c_str(), 1);
+    }
+    ~PathWith() { ::setenv("PATH", m_old.c_str(), 1); }
+    PathWith(const PathWith&) = delete;
+    PathWith& operator=(const PathWith&) = delete;
+
+private:
+    std::string m_old;
+};
+
+TEST(PowerGuard, KnowsAtOnceWhetherLogindHoldsIt) {
+    test::TempDir dir;
+    const auto inhibit = dir.file("systemd-inhibit");
+    const auto released = dir.file("released");
+    // Without logind: a message and an exit at once. With it: the command runs after the options until its
+    // input ends, which is when the guard lets go.
+    struct Case {
+        const char* script;
+        bool active;
+        const char* described;
+    };
+    const Case cases[] = {
+        {"#!/bin/sh\necho 'Failed to connect to bus: No such file or directory' >&2\nexit 1\n", false,
+         "(logind not reachable): Failed to connect to bus: No such file or directory"},
+        {"#!/bin/sh\nwhile [ \"${1#--}\" != \"$1\" ]; do shift; done\n\"$@\"\ntouch '' \n", true,
+         "sleep and idle inhibited through logind"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.script);
+        std::string script = c.script;
+        const auto touch = script.find("touch ''");
+        if (touch != std::string::npos) {
+            script.replace(touch, 8, "touch '" + released + "'");
+        }
+        test::writeFile(inhibit, script);
+        ASSERT_EQ(::chmod(inhibit.c_str(), 0755), 0);
+        const PathWith path(dir.path());
+        SystemPowerControl power;
+        {
+            const auto guard = power.inhibitSleep("testing");
+            EXPECT_EQ(guard->active(), c.active);
+            EXPECT_NE(guard->describe().find(c.described), std::string::npos) << guard->describe();
+            EXPECT_FALSE(test::fileExists(released));
+        }
+        // Ending the guard ends the command it held (waited for, not left behind).
+        EXPECT_EQ(test::fileExists(released), c.active);
+    }
+}
+
+} // namespace
+} // namespace morvane::platform
