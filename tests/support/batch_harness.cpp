@@ -1,5 +1,7 @@
 #include "tests/support/batch_harness.h"
 
+#include "tests/support/test_support.h"
+
 #include <dirent.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -189,8 +191,7 @@ WatchedRun runWatched(const std::vector<std::string>& argv, const WatchOptions& 
 }
 
 std::optional<ProcessEntry> processEntry(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string text = readFile("/proc/" + std::to_string(pid) + "/stat");
     // "pid (name) state parent group ...": the name may hold blanks and parentheses.
     const auto open = text.find('(');
     const auto close = text.rfind(')');

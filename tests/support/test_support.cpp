@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <ios>
 #include <iterator>
 #include <sstream>
 #include <stdexcept>
@@ -39,7 +40,11 @@ std::string TempDir::file(const std::string& name) const {
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    try {
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    } catch (const std::ios_base::failure&) {
+        return {}; // a failed read, such as a file under /proc of a process that has just ended
+    }
 }
 
 void writeFile(const std::string& path, const std::string& bytes) {
