@@ -25,7 +25,6 @@ constexpr std::string_view kWorkMark = ".vec-part-";
 constexpr std::size_t kTagLength = 6;
 constexpr std::string_view kPassLogMark = ".pass-";
 constexpr int kNameAttempts = 100;
-constexpr const char* kProcFds = "/proc/self/fd";
 
 std::string randomTag() {
     static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
@@ -48,10 +47,6 @@ std::string folderOf(const std::string& path) {
 std::string nameOf(const std::string& path) {
     const auto slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string descriptorPath(int fd) {
-    return std::string(kProcFds) + "/" + std::to_string(fd);
 }
 
 bool isTagCharacter(char c) {
@@ -161,15 +156,10 @@ platform::Expected<WorkOutput> WorkOutput::create(const std::string& outputPath,
     WorkOutput work;
     work.m_output = outputPath;
     work.m_done = false;
-    const std::string folder = folderOf(outputPath);
-    // FFmpeg opens the unnamed file through its descriptor's entry under /proc.
-    if (!named && ::access(kProcFds, X_OK) == 0) {
-        platform::UniqueFd fd(::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666));
-        if (fd.valid()) {
-            // Locked before it can have a name, so no other run ever takes it for abandoned.
-            ::flock(fd.get(), LOCK_EX | LOCK_NB);
+    if (!named) {
+        work.m_unnamed = platform::UnnamedFile::open(folderOf(outputPath));
+        if (work.m_unnamed.valid()) {
             work.m_kind = Kind::Unnamed;
-            work.m_fd = std::move(fd);
             return work;
         }
         // The file system cannot make unnamed files: a named one follows (and says what else fails).
@@ -198,7 +188,8 @@ platform::Expected<WorkOutput> WorkOutput::create(const std::string& outputPath,
 
 WorkOutput::WorkOutput(WorkOutput&& other) noexcept
     : m_kind(other.m_kind), m_output(std::move(other.m_output)), m_path(std::move(other.m_path)),
-      m_fd(std::move(other.m_fd)), m_done(std::exchange(other.m_done, true)) {}
+      m_fd(std::move(other.m_fd)), m_unnamed(std::move(other.m_unnamed)),
+      m_done(std::exchange(other.m_done, true)) {}
 
 WorkOutput& WorkOutput::operator=(WorkOutput&& other) noexcept {
     if (this != &other) {
@@ -209,6 +200,7 @@ WorkOutput& WorkOutput::operator=(WorkOutput&& other) noexcept {
         m_output = std::move(other.m_output);
         m_path = std::move(other.m_path);
         m_fd = std::move(other.m_fd);
+        m_unnamed = std::move(other.m_unnamed);
         m_done = std::exchange(other.m_done, true);
     }
     return *this;
@@ -221,7 +213,7 @@ WorkOutput::~WorkOutput() {
 }
 
 std::string WorkOutput::ffmpegPath() const {
-    return m_kind == Kind::Unnamed ? descriptorPath(3) : m_path;
+    return m_kind == Kind::Unnamed ? platform::UnnamedFile::kChildPath : m_path;
 }
 
 std::string WorkOutput::passLogPrefix() const {
@@ -229,23 +221,11 @@ std::string WorkOutput::passLogPrefix() const {
 }
 
 long long WorkOutput::size() const {
-    struct stat info {};
     if (m_kind == Kind::Unnamed) {
-        return ::fstat(m_fd.get(), &info) == 0 ? static_cast<long long>(info.st_size) : -1;
+        return m_unnamed.size();
     }
+    struct stat info {};
     return ::stat(m_path.c_str(), &info) == 0 ? static_cast<long long>(info.st_size) : -1;
-}
-
-int WorkOutput::linkUnnamedAs(const std::string& path) const {
-    if (::linkat(AT_FDCWD, descriptorPath(m_fd.get()).c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) ==
-        0) {
-        return 0;
-    }
-    const int error = errno;
-    if (error != EEXIST && ::linkat(m_fd.get(), "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) == 0) {
-        return 0;
-    }
-    return error;
 }
 
 int WorkOutput::place(bool replace) {
@@ -254,18 +234,9 @@ int WorkOutput::place(bool replace) {
         error = replace ? (::rename(m_path.c_str(), m_output.c_str()) == 0 ? 0 : errno)
                         : renameWithoutReplacing(m_path, m_output);
     } else {
-        error = linkUnnamedAs(m_output);
-        if (error == EEXIST && replace) {
-            // A file is there: the result takes a work name, then replaces the file in one step.
-            for (int attempt = 0; attempt < kNameAttempts && error == EEXIST; ++attempt) {
-                m_path = temporaryOutputName(m_output, randomTag());
-                error = linkUnnamedAs(m_path);
-            }
-            if (error == 0 && ::rename(m_path.c_str(), m_output.c_str()) != 0) {
-                error = errno;
-                ::unlink(m_path.c_str());
-            }
-        }
+        // Where a file is there, the result first takes a work name beside it, then replaces it.
+        error = m_unnamed.place(m_output, replace,
+                                [this] { return m_path = temporaryOutputName(m_output, randomTag()); });
     }
     if (error == 0) {
         m_done = true;
@@ -298,6 +269,7 @@ void WorkOutput::discard() {
         ::unlink(m_path.c_str());
     }
     m_fd.reset();
+    m_unnamed = platform::UnnamedFile();
     m_done = true;
 }
 

@@ -12,6 +12,7 @@
 
 #include "platform/expected.h"
 #include "platform/unique_fd.h"
+#include "platform/unnamed_file.h"
 
 namespace morvane::converter {
 
@@ -33,7 +34,7 @@ public:
 
     Kind kind() const { return m_kind; }
     // The descriptor FFmpeg gets as its descriptor 3, or -1 when it opens a named file.
-    int passedDescriptor() const { return m_kind == Kind::Unnamed ? m_fd.get() : -1; }
+    int passedDescriptor() const { return m_kind == Kind::Unnamed ? m_unnamed.fd() : -1; }
     // The path FFmpeg writes to.
     std::string ffmpegPath() const;
     // The prefix of the two-pass logs written for this run: beside the work file, under its name.
@@ -52,12 +53,11 @@ public:
     void discard();
 
 private:
-    int linkUnnamedAs(const std::string& path) const;
-
     Kind m_kind = Kind::Named;
     std::string m_output;
-    std::string m_path; // the named work file, or the name the unnamed one takes before it replaces
-    platform::UniqueFd m_fd;
+    std::string m_path;      // the named work file, or the name the unnamed one takes before it replaces
+    platform::UniqueFd m_fd; // the named work file, held locked
+    platform::UnnamedFile m_unnamed;
     bool m_done = true; // nothing left to remove
 };
 

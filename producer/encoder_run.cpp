@@ -52,7 +52,7 @@ private:
 
 RunOutcome runEncoder(const std::string& program, const std::vector<std::string>& arguments,
                       double totalSeconds, const std::function<void(int)>& onPercent,
-                      const std::function<void(std::string_view)>& onMessage) {
+                      const std::function<void(std::string_view)>& onMessage, int passedDescriptor) {
     RunOutcome outcome;
     std::vector<std::string> argv;
     argv.reserve(arguments.size() + 1);
@@ -63,6 +63,7 @@ RunOutcome runEncoder(const std::string& program, const std::vector<std::string>
     options.stdinMode = platform::StdStream::Closed;
     options.stdoutMode = platform::StdStream::Pipe;
     options.stderrMode = platform::StdStream::MergeWithStdout;
+    options.passedDescriptor = passedDescriptor;
     platform::SpawnError error;
     platform::ChildProcess child = platform::ChildProcess::spawn(argv, options, &error);
     if (!child.valid()) {

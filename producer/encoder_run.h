@@ -18,10 +18,11 @@ struct RunOutcome {
 
 // Runs the encoder program with `arguments`, following its progress against `totalSeconds`.
 // `onPercent` receives rising percentages (0 to 99); `onMessage` every other line it prints, a line
-// repeated many times only once more with its count. Blocks until the encoder has ended.
+// repeated many times only once more with its count. `passedDescriptor` (unless -1) reaches the
+// encoder as its descriptor 3. Blocks until the encoder has ended.
 RunOutcome runEncoder(const std::string& program, const std::vector<std::string>& arguments,
                       double totalSeconds, const std::function<void(int)>& onPercent,
-                      const std::function<void(std::string_view)>& onMessage);
+                      const std::function<void(std::string_view)>& onMessage, int passedDescriptor = -1);
 
 // The arguments as one line for the log, with quotes around those that need them.
 std::string describeCommand(const std::string& program, const std::vector<std::string>& arguments);

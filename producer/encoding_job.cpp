@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/unnamed_file.h"
 #include "producer/encoder_run.h"
 #include "producer/encoding_plan.h"
 #include "producer/objects.h"
@@ -263,8 +264,13 @@ Status collectTargets(const std::vector<ObjectRef<rm::OutputProfile>>& outputs, 
 // Encodes the `index`th of `total` targets; progress is reported for the whole job.
 Status encodeTarget(OutputTarget& target, int index, int total, const LibrarySettings& settings,
                     EventManagerObject& events, std::string& error) {
-    // A failed encoding must not destroy a file of the same name: write beside it, then rename.
-    target.request.writePath = target.path + ".partial";
+    // A failed encoding must not destroy a file of the same name: the encoder writes a file without a
+    // name in the destination's folder, which takes the name once complete, so an encoding ended in any
+    // way leaves nothing behind. Where the file system cannot make one, it writes beside the
+    // destination and the file is renamed.
+    const std::string folder = fs::path(target.path).parent_path().string();
+    const platform::UnnamedFile unnamed = platform::UnnamedFile::open(folder.empty() ? "." : folder);
+    target.request.writePath = unnamed.valid() ? platform::UnnamedFile::kChildPath : target.path + ".partial";
     EncodingPlan plan;
     if (!buildEncodingPlan(target.request, settings, plan, error)) {
         return rm::kInvalidArgument;
@@ -284,22 +290,33 @@ Status encodeTarget(OutputTarget& target, int index, int total, const LibrarySet
     };
     const auto onMessage = [](std::string_view line) { logError(line); };
     const RunOutcome outcome =
-        runEncoder(settings.ffmpegProgram, plan.arguments, plan.duration, onPercent, onMessage);
+        runEncoder(settings.ffmpegProgram, plan.arguments, plan.duration, onPercent, onMessage, unnamed.fd());
     std::error_code failure;
     if (!outcome.started) {
         error = outcome.startError;
         return rm::kFileNotFound;
     }
     if (!outcome.exit.success()) {
-        fs::remove(target.request.writePath, failure);
+        if (!unnamed.valid()) {
+            fs::remove(target.request.writePath, failure);
+        }
         error =
             "the encoder ended with " + outcome.exit.describe() + " while writing \"" + target.path + "\"";
         return rm::kEncodingFailed;
     }
-    fs::rename(target.request.writePath, target.path, failure);
+    if (unnamed.valid()) {
+        int spare = 0;
+        const int placed = unnamed.place(target.path, true,
+                                         [&] { return target.path + ".partial" + std::to_string(++spare); });
+        failure = std::error_code(placed, std::generic_category());
+    } else {
+        fs::rename(target.request.writePath, target.path, failure);
+    }
     if (failure) {
         error = "cannot name the output \"" + target.path + "\": " + failure.message();
-        fs::remove(target.request.writePath, failure);
+        if (!unnamed.valid()) {
+            fs::remove(target.request.writePath, failure);
+        }
         return rm::kAccessDenied;
     }
     logInfo("wrote \"" + target.path + "\"");

@@ -128,7 +128,8 @@ TEST_F(HardeningTest, KillingTheBatchLeavesNoConverterAndNoFfmpeg) {
 }
 
 // However morvane-batch ends mid-conversion (killed outright, hung up on, or two quick Ctrl-C to its
-// process group), the output folder holds nothing half-written and the earlier output is untouched.
+// process group), the output folder holds nothing half-written and the earlier output is untouched;
+// through the converter and through the RealMedia producer alike.
 TEST_F(HardeningTest, EndingTheBatchAbruptlyLeavesNoWorkFiles) {
     if (::access("/usr/bin/setsid", X_OK) != 0) {
         GTEST_SKIP() << "setsid is missing: cannot give morvane-batch a process group of its own";
@@ -136,17 +137,24 @@ TEST_F(HardeningTest, EndingTheBatchAbruptlyLeavesNoWorkFiles) {
     const Subreaper subreaper;
     ASSERT_TRUE(subreaper.on());
     makeClip("long.mov", 20.0, 640, 480);
-    const std::string earlier = output() + "/long" + kSlowSuffix;
-    fs::create_directories(output());
-    test::writeFile(earlier, "an earlier conversion");
+    const std::string realMedia = "RealMedia - 768k DSL or Cable (640x480)";
     const struct {
         const char* name;
         int signal;
         int times;
-    } endings[] = {{"SIGKILL", SIGKILL, 1}, {"SIGHUP", SIGHUP, 1}, {"two Ctrl-C", SIGINT, 2}};
+        std::string profile;
+        std::string outputName;
+    } endings[] = {{"SIGKILL", SIGKILL, 1, kSlowProfile, "long" + std::string(kSlowSuffix)},
+                   {"SIGHUP", SIGHUP, 1, kSlowProfile, "long" + std::string(kSlowSuffix)},
+                   {"two Ctrl-C", SIGINT, 2, kSlowProfile, "long" + std::string(kSlowSuffix)},
+                   {"RealMedia, SIGKILL", SIGKILL, 1, realMedia, "long_new.rm"}};
     for (const auto& ending : endings) {
         SCOPED_TRACE(ending.name);
-        auto argv = command({"-p", kSlowProfile, "-o", output(), "long.mov"});
+        fs::remove_all(output());
+        fs::create_directories(output());
+        const std::string earlier = output() + "/" + ending.outputName;
+        test::writeFile(earlier, "an earlier conversion");
+        auto argv = command({"-p", ending.profile, "-o", output(), "long.mov"});
         argv.insert(argv.begin(), "/usr/bin/setsid");
         test::WatchedProgram program(argv, options());
         // Well under way: FFmpeg has written part of the output.
@@ -165,7 +173,7 @@ TEST_F(HardeningTest, EndingTheBatchAbruptlyLeavesNoWorkFiles) {
             }
             std::this_thread::sleep_for(20ms);
         }
-        EXPECT_EQ(folderNames(output()), std::vector<std::string>{"long" + std::string(kSlowSuffix)});
+        EXPECT_EQ(folderNames(output()), std::vector<std::string>{ending.outputName});
         EXPECT_EQ(test::readFile(earlier), "an earlier conversion");
     }
 }
