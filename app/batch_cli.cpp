@@ -9,6 +9,7 @@
 #include "platform/fixed_text.h"
 #include "platform/text_rules.h"
 #include "platform/time_text.h"
+#include "profiles/profile_catalogue.h"
 
 namespace morvane::app {
 
@@ -65,7 +66,8 @@ std::string cliUsage() {
            "profile's ID is its file name without \".pf\" (--list-profiles --json shows both).\n"
            "-j N converts N files at once (1 to 16, default 2), each with its own converter, starting in\n"
            "the order given; -j 1 converts one after another. A failure lets the running files finish\n"
-           "and starts no more.\n"
+           "and starts no more. Profiles that share a Name are listed with their file beside it; a NAME\n"
+           "or ID that could mean more than one profile is refused.\n"
            "--json writes one JSON object per line on standard output (events \"added\", \"skipped\",\n"
            "\"progress\", \"finished\" and \"end\"); messages and the result table go to standard error.\n"
            "Ctrl-C stops the running conversions and the batch; a second Ctrl-C ends at once.\n"
@@ -233,23 +235,26 @@ std::string profileIdOf(const std::string& profilePath) {
     return std::filesystem::path(profilePath).stem().string();
 }
 
-std::optional<std::string> resolveProfileName(const std::string& wanted,
-                                              const std::map<std::string, std::string, std::less<>>& paths) {
-    if (paths.find(wanted) != paths.end()) {
-        return wanted;
+std::vector<std::string> profilesMeant(const std::string& wanted,
+                                       const profiles::ProfileCatalogue& catalogue) {
+    if (catalogue.contains(wanted)) {
+        return {wanted};
+    }
+    if (auto shared = catalogue.entriesNamed(wanted); !shared.empty()) {
+        return shared;
     }
     const std::string key = platform::toLowerAscii(wanted);
-    std::optional<std::string> caseless;
-    for (const auto& [name, path] : paths) {
-        const std::string id = profileIdOf(path);
+    std::vector<std::string> exact;
+    std::vector<std::string> caseless;
+    for (const auto& name : catalogue.names()) {
+        const std::string id = profileIdOf(catalogue.pathOf(name));
         if (id == wanted) {
-            return name;
-        }
-        if (!caseless && platform::toLowerAscii(id) == key) {
-            caseless = name;
+            exact.push_back(name);
+        } else if (platform::toLowerAscii(id) == key) {
+            caseless.push_back(name);
         }
     }
-    return caseless;
+    return exact.empty() ? caseless : exact;
 }
 
 std::vector<std::string> closeMatches(const std::string& wanted, const std::vector<std::string>& names) {

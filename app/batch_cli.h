@@ -7,6 +7,10 @@
 
 #include "platform/expected.h"
 
+namespace morvane::profiles {
+class ProfileCatalogue;
+} // namespace morvane::profiles
+
 namespace morvane::app {
 
 // What one morvane-batch invocation asks for.
@@ -35,11 +39,12 @@ std::string cliUsage();
 // A profile's short id: its file name without folder and extension ("20-mp4-1-h264-aac").
 std::string profileIdOf(const std::string& profilePath);
 
-// The display name `wanted` stands for: itself when a profile has that name, else the name of the
-// profile whose id is `wanted` (exactly, else without regard to case). Nothing when neither fits.
-// `paths` maps display names to profile files.
-std::optional<std::string> resolveProfileName(const std::string& wanted,
-                                              const std::map<std::string, std::string, std::less<>>& paths);
+// The catalogue entries `wanted` stands for: itself when it is listed; else the entries of the files
+// whose Name it is, where several files share that Name; else those whose id is `wanted` (exactly,
+// else without regard to case; two folders may hold one file name). None when nothing fits; more
+// than one when `wanted` is ambiguous.
+std::vector<std::string> profilesMeant(const std::string& wanted,
+                                       const profiles::ProfileCatalogue& catalogue);
 
 // Profile names close to `wanted`: those containing it or contained in it without regard to case,
 // or at a small edit distance, best first.

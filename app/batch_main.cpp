@@ -80,12 +80,35 @@ int unknownProfile(const std::string& name, const profiles::ProfileCatalogue& ca
     return 2;
 }
 
-int showProfile(const profiles::ProfileCatalogue& catalogue, const std::string& name) {
-    if (!catalogue.contains(name)) {
-        return unknownProfile(name, catalogue);
+// The entry `wanted` names (see app::profilesMeant); nothing after saying why there is none or
+// which ones it could be.
+std::optional<std::string> namedProfile(const std::string& wanted,
+                                        const profiles::ProfileCatalogue& catalogue) {
+    const auto meant = app::profilesMeant(wanted, catalogue);
+    if (meant.empty()) {
+        unknownProfile(wanted, catalogue);
+        return std::nullopt;
+    }
+    if (meant.size() > 1) {
+        std::fprintf(stderr, "morvane-batch: \"%s\" could be any of %zu profiles:\n", wanted.c_str(),
+                     meant.size());
+        for (const auto& name : meant) {
+            std::fprintf(stderr, "  %s\t(ID %s)\n", name.c_str(),
+                         app::profileIdOf(catalogue.pathOf(name)).c_str());
+        }
+        std::fprintf(stderr, "Name one as --list-profiles shows it.\n");
+        return std::nullopt;
+    }
+    return meant.front();
+}
+
+int showProfile(const profiles::ProfileCatalogue& catalogue, const std::string& wanted) {
+    const auto name = namedProfile(wanted, catalogue);
+    if (!name) {
+        return 2;
     }
     profiles::Profile profile;
-    profiles::parseProfile(catalogue, name, profile);
+    profiles::parseProfile(catalogue, *name, profile);
     std::printf("Name: %s\nSName: %s\nFormat: %s\nExtName: %s\nMediaType: %s\nQALevel: %d\n",
                 profile.name.c_str(), profile.SName.c_str(), profile.Format.c_str(), profile.ExtName.c_str(),
                 profile.MediaType.c_str(), profile.QALevel);
@@ -201,12 +224,7 @@ int probeMode(const app::CliRequest& request, const Places& places) {
 std::optional<std::string> chosenProfile(const app::CliRequest& request,
                                          const profiles::ProfileCatalogue& catalogue) {
     if (request.profile) {
-        // A display name, or the short id of a profile file.
-        auto name = app::resolveProfileName(*request.profile, catalogue.paths());
-        if (!name) {
-            unknownProfile(*request.profile, catalogue);
-        }
-        return name;
+        return namedProfile(*request.profile, catalogue);
     }
     std::string name = catalogue.currentName();
     if (name.empty()) {

@@ -66,6 +66,8 @@ std::size_t ProfileCatalogue::scan(const std::string& profilesFolder, const std:
 std::size_t ProfileCatalogue::scan(const std::vector<std::string>& profilesFolders,
                                    const std::string& configPath) {
     clear();
+    std::vector<std::pair<std::string, std::string>> found; // Name and path, in scan order
+    std::map<std::string, int, std::less<>> files;          // by Name
     for (const auto& folder : profilesFolders) {
         std::string prefix = folder;
         if (!prefix.empty() && prefix.back() != '/') {
@@ -74,12 +76,23 @@ std::size_t ProfileCatalogue::scan(const std::vector<std::string>& profilesFolde
         for (const auto& fileName : listProfileFiles(folder)) {
             std::string path = prefix + fileName;
             std::string name = platform::iniReadString(path, "Main", "Name", "", kNameChars + 1);
-            if (name.empty()) {
-                continue;
+            if (!name.empty()) {
+                ++files[name];
+                found.emplace_back(std::move(name), std::move(path));
             }
-            m_paths.insert_or_assign(name, std::move(path));
-            m_names.push_back(std::move(name));
         }
+    }
+    for (auto& [name, path] : found) {
+        std::string entry = name;
+        if (files[name] > 1) {
+            entry = name + " (" + path.substr(path.rfind('/') + 1) + ")";
+            if (m_paths.contains(entry) || files.contains(entry)) {
+                entry = name + " (" + path + ")";
+            }
+            m_shared[name].push_back(entry);
+        }
+        m_paths.emplace(entry, std::move(path));
+        m_names.push_back(std::move(entry));
     }
     selectRemembered(configPath);
     return m_names.size();
@@ -92,7 +105,13 @@ std::vector<std::string> ProfileCatalogue::foldersOf(const std::string& programD
 void ProfileCatalogue::clear() {
     m_names.clear();
     m_paths.clear();
+    m_shared.clear();
     m_current = -1;
+}
+
+std::vector<std::string> ProfileCatalogue::entriesNamed(std::string_view name) const {
+    const auto it = m_shared.find(name);
+    return it != m_shared.end() ? it->second : std::vector<std::string>();
 }
 
 std::string ProfileCatalogue::pathOf(std::string_view name) const {

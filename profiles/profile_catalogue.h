@@ -2,6 +2,8 @@
 
 // The profiles the program offers: every "*.pf" file of the profiles folder that has a Name,
 // listed in file-name order, and the position the user chose last (remembered in config.ini).
+// Files that share a Name are each listed with their file beside it, "Name (file.pf)" (the whole
+// path where two folders hold files of one name), so that neither hides the other.
 
 #include <cstddef>
 #include <map>
@@ -27,8 +29,8 @@ public:
 
     // Rebuilds the catalogue from `profilesFolder` (with or without a final separator): the files
     // whose names end in ".pf" (any case), in byte order of their names. A file with an empty or
-    // missing Name is left out; a later file with the same Name takes over its path while both stay
-    // listed. A missing or unreadable folder gives an empty catalogue. Then selects the position
+    // missing Name is left out; files sharing a Name are listed apart, each entry leading to its own
+    // file. A missing or unreadable folder gives an empty catalogue. Then selects the position
     // remembered in `configPath` (see selectRemembered). Returns the number of listed entries.
     std::size_t scan(const std::string& profilesFolder, const std::string& configPath);
 
@@ -41,9 +43,11 @@ public:
 
     void clear();
 
-    // The combo-box entries in scan order, duplicates included.
+    // The combo-box entries in scan order.
     const std::vector<std::string>& names() const { return m_names; }
-    // Display name to .pf path.
+    // The entries of the files whose Name is `name` when several files share it; empty otherwise.
+    std::vector<std::string> entriesNamed(std::string_view name) const;
+    // Entry to .pf path.
     const std::map<std::string, std::string, std::less<>>& paths() const { return m_paths; }
     // The path for a display name; empty when the name is not listed.
     std::string pathOf(std::string_view name) const;
@@ -71,6 +75,7 @@ private:
 
     std::vector<std::string> m_names;
     std::map<std::string, std::string, std::less<>> m_paths;
+    std::map<std::string, std::vector<std::string>, std::less<>> m_shared; // shared Name to its entries
     int m_current = -1;
 };
 

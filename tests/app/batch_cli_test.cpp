@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 
+#include "profiles/profile_catalogue.h"
 #include "tests/support/test_support.h"
 
 namespace morvane::app {
@@ -85,24 +86,40 @@ TEST(BatchCli, JobsTakeACountFromOneToSixteen) {
 }
 
 TEST(BatchCli, ProfilesAreNamedByDisplayNameOrFileId) {
-    const std::map<std::string, std::string, std::less<>> paths = {
-        {"MP4 - H.264 + AAC", "/p/profiles/20-mp4-1-h264-aac.pf"},
-        {"20-mp4-1-h264-aac", "/p/profiles/99-odd.pf"}, // a display name that looks like an id
-        {"MP3 - 128k", "/p/profiles/40-MP3-128.PF"},
-    };
-    const std::vector<std::pair<std::string, std::optional<std::string>>> cases = {
-        {"MP4 - H.264 + AAC", "MP4 - H.264 + AAC"},
-        {"20-mp4-1-h264-aac", "20-mp4-1-h264-aac"}, // the display name wins
-        {"99-odd", "20-mp4-1-h264-aac"},
-        {"40-MP3-128", "MP3 - 128k"},
-        {"40-mp3-128", "MP3 - 128k"}, // without regard to case when nothing matches exactly
-        {"40-mp3", std::nullopt},
-        {"", std::nullopt},
-        {"mp4 - h.264 + aac", std::nullopt}, // display names stay exact
+    test::TempDir dir;
+    std::filesystem::create_directories(dir.file("p"));
+    std::filesystem::create_directories(dir.file("user"));
+    for (const auto& [file, name] : std::vector<std::pair<std::string, std::string>>{
+             {"p/20-mp4-1-h264-aac.pf", "MP4 - H.264 + AAC"},
+             {"p/99-odd.pf", "20-mp4-1-h264-aac"}, // a display name that looks like an id
+             {"p/40-MP3-128.PF", "MP3 - 128k"},
+             {"p/a.pf", "Same"},
+             {"user/b.pf", "Same"},
+             {"user/40-MP3-128.PF", "Mine"}, // a file name the shipped folder holds too
+         }) {
+        test::writeFile(dir.file(file), "[Main]\nName=" + name + "\n");
+    }
+    profiles::ProfileCatalogue catalogue;
+    catalogue.scan(std::vector<std::string>{dir.file("p"), dir.file("user")}, dir.file("config.ini"));
+    using Names = std::vector<std::string>;
+    const std::vector<std::pair<std::string, Names>> cases = {
+        {"MP4 - H.264 + AAC", {"MP4 - H.264 + AAC"}},
+        {"20-mp4-1-h264-aac", {"20-mp4-1-h264-aac"}}, // the display name wins
+        {"99-odd", {"20-mp4-1-h264-aac"}},
+        {"Same", {"Same (a.pf)", "Same (b.pf)"}}, // ambiguous
+        {"Same (b.pf)", {"Same (b.pf)"}},
+        {"b", {"Same (b.pf)"}},
+        {"40-MP3-128", {"MP3 - 128k", "Mine"}}, // ambiguous
+        {"40-mp3", {}},
+        {"", {}},
+        {"mp4 - h.264 + aac", {}}, // display names stay exact
     };
     for (const auto& [wanted, expected] : cases) {
-        EXPECT_EQ(resolveProfileName(wanted, paths), expected) << wanted;
+        EXPECT_EQ(profilesMeant(wanted, catalogue), expected) << wanted;
     }
+    std::filesystem::remove(dir.file("user/40-MP3-128.PF"));
+    catalogue.scan(std::vector<std::string>{dir.file("p"), dir.file("user")}, dir.file("config.ini"));
+    EXPECT_EQ(profilesMeant("40-mp3-128", catalogue), Names{"MP3 - 128k"}) << "without regard to case";
     EXPECT_EQ(profileIdOf("/p/profiles/10-avi-1-xvid-mp3.pf"), "10-avi-1-xvid-mp3");
 
     EXPECT_TRUE(parseCliArguments({"--json", "-p", "99-odd", "a.avi"})->json);

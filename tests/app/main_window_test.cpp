@@ -267,15 +267,17 @@ TEST(MainWindow, ListsTheProfilesAndRemembersTheChoice) {
     std::filesystem::create_directories(dir.file("profiles"));
     test::writeFile(dir.file("profiles/a.pf"), "[Main]\nName=First\n");
     test::writeFile(dir.file("profiles/b.pf"), "[Main]\nName=Second\n");
+    test::writeFile(dir.file("profiles/c.pf"), "[Main]\nName=Second\n"); // listed apart, not hidden
     test::writeFile(dir.file("config.ini"), "[Config]\nProfileID=1\n");
     {
         const ProgramDirectoryScope scope(dir.path());
         MainWindow window(dir.path() + "/", withoutShutdown());
         auto* combo = window.findChild<QComboBox*>(QStringLiteral("profileCombo"));
         ASSERT_NE(combo, nullptr);
-        EXPECT_EQ(combo->count(), 2);
-        EXPECT_EQ(combo->currentText(), QStringLiteral("Second"));
-        EXPECT_EQ(window.currentProfileName(), "Second");
+        EXPECT_EQ(combo->count(), 3);
+        EXPECT_EQ(combo->itemText(2), QStringLiteral("Second (c.pf)"));
+        EXPECT_EQ(combo->currentText(), QStringLiteral("Second (b.pf)"));
+        EXPECT_EQ(window.currentProfileName(), "Second (b.pf)");
         combo->setCurrentIndex(0);
         EXPECT_EQ(window.currentProfileName(), "First");
         EXPECT_FALSE(window.findChild<QCheckBox*>(QStringLiteral("shutdownCheck"))->isChecked());

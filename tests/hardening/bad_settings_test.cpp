@@ -157,6 +157,52 @@ TEST_F(BadSettings, ProfileFilesThatAreGarbageEmptyOrHuge) {
     }
 }
 
+// A user's profile copied from a shipped one, Name and file name kept, bit rate changed: both are
+// listed apart, a name or id that could mean either is refused, and each entry converts with its file.
+TEST_F(BadSettings, ProfilesSharingANameAreListedApartAndNeverGuessed) {
+    const std::string file = "21-mp4player-4-mpg-320x240.pf";
+    const std::string user = home.path() + "/share/morvane/profiles/";
+    fs::create_directories(user);
+    std::string text = test::readFile(bin() + "/profiles/" + file);
+    ASSERT_NE(text.find("\nb=,,768\n"), std::string::npos);
+    text.replace(text.find("\nb=,,768\n"), 9, "\nb=,,500\n");
+    test::writeFile(user + file, text);
+    auto watch = quick();
+    watch.environment.push_back("XDG_DATA_HOME=" + home.path() + "/share");
+    const std::string shipped = std::string(kFastProfile) + " (" + file + ")";
+    const std::string mine = std::string(kFastProfile) + " (" + user + file + ")";
+
+    const auto listed = batch({"--list-profiles"}, watch);
+    EXPECT_NE(listed.out.find("\n" + shipped + "\n"), std::string::npos) << shown(listed);
+    EXPECT_NE(listed.out.find("\n" + mine + "\n"), std::string::npos) << shown(listed);
+    for (const std::string& ambiguous : {std::string(kFastProfile), file.substr(0, file.size() - 3)}) {
+        const auto run = batch({"-p", ambiguous, "-o", output(), "clip.mov"}, watch);
+        EXPECT_EQ(run.exitCode, 2) << shown(run);
+        EXPECT_NE(run.err.find("\"" + ambiguous + "\" could be any of 2 profiles:\n  " + shipped),
+                  std::string::npos)
+            << shown(run);
+    }
+    for (const auto& [entry, rate] :
+         {std::pair{shipped, std::string("768")}, std::pair{mine, std::string("500")}}) {
+        const auto run = batch({"-p", entry, "-o", output() + "/" + rate, "clip.mov"}, watch);
+        EXPECT_EQ(run.exitCode, 0) << shown(run);
+        EXPECT_NE(trace().find(" -b " + rate + "k "), std::string::npos) << trace();
+    }
+}
+
+TEST_F(BadSettings, RelativeOutputFolderAndNegativeTimes) {
+    test::writeFile(bin() + "/config.ini", "[Config]\nOutput=converted\n");
+    const auto run = batch({"-p", kFastProfile, "clip.mov"}, quick());
+    EXPECT_EQ(run.exitCode, 0) << shown(run);
+    EXPECT_TRUE(test::fileExists(bin() + "/converted/clip" + kFastSuffix)) << "below the program directory";
+    for (const char* option : {"--start", "--end"}) {
+        const auto negative = batch({"-p", kFastProfile, option, "-00:00:01", "clip.mov"}, quick());
+        EXPECT_EQ(negative.exitCode, 2) << shown(negative);
+        EXPECT_NE(negative.err.find(std::string(option) + " cannot be negative"), std::string::npos)
+            << shown(negative);
+    }
+}
+
 // config.ini, trace.flt, input.avs and profiles that are named pipes, folders or links: nothing
 // waits for a writer or a reader, and nothing is written through a link.
 TEST_F(BadSettings, ProgramFilesThatAreNotRegularFiles) {

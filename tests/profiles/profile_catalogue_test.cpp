@@ -68,21 +68,36 @@ TEST_F(CatalogueTest, ShippedFolderFirstThenTheUsersOwnAndAMissingFolderIsNoProf
     EXPECT_EQ(catalogue.currentIndex(), 0);
 }
 
-TEST_F(CatalogueTest, LaterDuplicatesTakeThePathAndBothStayListed) {
+TEST_F(CatalogueTest, SharedNamesAreListedApartEachLeadingToItsOwnFile) {
     addProfile("1.pf", "Same");
     addProfile("2.pf", "Other");
     addProfile("3.pf", "Same");
+    addProfile("4.pf", "Same (1.pf)"); // a Name that looks like an entry made for a shared one
+    addProfile("5.pf", "Same (1.pf)");
+    const std::string user = m_dir.file("user");
+    std::filesystem::create_directory(user);
+    test::writeFile(user + "/3.pf", "[Main]\nName=Same\nSName=user 3.pf\n");
 
     ProfileCatalogue catalogue;
-    catalogue.scan(folder(), config());
-    EXPECT_EQ(catalogue.names(), (Names{"Same", "Other", "Same"}));
-    EXPECT_EQ(catalogue.paths().size(), 2U);
-    EXPECT_EQ(catalogue.pathOf("Same"), profileFile("3.pf"));
+    catalogue.scan(std::vector<std::string>{folder(), user}, config());
+    const Names expected{"Same (" + profileFile("1.pf") + ")",
+                         "Other",
+                         "Same (3.pf)",
+                         "Same (1.pf) (4.pf)",
+                         "Same (1.pf) (5.pf)",
+                         "Same (" + user + "/3.pf)"};
+    EXPECT_EQ(catalogue.names(), expected);
+    EXPECT_EQ(catalogue.paths().size(), expected.size());
+    EXPECT_EQ(catalogue.entriesNamed("Same"), (Names{expected[0], expected[2], expected[5]}));
+    EXPECT_EQ(catalogue.entriesNamed("Other"), Names{});
 
-    ASSERT_TRUE(catalogue.selectProfile(0, config()));
-    Profile profile;
-    ASSERT_TRUE(parseProfile(catalogue, catalogue.currentName(), profile));
-    EXPECT_EQ(profile.SName, "3.pf") << "both entries lead to the file found later";
+    for (const auto& [index, sname] : {std::pair{2, "3.pf"}, std::pair{5, "user 3.pf"}}) {
+        ASSERT_TRUE(catalogue.selectProfile(index, config()));
+        Profile profile;
+        ASSERT_TRUE(parseProfile(catalogue, catalogue.currentName(), profile));
+        EXPECT_EQ(profile.SName, sname);
+        EXPECT_EQ(profile.name, expected[static_cast<std::size_t>(index)]);
+    }
 }
 
 TEST_F(CatalogueTest, FilesWithoutANameAreNotListed) {
