@@ -336,14 +336,16 @@ std::string padCell(const std::string& text, std::size_t width) {
     return cell;
 }
 
-std::string progressLine(const std::string& name, int percent, long long elapsedSeconds, std::size_t width) {
+std::string progressLine(const std::string& name, int percent, long long elapsedSeconds, std::size_t width,
+                         int bar) {
     percent = std::clamp(percent, 0, 100);
-    constexpr int kBar = 20;
-    const int filled = percent * kBar / 100;
-    // The name takes what the bar, percentage and time (37 characters) leave.
-    std::string line = padCell(name, width > 45 ? width - 37 : 8);
+    bar = std::max(bar, 1);
+    const int filled = percent * bar / 100;
+    // The name takes what the bar, percentage and time leave.
+    const auto rest = static_cast<std::size_t>(bar) + 17;
+    std::string line = padCell(name, width >= rest + 8 ? width - rest : 8);
     line += " [" + std::string(static_cast<std::size_t>(filled), '#') +
-            std::string(static_cast<std::size_t>(kBar - filled), '.') + "] ";
+            std::string(static_cast<std::size_t>(bar - filled), '.') + "] ";
     char tail[32];
     std::snprintf(tail, sizeof tail, "%3d%% %s", percent, platform::formatTimeText(elapsedSeconds).c_str());
     return line + tail;

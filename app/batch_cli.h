@@ -61,7 +61,8 @@ std::string defaultVideosFolder();
 // A text for a table cell: cut to `width` bytes (without splitting UTF-8) and padded with blanks.
 std::string padCell(const std::string& text, std::size_t width);
 
-// The live line of a file on a terminal: name, bar, percentage and elapsed time.
-std::string progressLine(const std::string& name, int percent, long long elapsedSeconds, std::size_t width);
+// The live line of a file on a terminal: name, bar of `bar` characters, percentage and elapsed time.
+std::string progressLine(const std::string& name, int percent, long long elapsedSeconds, std::size_t width,
+                         int bar = 20);
 
 } // namespace morvane::app

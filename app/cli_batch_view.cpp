@@ -377,13 +377,15 @@ void CliBatchView::drawProgress(int row, int percent) {
 std::string CliBatchView::liveLine() {
     constexpr std::size_t kWidth = 80;
     const auto now = std::chrono::steady_clock::now();
-    // The whole batch at the end of the line; the running files have the rest of it.
+    // The whole batch at the end of the line, in room of its own so that the files' columns stay put.
+    constexpr std::size_t kBatchWidth = 37; // " | all 100% - less than a minute left"
     const std::string batch = " | all " + batchProgressText(m_batch->percent(), m_batch->secondsLeft(now));
-    const std::size_t width = kWidth - batch.size();
+    const std::size_t width = kWidth - kBatchWidth;
     if (m_running.size() == 1) {
         const auto& [row, clock] = *m_running.begin();
         const auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(now - clock.started).count();
-        return progressLine(m_list.row(row).cells[kColumnFile], clock.lastPercent, elapsed, width) + batch;
+        return progressLine(m_list.row(row).cells[kColumnFile], clock.lastPercent, elapsed, width, 10) +
+               batch;
     }
     // Several files at once: each with its percentage, as many as fit.
     std::string line;

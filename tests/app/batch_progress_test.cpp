@@ -210,7 +210,8 @@ TEST(BatchProgress, CommandLineShowsTheWholeBatch) {
         std::fclose(out);
         std::fclose(err);
         if (style == CliBatchView::Style::Text) {
-            EXPECT_NE(text.find("50% 00:00:00 | all 12%"), std::string::npos) << text;
+            EXPECT_NE(text.find("\rclip.mov         [#####.....]  50% 00:00:00 | all 12%"), std::string::npos)
+                << text;
             continue;
         }
         const auto last = nlohmann::json::parse(text.substr(text.rfind('{')));
