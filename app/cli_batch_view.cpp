@@ -387,13 +387,18 @@ std::string CliBatchView::liveLine() {
         return progressLine(m_list.row(row).cells[kColumnFile], clock.lastPercent, elapsed, width, 10) +
                batch;
     }
-    // Several files at once: each with its percentage, as many as fit.
+    // Several files at once: each with its percentage, the names shortened so that every percentage fits.
+    const auto files = static_cast<long>(m_running.size());
+    const long each = (static_cast<long>(width) - 3 * (files - 1)) / files;
+    const auto nameWidth = static_cast<std::size_t>(std::clamp<long>(each, 8, 21) - 5);
     std::string line;
     for (const auto& [row, clock] : m_running) {
-        line += (line.empty() ? "" : " | ") + padCell(m_list.row(row).cells[kColumnFile], 16) + " " +
-                std::to_string(std::max(clock.lastPercent, 0)) + "%";
+        char percent[8];
+        std::snprintf(percent, sizeof percent, "%4d%%", std::clamp(clock.lastPercent, 0, 100));
+        line +=
+            (line.empty() ? "" : " | ") + padCell(m_list.row(row).cells[kColumnFile], nameWidth) + percent;
     }
-    return std::string(platform::utf8Prefix(line, width)) + batch;
+    return padCell(line, width) + batch;
 }
 
 void CliBatchView::endLiveLine() {

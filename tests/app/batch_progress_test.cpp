@@ -204,6 +204,8 @@ TEST(BatchProgress, CommandLineShowsTheWholeBatch) {
         CliBatchView view(list, "/out", true, out, err, style);
         view.showProgress(0, 0);
         view.setProgress(0, 50);
+        view.showProgress(1, 0);
+        view.setProgress(1, 20); // two files at once, as with several conversions side by side
         std::string text(4096, '\0');
         std::rewind(out);
         text.resize(std::fread(text.data(), 1, text.size(), out));
@@ -212,11 +214,20 @@ TEST(BatchProgress, CommandLineShowsTheWholeBatch) {
         if (style == CliBatchView::Style::Text) {
             EXPECT_NE(text.find("\rclip.mov         [#####.....]  50% 00:00:00 | all 12%"), std::string::npos)
                 << text;
+            EXPECT_EQ(text.substr(text.rfind('\r')),
+                      "\rclip.mov         50% | clip.mov         20% | all 27%\x1b[K");
             continue;
         }
-        const auto last = nlohmann::json::parse(text.substr(text.rfind('{')));
-        EXPECT_EQ(last.at("percent"), 50);
-        EXPECT_EQ(last.at("batch_percent"), 12);
+        std::vector<int> rows;
+        std::vector<int> batch;
+        nlohmann::json last;
+        for (std::size_t at = 0; at < text.size(); at = text.find('\n', at) + 1) {
+            last = nlohmann::json::parse(text.substr(at, text.find('\n', at) - at));
+            rows.push_back(last.at("percent"));
+            batch.push_back(last.at("batch_percent"));
+        }
+        EXPECT_EQ(rows, (std::vector<int>{0, 50, 0, 20}));
+        EXPECT_EQ(batch, (std::vector<int>{0, 12, 12, 27}));
         EXPECT_TRUE(last.at("batch_seconds_left").is_null()) << "too early to tell";
     }
 }
