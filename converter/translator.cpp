@@ -705,8 +705,9 @@ void Translator::chooseCodecs() {
     // pictures or silence, for as long as the other stream lasts.
     if (m_muxer == "psp" && m_mapVideo && m_mapAudio && !has("map") && probed().known) {
         // The filler ends with the source: waiting for -shortest alone lets buffering encoders overshoot.
+        // A length guessed from the bit rate is no end: -shortest then ends the file with the source.
         char length[40] = "";
-        if (probed().duration > 0.0) {
+        if (probed().duration > 0.0 && !probed().lengthGuessed) {
             std::snprintf(length, sizeof length, ":duration=%.3f", probed().duration);
         }
         if (!probed().hasAudio) {
@@ -1464,6 +1465,11 @@ void Translator::emitFixes() {
     }
     if (m_result.videoOut && isX264()) {
         emitH264Profile();
+    }
+    // Pictures with transparency (GIF, PNG) would make libvpx encode an alpha plane, which it refuses
+    // with its default settings; WebM players show plain pictures anyway.
+    if (m_result.videoOut && m_videoEncoder == "libvpx" && !has("pix_fmt")) {
+        out({"-pix_fmt", "yuv420p"});
     }
 }
 

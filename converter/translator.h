@@ -22,6 +22,7 @@ struct SourceFacts {
     int channels = 0;
     double duration = 0.0;      // seconds
     double displayAspect = 0.0; // the picture's shape as shown (width ÷ height); 0 when unknown
+    bool lengthGuessed = false; // the duration is a guess from the bit rate: the file may last longer
 };
 
 struct TranslationRequest {

@@ -15,6 +15,7 @@ struct VecProbeFacts {
     int channels;
     int still;            // a single picture
     double displayAspect; // the picture's shape as shown (width ÷ height), 0 without one
+    int lengthGuessed;    // the duration is a guess from the bit rate
 };
 
 // Fills `facts` (all zero when the file cannot be read); gives the media detector's status.

@@ -38,5 +38,6 @@ morvane_vec_probe(const char* path, VecProbeFacts* facts, char* reason, int reas
     facts->channels = found.channels;
     facts->still = found.still ? 1 : 0;
     facts->displayAspect = found.displayAspect;
+    facts->lengthGuessed = found.lengthGuessed ? 1 : 0;
     return status;
 }

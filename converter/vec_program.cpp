@@ -161,6 +161,7 @@ public:
         facts.channels = found.channels;
         facts.still = found.still != 0;
         facts.displayAspect = found.displayAspect;
+        facts.lengthGuessed = found.lengthGuessed != 0;
         return status;
     }
 
@@ -607,6 +608,7 @@ SourceFacts probeSource(const std::string& path) {
     source.channels = facts.channels;
     source.duration = facts.duration;
     source.displayAspect = facts.displayAspect;
+    source.lengthGuessed = facts.lengthGuessed;
     return source;
 }
 

@@ -202,6 +202,7 @@ int detectMediaFacts(std::string_view path, MediaFacts& facts) {
     if (!std::isfinite(facts.duration) || facts.duration < 0.0) {
         facts.duration = 0.0;
     }
+    facts.lengthGuessed = context->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE;
     return kDetectOk;
 }
 

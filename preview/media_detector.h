@@ -35,6 +35,9 @@ struct MediaFacts {
     // The picture's shape as shown: width × sample aspect ÷ height (square pixels when the file states
     // none); 0 without a picture.
     double displayAspect = 0.0;
+    // The length is a guess from the stated bit rate (raw streams without timestamps): the file may
+    // last much longer.
+    bool lengthGuessed = false;
 };
 
 // The same probe filling every fact; gives DetectMedia's status.

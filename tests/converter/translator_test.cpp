@@ -1065,6 +1065,17 @@ TEST(Translator, PspFilesGetBothStreams) {
                        "color=color=black:size=320x240:rate=25:duration=2.500", "-map", "1:v:0", "-map",
                        "0:a:0?", "-shortest", "-c:v", "libxvid", "-c:a", "aac", "-f", "psp"},
                       output("o.mp4")}));
+
+    // A length guessed from the bit rate (a raw stream) does not end the filler: -shortest does.
+    SourceFacts raw = clipFacts();
+    raw.hasAudio = false;
+    raw.duration = 0.018;
+    raw.lengthGuessed = true;
+    const Result guessed = translate(
+        {"-i", "r.mpg", "-vcodec", "libxvid", "-acodec", "libfaac", "-f", "psp", "-y", "o.mp4"}, raw);
+    EXPECT_NE(std::find(guessed.arguments.begin(), guessed.arguments.end(),
+                        "anullsrc=channel_layout=stereo:sample_rate=48000"),
+              guessed.arguments.end());
 }
 
 TEST(Translator, AsksAboutTheInputOnlyWhenAChoiceDependsOnIt) {

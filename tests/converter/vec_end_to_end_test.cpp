@@ -586,6 +586,28 @@ TEST(VecProgram, InputsThatCannotSeekOrStartLate) {
             .exitCode,
         0);
     EXPECT_NEAR(probe(mp3).duration(), 5.0, 0.1);
+
+    // A raw MPEG-1 stream states a length guessed from its bit rate (0.02 s for 3 s of pictures); the
+    // silence a PSP file needs lasts as long as the pictures do.
+    const auto elementary = dir.file("raw.mpg");
+    ASSERT_TRUE(makeMedia({"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=3", "-c:v",
+                           "mpeg1video", "-f", "mpeg1video"},
+                          elementary));
+    const auto psp = dir.file("psp.mp4");
+    const auto pspRun = runVec({"ffmpeg-converter", "-i", elementary, "-s", "320x240", "-vcodec", "libx264",
+                                "-acodec", "libfaac", "-f", "psp", "-y", psp});
+    ASSERT_EQ(pspRun.exitCode, 0) << pspRun.output;
+    EXPECT_NEAR(decodedFrames(psp), 75, 2) << pspRun.output;
+
+    // A picture with transparency becomes a plain WebM picture (libvpx refuses an alpha plane).
+    const auto clear = dir.file("clear.png");
+    ASSERT_TRUE(makeMedia(
+        {"-f", "lavfi", "-i", "color=c=red@0.5:size=64x64:duration=1,format=rgba", "-frames:v", "1"}, clear));
+    const auto webm = dir.file("clear.webm");
+    const auto webmRun = runVec({"ffmpeg-converter", "-i", clear, "-vcodec", "libvpx", "-b", "1000k",
+                                 "-acodec", "libvorbis", "-y", webm});
+    ASSERT_EQ(webmRun.exitCode, 0) << webmRun.output;
+    EXPECT_EQ(decodedFrames(webm), 1);
 }
 
 TEST(VecProgram, PicturesKeepTheirShapeAndTagsStay) {

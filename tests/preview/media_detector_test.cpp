@@ -117,6 +117,23 @@ TEST(DetectMedia, StillPictureHasSizeButNoLength) {
     }
 }
 
+TEST(DetectMedia, LengthsGuessedFromTheBitRateAreMarked) {
+    TempDir dir;
+    const auto raw = dir.file("raw.mpg");
+    const auto timed = dir.file("timed.mpg");
+    ASSERT_TRUE(makeMedia({"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25:duration=2", "-c:v",
+                           "mpeg1video", "-f", "mpeg1video"},
+                          raw));
+    ASSERT_TRUE(makeMedia(
+        {"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25:duration=2", "-c:v", "mpeg1video"}, timed));
+    MediaFacts facts;
+    ASSERT_EQ(detectMediaFacts(raw, facts), kDetectOk);
+    EXPECT_TRUE(facts.lengthGuessed) << facts.duration;
+    ASSERT_EQ(detectMediaFacts(timed, facts), kDetectOk);
+    EXPECT_FALSE(facts.lengthGuessed);
+    EXPECT_NEAR(facts.duration, 2.0, 0.1);
+}
+
 TEST(DetectMedia, UnreadableFilesFailWithEveryOutputZero) {
     TempDir dir;
     const auto empty = dir.file("empty.avi");
