@@ -144,10 +144,12 @@ TEST_F(HardeningTest, EndingTheBatchAbruptlyLeavesNoWorkFiles) {
         int times;
         std::string profile;
         std::string outputName;
-    } endings[] = {{"SIGKILL", SIGKILL, 1, kSlowProfile, "long" + std::string(kSlowSuffix)},
-                   {"SIGHUP", SIGHUP, 1, kSlowProfile, "long" + std::string(kSlowSuffix)},
-                   {"two Ctrl-C", SIGINT, 2, kSlowProfile, "long" + std::string(kSlowSuffix)},
-                   {"RealMedia, SIGKILL", SIGKILL, 1, realMedia, "long_new.rm"}};
+        std::chrono::milliseconds underWay;
+    } endings[] = {{"SIGKILL", SIGKILL, 1, kSlowProfile, "long" + std::string(kSlowSuffix), 1500ms},
+                   {"SIGHUP", SIGHUP, 1, kSlowProfile, "long" + std::string(kSlowSuffix), 1500ms},
+                   {"two Ctrl-C", SIGINT, 2, kSlowProfile, "long" + std::string(kSlowSuffix), 1500ms},
+                   // The producer is fast on an idle machine: it could finish the clip within a second.
+                   {"RealMedia, SIGKILL", SIGKILL, 1, realMedia, "long_new.rm", 200ms}};
     for (const auto& ending : endings) {
         SCOPED_TRACE(ending.name);
         fs::remove_all(output());
@@ -160,7 +162,7 @@ TEST_F(HardeningTest, EndingTheBatchAbruptlyLeavesNoWorkFiles) {
         // Well under way: FFmpeg has written part of the output.
         ASSERT_TRUE(program.waitForOutput("long.mov: 0%", 60s)) << program.out() << program.err();
         ASSERT_TRUE(waitForDescendant(program.pid(), "ffmpeg", 20s)) << program.out() << program.err();
-        std::this_thread::sleep_for(1500ms);
+        std::this_thread::sleep_for(ending.underWay);
         for (int i = 0; i < ending.times; ++i) {
             ::kill(-program.pid(), ending.signal);
             std::this_thread::sleep_for(50ms);
