@@ -122,6 +122,12 @@ std::optional<std::string> refusedOption(const OldOption& option) {
         (option.value.empty() || option.value.find_first_of("/:") != std::string::npos)) {
         return "refused " + shown + ": a pass log is written beside the output, under a plain name";
     }
+    // The dialect knows a first and a second pass only. FFmpeg would take 3 (or any odd or mixed
+    // number) as a pass that reads its logs and rewrites them in place, where no run can undo a
+    // half-written log.
+    if (name == "pass" && option.value != "1" && option.value != "2") {
+        return "refused " + shown + ": the pass number can be only 1 or 2";
+    }
     if ((name == "f" || name == "target") && formatReachesBeyondTheOutput(option.value)) {
         return "refused " + shown + ": that format reads or writes other files than the output, or a device";
     }

@@ -23,7 +23,7 @@ bool namesFileOrDevice(std::string_view optionName);
 bool formatReachesBeyondTheOutput(std::string_view format);
 
 // Why the option is refused, or nothing when it may be given to FFmpeg. `passlogfile` may only
-// name a file beside the output (no folder, no protocol).
+// name a file beside the output (no folder, no protocol); `pass` is 1 or 2.
 std::optional<std::string> refusedOption(const OldOption& option);
 
 } // namespace morvane::converter

@@ -221,7 +221,11 @@ PassLogs planPassLogs(const OldCommand& command) {
         return logs;
     }
     const std::string name = optionValue(command.options, "passlogfile");
-    logs.written = pass == "1";
+    // Any first pass writes logs (per-stream passes may differ): they all go through the work file,
+    // which at worst makes a second pass of the same command fail to find them, never half-writes one.
+    logs.written = std::any_of(command.options.begin(), command.options.end(), [](const OldOption& option) {
+        return option.name.substr(0, option.name.find(':')) == "pass" && option.value == "1";
+    });
     logs.publicPrefix = folderOf(command.output) + "/" + (name.empty() ? "ffmpeg2pass" : name);
     return logs;
 }

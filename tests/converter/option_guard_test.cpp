@@ -42,6 +42,11 @@ TEST(OptionGuard, RefusesFilesDevicesAndArgumentsFfmpegWouldTakeAsOutputs) {
         {option("f", "alsa"), true},
         {option("passlogfile", "/elsewhere/log"), true},
         {option("passlogfile", "log"), false},
+        {option("pass", "1"), false},
+        {option("pass:v", "2"), false},
+        {option("pass", "3"), true}, // FFmpeg would rewrite the logs it reads in place
+        {option("pass", "0"), true},
+        {option("pass", "01"), true},
         {option("nostats", "/tmp/extra.mkv"), true},    // FFmpeg's switch: the value becomes an output
         {option("noshortest", "/tmp/extra.mkv"), true}, // a switch turned off is one too
         {option("preset", "", false), true},            // FFmpeg would take the next argument

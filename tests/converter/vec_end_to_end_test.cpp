@@ -472,6 +472,33 @@ TEST(VecProgram, WorkFilesOfAKilledFirstPassGoWithTheNextRun) {
     EXPECT_TRUE(test::fileExists(dir.file("ffmpeg2pass-0.log"))); // for the second pass
 }
 
+// Pass logs beside the output change only when a first pass succeeds: a third pass (which FFmpeg
+// would let rewrite them in place) is refused, and a first pass of one stream beside a second pass of
+// another writes through the work file even when killed.
+TEST(VecProgram, PassLogsBesideTheOutputChangeOnlyWhenAFirstPassSucceeds) {
+    TempDir dir;
+    const auto clip = dir.file("clip.avi");
+    ASSERT_TRUE(test::generateClip(clip, "av", 20.0, 320, 240));
+    const auto log = dir.file("ffmpeg2pass-0.log");
+    test::writeFile(log, "the earlier first pass");
+
+    const auto refused = runVec(
+        {"ffmpeg-converter", "-i", clip, "-vcodec", "mpeg4", "-pass", "3", "-y", dir.file("third.avi")});
+    EXPECT_NE(refused.exitCode, 0);
+    EXPECT_NE(refused.output.find("refused -pass 3: the pass number can be only 1 or 2"), std::string::npos)
+        << refused.output;
+    EXPECT_FALSE(test::fileExists(dir.file("third.avi")));
+
+    auto child = startVec({"ffmpeg-converter", "-re", "-i", clip, "-vcodec", "mpeg4", "-pass:v", "1",
+                           "-pass:a", "2", "-y", dir.file("killed.avi")});
+    ASSERT_TRUE(child.valid());
+    std::string output;
+    ASSERT_TRUE(readUntil(child, output, isVideoProgress)) << output;
+    ASSERT_TRUE(child.kill(SIGKILL));
+    child.wait();
+    EXPECT_EQ(test::readFile(log), "the earlier first pass");
+}
+
 TEST(VecProgram, FailuresKeepEveryFileAsItWas) {
     TempDir dir;
     const auto clip = dir.file("clip.avi");
