@@ -26,6 +26,20 @@ if(MORVANE_SANITIZE)
     endif()
 endif()
 
+if(MORVANE_TSAN)
+    if(MORVANE_SANITIZE)
+        message(FATAL_ERROR "MORVANE_TSAN and MORVANE_SANITIZE cannot be combined: use two build folders")
+    endif()
+    # Like the sanitizer build above, for everything built here. Reports stop the test that raised them;
+    # tests/tsan.supp names the system libraries whose own locking the tool cannot see.
+    add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=thread)
+    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+        # GCC warns that std::atomic_thread_fence is not supported by the tool; we use none.
+        add_compile_options(-Wno-tsan)
+    endif()
+endif()
+
 set(CMAKE_CXX_STANDARD 20)
 set(CMAKE_CXX_STANDARD_REQUIRED ON)
 set(CMAKE_CXX_EXTENSIONS OFF)
