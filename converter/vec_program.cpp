@@ -39,6 +39,7 @@
 #include "converter/vec_probe.h"
 #include "platform/program_dir.h"
 #include "platform/shared_library.h"
+#include "preview/media_facts_record.h"
 
 namespace morvane::converter {
 
@@ -73,28 +74,6 @@ std::string folderOf(const std::string& path) {
         return ".";
     }
     return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::optional<std::string> findProgram(const std::string& name) {
-    const char* path = std::getenv("PATH");
-    std::string_view rest = path != nullptr ? path : "";
-    while (true) {
-        const auto colon = rest.find(':');
-        std::string folder(rest.substr(0, colon));
-        if (folder.empty()) {
-            folder = ".";
-        }
-        const std::string candidate = folder + "/" + name;
-        struct stat info {};
-        if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-            ::access(candidate.c_str(), X_OK) == 0) {
-            return candidate;
-        }
-        if (colon == std::string_view::npos) {
-            return std::nullopt;
-        }
-        rest.remove_prefix(colon + 1);
-    }
 }
 
 // Why an input cannot be read when it exists but is no regular file (a named pipe or a device would
@@ -501,7 +480,7 @@ int runConversion(const std::vector<std::string>& arguments) {
             return kUsageExit;
         }
     }
-    const auto ffmpeg = findProgram("ffmpeg");
+    const auto ffmpeg = platform::findProgram("ffmpeg");
     if (!ffmpeg) {
         diagnose("ffmpeg was not found in PATH; it does the conversions (Debian package \"ffmpeg\")");
         return kNotFoundExit;
@@ -597,9 +576,14 @@ int runConversion(const std::vector<std::string>& arguments) {
 
 SourceFacts probeSource(const std::string& path) {
     preview::MediaFacts facts;
-    std::string reason;
     SourceFacts source;
-    if (mediaProbe().probe(path, facts, reason) != preview::kDetectOk) {
+    // The program hands over the facts it has just read of the input: loading the FFmpeg libraries
+    // to read the file once more would add tens of milliseconds to every file of a batch. They count
+    // only for the very version of the file they were read from.
+    const char* record = std::getenv(preview::kSourceFactsVariable);
+    if (auto handed = record != nullptr ? preview::mediaFactsFromRecord(record, path) : std::nullopt) {
+        facts = *handed;
+    } else if (std::string reason; mediaProbe().probe(path, facts, reason) != preview::kDetectOk) {
         return source;
     }
     source.known = true;

@@ -23,9 +23,10 @@ ConverterVerdict judgeConverterExit(const platform::ExitStatus& status, bool sto
 }
 
 void ConverterProcess::Init(std::string_view commandLine, CMediaEncoder* owner, std::int32_t userValue,
-                            std::string workingDirectory) {
+                            std::string workingDirectory, std::vector<std::string> environment) {
     m_commandLine.assign(commandLine);
     m_workingDirectory = std::move(workingDirectory);
+    m_environment = std::move(environment);
     const std::lock_guard lock(m_mutex);
     m_owner = owner;
     m_userValue = userValue;
@@ -87,6 +88,7 @@ std::int32_t ConverterProcess::run() {
     options.stdoutMode = platform::StdStream::Pipe;
     options.stderrMode = platform::StdStream::MergeWithStdout;
     options.workingDirectory = m_workingDirectory;
+    options.environment = m_environment;
     options.dieWithParent = true; // this thread waits for the converter, so it outlives it
 
     platform::SpawnError error;

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/media_encoder.h"
 #include "platform/process.h"
@@ -43,9 +44,10 @@ public:
     ConverterProcess& operator=(const ConverterProcess&) = delete;
 
     // Takes the command line, the owner that receives the events and the value passed back with
-    // them. The converter runs in `workingDirectory` (empty: ours). Clears a stop request.
+    // them. The converter runs in `workingDirectory` (empty: ours) with `environment` ("NAME=value")
+    // on top of ours. Clears a stop request.
     void Init(std::string_view commandLine, CMediaEncoder* owner, std::int32_t userValue,
-              std::string workingDirectory = {});
+              std::string workingDirectory = {}, std::vector<std::string> environment = {});
 
     // Starts the converter and reads its output to the end; 1 when it was started, else 0.
     std::int32_t Start();
@@ -68,6 +70,7 @@ private:
 
     std::string m_commandLine;
     std::string m_workingDirectory;
+    std::vector<std::string> m_environment;
     std::string m_pending; // the line being collected
 
     // Shared with RequestStop on another thread.

@@ -9,6 +9,7 @@
 #include "engine/progress.h"
 #include "engine/trace_file.h"
 #include "platform/fixed_text.h"
+#include "preview/media_facts_record.h"
 
 namespace morvane::engine {
 
@@ -122,7 +123,11 @@ std::int32_t CFfmpegEncoder::RunConversion(const char* /*outputPath*/, std::int3
         const std::string outputPath = m_job.outputPath.str();
         const auto workFilesBefore = converterWorkFiles(outputPath);
         const FileStamp outputBefore = fileStamp(outputPath);
-        m_process.Init(m_commandLine, this, 0, outputFolderOf(outputPath));
+        std::vector<std::string> environment;
+        if (const std::string facts = sourceFactsRecord(m_job.sourcePath.str()); !facts.empty()) {
+            environment.push_back(std::string(preview::kSourceFactsVariable) + "=" + facts);
+        }
+        m_process.Init(m_commandLine, this, 0, outputFolderOf(outputPath), std::move(environment));
         if (m_stopRequested.load()) {
             m_process.RequestStop(); // the converter is told as soon as it runs
         }

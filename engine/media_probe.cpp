@@ -11,7 +11,9 @@
 
 #include "platform/command_line.h"
 #include "platform/event_log.h"
+#include "platform/file_identity.h"
 #include "platform/process.h"
+#include "preview/media_facts_record.h"
 #include "preview/media_plugin.h"
 
 namespace morvane::engine {
@@ -257,6 +259,19 @@ std::int32_t probeMediaFile(std::string_view programDirectory, const char* path,
     }
     logProbeException();
     return 0;
+}
+
+std::string sourceFactsRecord(const std::string& path) {
+    const auto before = platform::fileVersion(path);
+    if (!before) {
+        return {};
+    }
+    preview::MediaFacts facts;
+    if (preview::detectMediaFactsWithPlugin(path, facts) != preview::kDetectOk ||
+        platform::fileVersion(path) != before) {
+        return {};
+    }
+    return preview::mediaFactsRecord(*before, facts);
 }
 
 std::int32_t probeMediaFile(std::string_view programDirectory, const char* path, ConversionJob* job) {

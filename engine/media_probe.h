@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "engine/conversion_job.h"
@@ -22,6 +23,11 @@ using MediaDetectorFunction = int (*)(std::string_view, double*, int*, int*, dou
 // The same probe with another detector in place of DetectMedia.
 std::int32_t probeMediaFile(std::string_view programDirectory, const char* path, ConversionJob* job,
                             MediaDetectorFunction detector);
+
+// The facts of the file at `path` as the converter takes them for its input, read now with the
+// media detector: the converter then need not load the FFmpeg libraries to read the file again.
+// Empty when the detector cannot read the file or the file changed while it was read.
+std::string sourceFactsRecord(const std::string& path);
 
 // What the converter's "-info" line says of a file.
 struct ConverterInfo {

@@ -7,6 +7,7 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/file_identity.h"
 #include "platform/process.h"
 #include "platform/text_rules.h"
 
@@ -54,6 +55,14 @@ platform::Expected<std::string> outputOf(const std::vector<std::string>& argv) {
                                  status.describe()};
     }
     return text;
+}
+
+void writeCache(const FfmpegAbilities& abilities, const std::string& cacheFile) {
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(cacheFile).parent_path(), ec);
+    const std::string temporary = cacheFile + ".new";
+    std::ofstream(temporary, std::ios::binary | std::ios::trunc) << abilitiesCacheText(abilities);
+    std::filesystem::rename(temporary, cacheFile, ec);
 }
 
 struct Need {
@@ -138,8 +147,22 @@ std::set<std::string, std::less<>> parseMuxerList(std::string_view text) {
     return namesAfterLegend(text, " --");
 }
 
+std::string programStamp(const std::string& ffmpeg) {
+    const auto program = platform::findProgram(ffmpeg);
+    const auto version = program ? platform::fileVersion(*program) : std::nullopt;
+    if (!version) {
+        return {};
+    }
+    return std::to_string(version->device) + " " + std::to_string(version->inode) + " " +
+           std::to_string(version->size) + " " + std::to_string(version->modifiedNs) + " " +
+           std::to_string(version->changedNs) + " " + *program;
+}
+
 std::string abilitiesCacheText(const FfmpegAbilities& abilities) {
     std::string text = abilities.version + "\n";
+    if (!abilities.program.empty()) {
+        text += "program " + abilities.program + "\n";
+    }
     for (const auto& name : abilities.encoders) {
         text += "encoder " + name + "\n";
     }
@@ -153,41 +176,51 @@ FfmpegAbilities abilitiesFromCacheText(std::string_view text) {
     FfmpegAbilities abilities;
     std::istringstream lines{std::string(text)};
     std::getline(lines, abilities.version);
-    std::string kind;
-    std::string name;
-    while (lines >> kind >> name) {
-        (kind == "encoder" ? abilities.encoders : abilities.muxers).insert(name);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const auto blank = line.find(' ');
+        if (blank == std::string::npos || blank + 1 == line.size()) {
+            continue;
+        }
+        const std::string_view kind = std::string_view(line).substr(0, blank);
+        std::string rest = line.substr(blank + 1);
+        if (kind == "program") {
+            abilities.program = std::move(rest);
+        } else if (kind == "encoder" || kind == "muxer") {
+            (kind == "encoder" ? abilities.encoders : abilities.muxers).insert(std::move(rest));
+        }
     }
     return abilities;
 }
 
 platform::Expected<FfmpegAbilities> askFfmpegAbilities(const std::string& ffmpeg,
                                                        const std::string& cacheFile) {
+    std::ifstream in(cacheFile, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    const FfmpegAbilities cached = in ? abilitiesFromCacheText(text.str()) : FfmpegAbilities{};
+    const std::string program = programStamp(ffmpeg);
+    if (!program.empty() && cached.program == program && !cached.encoders.empty()) {
+        return cached;
+    }
     auto versionText = outputOf({ffmpeg, "-hide_banner", "-version"});
     if (!versionText) {
         return platform::Failure{versionText.error()};
     }
     const std::string version = versionText->substr(0, versionText->find('\n'));
-    {
-        std::ifstream in(cacheFile, std::ios::binary);
-        std::stringstream cached;
-        cached << in.rdbuf();
-        auto abilities = abilitiesFromCacheText(cached.str());
-        if (in && !version.empty() && abilities.version == version && !abilities.encoders.empty()) {
-            return abilities;
-        }
+    if (!version.empty() && cached.version == version && !cached.encoders.empty()) {
+        FfmpegAbilities same = cached;
+        same.program = program;
+        writeCache(same, cacheFile);
+        return same;
     }
     auto encoders = outputOf({ffmpeg, "-hide_banner", "-encoders"});
     auto muxers = encoders ? outputOf({ffmpeg, "-hide_banner", "-muxers"}) : encoders;
     if (!encoders || !muxers) {
         return platform::Failure{(!encoders ? encoders : muxers).error()};
     }
-    FfmpegAbilities abilities{version, parseEncoderList(*encoders), parseMuxerList(*muxers)};
-    std::error_code ec;
-    std::filesystem::create_directories(std::filesystem::path(cacheFile).parent_path(), ec);
-    const std::string temporary = cacheFile + ".new";
-    std::ofstream(temporary, std::ios::binary | std::ios::trunc) << abilitiesCacheText(abilities);
-    std::filesystem::rename(temporary, cacheFile, ec);
+    FfmpegAbilities abilities{version, parseEncoderList(*encoders), parseMuxerList(*muxers), program};
+    writeCache(abilities, cacheFile);
     return abilities;
 }
 

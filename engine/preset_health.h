@@ -1,9 +1,9 @@
 #pragma once
 
 // Whether this system's FFmpeg can write what a profile asks for: FFmpeg is asked once for its
-// encoders and muxers (the lists are kept in a cache file under FFmpeg's version line, so a new
-// FFmpeg is asked again), and a profile whose container or codec it lacks is named with the
-// missing piece instead of failing when its turn comes.
+// encoders and muxers (the lists are kept in a cache file under FFmpeg's version line and the version
+// of its program file, so a new FFmpeg is asked again), and a profile whose container or codec it lacks is
+// named with the missing piece instead of failing when its turn comes.
 
 #include <set>
 #include <string>
@@ -18,6 +18,7 @@ struct FfmpegAbilities {
     std::string version; // the first line of "ffmpeg -version"
     std::set<std::string, std::less<>> encoders;
     std::set<std::string, std::less<>> muxers;
+    std::string program = {}; // which program file answered, as programStamp() gives it
 };
 
 // The names in "ffmpeg -encoders" and "ffmpeg -muxers" listings (after their legends).
@@ -25,8 +26,10 @@ std::set<std::string, std::less<>> parseEncoderList(std::string_view text);
 std::set<std::string, std::less<>> parseMuxerList(std::string_view text);
 
 // Asks `ffmpeg` (a path, or a name looked up in PATH) for its version, and for its lists unless
-// `cacheFile` holds them under the same version; the cache is rewritten after asking. A failure
-// says why (FFmpeg missing or not answering).
+// `cacheFile` holds them under the same version; the cache is rewritten after asking. While the
+// program file is the very one that answered before, the cache answers without running it (a batch
+// would otherwise wait for FFmpeg to start once more). A failure says why (FFmpeg missing or not
+// answering).
 platform::Expected<FfmpegAbilities> askFfmpegAbilities(const std::string& ffmpeg,
                                                        const std::string& cacheFile);
 
@@ -35,6 +38,10 @@ platform::Expected<FfmpegAbilities> askFfmpegAbilities(const std::string& ffmpeg
 // to the converter to judge. RealMedia profiles need the rm container (the producer writes it through
 // FFmpeg).
 std::string missingPiece(const profiles::Profile& profile, const FfmpegAbilities& abilities);
+
+// The program file `ffmpeg` names, with its version (device, inode, size, change times) in front;
+// empty when there is none.
+std::string programStamp(const std::string& ffmpeg);
 
 // The cache file's text for `abilities`, and the abilities read back from such a text.
 std::string abilitiesCacheText(const FfmpegAbilities& abilities);

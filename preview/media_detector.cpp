@@ -253,21 +253,8 @@ int DetectMedia(std::string_view path, double* duration, int* hasVideo, int* has
     if (status != kDetectOk) {
         facts = MediaFacts{};
     }
-    const auto put = [](auto* output, auto value) {
-        if (output != nullptr) {
-            *output = value;
-        }
-    };
-    put(duration, facts.duration);
-    put(hasVideo, facts.hasVideo);
-    put(hasAudio, facts.hasAudio);
-    put(frameRate, facts.frameRate);
-    put(width, facts.width);
-    put(height, facts.height);
-    put(videoBitrate, facts.videoBitrate);
-    put(audioBitrate, facts.audioBitrate);
-    put(sampleRate, facts.sampleRate);
-    put(channels, facts.channels);
+    spreadMediaFacts(facts, duration, hasVideo, hasAudio, frameRate, width, height, videoBitrate,
+                     audioBitrate, sampleRate, channels);
     return status;
 }
 

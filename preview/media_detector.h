@@ -40,6 +40,27 @@ struct MediaFacts {
     bool lengthGuessed = false;
 };
 
+// Hands the facts out the way DetectMedia does: every output that is not null gets its fact.
+inline void spreadMediaFacts(const MediaFacts& facts, double* duration, int* hasVideo, int* hasAudio,
+                             double* frameRate, int* width, int* height, int* videoBitrate,
+                             double* audioBitrate, double* sampleRate, int* channels) {
+    const auto put = [](auto* output, auto value) {
+        if (output != nullptr) {
+            *output = value;
+        }
+    };
+    put(duration, facts.duration);
+    put(hasVideo, facts.hasVideo);
+    put(hasAudio, facts.hasAudio);
+    put(frameRate, facts.frameRate);
+    put(width, facts.width);
+    put(height, facts.height);
+    put(videoBitrate, facts.videoBitrate);
+    put(audioBitrate, facts.audioBitrate);
+    put(sampleRate, facts.sampleRate);
+    put(channels, facts.channels);
+}
+
 // The same probe filling every fact; gives DetectMedia's status.
 int detectMediaFacts(std::string_view path, MediaFacts& facts);
 

@@ -27,6 +27,7 @@ struct MorvaneMediaFacts {
     int channels;
     int still;
     double displayAspect;
+    int lengthGuessed;
 };
 
 // Receives one line of the FFmpeg libraries' own messages.
@@ -44,7 +45,7 @@ namespace morvane::preview {
 
 inline constexpr const char* kMediaPluginFile = "libmorvane-media.so";
 inline constexpr const char* kMediaPluginEntry = "morvane_media_plugin";
-inline constexpr int kMediaPluginVersion = 1;
+inline constexpr int kMediaPluginVersion = 2;
 
 // The detector through the plugin, loaded on first use: DetectMedia's contract. While the plugin
 // cannot be loaded every output is zero and the status is kDetectFailed.

@@ -81,6 +81,7 @@ int detectMediaFactsWithPlugin(std::string_view path, MediaFacts& facts) {
     facts.channels = found.channels;
     facts.still = found.still != 0;
     facts.displayAspect = found.displayAspect;
+    facts.lengthGuessed = found.lengthGuessed != 0;
     return status;
 }
 
@@ -89,21 +90,8 @@ int detectMediaWithPlugin(std::string_view path, double* duration, int* hasVideo
                           double* sampleRate, int* channels) {
     MediaFacts facts;
     const int status = detectMediaFactsWithPlugin(path, facts);
-    const auto put = [](auto* output, auto value) {
-        if (output != nullptr) {
-            *output = value;
-        }
-    };
-    put(duration, facts.duration);
-    put(hasVideo, facts.hasVideo);
-    put(hasAudio, facts.hasAudio);
-    put(frameRate, facts.frameRate);
-    put(width, facts.width);
-    put(height, facts.height);
-    put(videoBitrate, facts.videoBitrate);
-    put(audioBitrate, facts.audioBitrate);
-    put(sampleRate, facts.sampleRate);
-    put(channels, facts.channels);
+    spreadMediaFacts(facts, duration, hasVideo, hasAudio, frameRate, width, height, videoBitrate,
+                     audioBitrate, sampleRate, channels);
     return status;
 }
 

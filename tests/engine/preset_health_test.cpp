@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "profiles/profile.h"
 #include "tests/support/test_support.h"
@@ -79,16 +80,22 @@ TEST(PresetHealth, NamesTheFirstMissingContainerOrEncoder) {
         << "the producer's own choice";
 }
 
-// A fake ffmpeg that prints the listings above, counts how often it was asked for them, and takes
-// its version line from a file the test changes.
+// A fake ffmpeg that prints the listings above, counts how often it was started and asked for them,
+// and takes its version line from a file the test changes.
 class FakeFfmpeg {
 public:
     FakeFfmpeg() {
         test::writeFile(m_dir.file("encoders.txt"), kEncoderListing);
         test::writeFile(m_dir.file("muxers.txt"), kMuxerListing);
         setVersion("ffmpeg version 1");
+        install();
+    }
+    // Puts a new program file in place, as an upgrade does.
+    void install() {
+        ::unlink(program().c_str());
         test::writeFile(program(), "#!/bin/sh\n"
                                    "cd \"$(dirname \"$0\")\"\n"
+                                   "echo x >> started.txt\n"
                                    "case \"$2\" in\n"
                                    "-version) cat version.txt ;;\n"
                                    "-encoders) echo x >> asked.txt; cat encoders.txt ;;\n"
@@ -102,16 +109,17 @@ public:
     void setVersion(const std::string& line) {
         test::writeFile(m_dir.file("version.txt"), line + "\nmore\n");
     }
-    std::size_t timesAsked() const {
-        return test::fileExists(m_dir.file("asked.txt")) ? test::readFile(m_dir.file("asked.txt")).size() / 2
-                                                         : 0;
-    }
+    std::size_t timesAsked() const { return timesIn("asked.txt"); }
+    std::size_t timesStarted() const { return timesIn("started.txt"); }
 
 private:
+    std::size_t timesIn(const std::string& name) const {
+        return test::fileExists(m_dir.file(name)) ? test::readFile(m_dir.file(name)).size() / 2 : 0;
+    }
     test::TempDir m_dir;
 };
 
-TEST(PresetHealth, AsksFfmpegOnceAndAgainOnlyWhenItsVersionChanges) {
+TEST(PresetHealth, AsksFfmpegOnceAndAgainOnlyWhenItsProgramOrVersionChanges) {
     FakeFfmpeg ffmpeg;
     auto first = askFfmpegAbilities(ffmpeg.program(), ffmpeg.cache());
     ASSERT_TRUE(first) << first.error();
@@ -120,10 +128,17 @@ TEST(PresetHealth, AsksFfmpegOnceAndAgainOnlyWhenItsVersionChanges) {
     EXPECT_EQ(first->muxers, parseMuxerList(kMuxerListing));
     EXPECT_EQ(ffmpeg.timesAsked(), 1U);
 
+    const std::size_t started = ffmpeg.timesStarted();
     ASSERT_TRUE(askFfmpegAbilities(ffmpeg.program(), ffmpeg.cache()));
+    EXPECT_EQ(ffmpeg.timesStarted(), started) << "the same program file is not even started";
+
+    ffmpeg.install(); // a new program file of the same version: only its version is asked
+    ASSERT_TRUE(askFfmpegAbilities(ffmpeg.program(), ffmpeg.cache()));
+    EXPECT_EQ(ffmpeg.timesStarted(), started + 1);
     EXPECT_EQ(ffmpeg.timesAsked(), 1U) << "the cache answers for the same version";
 
     ffmpeg.setVersion("ffmpeg version 2");
+    ffmpeg.install();
     const auto second = askFfmpegAbilities(ffmpeg.program(), ffmpeg.cache());
     ASSERT_TRUE(second);
     EXPECT_EQ(second->version, "ffmpeg version 2");
