@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <filesystem>
 #include <system_error>
 
@@ -9,6 +10,7 @@
 #include "app/file_list.h"
 #include "app/startup_checks.h"
 #include "engine/command_builder.h"
+#include "engine/file_guards.h"
 #include "engine/output_names.h"
 #include "engine/quillon_media_cntl.h"
 #include "engine/trace_file.h"
@@ -72,6 +74,29 @@ std::string resolvedOutputPath(const std::string& outputFolder, const std::strin
     return (std::filesystem::path(outputFolder) / outputPath).string();
 }
 
+std::optional<std::string> outputFolderProblem(const std::string& folder) {
+    const std::string named = "The output folder \"" + folder + "\" cannot be used: ";
+    const std::string choose = ". Choose a shorter output folder.";
+    for (std::size_t start = 0; start < folder.size();) {
+        const std::size_t end = std::min(folder.find('/', start), folder.size());
+        if (end - start > NAME_MAX) {
+            return named + "a name in its path is " + std::to_string(end - start) +
+                   " bytes long, and a file system holds names of at most " + std::to_string(NAME_MAX) +
+                   " bytes" + choose;
+        }
+        start = end + 1;
+    }
+    constexpr std::size_t kLongestPath = std::min<std::size_t>(engine::kJobPathCapacity - 1, PATH_MAX - 1);
+    constexpr std::size_t kLongestFolder = kLongestPath - 1 - engine::kLongestOutputName;
+    if (folder.size() > kLongestFolder) {
+        return named + "its path is " + std::to_string(folder.size()) +
+               " bytes long, and output files (of names up to " + std::to_string(engine::kLongestOutputName) +
+               " bytes) are written into folders of at most " + std::to_string(kLongestFolder) + " bytes" +
+               choose;
+    }
+    return std::nullopt;
+}
+
 BatchDriver::BatchDriver(BatchView& view, engine::CQuillonMediaCntl& facade,
                          engine::EncoderInitRecord& record, platform::PowerControl& power,
                          std::string programDirectory, std::string defaultOutputFolder)
@@ -119,6 +144,11 @@ bool BatchDriver::startRequest() {
     }
     if (const auto refusal = unusableProfile(); !refusal.empty()) {
         m_view.ask(Message{refusal, "Error", MessageIcon::Stop, MessageButtons::Ok});
+        return false;
+    }
+    // Refused before any file is touched: each row would fail on its own otherwise.
+    if (const auto problem = outputFolderProblem(chosenOutputFolder())) {
+        m_view.ask(Message{*problem, "Error", MessageIcon::Stop, MessageButtons::Ok});
         return false;
     }
     bool expected = false;
@@ -263,11 +293,13 @@ void BatchDriver::runOneAtATime(bool forceFrameServer) {
     endOfBatch();
 }
 
+std::string BatchDriver::chosenOutputFolder() const {
+    const std::string folder = outputFolderIn(m_view.outputText(), m_programDirectory);
+    return folder.empty() ? m_defaultOutputFolder : folder;
+}
+
 void BatchDriver::prepareOutputFolder() {
-    m_outputFolder = outputFolderIn(m_view.outputText(), m_programDirectory);
-    if (m_outputFolder.empty()) {
-        m_outputFolder = m_defaultOutputFolder;
-    }
+    m_outputFolder = chosenOutputFolder();
     if (m_outputFolder != m_view.outputText()) {
         m_view.setOutputText(m_outputFolder);
     }

@@ -55,6 +55,12 @@ std::string outputBasePath(const std::string& outputFolder, const std::string& s
 // the output folder, where the converter runs.
 std::string resolvedOutputPath(const std::string& outputFolder, const std::string& outputPath);
 
+// Why output files cannot be written into `folder`, as the refusal the user reads; nothing when they
+// can. A folder is refused when a name in its path is longer than a file system holds, or when it
+// leaves no room for the longest output name a conversion may write (engine::kLongestOutputName)
+// within the longest path a conversion writes to.
+std::optional<std::string> outputFolderProblem(const std::string& folder);
+
 // Converts the checked rows of a view on a worker thread of idle priority: one after another, or
 // several at once, each with its own encoder, starting in list order.
 class BatchDriver {
@@ -144,6 +150,8 @@ private:
     // Judges a conversion by its result and output and reports the row.
     RowOutcome finishRow(const Slot& slot, const RowRun& run, std::int32_t converted);
     void abortRow(int row);
+    // The output folder the window names (relative to the program directory), or the default.
+    std::string chosenOutputFolder() const;
     // Takes the output folder from the window (or the default) and makes it.
     void prepareOutputFolder();
     // The row's job as the engine needs it: settings from its profile, cut range, output and script paths.

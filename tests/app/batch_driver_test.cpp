@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <map>
 #include <thread>
@@ -331,6 +332,39 @@ TEST_F(BatchDriverTest, RelativeOutputTextIsBelowTheProgramDirectory) {
     run();
     EXPECT_EQ(view.outputText(), programDir.path() + "/out");
     EXPECT_EQ(log.jobs.at(0).outputPath, programDir.path() + "/out/a");
+}
+
+// An output folder whose path cannot take the output names is refused at Start, naming it, before
+// anything is made or converted; one just short enough converts.
+TEST_F(BatchDriverTest, AnOutputFolderTooLongForTheOutputNamesIsRefusedAtStart) {
+    view.addRow(source("a.avi"), "avi", "AVI");
+    const std::string base = outputDir.path() + "/";
+    const std::string longName = base + std::string(NAME_MAX + 1, 'n');
+    std::string deep = base;
+    while (deep.size() < 799) {
+        deep += std::string(std::min<std::size_t>(200, 799 - deep.size() - 1), 'd') + "/";
+    }
+    deep.pop_back();
+    ASSERT_EQ(deep.size(), 798U);
+    for (const std::string& folder : {longName, deep + "/xy"}) {
+        SCOPED_TRACE(folder.size());
+        view.output = folder;
+        EXPECT_FALSE(driver->startRequest());
+        const auto messages = view.messages();
+        ASSERT_FALSE(messages.empty());
+        EXPECT_EQ(messages.back().text.rfind("The output folder \"" + folder + "\" cannot be used: ", 0), 0U)
+            << messages.back().text;
+        EXPECT_EQ(messages.back().caption, "Error");
+        std::error_code absent;
+        EXPECT_FALSE(std::filesystem::exists(folder, absent));
+    }
+    EXPECT_TRUE(log.jobs.empty());
+    EXPECT_EQ(view.status(0), "Ready");
+
+    view.output = deep + "/x"; // 800 bytes: room for every output name
+    script({FakeRun::Writes});
+    run();
+    EXPECT_EQ(view.status(0), "Completed");
 }
 
 // One conversion at a time calls the view and the encoders in exactly this order.

@@ -1,11 +1,13 @@
 // morvane-batch as a user runs it: the real converter and FFmpeg on generated clips, in a copy of
 // the program directory of its own so config.ini, trace.flt and input.avs are the test's.
 #include <gtest/gtest.h>
+
 #include <nlohmann/json.hpp>
 #include <signal.h>
 #include <sys/wait.h>
 
 #include <chrono>
+#include <climits>
 #include <filesystem>
 #include <map>
 #include <regex>
@@ -134,6 +136,15 @@ TEST_F(BatchEndToEnd, UndecodableFilesAreReportedAndSkipped) {
         << run.err;
     EXPECT_NE(run.out.find("clip.mov: Completed"), std::string::npos) << run.out;
     EXPECT_FALSE(outputFile(output(), "clip", ".mp3").empty());
+}
+
+TEST_F(BatchEndToEnd, AnOutputFolderTooLongForItsFilesIsRefusedBeforeAnythingIsMade) {
+    const std::string folder = output() + "/" + std::string(NAME_MAX + 1, 'n');
+    const auto run = batch({"-p", kMp3Profile, "-o", folder, "clip.mov"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("The output folder \"" + folder + "\" cannot be used: "), std::string::npos)
+        << run.err;
+    EXPECT_FALSE(fs::exists(output()));
 }
 
 TEST_F(BatchEndToEnd, UsageErrorsAndProfileQueries) {
