@@ -108,6 +108,7 @@ BatchDriver::BatchDriver(BatchView& view, engine::CQuillonMediaCntl& facade,
     first->driver = this;
     m_record.callback = &BatchDriver::progressCallback;
     m_record.userData = first.get();
+    m_firstSlot = first.get();
     m_slots.push_back(std::move(first));
 }
 
@@ -196,7 +197,7 @@ void BatchDriver::setSimultaneous(int count) {
 }
 
 int BatchDriver::currentRow() const {
-    return m_slots.front()->row.load();
+    return m_firstSlot->row.load();
 }
 
 void BatchDriver::stopConfirmed() {

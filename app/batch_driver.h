@@ -99,7 +99,6 @@ public:
     bool abortRequested() const { return m_abortRequested.load(); }
     // Whether the last batch had a conversion or encoder failure.
     bool lastBatchFailed() const { return m_failed.load(); }
-    const std::string& outputFolder() const { return m_outputFolder; }
 
     // The engine calls this on the converting thread with a percentage from 1 to 99.
     static void progressCallback(std::int32_t percent, void* userData);
@@ -186,6 +185,7 @@ private:
     // The places of the running batch; the first lives as long as the driver. The list changes on
     // the worker thread only, under m_slotMutex, which stop requests take to reach every place.
     std::vector<std::unique_ptr<Slot>> m_slots;
+    Slot* m_firstSlot = nullptr; // read from any thread: the list may grow meanwhile
     std::mutex m_slotMutex;
     std::condition_variable m_slotEnded;
 

@@ -6,6 +6,7 @@
 #include <climits>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <thread>
 
 #include "app/file_list.h"
@@ -454,6 +455,24 @@ TEST_F(SideBySideTest, TwoRunAtOnceEachWithItsEncoderProgressAndCheck) {
     EXPECT_EQ(messages[0].caption, "Error");
     EXPECT_EQ(view.calls().back(), "enable");
     EXPECT_EQ(power.guardsTaken, 1);
+}
+
+// The window asks for the first place's row while the batch opens its further places (a race the
+// thread sanitizer build reports).
+TEST_F(SideBySideTest, TheCurrentRowCanBeAskedWhileThePlacesOpen) {
+    driver->setSimultaneous(kMostSimultaneous);
+    addRows({"one.avi", "two.avi"});
+    byOutput({{"one.out", FakeRun::WaitsForGate}});
+    ASSERT_TRUE(driver->startRequest());
+    std::set<int> seen;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (view.results().empty() && std::chrono::steady_clock::now() < until) {
+        seen.insert(driver->currentRow());
+    }
+    log.openGate();
+    driver->wait();
+    EXPECT_TRUE(std::all_of(seen.begin(), seen.end(), [](int row) { return row >= -1 && row < 2; }));
+    EXPECT_EQ(statuses(), (std::vector<std::string>{"Completed", "Completed"}));
 }
 
 TEST_F(SideBySideTest, AFailureLetsTheOtherRowFinishAndStartsNoMore) {
