@@ -360,6 +360,9 @@ Status LogSystemObject::initialize(const char* folder) noexcept {
 // ---------------------------------------------------------------------------------------------
 
 void* LogWriterObject::findInterface(const InterfaceId& id) noexcept {
+    if (id == rm::kPrefixedLogWriterId) {
+        return static_cast<rm::PrefixedLogWriter*>(this);
+    }
     return id == rm::kLogWriterId ? static_cast<LogWriter*>(this) : nullptr;
 }
 
@@ -402,12 +405,23 @@ Status LogWriterObject::setFilename(const char* path) noexcept {
     });
 }
 
+Status LogWriterObject::setLinePrefix(const char* prefix) noexcept {
+    if (prefix == nullptr) {
+        return rm::kPointer;
+    }
+    return guardedCall([&] {
+        const std::lock_guard lock(m_mutex);
+        m_prefix = prefix;
+        return rm::kOk;
+    });
+}
+
 void LogWriterObject::writeLogLine(LogLevel level, std::string_view line) {
     const std::lock_guard lock(m_mutex);
     if (!m_file.valid() || (level == LogLevel::Debug && (m_flags & rm::kLogDebug) == 0)) {
         return;
     }
-    std::string text = level == LogLevel::Error ? "[producer] error: " : "[producer] ";
+    std::string text = m_prefix + (level == LogLevel::Error ? "[producer] error: " : "[producer] ");
     text.append(line).append("\r\n");
     (void)platform::writeAll(m_file.get(), text); // one write per line keeps lines whole between writers
 }

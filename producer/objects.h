@@ -180,11 +180,12 @@ private:
     bool m_registered = false;
 };
 
-class LogWriterObject final : public RefCounted<rm::LogWriter>, private LogTarget {
+class LogWriterObject final : public RefCounted<rm::PrefixedLogWriter>, private LogTarget {
 public:
     ~LogWriterObject() override;
     Status configure(std::int32_t flags) noexcept override;
     Status setFilename(const char* path) noexcept override;
+    Status setLinePrefix(const char* prefix) noexcept override;
 
 protected:
     void* findInterface(const InterfaceId& id) noexcept override;
@@ -194,6 +195,7 @@ private:
 
     std::mutex m_mutex;
     std::int32_t m_flags = rm::kLogDefault;
+    std::string m_prefix;
     platform::UniqueFd m_file;
     bool m_registered = false;
 };

@@ -97,6 +97,9 @@ inline constexpr InterfaceId kEventManagerId{
     0xDD8A645C, 0x0683, 0x4AA0, {0xB8, 0x98, 0x3A, 0x23, 0x23, 0xA4, 0x73, 0xF9}};
 inline constexpr InterfaceId kAudienceId{
     0xF8A8A80E, 0xE542, 0x430B, {0x8F, 0xE1, 0x9A, 0xBB, 0x15, 0x94, 0xBF, 0x27}};
+// A log writer that puts a text before each of its lines; a library may answer it beside kLogWriterId.
+inline constexpr InterfaceId kPrefixedLogWriterId{
+    0x5B1C7E20, 0x3D4A, 0x4F6E, {0x9A, 0x21, 0x6C, 0x0E, 0x84, 0xD3, 0x57, 0xB9}};
 inline constexpr InterfaceId kStreamId{
     0x4105ED44, 0x7755, 0x4BA3, {0x80, 0x7A, 0x39, 0x5F, 0xBE, 0x61, 0xCA, 0x01}};
 
@@ -256,6 +259,16 @@ public:
 
 protected:
     ~LogWriter() = default;
+};
+
+// Answered for kPrefixedLogWriterId: lines of conversions that run side by side can be told apart.
+class PrefixedLogWriter : public LogWriter {
+public:
+    // From then on each line this writer appends starts with `prefix` (empty: none).
+    virtual Status setLinePrefix(const char* prefix) noexcept = 0;
+
+protected:
+    ~PrefixedLogWriter() = default;
 };
 
 class EncodingJob : public ProducerObject {

@@ -250,6 +250,14 @@ Status CRealMediaEncoder::setUpLogging() {
     steps << (steps.ok() ? m_logWriter->configure(kLogDefault) : kOk);
     const std::string tracePath = engine::traceFilePath();
     steps << (steps.ok() ? m_logWriter->setFilename(tracePath.c_str()) : kOk);
+    // The producer's lines carry the row's tag as the program's own lines do; a library that cannot
+    // prefix its lines writes them as they are.
+    void* prefixed = nullptr;
+    if (steps.ok() && !engine::traceTag().empty() &&
+        succeeded(m_logWriter->queryInterface(kPrefixedLogWriterId, &prefixed)) && prefixed != nullptr) {
+        const auto writer = ObjectRef<PrefixedLogWriter>::adopt(static_cast<PrefixedLogWriter*>(prefixed));
+        steps << writer->setLinePrefix(engine::traceTag().c_str());
+    }
     return steps.status();
 }
 
@@ -285,6 +293,10 @@ std::int32_t CRealMediaEncoder::RunConversion(const char* outputPath, std::int32
             }
         }
         unsubscribeSink();
+        // The library hands its lines to every writer that lives: a row's writer goes with its run,
+        // so the next row's lines are written once, under that row's tag.
+        m_logWriter.reset();
+        m_logSystem.reset();
         return succeeded(status) ? 1 : 0;
     } catch (...) {
         unsubscribeSink();

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <map>
 #include <regex>
+#include <sstream>
 #include <thread>
 
 #include "platform/process.h"
@@ -284,10 +285,24 @@ TEST_F(BatchEndToEnd, CtrlCStopsTheRunningRowKeepingItsOutputAndAbortsTheNext) {
 }
 
 TEST_F(BatchEndToEnd, RealMediaGoesThroughTheProducerAndIsRefusedWithoutIt) {
-    auto run = batch({"-p", kRealMediaProfile, "-o", output(), "clip.mov"});
+    fs::copy_file(clips.file("clip.mov"), clips.file("second.mov"));
+    auto run = batch({"-p", kRealMediaProfile, "-o", output(), "-j", "2", "clip.mov", "second.mov"});
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
     EXPECT_NE(run.out.find("clip.mov: Completed"), std::string::npos);
     EXPECT_GT(durationOf(output() + "/clip_new.rm"), 3.0);
+    // Side by side, the producer's own lines carry their row's tag, each once.
+    const std::string trace = morvane::test::readFile(bin() + "/trace.flt");
+    for (const auto& [tag, name] :
+         {std::pair{"[1] ", "/clip_new.rm\""}, std::pair{"[2] ", "/second_new.rm\""}}) {
+        const std::string wrote = std::string(tag) + "[producer] wrote \"" + output() + name;
+        const auto at = trace.find(wrote);
+        EXPECT_NE(at, std::string::npos) << wrote << "\n" << trace;
+        EXPECT_EQ(trace.find(wrote, at + 1), std::string::npos) << trace;
+    }
+    std::istringstream lines(trace);
+    for (std::string line; std::getline(lines, line);) {
+        EXPECT_EQ(line.rfind("[producer]", 0), std::string::npos) << "untagged: " << line;
+    }
 
     fs::remove(bin() + "/tools/libencsession.so");
     run = batch({"-p", kRealMediaProfile, "-o", output() + "/again", "clip.mov"});
