@@ -7,7 +7,11 @@
 #include <charconv>
 #include <cstdio>
 #include <limits>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <unordered_map>
+#include <utility>
 
 #include "platform/command_line.h"
 #include "platform/event_log.h"
@@ -151,6 +155,66 @@ void logProbeException() {
     platform::reportEvent(platform::EventType::Error, 1, message);
 }
 
+// The facts the detector read of each file, with the version of the file they were read from: a file
+// added to the list is read again just before it is converted only when it changed meanwhile.
+class RememberedFacts {
+public:
+    void remember(const std::string& path, const platform::FileVersion& version,
+                  const preview::MediaFacts& facts) {
+        const std::lock_guard lock(m_mutex);
+        if (m_files.size() >= kMostFiles) {
+            m_files.clear();
+        }
+        m_files[path] = {version, facts};
+    }
+
+    std::optional<preview::MediaFacts> recall(const std::string& path, const platform::FileVersion& version) {
+        const std::lock_guard lock(m_mutex);
+        const auto found = m_files.find(path);
+        if (found == m_files.end() || found->second.first != version) {
+            return std::nullopt;
+        }
+        return found->second.second;
+    }
+
+private:
+    static constexpr std::size_t kMostFiles = 10000;
+    std::mutex m_mutex;
+    std::unordered_map<std::string, std::pair<platform::FileVersion, preview::MediaFacts>> m_files;
+};
+
+RememberedFacts& rememberedFacts() {
+    static RememberedFacts remembered;
+    return remembered;
+}
+
+// Reads the file with the detector plugin; the facts are remembered when the file did not change
+// while it was read. Nothing when it cannot be read.
+std::optional<preview::MediaFacts>
+readRemembering(const std::string& path, const std::optional<platform::FileVersion>& before, int& status) {
+    preview::MediaFacts facts;
+    status = preview::detectMediaFactsWithPlugin(path, facts);
+    if (status != preview::kDetectOk) {
+        return std::nullopt;
+    }
+    if (before && platform::fileVersion(path) == before) {
+        rememberedFacts().remember(path, *before, facts);
+    }
+    return facts;
+}
+
+// The detector through its plugin, remembering what it read (MediaDetectorFunction's signature).
+int detectRemembering(std::string_view path, double* duration, int* hasVideo, int* hasAudio,
+                      double* frameRate, int* width, int* height, int* videoBitrate, double* audioBitrate,
+                      double* sampleRate, int* channels) {
+    const std::string file(path);
+    int status = preview::kDetectFailed;
+    const auto facts = readRemembering(file, platform::fileVersion(file), status);
+    preview::spreadMediaFacts(facts.value_or(preview::MediaFacts{}), duration, hasVideo, hasAudio, frameRate,
+                              width, height, videoBitrate, audioBitrate, sampleRate, channels);
+    return status;
+}
+
 } // namespace
 
 std::optional<ConverterInfo> parseConverterInfoLine(std::string_view line) {
@@ -266,16 +330,18 @@ std::string sourceFactsRecord(const std::string& path) {
     if (!before) {
         return {};
     }
-    preview::MediaFacts facts;
-    if (preview::detectMediaFactsWithPlugin(path, facts) != preview::kDetectOk ||
-        platform::fileVersion(path) != before) {
-        return {};
+    auto facts = rememberedFacts().recall(path, *before);
+    if (int status = preview::kDetectFailed; !facts) {
+        facts = readRemembering(path, before, status);
+        if (!facts || platform::fileVersion(path) != before) {
+            return {};
+        }
     }
-    return preview::mediaFactsRecord(*before, facts);
+    return preview::mediaFactsRecord(*before, *facts);
 }
 
 std::int32_t probeMediaFile(std::string_view programDirectory, const char* path, ConversionJob* job) {
-    return probeMediaFile(programDirectory, path, job, &preview::detectMediaWithPlugin);
+    return probeMediaFile(programDirectory, path, job, &detectRemembering);
 }
 
 } // namespace morvane::engine

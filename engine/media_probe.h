@@ -24,9 +24,10 @@ using MediaDetectorFunction = int (*)(std::string_view, double*, int*, int*, dou
 std::int32_t probeMediaFile(std::string_view programDirectory, const char* path, ConversionJob* job,
                             MediaDetectorFunction detector);
 
-// The facts of the file at `path` as the converter takes them for its input, read now with the
-// media detector: the converter then need not load the FFmpeg libraries to read the file again.
-// Empty when the detector cannot read the file or the file changed while it was read.
+// The facts of the file at `path` as the converter takes them for its input: the converter then need
+// not load the FFmpeg libraries to read the file again. What the media detector read when the file
+// was probed, unless the file changed since: then it is read now. Empty when the detector cannot
+// read the file or the file changed while it was read.
 std::string sourceFactsRecord(const std::string& path);
 
 // What the converter's "-info" line says of a file.

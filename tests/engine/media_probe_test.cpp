@@ -4,11 +4,13 @@
 
 #include <chrono>
 #include <cmath>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 
 #include "engine/ffmpeg_encoder.h"
 #include "engine/quillon_media_cntl.h"
+#include "preview/media_facts_record.h"
 #include "tests/engine/engine_test_env.h"
 
 namespace morvane::engine {
@@ -72,6 +74,27 @@ TEST(MediaProbe, ClipsTheDetectorReads) {
     EXPECT_EQ(video.job.useFrameServer, 1);
 
     EXPECT_FALSE(programDir.converterRan()); // the detector was enough
+}
+
+// What the converter is handed for its input is what the file holds when the conversion starts,
+// even when another file took its name after it was added.
+TEST(MediaProbe, TheConverterIsHandedTheFactsOfTheFileAsItIsNow) {
+    FakeProgramDir programDir;
+    TempDir dir;
+    const std::string path = dir.file("clip.avi");
+    std::filesystem::copy_file(clips().file("video.avi"), path);
+    ASSERT_EQ(probe(programDir, path).result, 1);
+    const auto added = preview::mediaFactsFromRecord(sourceFactsRecord(path), path);
+    ASSERT_TRUE(added);
+    EXPECT_EQ(added->width, 176);
+
+    std::filesystem::copy_file(clips().file("av.mkv"), dir.file("other.mkv"));
+    std::filesystem::rename(dir.file("other.mkv"), path);
+    const auto now = preview::mediaFactsFromRecord(sourceFactsRecord(path), path);
+    ASSERT_TRUE(now);
+    EXPECT_EQ(now->width, 320);
+    EXPECT_EQ(now->hasAudio, 1);
+    EXPECT_EQ(sourceFactsRecord(dir.file("gone.avi")), "");
 }
 
 TEST(MediaProbe, AudioOnlyFilesAskTheConverter) {
