@@ -164,12 +164,17 @@ std::string failureReasonFromTrace(std::string_view trace) {
     if (command != lines.rend()) {
         lines.erase(lines.begin(), command.base());
     }
-    static const std::array<std::pair<std::string_view, std::string_view>, 6> known = {{
+    static const std::array<std::pair<std::string_view, std::string_view>, 8> known = {{
         {"does not contain any stream", "the source has no stream this profile converts (an audio profile "
                                         "needs an audio stream, a video profile a picture)"},
         {"is not above zero; there is nothing to convert", "the cut starts at or after its end"},
-        {"wrote no video frame and no audio sample", "nothing was converted: the cut starts at or after the "
-                                                     "end of the source"},
+        {"at or after the end of the",
+         "nothing was converted: the cut starts at or after the end of the source"},
+        {"too short for one frame of the target's encoder",
+         "nothing was converted: the source is too short for one frame of this profile's encoder"},
+        {"wrote no video frame and no audio sample",
+         "nothing was converted: the output would hold no picture "
+         "and no sound"},
         {"is the input itself", "the output would replace the source"},
         {"Not a directory", "the output folder is a file, not a folder"},
         {"Is a directory", "the output name is a folder"},

@@ -141,6 +141,26 @@ int encoderMaxChannels(std::string_view encoder) {
     return row != nullptr ? row->maxChannels : 0;
 }
 
+double encoderMaxBitrate(std::string_view encoder, int sampleRate, int channels) {
+    if (encoder != "libvorbis" || sampleRate <= 0 || channels <= 0) {
+        return 0.0;
+    }
+    // libvorbis sets its quality from the rate with one table per range of sample rates, each with a
+    // highest rate per channel; it refuses to start above it (measured with libvorbis 1.3.7).
+    struct Range {
+        int below;         // sample rates under this
+        double perChannel; // bits per second
+    };
+    static constexpr Range kVorbis[] = {{9000, 42e3},  {15000, 50e3},  {19000, 100e3},
+                                        {26000, 90e3}, {40000, 190e3}, {50001, 240e3}};
+    for (const auto& range : kVorbis) {
+        if (sampleRate < range.below) {
+            return range.perChannel * channels;
+        }
+    }
+    return 0.0;
+}
+
 int aviTagMatches(std::string_view tag, std::string_view encoder) {
     const EncoderRow* row = findEncoder(encoder);
     if (row == nullptr || tag.size() != 4) {

@@ -38,6 +38,10 @@ std::vector<int> encoderSampleRates(std::string_view encoder);
 // The largest channel count the encoder takes; 0 when it does not say.
 int encoderMaxChannels(std::string_view encoder);
 
+// The highest bit rate, in bits per second, the encoder takes for `channels` channels at `sampleRate` Hz;
+// 0 when it sets no such limit (or the rate is unknown).
+double encoderMaxBitrate(std::string_view encoder, int sampleRate, int channels);
+
 // Whether a FourCC written into an AVI header stands for the codec the encoder makes: 1 yes, 0 no,
 // -1 a FourCC this converter does not know (FFmpeg decides).
 int aviTagMatches(std::string_view tag, std::string_view encoder);

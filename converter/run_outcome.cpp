@@ -1,6 +1,35 @@
 #include "converter/run_outcome.h"
 
+#include <cstdio>
+
 namespace morvane::converter {
+
+namespace {
+
+std::string seconds(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f s", value);
+    return text;
+}
+
+// Why a finished run holds no picture and no sound, as far as the facts tell.
+std::string whyNothingCameOut(const RunFacts& facts) {
+    constexpr double kShortSource = 0.5; // shorter than this, a source may not fill one encoded frame
+    const bool lengthKnown = facts.sourceLength > 0.0;
+    if (facts.cutStart > 0.0 && (!lengthKnown || facts.cutStart >= facts.sourceLength)) {
+        return lengthKnown ? ": the cut starts at " + seconds(facts.cutStart) +
+                                 ", at or after the end of the " + seconds(facts.sourceLength) + " source"
+                           : " (does the cut start at or after the end of the source?)";
+    }
+    const double left = facts.sourceLength - facts.cutStart;
+    if (lengthKnown && left < kShortSource) {
+        return (facts.cutStart > 0.0 ? ": the cut holds only " : ": the source lasts only ") + seconds(left) +
+               ", too short for one frame of the target's encoder";
+    }
+    return {};
+}
+
+} // namespace
 
 RunVerdict judgeRun(const RunFacts& facts, const std::string& outputPath) {
     RunVerdict verdict;
@@ -21,9 +50,8 @@ RunVerdict judgeRun(const RunFacts& facts, const std::string& outputPath) {
         }
         if (facts.progressSeen && !facts.mediaWritten) {
             verdict.exitCode = 1;
-            verdict.message = "ffmpeg wrote no video frame and no audio sample (does the cut start at or "
-                              "after the end of the source?)" +
-                              nothing;
+            verdict.message =
+                "ffmpeg wrote no video frame and no audio sample" + whyNothingCameOut(facts) + nothing;
             return verdict;
         }
         verdict.keepOutput = true;

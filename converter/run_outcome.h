@@ -17,6 +17,10 @@ struct RunFacts {
     // audio time written. A file without either holds no picture and no sound.
     bool progressSeen = false;
     bool mediaWritten = false;
+    // What was asked of the source, to say why nothing came out: where the cut starts (0: at the start)
+    // and how long the source is (0 when not known).
+    double cutStart = 0.0;
+    double sourceLength = 0.0;
 };
 
 struct RunVerdict {

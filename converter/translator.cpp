@@ -1124,9 +1124,24 @@ void Translator::emitVideoBitrate(const OldOption& option, std::size_t) {
 }
 
 void Translator::emitAudioBitrate(const OldOption& option, std::size_t) {
-    if (!parseBitrate(option.value)) {
+    const auto rate = parseBitrate(option.value);
+    if (!rate) {
         dropNote(option, "not a bit rate");
         return;
+    }
+    if (m_audioEncoder == "libvorbis") {
+        // The encoder refuses to start above its highest rate for the sample rate and channels it gets.
+        const int hertz = m_sampleRate.value_or(static_cast<int>(std::lround(probed().sampleRate)));
+        const int channels = m_channels.value_or(probed().channels);
+        if (const double most = encoderMaxBitrate(m_audioEncoder, hertz, channels);
+            most > 0.0 && *rate > most) {
+            note(m_audioEncoder + " takes at most " + formatBitrate(most) + "bit/s for " +
+                 std::to_string(channels) + (channels == 1 ? " channel" : " channels") + " at " +
+                 std::to_string(hertz) + " Hz; using " + formatBitrate(most) + " instead of -ab " +
+                 option.value);
+            out({"-b:a", formatBitrate(most)});
+            return;
+        }
     }
     out({"-b:a", option.value});
 }
@@ -1746,6 +1761,7 @@ Translation Translator::run() {
         out({"-f", m_muxer}); // the file's name cannot tell FFmpeg
     }
     m_result.muxer = m_muxer;
+    m_result.cutStart = static_cast<double>(cutStart()) / 1e6;
     out({"-y", fileUrl(m_request.writePath)});
     return m_result;
 }

@@ -41,6 +41,7 @@ struct Translation {
     std::vector<std::string> notes;     // one diagnostic line per dropped or changed piece
     bool videoOut = false;              // the output gets a video stream (when the source has one)
     bool seeksInput = false;            // the start of the cut is sought on the input
+    double cutStart = 0.0;              // where the cut starts in the source, in seconds (0: its start)
     std::string muxer;                  // the container written; empty when FFmpeg picks it by name
     std::string error;                  // not empty: nothing may run
 };

@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <random>
@@ -235,6 +236,11 @@ public:
     // so the run is ended early and seekFailed() tells the caller to cut on the output side instead.
     void watchSeeking() { m_watchSeek = true; }
     bool seekFailed() const { return m_seekFailed; }
+    // Where the cut starts, and how to learn the source's length (asked only when nothing came out).
+    void describeCut(double start, std::function<double()> sourceLength) {
+        m_cutStart = start;
+        m_sourceLength = std::move(sourceLength);
+    }
 
 private:
     // Starts FFmpeg; on failure says why and gives the exit code.
@@ -264,6 +270,8 @@ private:
     bool m_interruptSent = false;
     int m_abortSignal = 0;
     std::chrono::steady_clock::time_point m_stopDeadline{};
+    double m_cutStart = 0.0;
+    std::function<double()> m_sourceLength;
 };
 
 void ConversionRun::pumpProgress(std::string_view bytes) {
@@ -403,6 +411,10 @@ int ConversionRun::finish() {
     facts.outputBytes = m_work.size();
     facts.progressSeen = m_progressSeen;
     facts.mediaWritten = m_mediaWritten;
+    facts.cutStart = m_cutStart;
+    if (m_progressSeen && !m_mediaWritten && m_sourceLength) {
+        facts.sourceLength = m_sourceLength();
+    }
     RunVerdict verdict = judgeRun(facts, m_output);
     if (verdict.keepOutput) {
         // What a stopped run wrote is incomplete: it may take a free name, never a file that is there.
@@ -554,7 +566,13 @@ int runConversion(const std::vector<std::string>& arguments) {
     for (const auto& note : translation.notes) {
         diagnose(note);
     }
+    // A length guessed from the bit rate says nothing about where the source ends.
+    const auto sourceLength = [&request] {
+        const SourceFacts facts = request.probe();
+        return facts.known && !facts.lengthGuessed ? facts.duration : 0.0;
+    };
     ConversionRun run(*ffmpeg, translation.arguments, *work, request.command.output, passLogs);
+    run.describeCut(translation.cutStart, sourceLength);
     if (translation.seeksInput) {
         run.watchSeeking();
     }
@@ -569,6 +587,7 @@ int runConversion(const std::vector<std::string>& arguments) {
     shown.insert(shown.end(), again.arguments.begin(), again.arguments.end());
     say("ffmpeg command: " + shellCommandLine(shown));
     ConversionRun fromTheStart(*ffmpeg, again.arguments, *work, request.command.output, passLogs);
+    fromTheStart.describeCut(again.cutStart, sourceLength);
     return fromTheStart.run(signals);
 }
 

@@ -191,6 +191,15 @@ TEST(BatchCli, FailureReasonsFromTheTrace) {
               "of "
               "the source?); nothing was written\r\n",
               "nothing was converted: the cut starts at or after the end of the source"},
+             {"vec: ffmpeg wrote no video frame and no audio sample: the cut starts at 12.000 s, at or after "
+              "the end of the 10.000 s source; nothing was written\r\n",
+              "nothing was converted: the cut starts at or after the end of the source"},
+             {"vec: ffmpeg wrote no video frame and no audio sample: the source lasts only 0.010 s, too "
+              "short "
+              "for one frame of the target's encoder; nothing was written\r\n",
+              "nothing was converted: the source is too short for one frame of this profile's encoder"},
+             {"vec: ffmpeg wrote no video frame and no audio sample; nothing was written\r\n",
+              "nothing was converted: the output would hold no picture and no sound"},
              // Otherwise FFmpeg's last word before the converter's verdict, else the verdict itself.
              {"frame= 1 fps= 0 q= 0.0 size= 0kB time=0.00 bitrate= 0.0kbits/s\r\n[aac @ 0x1] Too many "
               "channels\r\nvec: ffmpeg failed with exit status 1; nothing was written\r\n",

@@ -188,6 +188,11 @@ TEST(CodecSupport, AnswersFromTheLibraries) {
     EXPECT_EQ(aviTagMatches("MP43", "mpeg4"), 0);
     EXPECT_EQ(aviTagMatches("ABCD", "mpeg4"), -1);
     EXPECT_EQ(encoderMaxChannels("libmp3lame"), 2);
+    EXPECT_EQ(encoderMaxBitrate("libvorbis", 8000, 2), 84000.0);
+    EXPECT_EQ(encoderMaxBitrate("libvorbis", 11025, 1), 50000.0);
+    EXPECT_EQ(encoderMaxBitrate("libvorbis", 48000, 2), 480000.0);
+    EXPECT_EQ(encoderMaxBitrate("libvorbis", 0, 2), 0.0);
+    EXPECT_EQ(encoderMaxBitrate("libmp3lame", 8000, 2), 0.0);
     EXPECT_TRUE(codecFlagKnown("flags", "aic"));
     EXPECT_FALSE(codecFlagKnown("flags", "trell"));
     EXPECT_FALSE(codecFlagKnown("flags2", "mixed_refs"));
@@ -220,6 +225,38 @@ TEST(RunVerdict, AFileWithoutAFrameOrASampleIsNeverKept) {
         if (!c.keep) {
             EXPECT_NE(verdict.message.find("no video frame and no audio sample"), std::string::npos);
         }
+    }
+}
+
+TEST(RunVerdict, AnEmptyOutputIsExplainedByTheFactsOnly) {
+    struct Case {
+        double cutStart;
+        double sourceLength; // 0: not known
+        const char* says;    // empty: nothing after the verdict
+    };
+    for (const auto& c : std::vector<Case>{
+             {12.0, 10.0, ": the cut starts at 12.000 s, at or after the end of the 10.000 s source;"},
+             {10.0, 10.0, ": the cut starts at 10.000 s, at or after the end of the 10.000 s source;"},
+             {5.0, 0.0, " (does the cut start at or after the end of the source?);"},
+             {0.0, 0.010,
+              ": the source lasts only 0.010 s, too short for one frame of the target's encoder;"},
+             {9.9, 10.0, ": the cut holds only 0.100 s, too short for one frame of the target's encoder;"},
+             {0.0, 0.0, "; nothing was written"},
+             {0.0, 60.0, "; nothing was written"},
+             {2.0, 60.0, "; nothing was written"},
+         }) {
+        SCOPED_TRACE(std::to_string(c.cutStart) + " of " + std::to_string(c.sourceLength));
+        RunFacts facts;
+        facts.status = {platform::ExitStatus::Kind::Exited, 0, false};
+        facts.outputBytes = 600;
+        facts.progressSeen = true;
+        facts.cutStart = c.cutStart;
+        facts.sourceLength = c.sourceLength;
+        const RunVerdict verdict = judgeRun(facts, "/o/x.wma");
+        EXPECT_EQ(
+            verdict.message.rfind("ffmpeg wrote no video frame and no audio sample" + std::string(c.says), 0),
+            0u)
+            << verdict.message;
     }
 }
 

@@ -607,6 +607,39 @@ TEST(Translator, AudioRecipes) {
     }
 }
 
+TEST(Translator, VorbisRatesStayWhereTheEncoderStarts) {
+    // libvorbis refuses rates above its table's for the sample rate: an 8 kHz phone recording in a
+    // WebM recipe gets the highest it takes, with a line; a rate it takes and other encoders pass.
+    SourceFacts phone = clipFacts();
+    phone.sampleRate = 8000;
+    phone.channels = 1;
+    const Words recipe = {"-i", "/m/call.3gp", "-vcodec", "libvpx", "-acodec", "libvorbis", "-ab", "128k"};
+    struct Case {
+        Words more;
+        std::string out;
+        std::string rate;
+        const char* says; // empty: no line
+    };
+    for (const auto& c : std::vector<Case>{
+             {{"-ac", "2"}, "/o/a.webm", "84k", "libvorbis takes at most 84kbit/s for 2 channels at 8000 Hz"},
+             {{}, "/o/b.webm", "42k", "using 42k instead of -ab 128k"},
+             {{"-ac", "2", "-ar", "44100"}, "/o/c.webm", "128k", ""},
+         }) {
+        SCOPED_TRACE(c.out);
+        const Result result = translate(concat({recipe, c.more, {"-y", c.out}}), phone);
+        const auto at = std::find(result.arguments.begin(), result.arguments.end(), "-b:a");
+        ASSERT_NE(at, result.arguments.end());
+        EXPECT_EQ(*(at + 1), c.rate);
+        EXPECT_EQ(mentions(result.notes, "libvorbis takes at most"), *c.says != '\0');
+        if (*c.says != '\0') {
+            EXPECT_TRUE(mentions(result.notes, c.says));
+        }
+    }
+    const Result mp3 = translate(
+        {"-i", "/m/call.3gp", "-vn", "-acodec", "libmp3lame", "-ab", "128k", "-y", "/o/d.mp3"}, phone);
+    EXPECT_NE(std::find(mp3.arguments.begin(), mp3.arguments.end(), "128k"), mp3.arguments.end());
+}
+
 TEST(Translator, DiscTargetsKeepWhatTheyAllowAndSayWhatTheyChange) {
     // The head's settings stand before the target: what the disc allows is kept after the target, what
     // it cannot take is named on a line of its own.

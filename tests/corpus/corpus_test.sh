@@ -7,6 +7,12 @@
 #   - pictures and sound start together as in the source, within 45 ms and one output frame (a frame
 #     is as near as pictures can be placed; containers without an encoder-delay field, FLV and AVI
 #     with MP3 for one, start the sound up to 50 ms early with FFmpeg alone too).
+#     Where the sound begins with digital silence that the source lacks (an encoder's priming in a
+#     container that cannot skip it, silence put before a late sound), the sound counts from where it is
+#     first heard, in the source and in the output alike;
+#   - a sound shorter than one frame of the target's encoder fails, saying so (WMA keeps nothing of it).
+# An audio target writes the samples the source decodes to: where the source's sound timestamps leave a
+# gap or overlap, its length may be that of the samples rather than that of the timestamps.
 # Lengths and starts come from decoding (framecrc), never from headers.
 # Usage: corpus_test.sh PROGRAM-DIRECTORY [--all] [--only REGEX] [--table FILE]
 #   --all     every representative profile of each file's kind, not the suite's subset
@@ -56,7 +62,8 @@ cp -rl "$program" "$work/bin" 2> /dev/null || cp -r "$program" "$work/bin"
 rm -f "$work/bin/config.ini" "$work/bin/trace.flt" "$work/bin/input.avs"
 
 # Decodes FILE's first picture and first sound stream and prints
-# "VSTART VLEN VFRAME ASTART ALEN" in seconds ("-" for a stream it lacks); decoding errors go to ERRFILE.
+# "VSTART VLEN VFRAME ASTART ALEN ASAMPLES" in seconds ("-" for a stream it lacks; ASAMPLES: the length of
+# the samples decoded, whatever their timestamps); decoding errors go to ERRFILE.
 measure() {
     ffmpeg -nostdin -v error -i "$1" -map '0:v:0?' -map '0:a:0?' -enc_time_base:v -1 -f framecrc - 2> "$2" | awk -F', *' '
         /^#tb/ { split($0, p, /[ :\/]+/); tb[p[2]] = p[3] / p[4] }
@@ -66,15 +73,26 @@ measure() {
             if (!(s in first) || t < first[s]) first[s] = t
             if (!(s in last) || e > last[s]) last[s] = e
             if (!(s in frame)) frame[s] = $4 * tb[s]
+            total[s] += $4 * tb[s]
         }
         END {
-            vs = "-"; vl = "-"; vf = "-"; as = "-"; al = "-"
+            vs = "-"; vl = "-"; vf = "-"; as = "-"; al = "-"; at = "-"
             for (s in first) {
                 if (kind[s] == "video") { vs = first[s]; vl = last[s] - first[s]; vf = frame[s] }
-                if (kind[s] == "audio") { as = first[s]; al = last[s] - first[s] }
+                if (kind[s] == "audio") { as = first[s]; al = last[s] - first[s]; at = total[s] }
             }
-            print vs, vl, vf, as, al
+            print vs, vl, vf, as, al, at
         }'
+}
+
+# Where FILE's first sound stream, starting at START, is first heard: the end of the digital silence it
+# begins with, else START.
+audible_start() {
+    ffmpeg -nostdin -v info -i "$1" -map 0:a:0 -af silencedetect=noise=-50dB:duration=0.005 -f null - 2>&1 |
+        awk -v start="$2" '
+            /silence_start:/ && !seen { seen = 1; split($0, p, /silence_start: */); opening = (p[2] + 0 <= start + 0.005) }
+            /silence_end:/ && opening { split($0, p, /silence_end: */); split(p[2], q, / /); print q[1] + 0; found = 1; exit }
+            END { if (!found) print start }'
 }
 
 rows=() failures=0 conversions=0
@@ -86,10 +104,10 @@ fail() {
 while IFS=$'\t' read -r name _package _path _licence container codecs picture sound length suite; do
     [ -n "$only" ] && ! [[ "$name" =~ $only ]] && continue
     source="$files/$name"
-    if [ ! -s "$facts/$name" ]; then
+    if [ "$(wc -w < "$facts/$name" 2> /dev/null || echo 0)" -lt 6 ]; then
         measure "$source" /dev/null > "$facts/$name" || true
     fi
-    read -r svs svl _ sas sal < "$facts/$name"
+    read -r svs svl _ sas sal sat < "$facts/$name"
     # The file is still the one the manifest describes.
     found="$(ffprobe -v error -show_entries stream=codec_name -of default=nw=1:nk=1 "$source" 2> /dev/null | grep . | paste -sd, - || true)"
     [ "${found:--}" = "$codecs" ] || fail "$name: streams $found, the manifest says $codecs"
@@ -111,6 +129,14 @@ while IFS=$'\t' read -r name _package _path _licence container codecs picture so
         if [ "$sound" = "-" ] && { [ "$audio_only" -eq 1 ] || [ "$picture" = "-" ]; }; then
             expect=fails
         fi
+        # WMA encodes 2048 samples a frame (46 ms at 44.1 kHz) and its first frame decodes to nothing.
+        too_short=0
+        case "$profile" in 94-wma-*)
+            if [ "$picture" = "-" ] && [ "$sal" != "-" ] && awk -v l="$sal" 'BEGIN { exit !(l < 0.047) }'; then
+                expect=fails too_short=1
+            fi
+            ;;
+        esac
 
         out="$work/out/$profile/$name"
         mkdir -p "$out"
@@ -125,35 +151,53 @@ while IFS=$'\t' read -r name _package _path _licence container codecs picture so
             [ "$rc" -eq 1 ] || fail "$name with $profile: exit status $rc, expected 1 (the file cannot be converted)"
             [ -z "$(ls -A "$out")" ] || fail "$name with $profile: a failed conversion left $(ls "$out")"
             [ -n "$reason" ] || fail "$name with $profile: failed without a reason"
+            if [ "$too_short" -eq 1 ] && [[ "$reason" != *"too short"* ]]; then
+                fail "$name with $profile: the reason does not say the sound is too short: $reason"
+            fi
         elif [ "$rc" -ne 0 ] || [ -z "$output" ] || [ ! -s "$output" ]; then
             result="FAILED ($(sed -n 's/^Reason: //p' "$work/stderr" | head -n 1))"
             fail "$name with $profile: exit status $rc, output \"$output\"; expected a converted file"
         else
-            read -r ovs ovl ovf oas oal <<< "$(measure "$output" "$work/decode-errors" || true)"
+            read -r ovs ovl ovf oas oal _ <<< "$(measure "$output" "$work/decode-errors" || true)"
             result="converts"
             if [ -s "$work/decode-errors" ]; then
                 fail "$name with $profile: the output does not decode cleanly: $(head -n 2 "$work/decode-errors")"
                 result="decode errors"
             fi
             # Each stream the source has and the profile keeps, with its decoded length.
+            within() { awk -v a="$1" -v b="$2" 'BEGIN { t = b * 0.005; if (t < 0.3) t = 0.3; d = a - b; exit !(d <= t && d >= -t) }'; }
             check_length() {
-                local kind="$1" src="$2" got="$3"
+                local kind="$1" src="$2" got="$3" samples="${4:-}"
                 if [ "$got" = "-" ]; then
                     fail "$name with $profile: the output has no $kind stream"
                     lengths+="$kind missing "
                     return
                 fi
+                if [ -n "$samples" ] && ! within "$got" "$src" && within "$got" "$samples"; then
+                    lengths+="$kind $(awk -v a="$got" -v b="$samples" 'BEGIN { printf "%+.3f", a - b }') (of the samples) "
+                    return
+                fi
                 lengths+="$kind $(awk -v a="$got" -v b="$src" 'BEGIN { printf "%+.3f", a - b }') "
-                awk -v a="$got" -v b="$src" 'BEGIN { t = b * 0.005; if (t < 0.3) t = 0.3; d = a - b; exit !(d <= t && d >= -t) }' ||
-                    fail "$name with $profile: $kind lasts $got s, the source's $src s"
+                within "$got" "$src" || fail "$name with $profile: $kind lasts $got s, the source's $src s"
             }
             if [ "$audio_only" -eq 0 ] && [ "$svl" != "-" ]; then check_length video "$svl" "$ovl"; fi
-            if [ "$sal" != "-" ]; then check_length audio "$sal" "$oal"; fi
+            if [ "$sal" != "-" ]; then
+                if [ "$audio_only" -eq 1 ]; then check_length audio "$sal" "$oal" "$sat"; else check_length audio "$sal" "$oal"; fi
+            fi
             if [ "$audio_only" -eq 1 ] && [ "$ovs" != "-" ]; then fail "$name with $profile: an audio target with pictures"; fi
             if [ "$audio_only" -eq 0 ] && [ "$svl" != "-" ] && [ "$sal" != "-" ] && [ "$ovs" != "-" ] && [ "$oas" != "-" ]; then
                 offset="$(awk -v ov="$ovs" -v oa="$oas" -v sv="$svs" -v sa="$sas" 'BEGIN { printf "%+.3f", (ov - oa) - (sv - sa) }')"
-                awk -v d="$offset" -v f="$ovf" 'BEGIN { t = 0.045 + f; exit !(d <= t && d >= -t) }' ||
-                    fail "$name with $profile: pictures against sound moved by $offset s"
+                in_sync() { awk -v d="$1" -v f="$ovf" 'BEGIN { t = 0.045 + f; exit !(d <= t && d >= -t) }'; }
+                if ! in_sync "$offset"; then
+                    # Silence before the sound (priming, padding) is no sound: count from where it is heard.
+                    heard="$(awk -v ov="$ovs" -v oa="$(audible_start "$output" "$oas")" -v sv="$svs" \
+                        -v sa="$(audible_start "$source" "$sas")" 'BEGIN { printf "%+.3f", (ov - oa) - (sv - sa) }')"
+                    if in_sync "$heard"; then
+                        offset="$heard (heard)"
+                    else
+                        fail "$name with $profile: pictures against sound moved by $offset s ($heard s from where the sound is heard)"
+                    fi
+                fi
             fi
         fi
         printf '%-28s %-30s %-30s %-12s %s%s\n' "$name" "$container/$codecs" "$profile" "${result%%:*}" "$lengths" \
