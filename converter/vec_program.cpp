@@ -32,10 +32,10 @@
 #include "converter/work_files.h"
 #include "platform/fd_io.h"
 #include "platform/file_identity.h"
-#include "platform/fixed_text.h"
 #include "platform/process.h"
 #include "platform/signal_pipe.h"
 #include "platform/unique_fd.h"
+#include "platform/work_files.h"
 
 #include "converter/vec_probe.h"
 #include "platform/program_dir.h"
@@ -634,25 +634,7 @@ std::string formatInfoLine(const preview::MediaFacts& facts) {
 }
 
 std::string temporaryOutputName(const std::string& outputPath, const std::string& tag) {
-    const auto slash = outputPath.rfind('/');
-    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    auto dot = outputPath.rfind('.');
-    if (dot == std::string::npos || dot <= nameStart) {
-        dot = outputPath.size(); // no extension (a leading dot only hides a file)
-    }
-    const std::string marker = ".vec-part-" + tag;
-    std::string extension = outputPath.substr(dot);
-    std::string stem = outputPath.substr(nameStart, dot - nameStart);
-    // The work file's name must fit where the output's name fits: its stem gives way to the marker.
-    constexpr std::size_t kLongestName = 255;
-    if (marker.size() + extension.size() > kLongestName) {
-        extension.clear();
-    }
-    const std::size_t room = kLongestName - marker.size() - extension.size();
-    if (stem.size() > room) {
-        stem = std::string(platform::utf8Prefix(stem, room));
-    }
-    return outputPath.substr(0, nameStart) + stem + marker + extension;
+    return platform::workFileName(outputPath, ".vec-part-", tag);
 }
 
 int vecMain(const std::vector<std::string>& arguments) {

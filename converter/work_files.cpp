@@ -16,25 +16,14 @@
 #include <utility>
 
 #include "converter/vec_program.h"
+#include "platform/work_files.h"
 
 namespace morvane::converter {
 
 namespace {
 
 constexpr std::string_view kWorkMark = ".vec-part-";
-constexpr std::size_t kTagLength = 6;
 constexpr std::string_view kPassLogMark = ".pass-";
-constexpr int kNameAttempts = 100;
-
-std::string randomTag() {
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    thread_local std::mt19937 random{std::random_device{}()};
-    std::string tag;
-    for (std::size_t i = 0; i < kTagLength; ++i) {
-        tag += kLetters[random() % (sizeof kLetters - 1)];
-    }
-    return tag;
-}
 
 std::string folderOf(const std::string& path) {
     const auto slash = path.rfind('/');
@@ -49,18 +38,6 @@ std::string nameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool isTagCharacter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
-
-// Whether `path` (relative to `folder`) still names the file open as `fd`.
-bool namesFile(int folder, const std::string& path, int fd) {
-    struct stat named {};
-    struct stat open {};
-    return ::fstatat(folder, path.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && ::fstat(fd, &open) == 0 &&
-           named.st_dev == open.st_dev && named.st_ino == open.st_ino;
-}
-
 // A work file's name: the run's own file (its lock holder), or a two-pass log written beside it.
 struct WorkName {
     bool log = false;
@@ -70,51 +47,34 @@ struct WorkName {
 // "<stem>.vec-part-<tag><extension>" is a holder; "<holder>.pass-<digits>.log", with ".mbtree" and
 // ".temp" after it, a log. Anything else is no work file.
 std::optional<WorkName> parseWorkName(std::string_view name) {
-    for (auto at = name.find(kWorkMark); at != std::string_view::npos; at = name.find(kWorkMark, at + 1)) {
-        const std::size_t tagEnd = at + kWorkMark.size() + kTagLength;
-        if (tagEnd > name.size() ||
-            !std::all_of(name.begin() + static_cast<std::ptrdiff_t>(at + kWorkMark.size()),
-                         name.begin() + static_cast<std::ptrdiff_t>(tagEnd), isTagCharacter)) {
-            continue;
+    if (platform::isWorkFileName(name, kWorkMark)) {
+        return WorkName{false, std::string(name)};
+    }
+    const auto pass = name.rfind(kPassLogMark);
+    if (pass == std::string_view::npos || !platform::isWorkFileName(name.substr(0, pass), kWorkMark)) {
+        return std::nullopt;
+    }
+    std::string_view log = name.substr(pass + kPassLogMark.size());
+    const auto digits = log.find_first_not_of("0123456789");
+    if (digits == 0 || digits == std::string_view::npos) {
+        return std::nullopt;
+    }
+    log.remove_prefix(digits);
+    const auto take = [&log](std::string_view part) {
+        const bool there = log.substr(0, part.size()) == part;
+        if (there) {
+            log.remove_prefix(part.size());
         }
-        const std::string_view rest = name.substr(tagEnd);
-        if (rest.empty() || (rest.front() == '.' && rest.find('.', 1) == std::string_view::npos)) {
-            return WorkName{false, std::string(name)};
-        }
-        const auto pass = rest.rfind(kPassLogMark);
-        if (pass == std::string_view::npos ||
-            (pass > 0 &&
-             (rest.front() != '.' || rest.substr(1, pass - 1).find('.') != std::string_view::npos))) {
-            continue;
-        }
-        std::string_view log = rest.substr(pass + kPassLogMark.size());
-        const auto digits = log.find_first_not_of("0123456789");
-        if (digits == 0 || digits == std::string_view::npos) {
-            continue;
-        }
-        log.remove_prefix(digits);
-        const auto take = [&log](std::string_view part) {
-            const bool there = log.substr(0, part.size()) == part;
-            if (there) {
-                log.remove_prefix(part.size());
-            }
-            return there;
-        };
-        if (take(".log")) {
-            take(".mbtree");
-            take(".temp");
-            if (log.empty()) {
-                return WorkName{true, std::string(name.substr(0, tagEnd + pass))};
-            }
+        return there;
+    };
+    if (take(".log")) {
+        take(".mbtree");
+        take(".temp");
+        if (log.empty()) {
+            return WorkName{true, std::string(name.substr(0, pass))};
         }
     }
     return std::nullopt;
-}
-
-// Takes the run's lock on `fd`; false when another run holds it. Where the file system has no locks
-// the file stays unlocked, and no run removes it either.
-bool lockForRun(int fd) {
-    return ::flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK;
 }
 
 // Renames `from` to `to` only when nothing is there (EEXIST otherwise); 0 or the error.
@@ -164,26 +124,14 @@ platform::Expected<WorkOutput> WorkOutput::create(const std::string& outputPath,
         }
         // The file system cannot make unnamed files: a named one follows (and says what else fails).
     }
-    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const std::string path = temporaryOutputName(outputPath, randomTag());
-        platform::UniqueFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-        if (!fd.valid()) {
-            if (errno == EEXIST) {
-                continue;
-            }
-            return platform::Failure{std::strerror(errno)};
-        }
-        // Another run's sweep may have taken the fresh file for abandoned in between: then it is
-        // that run's to remove, and this run takes another name.
-        if (!lockForRun(fd.get()) || !namesFile(AT_FDCWD, path, fd.get())) {
-            continue;
-        }
-        work.m_kind = Kind::Named;
-        work.m_path = path;
-        work.m_fd = std::move(fd);
-        return work;
+    auto created = platform::createWorkFile(outputPath, kWorkMark);
+    if (!created) {
+        return platform::Failure{created.error()};
     }
-    return platform::Failure{std::strerror(EEXIST)};
+    work.m_kind = Kind::Named;
+    work.m_path = std::move(created->path);
+    work.m_fd = std::move(created->fd);
+    return work;
 }
 
 WorkOutput::WorkOutput(WorkOutput&& other) noexcept
@@ -235,8 +183,9 @@ int WorkOutput::place(bool replace) {
                         : renameWithoutReplacing(m_path, m_output);
     } else {
         // Where a file is there, the result first takes a work name beside it, then replaces it.
-        error = m_unnamed.place(m_output, replace,
-                                [this] { return m_path = temporaryOutputName(m_output, randomTag()); });
+        error = m_unnamed.place(m_output, replace, [this] {
+            return m_path = temporaryOutputName(m_output, platform::randomWorkTag());
+        });
     }
     if (error == 0) {
         m_done = true;
@@ -299,11 +248,8 @@ std::vector<std::string> removeAbandonedWorkFiles(const std::string& folder) {
             continue;
         }
         // Only a file this user may write is taken; its run is gone when its lock is free.
-        platform::UniqueFd fd(
-            ::openat(at, name.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-        struct stat info {};
-        if (!fd.valid() || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
-            ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0 || !namesFile(at, name, fd.get())) {
+        const platform::UniqueFd held = platform::takeAbandonedWorkFile(at, name);
+        if (!held.valid()) {
             continue;
         }
         remove(name);

@@ -1,10 +1,14 @@
+#include <dirent.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 
 #include "platform/unnamed_file.h"
+#include "platform/work_files.h"
 #include "producer/encoder_run.h"
 #include "producer/encoding_plan.h"
 #include "producer/objects.h"
@@ -261,6 +265,54 @@ Status collectTargets(const std::vector<ObjectRef<rm::OutputProfile>>& outputs, 
     return rm::kOk;
 }
 
+// Where the file system cannot make an unnamed file, the encoder writes a named work file beside the
+// destination, "<stem>.rm-part-<six letters or digits><extension>", locked while its encoding runs.
+constexpr std::string_view kWorkMark = ".rm-part-";
+constexpr std::string_view kRealMediaMagic = ".RMF";
+
+// Removes the work files that encodings ended before they finished left in `folder`: only names of
+// that form, regular files nobody holds locked, and empty or RealMedia contents (never a user's
+// file that merely shares the name's form).
+void removeAbandonedWorkFiles(const std::string& folder) {
+    const platform::UniqueFd at(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    DIR* dir = at.valid() ? ::fdopendir(::dup(at.get())) : nullptr;
+    if (dir == nullptr) {
+        return;
+    }
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (platform::isWorkFileName(entry->d_name, kWorkMark)) {
+            names.emplace_back(entry->d_name);
+        }
+    }
+    ::closedir(dir);
+    for (const auto& name : names) {
+        const platform::UniqueFd held = platform::takeAbandonedWorkFile(at.get(), name);
+        char head[4] = {};
+        const ssize_t read = held.valid() ? ::pread(held.get(), head, sizeof head, 0) : -1;
+        const bool ours =
+            read == 0 || (read == sizeof head && std::string_view(head, sizeof head) == kRealMediaMagic);
+        if (ours && ::unlinkat(at.get(), name.c_str(), 0) == 0) {
+            logInfo("removed \"" + (fs::path(folder) / name).string() +
+                    "\", left by an encoding that was ended before it finished");
+        }
+    }
+}
+
+// A named work file, removed unless it took its destination's name.
+struct NamedWork {
+    platform::LockedWorkFile file;
+    bool placed = false;
+    NamedWork() = default;
+    NamedWork(const NamedWork&) = delete;
+    NamedWork& operator=(const NamedWork&) = delete;
+    ~NamedWork() {
+        if (file.fd.valid() && !placed) {
+            ::unlink(file.path.c_str());
+        }
+    }
+};
+
 // Encodes the `index`th of `total` targets; progress is reported for the whole job.
 Status encodeTarget(OutputTarget& target, int index, int total, const LibrarySettings& settings,
                     EventManagerObject& events, std::string& error) {
@@ -268,9 +320,24 @@ Status encodeTarget(OutputTarget& target, int index, int total, const LibrarySet
     // name in the destination's folder, which takes the name once complete, so an encoding ended in any
     // way leaves nothing behind. Where the file system cannot make one, it writes beside the
     // destination and the file is renamed.
-    const std::string folder = fs::path(target.path).parent_path().string();
-    const platform::UnnamedFile unnamed = platform::UnnamedFile::open(folder.empty() ? "." : folder);
-    target.request.writePath = unnamed.valid() ? platform::UnnamedFile::kChildPath : target.path + ".partial";
+    std::string folder = fs::path(target.path).parent_path().string();
+    if (folder.empty()) {
+        folder = ".";
+    }
+    removeAbandonedWorkFiles(folder);
+    const platform::UnnamedFile unnamed = platform::UnnamedFile::open(folder);
+    NamedWork named;
+    if (unnamed.valid()) {
+        target.request.writePath = platform::UnnamedFile::kChildPath;
+    } else {
+        auto created = platform::createWorkFile(target.path, kWorkMark);
+        if (!created) {
+            error = "cannot write into the folder of \"" + target.path + "\": " + created.error();
+            return rm::kAccessDenied;
+        }
+        named.file = *std::move(created);
+        target.request.writePath = named.file.path;
+    }
     EncodingPlan plan;
     if (!buildEncodingPlan(target.request, settings, plan, error)) {
         return rm::kInvalidArgument;
@@ -297,26 +364,22 @@ Status encodeTarget(OutputTarget& target, int index, int total, const LibrarySet
         return rm::kFileNotFound;
     }
     if (!outcome.exit.success()) {
-        if (!unnamed.valid()) {
-            fs::remove(target.request.writePath, failure);
-        }
         error =
             "the encoder ended with " + outcome.exit.describe() + " while writing \"" + target.path + "\"";
         return rm::kEncodingFailed;
     }
     if (unnamed.valid()) {
-        int spare = 0;
-        const int placed = unnamed.place(target.path, true,
-                                         [&] { return target.path + ".partial" + std::to_string(++spare); });
+        // A spare name taken on the way shares the unnamed file's lock, so no sweep takes it meanwhile.
+        const int placed = unnamed.place(target.path, true, [&] {
+            return platform::workFileName(target.path, kWorkMark, platform::randomWorkTag());
+        });
         failure = std::error_code(placed, std::generic_category());
     } else {
-        fs::rename(target.request.writePath, target.path, failure);
+        fs::rename(named.file.path, target.path, failure);
+        named.placed = !failure;
     }
     if (failure) {
         error = "cannot name the output \"" + target.path + "\": " + failure.message();
-        if (!unnamed.valid()) {
-            fs::remove(target.request.writePath, failure);
-        }
         return rm::kAccessDenied;
     }
     logInfo("wrote \"" + target.path + "\"");

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -140,6 +144,16 @@ private:
     bool m_ready = false;
 };
 
+// The names in `folder`, sorted.
+std::vector<std::string> filesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 struct Reports {
     std::vector<std::int32_t> percents;
 };
@@ -256,7 +270,7 @@ TEST_F(ProducerLibraryTest, EncodesClipsForThreeAudiencesIntoPlayableRealMedia) 
                 EXPECT_EQ(sound->values.at("sample_rate"), dialUp ? "32000" : "44100");
             }
             expectRisingProgressTo100();
-            EXPECT_FALSE(test::fileExists(output(name) + ".partial"));
+            EXPECT_EQ(filesIn(m_dir + "out").size(), static_cast<std::size_t>(run)) << "no work file left";
             EXPECT_NE(trace().find("Input File: " + clip.path + "\r\n  Using input plugin: rn-avfile-"),
                       std::string::npos);
         }
@@ -356,9 +370,36 @@ TEST_F(ProducerLibraryTest, AnEncoderThatFailsOrIsMissingLeavesNoPartialFile) {
         test::writeFile(output("av"), "an earlier file");
         EXPECT_EQ(encode(Clips::get().av(), "56k Dial-up", "av"), 0);
         EXPECT_EQ(test::readFile(output("av")), "an earlier file");
-        EXPECT_FALSE(test::fileExists(output("av") + ".partial"));
+        EXPECT_EQ(filesIn(m_dir + "out"), std::vector<std::string>{"av_new.rm"}) << "no work file left";
         EXPECT_NE(trace().find(c.reason), std::string::npos) << trace();
     }
+}
+
+// Work files that encodings ended before they finished left in the output folder go with the next
+// encoding into it; one still being written, files that only share the name's form, and older names
+// stay.
+TEST_F(ProducerLibraryTest, WorkFilesOfEndedEncodingsGoWithTheNextEncoding) {
+    const std::string out = m_dir + "out/";
+    test::writeFile(out + "old_new.rm-part-Abc123.rm", ".RMF and the start of an encoding");
+    test::writeFile(out + "empty_new.rm-part-Emp123.rm", "");
+    const std::vector<std::string> kept = {"held_new.rm-part-Def456.rm", "notes.rm-part-Ghi789.txt",
+                                           "x_new.rm.partial", "link.rm-part-Lnk123.rm"};
+    test::writeFile(out + kept[0], ".RMF");
+    test::writeFile(out + kept[1], "the user's notes");
+    test::writeFile(out + kept[2], ".RMF");
+    fs::create_symlink(out + kept[0], out + kept[3]);
+    const int held = ::open((out + kept[0]).c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0) << "an encoding still under way";
+
+    ASSERT_EQ(encode(Clips::get().av(), "56k Dial-up", "av"), 1) << trace();
+    ::close(held);
+    std::vector<std::string> expected = kept;
+    expected.push_back("av_new.rm");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(filesIn(out), expected);
+    EXPECT_NE(trace().find("removed \"" + out + "old_new.rm-part-Abc123.rm\", left by an encoding"),
+              std::string::npos)
+        << trace();
 }
 
 TEST_F(ProducerLibraryTest, WithoutItsFoldersTheLibraryRefusesToStart) {
