@@ -1636,8 +1636,13 @@ void Translator::planFilters() {
         } else if (*samples > 0.0 && m_result.videoOut) {
             // Audio keeps its length and its place against the pictures: gaps in its timestamps are
             // filled with silence and overlaps trimmed, from the pictures' start, but it is never
-            // stretched. A file of audio alone keeps exactly the samples it decodes to.
+            // stretched.
             m_audioFilters.emplace_back("aresample=async=1:first_pts=0");
+        } else if (*samples > 0.0) {
+            // A file of audio alone keeps exactly the samples it decodes to, one after the other: their
+            // times are counted from the samples, so a source whose timestamps leave a gap or jump back
+            // gives a file whose times run on evenly (no muxer sees them go back).
+            m_audioFilters.emplace_back("asetpts=N/SR/TB");
         }
     }
     if (const auto* volume = last("vol")) {

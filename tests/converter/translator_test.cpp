@@ -81,6 +81,8 @@ Words typedHeadOut(const std::string& input = "/media/clip.avi") {
 }
 
 const Words kAsync = {"-af", "aresample=async=1:first_pts=0"};
+// Audio alone: the samples' times run on evenly, counted from the samples.
+const Words kSampleTimes = {"-af", "asetpts=N/SR/TB"};
 // The head's -r 25.00 also picks the frames, nearest in time.
 const Words kRate = {"-vf", "fps=25.00"};
 const Words kBaseline = {"-profile:v", "baseline", "-refs", "1", "-pix_fmt", "yuv420p"};
@@ -601,9 +603,9 @@ TEST(Translator, AudioRecipes) {
              {{"-vn", "-acodec", "libfaac"}, "/out/song.aac", {"-c:a", "aac"}},
          }) {
         SCOPED_TRACE(c.out);
-        // Audio alone keeps exactly the samples it decodes to: no resampler.
+        // Audio alone keeps exactly the samples it decodes to: no resampler, times from the samples.
         const Result result = translate(concat({head, c.recipe, {"-y", c.out}}), audio);
-        EXPECT_EQ(result.arguments, concat({headOut, c.expected, output(c.out)}));
+        EXPECT_EQ(result.arguments, concat({headOut, c.expected, kSampleTimes, output(c.out)}));
     }
 }
 
@@ -907,7 +909,11 @@ TEST(Translator, AudioIsNeverStretched) {
                       kAsync,
                       output("o.mkv")}));
     const Result song = translate({"-async", "24", "-i", "in.ogg", "-vn", "-y", "o.mp3"});
-    EXPECT_EQ(song.arguments, concat({{"-i", "file:in.ogg", "-map", "0:a:0?", "-vn"}, output("o.mp3")}));
+    EXPECT_EQ(song.arguments,
+              concat({{"-i", "file:in.ogg", "-map", "0:a:0?", "-vn"}, kSampleTimes, output("o.mp3")}));
+    // Without -async the samples keep the times they come with.
+    const Result asIs = translate({"-i", "in.ogg", "-vn", "-y", "o.mp3"});
+    EXPECT_EQ(asIs.arguments, concat({{"-i", "file:in.ogg", "-map", "0:a:0?", "-vn"}, output("o.mp3")}));
     SourceFacts silentFilm = clipFacts();
     silentFilm.hasAudio = false;
     EXPECT_EQ(translate({"-async", "24", "-i", "in.avi", "-vol", "512", "-y", "o.avi"}, silentFilm).arguments,

@@ -618,6 +618,12 @@ TEST(VecProgram, InputsThatCannotSeekOrStartLate) {
             .exitCode,
         0);
     EXPECT_NEAR(probe(mp3).duration(), 5.0, 0.1);
+    // A container that keeps times gets them from the samples too: no hole where the source had one.
+    const auto wma = dir.file("gap.wma");
+    ASSERT_EQ(runVec({"ffmpeg-converter", "-async", "24", "-i", song, "-vn", "-acodec", "wmav2", "-y", wma})
+                  .exitCode,
+              0);
+    EXPECT_NEAR(probe(wma).duration(), 5.0, 0.15);
 
     // A raw MPEG-1 stream states a length guessed from its bit rate (0.02 s for 3 s of pictures); the
     // silence a PSP file needs lasts as long as the pictures do.

@@ -10,7 +10,8 @@
 #     Where the sound begins with digital silence that the source lacks (an encoder's priming in a
 #     container that cannot skip it, silence put before a late sound), the sound counts from where it is
 #     first heard, in the source and in the output alike;
-#   - a sound shorter than one frame of the target's encoder fails, saying so (WMA keeps nothing of it).
+#   - a sound shorter than one frame of the target's encoder fails, saying so (WMA keeps nothing of it);
+#   - no muxer saw timestamps go back ("non monotonically increasing dts", "Non-monotonous DTS").
 # An audio target writes the samples the source decodes to: where the source's sound timestamps leave a
 # gap or overlap, its length may be that of the samples rather than that of the timestamps.
 # Lengths and starts come from decoding (framecrc), never from headers.
@@ -141,6 +142,7 @@ while IFS=$'\t' read -r name _package _path _licence container codecs picture so
         out="$work/out/$profile/$name"
         mkdir -p "$out"
         rc=0
+        traced="$(stat -c %s "$work/bin/trace.flt" 2> /dev/null || echo 0)"
         "$work/bin/morvane-batch" --json -p "$profile" -o "$out" "$source" > "$work/events" 2> "$work/stderr" || rc=$?
         output="$(sed -n 's/.*"event":"finished".*"output":"\([^"]*\)".*/\1/p' "$work/events")"
         result="" lengths="" offset=""
@@ -160,6 +162,12 @@ while IFS=$'\t' read -r name _package _path _licence container codecs picture so
         else
             read -r ovs ovl ovf oas oal _ <<< "$(measure "$output" "$work/decode-errors" || true)"
             result="converts"
+            backwards="$(tail -c +$((traced + 1)) "$work/bin/trace.flt" 2> /dev/null |
+                grep -a -c -i 'non monotonically increasing dts\|Non-monotonous DTS' || true)"
+            if [ "${backwards:-0}" -gt 0 ]; then
+                fail "$name with $profile: a muxer saw timestamps go back $backwards times"
+                result="timestamps go back"
+            fi
             if [ -s "$work/decode-errors" ]; then
                 fail "$name with $profile: the output does not decode cleanly: $(head -n 2 "$work/decode-errors")"
                 result="decode errors"
