@@ -235,15 +235,23 @@ std::optional<std::string> chosenProfile(const app::CliRequest& request,
     return name;
 }
 
+// Files read at the same time while the list is made.
+constexpr unsigned kFilesProbedAtOnce = 4;
+
 // Adds the request's files to the list with their cut times; returns how many could not be read.
 std::size_t addFiles(app::FileList& list, app::CliBatchView& view, engine::CQuillonMediaCntl& facade,
                      const profiles::ProfileCatalogue& catalogue, const std::string& profileName,
                      const app::CliRequest& request, const std::string& cwd) {
     StderrPrompts prompts;
     std::size_t undecodable = 0;
+    std::vector<std::string> paths;
     for (const auto& file : request.files) {
-        const std::string path = app::absolutePath(file, cwd);
-        const int row = app::addOneFile(list, facade, catalogue, profileName, path, prompts);
+        paths.push_back(app::absolutePath(file, cwd));
+    }
+    auto jobs = app::probeFiles(facade, paths, kFilesProbedAtOnce);
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const std::string& path = paths[i];
+        const int row = app::addProbedFile(list, catalogue, profileName, path, std::move(jobs[i]), prompts);
         if (row < 0) {
             ++undecodable;
             view.fileSkipped(path, app::refusedFileText(path));

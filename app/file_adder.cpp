@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <thread>
 
 #include "app/batch_cli.h"
 #include "engine/media_probe.h"
@@ -91,6 +92,24 @@ std::unique_ptr<engine::ConversionJob> probeFile(engine::CQuillonMediaCntl& faca
         path, [&](const char* p, engine::ConversionJob* job) { return facade.bGetMediaFileContent(p, job); });
 }
 
+std::vector<std::unique_ptr<engine::ConversionJob>>
+probeFiles(engine::CQuillonMediaCntl& facade, const std::vector<std::string>& paths, unsigned atOnce) {
+    std::vector<std::unique_ptr<engine::ConversionJob>> jobs(paths.size());
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t i = next++; i < paths.size(); i = next++) {
+            jobs[i] = probeFile(facade, paths[i]);
+        }
+    };
+    std::vector<std::jthread> helpers;
+    for (unsigned i = 1; i < std::min<std::size_t>(std::max(atOnce, 1U), paths.size()); ++i) {
+        helpers.emplace_back(work);
+    }
+    work();
+    helpers.clear(); // waits for them
+    return jobs;
+}
+
 std::unique_ptr<engine::ConversionJob> probeFileWithConverter(const std::string& programDirectory,
                                                               const std::string& path) {
     return probed(path, [&](const char* p, engine::ConversionJob* job) {
@@ -117,7 +136,11 @@ int appendProbedFile(FileList& list, const profiles::ProfileCatalogue& catalogue
 
 int addOneFile(FileList& list, engine::CQuillonMediaCntl& facade, const profiles::ProfileCatalogue& catalogue,
                const std::string& profileName, const std::string& path, UserPrompts& prompts) {
-    auto job = probeFile(facade, path);
+    return addProbedFile(list, catalogue, profileName, path, probeFile(facade, path), prompts);
+}
+
+int addProbedFile(FileList& list, const profiles::ProfileCatalogue& catalogue, const std::string& profileName,
+                  const std::string& path, std::unique_ptr<engine::ConversionJob> job, UserPrompts& prompts) {
     reportMediaDetectorProblemOnce(prompts);
     if (!job) {
         prompts.ask(Message{refusedFileText(path), "Error", MessageIcon::Stop, MessageButtons::Ok});

@@ -36,6 +36,11 @@ std::string refusedFileText(const std::string& path);
 // any thread: the facade keeps its encoder alive while it probes.
 std::unique_ptr<engine::ConversionJob> probeFile(engine::CQuillonMediaCntl& facade, const std::string& path);
 
+// Probes the files as probeFile does, up to `atOnce` of them at the same time (reading a file mostly
+// waits for the disk or the decoder's first frames); the jobs come in the order of `paths`.
+std::vector<std::unique_ptr<engine::ConversionJob>>
+probeFiles(engine::CQuillonMediaCntl& facade, const std::vector<std::string>& paths, unsigned atOnce);
+
 // Probes as probeFile does, with the converter's own probe whichever encoder the facade holds.
 std::unique_ptr<engine::ConversionJob> probeFileWithConverter(const std::string& programDirectory,
                                                               const std::string& path);
@@ -57,5 +62,9 @@ std::vector<std::string> commandLineFiles(const std::vector<std::string>& argume
 // file that cannot be added is reported through `prompts` and skipped. Returns the new row, or -1.
 int addOneFile(FileList& list, engine::CQuillonMediaCntl& facade, const profiles::ProfileCatalogue& catalogue,
                const std::string& profileName, const std::string& path, UserPrompts& prompts);
+
+// Adds a file probeFile or probeFiles gave `job` for (null: it cannot be decoded) as addOneFile does.
+int addProbedFile(FileList& list, const profiles::ProfileCatalogue& catalogue, const std::string& profileName,
+                  const std::string& path, std::unique_ptr<engine::ConversionJob> job, UserPrompts& prompts);
 
 } // namespace morvane::app

@@ -45,6 +45,18 @@ TEST(FileAdder, AddsDecodableFilesAndReportsTheOthersByName) {
     EXPECT_EQ(row.profile->name, "Phone MP4");
     EXPECT_EQ(row.job->profile, row.profile.get());
     EXPECT_NE(list.row(0).profile.get(), row.profile.get()) << "every row owns its own profile";
+
+    // Read several at once, the jobs keep the order of the paths.
+    std::vector<std::string> paths;
+    for (int i = 0; i < 9; ++i) {
+        paths.push_back(dir.file(i % 3 == 1 ? "bad \"one\".avi" : "first.avi"));
+    }
+    const auto jobs = probeFiles(facade, paths, 4);
+    ASSERT_EQ(jobs.size(), paths.size());
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        EXPECT_EQ(jobs[i] == nullptr, i % 3 == 1) << i;
+        EXPECT_TRUE(jobs[i] == nullptr || jobs[i]->sourcePath.str() == paths[i]) << i;
+    }
     facade.Release();
 }
 
