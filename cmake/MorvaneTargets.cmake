@@ -30,8 +30,8 @@ if(MORVANE_TSAN)
     if(MORVANE_SANITIZE)
         message(FATAL_ERROR "MORVANE_TSAN and MORVANE_SANITIZE cannot be combined: use two build folders")
     endif()
-    # Like the sanitizer build above, for everything built here. Reports stop the test that raised them;
-    # tests/tsan.supp names the system libraries whose own locking the tool cannot see.
+    # Like the sanitizer build above, for everything built here. Qt and the FFmpeg libraries are not
+    # instrumented, so the tool sees their locking only where it passes through pthreads.
     add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
     add_link_options(-fsanitize=thread)
     if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
