@@ -105,7 +105,7 @@ fail() {
 while IFS=$'\t' read -r name _package _path _licence container codecs picture sound length suite; do
     [ -n "$only" ] && ! [[ "$name" =~ $only ]] && continue
     source="$files/$name"
-    if [ "$(wc -w < "$facts/$name" 2> /dev/null || echo 0)" -lt 6 ]; then
+    if ! [ -s "$facts/$name" ] || [ "$(wc -w < "$facts/$name")" -lt 6 ]; then
         measure "$source" /dev/null > "$facts/$name" || true
     fi
     read -r svs svl _ sas sal sat < "$facts/$name"
