@@ -53,7 +53,9 @@ elif [ "$status" -ne 0 ]; then
     echo "FAIL: $reason"
     exit 1
 fi
-facts="$(dirname "$files")/facts"
+# Each source's measured facts, kept beside the files under the layout of their record (another layout
+# gets a folder of its own, so checkouts of different ages never read each other's records).
+facts="$(dirname "$files")/facts-6"
 mkdir -p "$facts"
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/morvane-corpus-XXXXXX")"
