@@ -4,6 +4,7 @@
 
 #include "converter/vec_probe.h"
 #include "preview/media_detector.h"
+#include "preview/media_plugin.h"
 
 extern "C" {
 #include <libavutil/error.h>
@@ -11,11 +12,11 @@ extern "C" {
 }
 
 extern "C" __attribute__((visibility("default"))) int
-morvane_vec_probe(const char* path, VecProbeFacts* facts, char* reason, int reasonSize) {
+morvane_vec_probe(const char* path, MorvaneMediaFacts* facts, char* reason, int reasonSize) {
     if (facts == nullptr) {
         return morvane::preview::kDetectFailed;
     }
-    *facts = VecProbeFacts{};
+    *facts = MorvaneMediaFacts{};
     av_log_set_level(AV_LOG_QUIET); // whatever the libraries would say goes through vec's own lines
     morvane::preview::MediaFacts found;
     const int status =
@@ -29,15 +30,6 @@ morvane_vec_probe(const char* path, VecProbeFacts* facts, char* reason, int reas
     if (status != morvane::preview::kDetectOk) {
         return status;
     }
-    facts->duration = found.duration;
-    facts->hasVideo = found.hasVideo;
-    facts->hasAudio = found.hasAudio;
-    facts->width = found.width;
-    facts->height = found.height;
-    facts->sampleRate = found.sampleRate;
-    facts->channels = found.channels;
-    facts->still = found.still ? 1 : 0;
-    facts->displayAspect = found.displayAspect;
-    facts->lengthGuessed = found.lengthGuessed ? 1 : 0;
+    *facts = morvane::preview::plainMediaFacts(found);
     return status;
 }

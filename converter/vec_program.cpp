@@ -128,20 +128,11 @@ public:
             reason = loaded.error();
             return preview::kDetectFailed;
         }
-        VecProbeFacts found{};
+        MorvaneMediaFacts found{};
         char why[256] = "";
         const int status = m_function(path.c_str(), &found, why, sizeof why);
         reason = why;
-        facts.duration = found.duration;
-        facts.hasVideo = found.hasVideo;
-        facts.hasAudio = found.hasAudio;
-        facts.width = found.width;
-        facts.height = found.height;
-        facts.sampleRate = found.sampleRate;
-        facts.channels = found.channels;
-        facts.still = found.still != 0;
-        facts.displayAspect = found.displayAspect;
-        facts.lengthGuessed = found.lengthGuessed != 0;
+        facts = preview::mediaFactsOf(found);
         return status;
     }
 

@@ -47,6 +47,30 @@ inline constexpr const char* kMediaPluginFile = "libmorvane-media.so";
 inline constexpr const char* kMediaPluginEntry = "morvane_media_plugin";
 inline constexpr int kMediaPluginVersion = 2;
 
+// The facts across the plain-C boundary, and back.
+inline MorvaneMediaFacts plainMediaFacts(const MediaFacts& facts) {
+    return MorvaneMediaFacts{facts.duration,
+                             facts.hasVideo,
+                             facts.hasAudio,
+                             facts.frameRate,
+                             facts.width,
+                             facts.height,
+                             facts.videoBitrate,
+                             facts.audioBitrate,
+                             facts.sampleRate,
+                             facts.channels,
+                             facts.still ? 1 : 0,
+                             facts.displayAspect,
+                             facts.lengthGuessed ? 1 : 0};
+}
+
+inline MediaFacts mediaFactsOf(const MorvaneMediaFacts& plain) {
+    return MediaFacts{
+        plain.duration,   plain.hasVideo,      plain.hasAudio,          plain.frameRate,  plain.width,
+        plain.height,     plain.videoBitrate,  plain.audioBitrate,      plain.sampleRate, plain.channels,
+        plain.still != 0, plain.displayAspect, plain.lengthGuessed != 0};
+}
+
 // The detector through the plugin, loaded on first use: DetectMedia's contract. While the plugin
 // cannot be loaded every output is zero and the status is kDetectFailed.
 int detectMediaWithPlugin(std::string_view path, double* duration, int* hasVideo, int* hasAudio,

@@ -69,19 +69,7 @@ int detectMediaFactsWithPlugin(std::string_view path, MediaFacts& facts) {
     if (status != kDetectOk) {
         return status;
     }
-    facts.duration = found.duration;
-    facts.hasVideo = found.hasVideo;
-    facts.hasAudio = found.hasAudio;
-    facts.frameRate = found.frameRate;
-    facts.width = found.width;
-    facts.height = found.height;
-    facts.videoBitrate = found.videoBitrate;
-    facts.audioBitrate = found.audioBitrate;
-    facts.sampleRate = found.sampleRate;
-    facts.channels = found.channels;
-    facts.still = found.still != 0;
-    facts.displayAspect = found.displayAspect;
-    facts.lengthGuessed = found.lengthGuessed != 0;
+    facts = mediaFactsOf(found);
     return status;
 }
 

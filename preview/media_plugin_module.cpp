@@ -23,19 +23,7 @@ int detect(const char* path, std::size_t length, MorvaneMediaFacts* facts) {
     if (status != preview::kDetectOk) {
         return status;
     }
-    *facts = MorvaneMediaFacts{found.duration,
-                               found.hasVideo,
-                               found.hasAudio,
-                               found.frameRate,
-                               found.width,
-                               found.height,
-                               found.videoBitrate,
-                               found.audioBitrate,
-                               found.sampleRate,
-                               found.channels,
-                               found.still ? 1 : 0,
-                               found.displayAspect,
-                               found.lengthGuessed ? 1 : 0};
+    *facts = preview::plainMediaFacts(found);
     return status;
 }
 
