@@ -38,6 +38,8 @@ struct MediaFacts {
     // The length is a guess from the stated bit rate (raw streams without timestamps): the file may
     // last much longer.
     bool lengthGuessed = false;
+
+    bool operator==(const MediaFacts&) const = default;
 };
 
 // Hands the facts out the way DetectMedia does: every output that is not null gets its fact.

@@ -27,18 +27,7 @@ TEST(MediaPlugin, GivesTheSameFactsAsTheDetectorInProcess) {
         MediaFacts loaded;
         ASSERT_EQ(detectMediaFacts(clip, direct), kDetectOk) << kind;
         ASSERT_EQ(detectMediaFactsWithPlugin(clip, loaded), kDetectOk) << kind;
-        EXPECT_EQ(loaded.duration, direct.duration) << kind;
-        EXPECT_EQ(loaded.hasVideo, direct.hasVideo) << kind;
-        EXPECT_EQ(loaded.hasAudio, direct.hasAudio) << kind;
-        EXPECT_EQ(loaded.frameRate, direct.frameRate) << kind;
-        EXPECT_EQ(loaded.width, direct.width) << kind;
-        EXPECT_EQ(loaded.height, direct.height) << kind;
-        EXPECT_EQ(loaded.videoBitrate, direct.videoBitrate) << kind;
-        EXPECT_EQ(loaded.audioBitrate, direct.audioBitrate) << kind;
-        EXPECT_EQ(loaded.sampleRate, direct.sampleRate) << kind;
-        EXPECT_EQ(loaded.channels, direct.channels) << kind;
-        EXPECT_EQ(loaded.still, direct.still) << kind;
-        EXPECT_EQ(loaded.displayAspect, direct.displayAspect) << kind;
+        EXPECT_TRUE(loaded == direct) << kind << ": every fact, the guessed length included";
     }
     EXPECT_EQ(mediaPluginProblem(), "");
 }
