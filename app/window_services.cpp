@@ -4,11 +4,46 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include <algorithm>
+
 namespace morvane::app {
+
+QString breakableText(const QString& text, int longestRun) {
+    constexpr QChar kBreak(0x200B); // zero-width space: a place to break, nothing to see
+    const qsizetype step = std::max(longestRun / 2, 1);
+    QString shown;
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = start;
+        while (end < text.size() && !text[end].isSpace()) {
+            ++end;
+        }
+        const QStringView run = QStringView(text).mid(start, end - start);
+        if (run.size() <= longestRun) {
+            shown += run;
+        } else {
+            qsizetype sinceBreak = 0;
+            for (qsizetype i = 0; i < run.size(); ++i) {
+                shown += run[i];
+                if (i + 1 < run.size() && (run[i] == QLatin1Char('/') || ++sinceBreak >= step)) {
+                    shown += kBreak;
+                    sinceBreak = 0;
+                }
+            }
+        }
+        if (end < text.size()) {
+            shown += text[end];
+        }
+        start = end + 1;
+    }
+    return shown;
+}
 
 MessageAnswer MessageBoxPrompts::ask(const Message& message) {
     QMessageBox box(m_owner);
-    box.setText(QString::fromStdString(message.text));
+    // Plain text: a path or a name may hold "<" and must not be taken for markup.
+    box.setTextFormat(Qt::PlainText);
+    box.setText(breakableText(QString::fromStdString(message.text)));
     box.setWindowTitle(QString::fromStdString(message.caption));
     switch (message.icon) {
     case MessageIcon::None:

@@ -6,6 +6,7 @@
 
 #include "app/batch_view.h"
 
+class QString;
 class QWidget;
 
 namespace morvane::app {
@@ -20,6 +21,11 @@ public:
     // The folder the user confirmed, or nothing when cancelled.
     virtual std::optional<std::string> browseFolder(QWidget* owner, const std::string& title) = 0;
 };
+
+// A message's text as a box shows it: a run of more than `longestRun` characters without a blank (a
+// long path) gets invisible break opportunities after its separators and, where none comes soon
+// enough, within it, so that the box wraps it instead of cutting it off at its edge.
+QString breakableText(const QString& text, int longestRun = 60);
 
 // Modal message boxes owned by a window.
 class MessageBoxPrompts final : public UserPrompts {

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -19,6 +20,7 @@
 #include "app/batch_view.h"
 #include "app/configure_dialog.h"
 #include "app/desktop_actions.h"
+#include "app/window_services.h"
 #include "tests/app/batch_fakes.h"
 #include "tests/support/test_support.h"
 #include "widgets/hyperlink_static.h"
@@ -269,6 +271,22 @@ TEST(DesktopActions, OpenHelpTellsWhenTheGuideIsMissingOrUnopened) {
     EXPECT_FALSE(openHelp(programDirectory, opener, prompts));
     ASSERT_EQ(prompts.messages.size(), 2U);
     EXPECT_NE(prompts.messages[1].text.find("browser"), std::string::npos);
+}
+
+TEST(MessageBoxText, LongPathsGetPlacesToBreakAndNothingElseChanges) {
+    const QString shortText = QStringLiteral("The file \"/home/me/clip.avi\" can not be decoded.");
+    EXPECT_EQ(breakableText(shortText), shortText);
+    const QString folder = QStringLiteral("/tmp/") + QString(150, QLatin1Char('a')) + QStringLiteral("/x");
+    const QString text =
+        QStringLiteral("The output folder \"") + folder + QStringLiteral("\" cannot be used.");
+    const QString shown = breakableText(text, 60);
+    QString visible = shown;
+    visible.remove(QChar(0x200B));
+    EXPECT_EQ(visible, text);
+    for (const auto& piece : shown.split(QRegularExpression(QStringLiteral("[\\s\\x{200B}]")))) {
+        EXPECT_LE(piece.size(), 60) << piece.toStdString();
+    }
+    EXPECT_TRUE(shown.contains(QStringLiteral("tmp/") + QChar(0x200B))) << "a separator is a place to break";
 }
 
 } // namespace
