@@ -1,8 +1,7 @@
 #include "app/video_splitter_command.h"
 
-#include <QMessageBox>
-
 #include "app/batch_view.h"
+#include "app/window_services.h"
 #include "preview/player_plugin.h"
 #include "preview/video_splitter_dialog.h"
 
@@ -19,11 +18,9 @@ Splitter videoSplitter(UserPrompts* prompts) {
         // Without the player the cut can still be typed in; the user learns why there is no picture.
         if (preview::playerCore() == nullptr) {
             const std::string text = preview::playerPluginProblemText(preview::playerPluginProblem());
-            if (prompts != nullptr) {
-                prompts->ask({text, "Video Splitter", MessageIcon::Warning, MessageButtons::Ok});
-            } else {
-                QMessageBox::warning(&owner, QStringLiteral("Video Splitter"), QString::fromStdString(text));
-            }
+            MessageBoxPrompts boxes(&owner);
+            (prompts != nullptr ? *prompts : boxes)
+                .ask({text, "Video Splitter", MessageIcon::Warning, MessageButtons::Ok});
         }
         const auto chosen = preview::runVideoSplitter(
             &owner, request.sourcePath, {request.minimum, request.start, request.end, request.maximum},
