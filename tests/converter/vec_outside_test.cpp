@@ -3,6 +3,7 @@
 // again as it stands.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -17,12 +18,12 @@ using test::TempDir;
 using Words = std::vector<std::string>;
 namespace fs = std::filesystem;
 
-struct Run {
+struct VecRun {
     int exitCode = -1;
     std::string output;
 };
 
-Run runVec(const Words& arguments) {
+VecRun runVec(const Words& arguments) {
     platform::SpawnOptions options;
     options.stdinMode = platform::StdStream::Pipe;
     Words argv{MORVANE_VEC_PROGRAM};
@@ -30,7 +31,7 @@ Run runVec(const Words& arguments) {
     auto child = platform::ChildProcess::spawn(argv, options);
     EXPECT_TRUE(child.valid());
     child.closeStdin();
-    Run run;
+    VecRun run;
     char buffer[4096];
     for (ssize_t n = 0; (n = child.readStdout(buffer, sizeof buffer)) > 0;) {
         run.output.append(buffer, static_cast<std::size_t>(n));
@@ -86,7 +87,7 @@ TEST_F(VecOutside, ContainersWritingOtherFilesAreRefused) {
         Words arguments{"ffmpeg-converter", "-i", clip()};
         arguments.insert(arguments.end(), c.options.begin(), c.options.end());
         arguments.insert(arguments.end(), {"-y", dir.file(c.output)});
-        const Run run = runVec(arguments);
+        const VecRun run = runVec(arguments);
         EXPECT_EQ(run.exitCode, 2) << run.output;
         EXPECT_NE(run.output.find("it writes other files than the output"), std::string::npos) << run.output;
         EXPECT_EQ(namesIn(dir.path()), Words{"init-stream0.m4s"});
@@ -104,12 +105,12 @@ TEST_F(VecOutside, PlaylistsAndConcatScriptsAreNotRead) {
     test::writeFile(concat, "ffconcat version 1.0\nfile '" + clip() + "'\n");
     for (const auto& source : {hls, concat}) {
         SCOPED_TRACE(source);
-        const Run info = runVec({"ffmpeg-converter", "-info", source});
+        const VecRun info = runVec({"ffmpeg-converter", "-info", source});
         EXPECT_EQ(info.exitCode, 1);
         EXPECT_NE(info.output.find("Duration:0 Width:0 Height:0 Video:0 Audio:0"), std::string::npos)
             << info.output;
         EXPECT_NE(info.output.find("playlist or a list of other files"), std::string::npos) << info.output;
-        const Run run = runVec({"ffmpeg-converter", "-i", source, "-y", dir.file("out.mp4")});
+        const VecRun run = runVec({"ffmpeg-converter", "-i", source, "-y", dir.file("out.mp4")});
         EXPECT_EQ(run.exitCode, 1) << run.output;
         EXPECT_NE(run.output.find("playlist or a list of other files"), std::string::npos) << run.output;
         EXPECT_FALSE(test::fileExists(dir.file("out.mp4")));
@@ -124,12 +125,12 @@ TEST_F(VecOutside, ACutStartingAtTheEndWritesNothing) {
     for (const char* start : {"00:00:04", "00:00:05"}) {
         SCOPED_TRACE(start);
         test::writeFile(output, "the earlier output");
-        const Run run = runVec({"ffmpeg-converter", "-i", clip(), "-ss", start, "-y", output});
+        const VecRun run = runVec({"ffmpeg-converter", "-i", clip(), "-ss", start, "-y", output});
         EXPECT_EQ(run.exitCode, 1) << run.output;
         EXPECT_NE(run.output.find("at or after the end of the"), std::string::npos) << run.output;
         EXPECT_EQ(test::readFile(output), "the earlier output");
     }
-    const Run inside = runVec({"ffmpeg-converter", "-i", clip(), "-ss", "00:00:03", "-y", output});
+    const VecRun inside = runVec({"ffmpeg-converter", "-i", clip(), "-ss", "00:00:03", "-y", output});
     EXPECT_EQ(inside.exitCode, 0) << inside.output;
     EXPECT_NE(test::readFile(output), "the earlier output");
 }
@@ -141,7 +142,7 @@ TEST_F(VecOutside, TheShownCommandIsSafeToRunAgain) {
     const std::string source = dir.file("source.mp4");
     fs::copy_file(clip(), source);
     const std::string output = dir.file("out.mkv");
-    const Run run = runVec({"ffmpeg-converter", "-i", source, "-t", "1", "-y", output});
+    const VecRun run = runVec({"ffmpeg-converter", "-i", source, "-t", "1", "-y", output});
     ASSERT_EQ(run.exitCode, 0) << run.output;
     const auto at = run.output.find("ffmpeg command: ");
     ASSERT_NE(at, std::string::npos) << run.output;

@@ -697,13 +697,12 @@ TEST(OutputGuard, TheSourceIsNeverTheOutput) {
 // A codec or extension value holding a path separator would put the output outside the output folder:
 // refused with a one-line reason, on the typed and the general path alike.
 TEST(OutputGuard, ValuesThatLeadOutOfTheFolderAreRefused) {
-    const profiles::Profile escaping =
-        profileFrom("[Main]\nName=test\nExtName=mp4/../../escaped\n[Parameter]\n");
-    const profiles::Profile plain = profileFrom("[Main]\nName=test\nExtName=mp4\n[Parameter]\n");
+    profiles::Profile escaping = profileFrom("[Main]\nName=test\nExtName=mp4/../../escaped\n[Parameter]\n");
+    profiles::Profile plain = profileFrom("[Main]\nName=test\nExtName=mp4\n[Parameter]\n");
     struct Case {
         std::int32_t code;
         const char* videoCodec;
-        const profiles::Profile* profile;
+        profiles::Profile* profile;
         bool refused;
     };
     const Case cases[] = {

@@ -71,7 +71,8 @@ TEST(OutputNames, ANameAnotherRunHoldsTakesTheNextFreeName) {
     const pid_t other = ::fork();
     ASSERT_GE(other, 0);
     if (other == 0) {
-        OutputNames names; // another program's batch
+        ::close(toChild[1]); // the parent's end: closing it there ends this process
+        OutputNames names;   // another program's batch
         const bool claimed = names.claim(clip) == clip;
         char byte = claimed ? 'y' : 'n';
         [[maybe_unused]] const auto written = ::write(fromChild[1], &byte, 1);
