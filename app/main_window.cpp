@@ -303,6 +303,18 @@ void MainWindow::keepLeftPartInItsColumn() {
     if (over > 0 && room > 0) {
         box->move(box->x() - std::min(over, room), box->y());
     }
+    // Browse and Open never get narrower than the style's smallest button; with a small font that
+    // can push Open into the right part, under the panel. The Output box then gives up the room.
+    QWidget* output = m_controls[kIdOutputEdit];
+    QWidget* browse = m_controls[kIdBrowse];
+    QWidget* open = m_controls[kIdOpen];
+    const int intrusion = open->geometry().right() + gap - m_controls[kIdPanelFrame]->geometry().left();
+    if (intrusion > 0) {
+        const int taken = std::min(intrusion, output->width() / 2);
+        output->resize(output->width() - taken, output->height());
+        browse->move(browse->x() - taken, browse->y());
+        open->move(open->x() - taken, open->y());
+    }
 }
 
 void MainWindow::placeMenuBar() {

@@ -841,6 +841,12 @@ TEST_F(MainWindowKeyboardTest, TheWindowFitsTheScreensFreeAreaAndKeepsItsLayoutW
         const QRect inWindow(control->mapTo(window.get(), QPoint(0, 0)), control->size());
         EXPECT_TRUE(window->rect().contains(inWindow)) << name;
     }
+    // Nothing of the left part lies under the panel.
+    const int rightPart = window->findChild<QWidget*>(QStringLiteral("panelFrame"))->geometry().left();
+    for (const char* name : {"openButton", "openFolderCheck", "profileCombo"}) {
+        EXPECT_LT(window->findChild<QWidget*>(QString::fromLatin1(name))->geometry().right(), rightPart)
+            << name;
+    }
 }
 
 } // namespace
