@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2154
 # Steps of the window's acceptance run for keyboard users and real screens; sourced by
 # main_window_acceptance.sh, whose variables (work, window, app, title, shots, box_name) and helpers
 # (click, at, fail, wait_for_dialog, windows_of_program) they use.
@@ -133,21 +134,22 @@ large_screen_steps() {
         local display_file="$work/display-large-$scale"
         Xvfb -displayfd 6 -screen 0 1400x1000x24 -nolisten tcp 6>"$display_file" 2>"$work/xvfb-large.log" &
         local xvfb=$!
-        pids+=($xvfb)
+        pids+=("$xvfb")
         for _ in $(seq 100); do
             [ -s "$display_file" ] && break
             sleep 0.1
         done
         [ -s "$display_file" ] || fail "the large Xvfb did not start"
-        local large=":$(head -n 1 "$display_file")"
+        local large
+        large=":$(head -n 1 "$display_file")"
         DISPLAY="$large" openbox >/dev/null 2>&1 &
         local wm=$!
-        pids+=($wm)
+        pids+=("$wm")
         sleep 0.5
         DISPLAY="$large" QT_SCALE_FACTOR="$scale" "$work/app/morvane" "$work/clips/first.mp4" \
             "$work/clips/second.mp4" >"$work/morvane-large-$scale.log" 2>&1 &
         local big=$!
-        pids+=($big)
+        pids+=("$big")
         local w=""
         for _ in $(seq 300); do
             w="$(DISPLAY="$large" xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n 1 || true)"
@@ -159,8 +161,9 @@ large_screen_steps() {
         local X=0 Y=0 WIDTH=0 HEIGHT=0
         eval "$(DISPLAY="$large" xdotool getwindowgeometry --shell "$w" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
         echo "scale $scale: the window is ${WIDTH}x${HEIGHT} at $X,$Y on 1400x1000"
-        [ "$X" -ge 0 ] && [ "$Y" -ge 0 ] && [ $((X + WIDTH)) -le 1400 ] && [ $((Y + HEIGHT)) -le 1000 ] ||
+        if [ "$X" -lt 0 ] || [ "$Y" -lt 0 ] || [ $((X + WIDTH)) -gt 1400 ] || [ $((Y + HEIGHT)) -gt 1000 ]; then
             fail "at scale $scale the window (${WIDTH}x${HEIGHT} at $X,$Y) runs off the 1400x1000 screen"
+        fi
         if [ -n "$shots" ]; then
             DISPLAY="$large" import -window root "$shots/main-window-1400x1000-scale-$scale.png"
         fi
