@@ -131,8 +131,12 @@ std::string fitOutputFileName(std::string_view path, std::size_t longest) {
 platform::Expected<std::string> composeOutputPath(std::string_view base, std::string_view suffix) {
     const auto separator = suffix.find_first_of(std::string_view("/\0", 2));
     if (separator != std::string_view::npos) {
+        // The reason stays one line whatever the value holds.
+        std::string shown(suffix.substr(0, suffix.find('\0')));
+        std::replace_if(
+            shown.begin(), shown.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, '?');
         return platform::Failure{
-            "the output name part \"" + std::string(suffix.substr(0, suffix.find('\0'))) + "\" holds " +
+            "the output name part \"" + shown + "\" holds " +
             (suffix[separator] == '/' ? "a path separator" : "a zero byte") +
             ", which would put the output outside the output folder (a codec or extension value of the "
             "profile)"};
