@@ -108,10 +108,11 @@ std::vector<FileRow> ListKeeper::rowsToRestore(UserPrompts& prompts) {
 
 void ListKeeper::watch(const QAbstractItemModel& model) {
     const auto schedule = [this] { changed(); };
+    const auto rowsGone = [this] { profilesReplaced(); };
     connect(&model, &QAbstractItemModel::rowsInserted, this, schedule);
-    connect(&model, &QAbstractItemModel::rowsRemoved, this, schedule);
+    connect(&model, &QAbstractItemModel::rowsRemoved, this, rowsGone);
     connect(&model, &QAbstractItemModel::rowsMoved, this, schedule);
-    connect(&model, &QAbstractItemModel::modelReset, this, schedule);
+    connect(&model, &QAbstractItemModel::modelReset, this, rowsGone);
     connect(&model, &QAbstractItemModel::dataChanged, this, schedule);
     // The file is in use from now on, whatever the list holds.
     saveNow();
@@ -123,6 +124,11 @@ void ListKeeper::changed() {
     if (keeping() && !m_closed && !m_timer.isActive()) {
         m_timer.start();
     }
+}
+
+void ListKeeper::profilesReplaced() {
+    m_snapshotter.forgetProfiles();
+    changed();
 }
 
 void ListKeeper::saveNow() {

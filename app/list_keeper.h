@@ -46,6 +46,8 @@ public:
     void watch(const QAbstractItemModel& model);
     // Something the model does not show changed (a row's edited settings).
     void changed();
+    // Rows went or a row was given another profile object (which the model does not show either).
+    void profilesReplaced();
     // The window is closing cleanly: the list stays for the next start when `keep` is set and it has rows,
     // otherwise the file goes. Waits until that is on disk.
     void closeCleanly(bool keep);

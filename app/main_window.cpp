@@ -992,7 +992,7 @@ void MainWindow::selectProfile(int index) {
         row.job->profile = profile.get();
         row.profile = std::move(profile);
         if (m_listKeeper) {
-            m_listKeeper->changed();
+            m_listKeeper->profilesReplaced();
         }
         m_list->setItemText(m_selectedRow, kColumnTarget, QString::fromStdString(row.profile->targetText()));
         m_panel->Show(*row.profile, true);

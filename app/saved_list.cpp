@@ -171,6 +171,15 @@ profiles::StringMap keysOf(const Json& object) {
 } // namespace
 
 std::size_t ListSnapshotter::baseOf(const profiles::Profile& profile) {
+    if (const auto known = m_known.find(&profile); known != m_known.end()) {
+        return known->second;
+    }
+    const std::size_t base = baseByKeys(profile);
+    m_known.emplace(&profile, base);
+    return base;
+}
+
+std::size_t ListSnapshotter::baseByKeys(const profiles::Profile& profile) {
     const auto same = [&](const Base& base) {
         const SavedProfile& saved = *base.saved;
         return saved.name == profile.name && saved.path == profile.path &&

@@ -23,6 +23,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -86,6 +87,9 @@ struct SavedList {
 class ListSnapshotter {
 public:
     SavedList snapshot(const FileList& rows, bool open);
+    // Profile objects may have gone (rows removed, a row given another profile): a later one may take a
+    // gone one's address, so what was known by address is forgotten.
+    void forgetProfiles() { m_known.clear(); }
 
 private:
     struct Base {
@@ -94,9 +98,13 @@ private:
     };
     // The index of the base for `profile` in m_bases (and in the snapshot's profiles), made when new.
     std::size_t baseOf(const profiles::Profile& profile);
+    std::size_t baseByKeys(const profiles::Profile& profile);
 
     std::vector<Base> m_bases;
     std::size_t m_lastBase = 0;
+    // The base of each profile object met since the last forgetProfiles(), so a snapshot compares the
+    // keys of a row's profile once, not at every save.
+    std::unordered_map<const profiles::Profile*, std::size_t> m_known;
 };
 
 // The document's text.
