@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -40,6 +41,28 @@ bool isStillPictureFormat(std::string_view name) {
     constexpr std::string_view kPipe = "_pipe";
     return name == "image2" || name == "image2pipe" ||
            (name.size() > kPipe.size() && name.substr(name.size() - kPipe.size()) == kPipe);
+}
+
+// The tags a person wrote, as opposed to what a muxer records about itself.
+bool holdsWrittenTags(const AVDictionary* dictionary) {
+    for (const char* key : {"title", "artist", "author", "album", "copyright", "comment"}) {
+        if (av_dict_get(dictionary, key, nullptr, 0) != nullptr) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::map<std::string, std::string> readTags(const AVDictionary* dictionary) {
+    std::map<std::string, std::string> tags;
+    const AVDictionaryEntry* entry = nullptr;
+    while ((entry = av_dict_get(dictionary, "", entry, AV_DICT_IGNORE_SUFFIX)) != nullptr) {
+        std::string key = entry->key;
+        std::transform(key.begin(), key.end(), key.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        tags.emplace(std::move(key), entry->value);
+    }
+    return tags;
 }
 
 std::string describe(int code) {
@@ -98,7 +121,10 @@ platform::Expected<SourceFacts> probeSource(const std::string& path) {
             facts.videoStream = static_cast<int>(i);
             facts.width = std::abs(codec.width);
             facts.height = std::abs(codec.height);
-            const double aspect = toDouble(codec.sample_aspect_ratio);
+            const double aspect = toDouble(
+                av_guess_sample_aspect_ratio(context.get(), const_cast<AVStream*>(&stream), nullptr));
+            facts.interlaced =
+                codec.field_order != AV_FIELD_UNKNOWN && codec.field_order != AV_FIELD_PROGRESSIVE;
             facts.sampleAspect = aspect > 0.0 && std::isfinite(aspect) ? aspect : 1.0;
             if (!facts.still) {
                 facts.frameRate = toDouble(stream.avg_frame_rate);
@@ -125,6 +151,13 @@ platform::Expected<SourceFacts> probeSource(const std::string& path) {
         return platform::Failure{"the source \"" + path + "\" has neither video nor audio"};
     }
     facts.duration = std::isfinite(length) && length > 0.0 ? length : 0.0;
+    const AVDictionary* tags = context->metadata;
+    for (const int index : {facts.audioStream, facts.videoStream}) {
+        if (!holdsWrittenTags(tags) && index >= 0) {
+            tags = context->streams[index]->metadata;
+        }
+    }
+    facts.tags = readTags(holdsWrittenTags(tags) ? tags : context->metadata);
     return facts;
 }
 

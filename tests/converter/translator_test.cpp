@@ -1171,5 +1171,120 @@ TEST(Translator, DeviceLimitsFollowThePictureSize) {
               fast.arguments.end());
 }
 
+bool contains(const Words& words, const Words& run) {
+    return std::search(words.begin(), words.end(), run.begin(), run.end()) != words.end();
+}
+
+// Translates with what the file's streams say (fields, where its tags are) besides the detector's facts.
+Result translateWithStreams(const Words& old, const StreamFacts& streams,
+                            const SourceFacts& facts = clipFacts()) {
+    TranslationRequest request;
+    request.command = parseOldCommand(old);
+    request.outputPath = request.writePath = request.command.output;
+    request.source = facts;
+    request.streamProbe = [streams] { return streams; };
+    const Translation translation = translateCommand(request);
+    return {translation.arguments, translation.notes, translation.error};
+}
+
+TEST(Translator, RateLimitedDevicesKeepTheirRateAndBuffer) {
+    const struct {
+        const char* name;
+        Words old;
+        Words present;
+        const char* note;
+    } cases[] = {
+        // H.263 and MPEG-4 hold no rate of their own: the phone's rate is the ceiling, a second of it the
+        // buffer.
+        {"3GP H.263",
+         {"-i", "a.avi", "-b", "128k", "-s", "176x144", "-vcodec", "h263", "-acodec", "aac", "-f", "3gp",
+          "-y", "o.3gp"},
+         {"-maxrate", "128k", "-bufsize", "128k"},
+         ""},
+        {"3G2 MPEG-4 above the phone's rate",
+         {"-i", "a.avi", "-b", "900k", "-s", "176x144", "-vcodec", "mpeg4", "-acodec", "aac", "-f", "3g2",
+          "-y", "o.3g2"},
+         {"-maxrate", "384k", "-bufsize", "384k"},
+         "-b 900k is above the maximum rate 384k"},
+        // The iPod classic's TV-out recipe asks 10 Mbit/s; the iPod plays 2.5 Mbit/s at 640x480.
+        {"iPod classic",
+         {"-i", "a.avi", "-b", "1500k", "-s", "640x480", "-vcodec", "libx264", "-maxrate", "10M", "-bufsize",
+          "10M", "-level", "30", "-y", "o.mp4"},
+         {"-maxrate", "2500k", "-bufsize", "2500k"},
+         "the iPod plays H.264 up to 2500kbit/s; using 2500k instead of -maxrate 10M"},
+        {"iPod MPEG-4 at 640x480",
+         {"-i", "a.avi", "-b", "2000k", "-s", "640x480", "-vcodec", "mpeg4", "-flags", "+aic+mv4", "-y",
+          "o.mp4"},
+         {"-maxrate", "2000k", "-bufsize", "2000k"},
+         ""},
+        {"PSP MPEG-4",
+         {"-i", "a.avi", "-b", "768k", "-vcodec", "libxvid", "-f", "psp", "-bufsize", "10M", "-y", "o.mp4"},
+         {"-maxrate", "768k"},
+         "the PSP buffers 768kbit of this video; using 768k instead of -bufsize 10M"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Result result = translate(c.old);
+        EXPECT_TRUE(contains(result.arguments, c.present));
+        EXPECT_TRUE(std::string(c.note).empty() || mentions(result.notes, c.note));
+    }
+    // Not a device: a plain MP4 with MPEG-4, and a PSP file asked at a fixed quantiser, keep no ceiling.
+    for (const Words& free :
+         {Words{"-i", "a.avi", "-b", "900k", "-vcodec", "mpeg4", "-y", "o.mp4"},
+          Words{"-i", "a.avi", "-vcodec", "mpeg4", "-f", "psp", "-qscale", "4", "-y", "o.mp4"}}) {
+        const Result result = translate(free);
+        EXPECT_EQ(std::find(result.arguments.begin(), result.arguments.end(), "-maxrate"),
+                  result.arguments.end());
+    }
+}
+
+TEST(Translator, InterlacedSourcesTagsOnStreamsAndShortAdts) {
+    const Words mp4 = {"-i", "a.mpg", "-s", "640x480", "-vcodec", "mpeg4", "-acodec", "aac", "-y", "o.mp4"};
+    const Words dvd = {"-i", "a.mpg", "-target", "pal-dvd", "-y", "o.mpg"};
+    const Words vcd = {"-i", "a.mpg", "-target", "pal-vcd", "-y", "o.mpg"};
+    StreamFacts fields;
+    fields.interlaced = true;
+    const auto filters = [](const Result& result) {
+        const auto at = std::find(result.arguments.begin(), result.arguments.end(), "-vf");
+        return at == result.arguments.end() ? std::string() : *(at + 1);
+    };
+    // A progressive target weaves the fields first; DVD keeps them and encodes them as fields; VCD is
+    // progressive; a progressive source is left alone.
+    EXPECT_EQ(filters(translateWithStreams(mp4, fields)).rfind("yadif=deint=interlaced,", 0), 0u);
+    EXPECT_EQ(filters(translateWithStreams(mp4, StreamFacts{})).find("yadif"), std::string::npos);
+    const Result disc = translateWithStreams(dvd, fields);
+    EXPECT_EQ(filters(disc).find("yadif"), std::string::npos);
+    EXPECT_TRUE(contains(disc.arguments, {"-flags:v", "+ildct+ilme"}));
+    EXPECT_FALSE(contains(translateWithStreams(dvd, StreamFacts{}).arguments, {"-flags:v", "+ildct+ilme"}));
+    EXPECT_EQ(filters(translateWithStreams(vcd, fields)).rfind("yadif=deint=interlaced,", 0), 0u);
+
+    // Tags kept with the sound stream (Ogg) become the file's; none are mapped when the container has
+    // them or when the command chooses itself.
+    StreamFacts tagged;
+    tagged.tagStream = 'a';
+    const Words mp3 = {"-i", "a.ogg", "-vn", "-acodec", "libmp3lame", "-y", "o.mp3"};
+    EXPECT_TRUE(contains(translateWithStreams(mp3, tagged).arguments, {"-map_metadata", "0:s:a:0"}));
+    EXPECT_FALSE(contains(translateWithStreams(mp3, StreamFacts{}).arguments, {"-map_metadata", "0:s:a:0"}));
+    Words chosen = mp3;
+    chosen.insert(chosen.end() - 2, {"-map_meta_data", "0:0"});
+    EXPECT_FALSE(contains(translateWithStreams(chosen, tagged).arguments, {"-map_metadata", "0:s:a:0"}));
+    SourceFacts silent = clipFacts();
+    silent.hasAudio = false;
+    EXPECT_FALSE(contains(translateWithStreams(mp4, tagged, silent).arguments, {"-map_metadata", "0:s:a:0"}));
+
+    // ADTS: a sound shorter than three AAC frames (69.7 ms at 44.1 kHz) is followed by silence up to them.
+    const Words adts = {"-i", "a.wav", "-vn", "-ar", "44100", "-acodec", "libfaac", "-y", "o.aac"};
+    SourceFacts sound = clipFacts();
+    sound.hasVideo = false;
+    for (const double length : {0.010, 0.0696, 0.0697, 1.0}) {
+        sound.duration = length;
+        const Result result = translate(adts, sound);
+        const auto at = std::find(result.arguments.begin(), result.arguments.end(), "-af");
+        const bool padded =
+            at != result.arguments.end() && (at + 1)->find("apad=whole_dur=0.0698") != std::string::npos;
+        EXPECT_EQ(padded, length < 0.0697) << length;
+    }
+}
+
 } // namespace
 } // namespace morvane::converter

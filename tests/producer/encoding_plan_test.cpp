@@ -109,6 +109,30 @@ TEST(EncodingPlan, AudioTakesARateAndChannelsTheCodecAccepts) {
     }
 }
 
+TEST(EncodingPlan, PicturesKeepTheirShapeWithBars) {
+    const struct {
+        SourceFacts source;
+        FrameSize frame;
+        std::string filters;
+    } cases[] = {
+        {source(640, 480), {320, 240}, "scale=320:240,setsar=1"},
+        {source(320, 320), {320, 240}, "scale=240:240,setsar=1,pad=320:240:40:0:color=black"},
+        {source(1280, 720), {320, 240}, "scale=320:180,setsar=1,pad=320:240:0:30:color=black"},
+        {source(500, 200), {176, 144}, "scale=176:70,setsar=1,pad=176:144:0:36:color=black"},
+        // Pixels twice as wide as high: 352x288 shows at 2.44:1.
+        {source(352, 288, 25, 2.0), {320, 240}, "scale=320:130,setsar=1,pad=320:240:0:54:color=black"},
+        // 4:3 into 176x144 (1.22:1): bars above and below.
+        {source(640, 480), {176, 144}, "scale=176:132,setsar=1,pad=176:144:0:6:color=black"},
+        // Within 1 %: no bars.
+        {source(720, 404), {320, 180}, "scale=320:180,setsar=1"},
+        {source(0, 0), {320, 240}, "scale=320:240,setsar=1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.source.width) + "x" + std::to_string(c.source.height));
+        EXPECT_EQ(fitPictureFilters(c.source, c.frame), c.filters);
+    }
+}
+
 class EncodingPlanRequest : public ::testing::Test {
 protected:
     EncodingPlanRequest() {
@@ -234,6 +258,20 @@ TEST_F(EncodingPlanRequest, AnEndBeyondTheSourceMeasuresProgressToTheSourcesEnd)
     request.endTime = 100;
     ASSERT_TRUE(buildEncodingPlan(request, settings, plan, error)) << error;
     EXPECT_DOUBLE_EQ(plan.duration, 10.0);
+}
+
+TEST_F(EncodingPlanRequest, FieldsAreWovenAndTagsKeptWithTheArtistAsAuthor) {
+    request.source.interlaced = true;
+    request.source.tags = {{"title", "Ogg Title"}, {"artist", "Ogg Artist"}, {"album", "A"}};
+    ASSERT_TRUE(buildEncodingPlan(request, settings, plan, error)) << error;
+    EXPECT_TRUE(containsRun(plan.arguments,
+                            {"-vf", "yadif=deint=interlaced,fps=15,scale=320:240,setsar=1,format=yuv420p"}));
+    EXPECT_TRUE(containsRun(plan.arguments,
+                            {"-metadata", "title=Ogg Title", "-metadata", "author=Ogg Artist", "-f", "rm"}));
+    // A file's own author wins over its artist.
+    request.source.tags["author"] = "Writer";
+    ASSERT_TRUE(buildEncodingPlan(request, settings, plan, error)) << error;
+    EXPECT_TRUE(containsRun(plan.arguments, {"-metadata", "author=Writer", "-f", "rm"}));
 }
 
 } // namespace
