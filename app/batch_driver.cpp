@@ -387,7 +387,7 @@ void BatchDriver::showFoundLength(int row, engine::ConversionJob& job, const std
         return;
     }
     engine::ConversionJob converted;
-    if (engine::probeMediaFile(m_programDirectory.view(), output.c_str(), &converted) != 1) {
+    if (engine::probeMediaFile(m_programDirectory, output.c_str(), &converted) != 1) {
         return;
     }
     // A header can state far less than the file holds; the converter read all of it, so the row shows

@@ -1876,6 +1876,11 @@ Translation Translator::run() {
     if (m_interlacedOut) {
         out({"-flags:v", "+ildct+ilme"});
     }
+    // Fewer channels than the source: each output channel is the mean of those mixed into it, so a
+    // sound alike in both channels keeps its level (FFmpeg's own mix adds them, 3 dB louder).
+    if (m_audioOut && !audioCopy() && m_channels && probed().known && probed().channels > *m_channels) {
+        out({"-rematrix_maxval", "1.0"});
+    }
     // Tags kept with a stream (Ogg's comments) become the file's where its container holds none.
     if ((m_result.videoOut || m_audioOut) && !has("map_metadata") && !has("map_meta_data") &&
         streamFacts().tagStream != 0 &&

@@ -144,9 +144,15 @@ bool addAudioArguments(const PlanRequest& request, const AudioStreamSettings& au
     args.insert(args.end(), {"-map", "0:" + std::to_string(request.source.audioStream), "-c:a",
                              codecs.audioEncoder, "-b:a", kbps(plan.audioKbps), "-ar",
                              std::to_string(plan.sampleRate), "-ac", std::to_string(plan.channels)});
-    if (request.gainDb) {
-        args.insert(args.end(), {"-af", "volume=" + number(*request.gainDb) + "dB"});
+    if (plan.channels < request.source.channels) {
+        // Each channel the mean of those mixed into it: a sound alike in both keeps its level.
+        args.insert(args.end(), {"-rematrix_maxval", "1.0"});
     }
+    // Samples beyond full scale (a gain, or a damaged packet that decodes to noise) are held there: the
+    // AC-3 encoder would write frames that do not decode.
+    args.insert(args.end(),
+                {"-af", (request.gainDb ? "volume=" + number(*request.gainDb) + "dB," : std::string()) +
+                            "asoftclip=type=hard"});
     plan.audio = true;
     return true;
 }
