@@ -505,6 +505,7 @@ private:
     bool m_discAudioRate = false;                        // the command's audio bit rate is kept on the disc
     const DeviceLimits* m_device = nullptr;              // the player the output is for
     bool m_interlacedOut = false;                        // the fields are encoded as fields
+    bool m_downmix = false;                              // fewer channels leave than the source has
     std::optional<StreamFacts> m_streamFacts;
     double m_deviceBufsize = 0.0; // the buffer the output keeps to for it
 };
@@ -1719,6 +1720,10 @@ void Translator::planFilters() {
                                  ":" + std::to_string(pads.top) + ":color=" + color);
     }
 
+    // Fewer channels than the source: each output channel is the mean of those mixed into it, so a
+    // sound alike in both channels keeps its level (FFmpeg's own mix of float samples adds them, 3 dB
+    // louder). The resampler that mixes is the command's own when it has one, else FFmpeg's.
+    m_downmix = m_audioOut && !audioCopy() && m_channels && probed().known && probed().channels > *m_channels;
     if (const auto* async = last("async")) {
         const auto samples = parseNumber(async->value);
         if (!samples || *samples < 0.0) {
@@ -1727,7 +1732,8 @@ void Translator::planFilters() {
             // Audio keeps its length and its place against the pictures: gaps in its timestamps are
             // filled with silence and overlaps trimmed, from the pictures' start, but it is never
             // stretched.
-            m_audioFilters.emplace_back("aresample=async=1:first_pts=0");
+            m_audioFilters.emplace_back(m_downmix ? "aresample=async=1:first_pts=0:rematrix_maxval=1"
+                                                  : "aresample=async=1:first_pts=0");
         } else if (*samples > 0.0) {
             // A file of audio alone keeps exactly the samples it decodes to, one after the other: their
             // times are counted from the samples, so a source whose timestamps leave a gap or jump back
@@ -1876,9 +1882,7 @@ Translation Translator::run() {
     if (m_interlacedOut) {
         out({"-flags:v", "+ildct+ilme"});
     }
-    // Fewer channels than the source: each output channel is the mean of those mixed into it, so a
-    // sound alike in both channels keeps its level (FFmpeg's own mix adds them, 3 dB louder).
-    if (m_audioOut && !audioCopy() && m_channels && probed().known && probed().channels > *m_channels) {
+    if (m_downmix) {
         out({"-rematrix_maxval", "1.0"});
     }
     // Tags kept with a stream (Ogg's comments) become the file's where its container holds none.

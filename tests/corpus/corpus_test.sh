@@ -13,7 +13,8 @@
 #   - a sound shorter than one frame of the target's encoder fails, saying so (WMA keeps nothing of it);
 #   - no muxer saw timestamps go back ("non monotonically increasing dts", "Non-monotonous DTS");
 #   - the sound keeps its level: its mean level rises by no more than 1.5 dB, and no more of its samples
-#     sit at full scale (clip) than in the source, beyond one in ten thousand;
+#     sit at full scale (clip) than in the source, beyond one in five hundred (a lossy coder overshoots
+#     a little where the source peaks at full scale);
 #   - the picture keeps its shape: the area that is not bars, times the pixels' shape, shows within 2 %
 #     of the source's (and within two pixels of the smaller side, as even sides need).
 # An audio target writes the samples the source decodes to: where the source's sound timestamps leave a
@@ -236,7 +237,7 @@ while IFS=$'\t' read -r name _package _path _licence container codecs picture so
                 if ! awk -v a="$orms" -v b="$srms" 'BEGIN { exit !(a <= b + 1.5) }'; then
                     fail "$name with $profile: the sound is louder, $orms dB against the source's $srms dB"
                 fi
-                if ! awk -v a="$oclip" -v b="$sclip" 'BEGIN { exit !(a <= b + 0.0001) }'; then
+                if ! awk -v a="$oclip" -v b="$sclip" 'BEGIN { exit !(a <= b + 0.002) }'; then
                     fail "$name with $profile: the sound clips: $oclip of its samples at full scale, the source's $sclip"
                 fi
             fi
