@@ -109,12 +109,16 @@ platform::Expected<SourceFacts> probeSource(const std::string& path) {
     facts.still = isStillPictureFormat(demuxer);
 
     double length = 0.0;
+    std::string undecodable; // a stream whose first packets gave none of its facts: "sound" or "picture"
     for (unsigned i = 0; i < context->nb_streams; ++i) {
         const AVStream& stream = *context->streams[i];
         const AVCodecParameters& codec = *stream.codecpar;
         if (codec.codec_type == AVMEDIA_TYPE_VIDEO && !facts.hasVideo) {
             if ((stream.disposition & AV_DISPOSITION_ATTACHED_PIC) != 0 || codec.width <= 0 ||
                 codec.height <= 0) {
+                if ((stream.disposition & AV_DISPOSITION_ATTACHED_PIC) == 0) {
+                    undecodable = undecodable.empty() ? "picture" : undecodable;
+                }
                 continue;
             }
             facts.hasVideo = true;
@@ -138,6 +142,7 @@ platform::Expected<SourceFacts> probeSource(const std::string& path) {
             }
         } else if (codec.codec_type == AVMEDIA_TYPE_AUDIO && !facts.hasAudio) {
             if (codec.sample_rate <= 0 || codec.ch_layout.nb_channels <= 0) {
+                undecodable = undecodable.empty() ? "sound" : undecodable;
                 continue;
             }
             facts.hasAudio = true;
@@ -146,6 +151,9 @@ platform::Expected<SourceFacts> probeSource(const std::string& path) {
             facts.channels = codec.ch_layout.nb_channels;
             length = std::max(length, streamLength(*context, stream));
         }
+    }
+    if (!facts.hasVideo && !facts.hasAudio && !undecodable.empty()) {
+        return platform::Failure{"the source's " + undecodable + " cannot be decoded (\"" + path + "\")"};
     }
     if (!facts.hasVideo && !facts.hasAudio) {
         return platform::Failure{"the source \"" + path + "\" has neither video nor audio"};
