@@ -16,7 +16,8 @@
 #     sit at full scale (clip) than in the source, beyond one in five hundred (a lossy coder overshoots
 #     a little where the source peaks at full scale);
 #   - the picture keeps its shape: the area that is not bars, times the pixels' shape, shows within 2 %
-#     of the source's (and within two pixels of the smaller side, as even sides need).
+#     of the source's (and within two pixels of the smaller side, as even sides need), where the
+#     source's picture reaches every edge of its frame in some frame (else its shape cannot be told).
 # An audio target writes the samples the source decodes to: where the source's sound timestamps leave a
 # gap or overlap, its length may be that of the samples rather than that of the timestamps.
 # Lengths and starts come from decoding (framecrc), never from headers.
@@ -60,7 +61,7 @@ elif [ "$status" -ne 0 ]; then
 fi
 # Each source's measured facts, kept beside the files under the layout of their record (another layout
 # gets a folder of its own, so checkouts of different ages never read each other's records).
-facts="$(dirname "$files")/facts-7"
+facts="$(dirname "$files")/facts-8"
 mkdir -p "$facts"
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/morvane-corpus-XXXXXX")"
@@ -118,15 +119,19 @@ levels() {
 
 # The shape FILE's first picture stream shows, bars left out, as "SHAPE SIDE": the width over the height of
 # the area that is not black in any frame, times the pixels' shape, and that area's smaller side ("- -"
-# when it cannot be told: a still, or a picture black throughout).
+# when it cannot be told: a still, or a picture black throughout). With "whole", only a picture that
+# reaches every edge of its frame counts: a source's own bars or dark edges say nothing of its shape.
 shape() {
-    local crop sar
+    local crop sar size
     crop="$(ffmpeg -nostdin -v info -i "$1" -map 0:v:0 -vf cropdetect=limit=24:round=2:reset=0 -f null - 2>&1 |
         grep -o 'crop=[0-9]*:[0-9]*' | tail -n 1 || true)"
     sar="$(ffprobe -v error -select_streams v:0 -show_entries stream=sample_aspect_ratio -of default=nw=1:nk=1 "$1" |
         head -n 1)"
-    awk -v c="${crop#crop=}" -v s="$sar" 'BEGIN { split(c, a, ":"); split(s, r, ":"); q = 1
+    size="$(ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=p=0:s=: "$1" | head -n 1)"
+    awk -v c="${crop#crop=}" -v s="$sar" -v f="$size" -v whole="${2:-}" 'BEGIN { split(c, a, ":"); split(s, r, ":")
+        split(f, z, ":"); q = 1
         if (r[1] + 0 > 0 && r[2] + 0 > 0) q = r[1] / r[2]
+        if (whole != "" && (a[1] + 4 < z[1] + 0 || a[2] + 4 < z[2] + 0)) { print "- -"; exit }
         if (a[1] + 0 > 0 && a[2] + 0 > 0) printf "%.4f %d\n", a[1] * q / a[2], (a[1] < a[2] ? a[1] : a[2]); else print "- -" }'
 }
 
@@ -143,7 +148,7 @@ while IFS=$'\t' read -r name _package _path _licence container codecs picture so
         {
             measure "$source" /dev/null | tr '\n' ' ' || true
             if [ "$sound" != "-" ]; then levels "$source" | tr '\n' ' '; else echo -n "- - "; fi
-            if [ "$picture" = video ]; then shape "$source"; else echo "- -"; fi
+            if [ "$picture" = video ]; then shape "$source" whole; else echo "- -"; fi
         } > "$facts/$name"
     fi
     read -r svs svl _ sas sal sat srms sclip sshape sside < "$facts/$name"
