@@ -127,9 +127,9 @@ shape() {
         grep -o 'crop=[0-9]*:[0-9]*' | tail -n 1 || true)"
     sar="$(ffprobe -v error -select_streams v:0 -show_entries stream=sample_aspect_ratio -of default=nw=1:nk=1 "$1" |
         head -n 1)"
-    size="$(ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=p=0:s=: "$1" | head -n 1)"
+    size="$(ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=p=0:s=x "$1" | head -n 1)"
     awk -v c="${crop#crop=}" -v s="$sar" -v f="$size" -v whole="${2:-}" 'BEGIN { split(c, a, ":"); split(s, r, ":")
-        split(f, z, ":"); q = 1
+        split(f, z, "x"); q = 1
         if (r[1] + 0 > 0 && r[2] + 0 > 0) q = r[1] / r[2]
         if (whole != "" && (a[1] + 4 < z[1] + 0 || a[2] + 4 < z[2] + 0)) { print "- -"; exit }
         if (a[1] + 0 > 0 && a[2] + 0 > 0) printf "%.4f %d\n", a[1] * q / a[2], (a[1] < a[2] ? a[1] : a[2]); else print "- -" }'
