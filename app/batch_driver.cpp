@@ -11,6 +11,7 @@
 #include "app/startup_checks.h"
 #include "engine/command_builder.h"
 #include "engine/file_guards.h"
+#include "engine/media_probe.h"
 #include "engine/output_names.h"
 #include "engine/quillon_media_cntl.h"
 #include "engine/trace_file.h"
@@ -385,6 +386,23 @@ BatchDriver::RowOutcome BatchDriver::convertRow(int row, bool forceFrameServer) 
     return finishRow(slot, run, converted);
 }
 
+void BatchDriver::showFoundLength(int row, engine::ConversionJob& job, const std::string& output) {
+    // Only a whole file says how long its source is.
+    if (job.startTime.view() != "00:00:00" || job.endTime.view() != endCellText(job.duration)) {
+        return;
+    }
+    engine::ConversionJob converted;
+    if (engine::probeMediaFile(m_programDirectory, output.c_str(), &converted) != 1) {
+        return;
+    }
+    // A header can state far less than the file holds; the converter read all of it, so the row shows
+    // the length the output has. A second more or less is the counting's own.
+    if (converted.duration > job.duration + 1.0) {
+        job.duration = converted.duration;
+        m_view.setCellText(row, kColumnEnd, endCellText(converted.duration));
+    }
+}
+
 BatchDriver::RowOutcome BatchDriver::finishRow(const Slot& slot, const RowRun& run, std::int32_t converted) {
     const int row = run.row;
     const std::string output = resolvedOutputPath(m_outputFolder, run.job->outputPath.str());
@@ -406,6 +424,7 @@ BatchDriver::RowOutcome BatchDriver::finishRow(const Slot& slot, const RowRun& r
                                          "the output file \"" + output + "\" is missing or empty"});
         return RowOutcome::Failed;
     }
+    showFoundLength(row, *run.job, output);
     m_view.removeProgress(row);
     m_view.setCellText(row, kColumnStatus, kStatusCompleted);
     m_view.setChecked(row, false);

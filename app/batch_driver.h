@@ -148,6 +148,8 @@ private:
     RowOutcome beginRow(Slot& slot, RowRun& run, bool forceFrameServer);
     // Judges a conversion by its result and output and reports the row.
     RowOutcome finishRow(const Slot& slot, const RowRun& run, std::int32_t converted);
+    // Shows the length of a whole file's output in the row when its source stated less.
+    void showFoundLength(int row, engine::ConversionJob& job, const std::string& output);
     void abortRow(int row);
     // The output folder the window names (relative to the program directory), or the default.
     std::string chosenOutputFolder() const;

@@ -29,6 +29,26 @@ std::string whyNothingCameOut(const RunFacts& facts) {
     return {};
 }
 
+// "sound", "picture" or "sound and picture": the streams that lost packets.
+std::string damagedKinds(const RunFacts& facts) {
+    if (facts.soundPacketsLost > 0 && facts.picturePacketsLost > 0) {
+        return "sound and picture";
+    }
+    return facts.soundPacketsLost > 0 ? "sound" : "picture";
+}
+
+// How much of the source did not decode, for an output that holds the rest.
+std::string whatWasLost(const RunFacts& facts, const std::string& outputPath) {
+    const int lost = facts.soundPacketsLost + facts.picturePacketsLost;
+    std::string line = std::to_string(lost) + " packet" + (lost == 1 ? "" : "s") + " of the source's " +
+                       damagedKinds(facts) + " could not be decoded";
+    if (facts.sourceLength > 0.0 && facts.cutStart == 0.0) {
+        line += " (the source states " + seconds(facts.sourceLength) + ")";
+    }
+    return line + "; \"" + outputPath + "\" holds the " + seconds(facts.writtenSeconds) +
+           " that could be decoded";
+}
+
 } // namespace
 
 RunVerdict judgeRun(const RunFacts& facts, const std::string& outputPath) {
@@ -40,8 +60,20 @@ RunVerdict judgeRun(const RunFacts& facts, const std::string& outputPath) {
         return verdict;
     }
     const bool exited = facts.status.kind == platform::ExitStatus::Kind::Exited;
-    const bool finished = exited && facts.status.code == 0;
+    const bool damaged = facts.soundPacketsLost + facts.picturePacketsLost > 0;
+    // Too much of the source did not decode: FFmpeg still wrote what did, and it is complete.
+    const bool finished =
+        exited && (facts.status.code == 0 || (facts.status.code == kDecodeErrorExit && damaged));
     const bool stoppedByInterrupt = exited && facts.status.code == 255 && facts.interruptSent;
+    // Packets did not decode and nothing of the source came out: whatever FFmpeg's status, that is why.
+    if (damaged && exited && !facts.stopRequested && !facts.interruptSent &&
+        (facts.outputBytes <= 0 || !facts.mediaWritten)) {
+        verdict.exitCode = 1;
+        verdict.message = "the source's " + damagedKinds(facts) + " cannot be decoded (" +
+                          std::to_string(facts.soundPacketsLost + facts.picturePacketsLost) +
+                          " packets did not decode)" + nothing;
+        return verdict;
+    }
     if (finished || stoppedByInterrupt) {
         if (facts.outputBytes <= 0) {
             verdict.exitCode = 1;
@@ -57,6 +89,8 @@ RunVerdict judgeRun(const RunFacts& facts, const std::string& outputPath) {
         verdict.keepOutput = true;
         if (facts.stopRequested || stoppedByInterrupt) {
             verdict.message = "stopped on request; \"" + outputPath + "\" holds what was converted so far";
+        } else if (damaged) {
+            verdict.message = whatWasLost(facts, outputPath);
         }
         return verdict;
     }

@@ -21,7 +21,15 @@ struct RunFacts {
     // and how long the source is (0 when not known).
     double cutStart = 0.0;
     double sourceLength = 0.0;
+    // Packets of the source that did not decode, by the kind of their stream, and how much the output
+    // holds by the last progress report. FFmpeg exits with kDecodeErrorExit when more than two thirds
+    // of the packets did not decode, after writing all that did.
+    int soundPacketsLost = 0;
+    int picturePacketsLost = 0;
+    double writtenSeconds = 0.0;
 };
+
+inline constexpr int kDecodeErrorExit = 69;
 
 struct RunVerdict {
     bool keepOutput = false; // rename the temporary output to the requested name

@@ -161,33 +161,50 @@ bool overriddenByTarget(const TargetInfo& target, std::string_view name) {
            name == "bufsize" || name == "g" || (name == "ac" && target.format == "vcd");
 }
 
-// What the players this converter writes for accept of H.264, one row per device and picture size:
-// outputs for them stay within the row's profile, level, rate and buffer.
+// What the players this converter writes for accept, one row per device, codec and picture size:
+// outputs for them stay within the row's profile and level (H.264), rate and buffer. Figures from the
+// makers' published limits where they give them, else the codec level's:
+//   iPod (5th generation to classic, nano 3rd generation on): H.264 Baseline up to level 1.3 at
+//     768 kbit/s and 320x240, up to level 3.0 at 2.5 Mbit/s and 640x480; MPEG-4 Simple Profile at
+//     2.5 Mbit/s up to 640x480. No buffer is published beyond the level's: one second at the rate
+//     keeps every second of the file within the rate (10 Mbit at 2.5 Mbit/s let one second reach
+//     2.9 Mbit/s).
+//   PSP: H.264 Main at level 2.1 (480x272) and 3.0 (720x480), the levels' rates and buffers; MPEG-4
+//     Simple Profile at 1.5 Mbit/s, the PSP recipes' own ceiling.
+//   Phones (3GPP): H.264 Baseline at levels 1.3 and 3.0; H.263 and MPEG-4 at 384 kbit/s up to CIF
+//     (H.263 level 30, MPEG-4 Simple Profile level 3) and 2 Mbit/s above (H.263 level 40).
+// H.263 and MPEG-4 encoders hold no rate by themselves: the rate asked for is their ceiling too, with
+// a buffer of one second.
 struct DeviceLimits {
     std::string_view device;
     std::string_view muxer; // how the command names the device: its container
+    std::string_view codec; // "h264", or "mpeg4" for MPEG-4 Part 2 and H.263
     int width;              // the largest picture of the row
     int height;
-    std::string_view profile;
+    std::string_view profile; // H.264 only
     std::string_view level;
     double maxrate; // bits per second
     double bufsize; // bits
 };
 
-constexpr std::array<DeviceLimits, 6> kDeviceLimits = {{
-    {"the iPod", "ipod", 320, 240, "baseline", "1.3", 768000.0, 2000000.0},
-    {"the iPod", "ipod", 640, 480, "baseline", "3.0", 2500000.0, 10000000.0},
-    {"the PSP", "psp", 480, 272, "main", "2.1", 4000000.0, 4000000.0},
-    {"the PSP", "psp", 720, 480, "main", "3.0", 10000000.0, 10000000.0},
-    {"a phone", "3gp", 352, 288, "baseline", "1.3", 768000.0, 2000000.0},
-    {"a phone", "3gp", 640, 480, "baseline", "3.0", 2500000.0, 10000000.0},
+constexpr std::array<DeviceLimits, 10> kDeviceLimits = {{
+    {"the iPod", "ipod", "h264", 320, 240, "baseline", "1.3", 768000.0, 2000000.0},
+    {"the iPod", "ipod", "h264", 640, 480, "baseline", "3.0", 2500000.0, 2500000.0},
+    {"the iPod", "ipod", "mpeg4", 640, 480, "", "", 2500000.0, 2500000.0},
+    {"the PSP", "psp", "h264", 480, 272, "main", "2.1", 4000000.0, 4000000.0},
+    {"the PSP", "psp", "h264", 720, 480, "main", "3.0", 10000000.0, 10000000.0},
+    {"the PSP", "psp", "mpeg4", 720, 480, "", "", 1500000.0, 1500000.0},
+    {"a phone", "3gp", "h264", 352, 288, "baseline", "1.3", 768000.0, 2000000.0},
+    {"a phone", "3gp", "h264", 640, 480, "baseline", "3.0", 2500000.0, 10000000.0},
+    {"a phone", "3gp", "mpeg4", 352, 288, "", "", 384000.0, 384000.0},
+    {"a phone", "3gp", "mpeg4", 704, 576, "", "", 2048000.0, 2048000.0},
 }};
 
-// The row for a device and picture size; the device's largest when none is large enough.
-const DeviceLimits* deviceLimits(std::string_view muxer, int width, int height) {
+// The row for a device, codec and picture size; the device's largest when none is large enough.
+const DeviceLimits* deviceLimits(std::string_view muxer, std::string_view codec, int width, int height) {
     const DeviceLimits* found = nullptr;
     for (const auto& row : kDeviceLimits) {
-        if (row.muxer != muxer) {
+        if (row.muxer != muxer || row.codec != codec) {
             continue;
         }
         found = &row;
@@ -196,6 +213,17 @@ const DeviceLimits* deviceLimits(std::string_view muxer, int width, int height) 
         }
     }
     return found;
+}
+
+// The device codec family of an encoder: "h264", "mpeg4" (MPEG-4 Part 2 and H.263), else empty.
+std::string_view deviceCodec(const std::string& encoder) {
+    if (encoder == "libx264") {
+        return "h264";
+    }
+    if (encoder == "mpeg4" || encoder == "libxvid" || encoder == "h263" || encoder == "h263p") {
+        return "mpeg4";
+    }
+    return {};
 }
 
 enum class Narrowband { None, AmrNb, AmrWb };
@@ -399,10 +427,14 @@ private:
     double chooseDiscAspect(double shown);
     // A disc with the command's crop and pad: the cropped picture keeps its shape inside the pads.
     void planDiscFrame(const Borders& crop, const Borders& pads, const std::string& color);
-    // The H.264 player the command writes for, from its container or its iPod rate; holds the rates to it.
+    // The player the command writes for, from its container or its iPod tuning; holds the rates to it.
     void chooseDevice();
     void emitH264Profile();
+    // The device's maximum rate and buffer where the command does not state them.
+    void emitDeviceRates();
     void planFilters();
+    // Silence after a sound too short for an ADTS file that players recognise.
+    void padShortAdts();
     void emitFilters();
 
     void note(std::string text) { m_result.notes.push_back(std::move(text)); }
@@ -426,6 +458,7 @@ private:
     bool inputSide(const OldOption& option) const;
     // The input's facts for choices that depend on them; probes at most once.
     const SourceFacts& probed();
+    const StreamFacts& streamFacts();
 
     const TranslationRequest& m_request;
     const std::vector<OldOption>& m_options;
@@ -470,7 +503,11 @@ private:
     std::vector<std::vector<std::string>> m_afterTarget; // the command's own values a disc target keeps
     std::string m_discAspect;                            // the disc's picture shape, "4:3" or "16:9"
     bool m_discAudioRate = false;                        // the command's audio bit rate is kept on the disc
-    const DeviceLimits* m_device = nullptr;              // the H.264 player the output is for
+    const DeviceLimits* m_device = nullptr;              // the player the output is for
+    bool m_interlacedOut = false;                        // the fields are encoded as fields
+    bool m_downmix = false;                              // fewer channels leave than the source has
+    std::optional<StreamFacts> m_streamFacts;
+    double m_deviceBufsize = 0.0; // the buffer the output keeps to for it
 };
 
 // Options that act on reading the input wherever the old command put them.
@@ -497,6 +534,13 @@ const SourceFacts& Translator::probed() {
         }
     }
     return m_facts;
+}
+
+const StreamFacts& Translator::streamFacts() {
+    if (!m_streamFacts) {
+        m_streamFacts = m_request.streamProbe && !m_request.script ? m_request.streamProbe() : StreamFacts{};
+    }
+    return *m_streamFacts;
 }
 
 void Translator::scan() {
@@ -1383,11 +1427,11 @@ void Translator::emitRateControl(const OldOption& option, std::size_t) {
         dropNote(option, "a buffer size needs -maxrate");
     } else if (m_device != nullptr && option.name == "maxrate") {
         out({"-maxrate", formatBitrate(*m_maxrate)});
-    } else if (m_device != nullptr && parseBitrate(option.value).value_or(0.0) > m_device->bufsize) {
-        note(std::string(m_device->device) + " buffers " + formatBitrate(m_device->bufsize) +
-             "bit of H.264; using " + formatBitrate(m_device->bufsize) + " instead of -bufsize " +
-             option.value);
-        out({"-bufsize", formatBitrate(m_device->bufsize)});
+    } else if (m_device != nullptr && parseBitrate(option.value).value_or(0.0) > m_deviceBufsize) {
+        note(std::string(m_device->device) + " buffers " + formatBitrate(m_deviceBufsize) + "bit of " +
+             (m_device->codec == "h264" ? "H.264" : "this video") + "; using " +
+             formatBitrate(m_deviceBufsize) + " instead of -bufsize " + option.value);
+        out({"-bufsize", formatBitrate(m_deviceBufsize)});
     } else {
         passOption(option, 0);
     }
@@ -1480,6 +1524,8 @@ void Translator::emitFixes() {
     }
     if (m_result.videoOut && isX264()) {
         emitH264Profile();
+    } else if (m_result.videoOut && !videoCopy()) {
+        emitDeviceRates();
     }
     // Pictures with transparency (GIF, PNG) would make libvpx encode an alpha plane, which it refuses
     // with its default settings; WebM players show plain pictures anyway.
@@ -1489,28 +1535,56 @@ void Translator::emitFixes() {
 }
 
 void Translator::chooseDevice() {
-    if (!isX264() || !m_result.videoOut) {
+    const std::string_view codec = deviceCodec(m_videoEncoder);
+    if (codec.empty() || !m_result.videoOut) {
         return;
     }
     std::string muxer = m_muxer == "3g2" ? "3gp" : m_muxer;
-    if ((muxer == "mp4" || muxer == "mov") && m_maxrate && *m_maxrate <= 768000.0) {
-        muxer = "ipod"; // the iPod recipes hold the rate to the iPod's 768 kbit/s
+    if (muxer == "mp4" || muxer == "mov") {
+        // The iPod recipes hold the rate to the iPod's 768 kbit/s, ask H.264 of level 3.0 or lower
+        // (TV out), or tune MPEG-4 with advanced intra coding.
+        const auto* level = last("level") != nullptr ? last("level") : last("vlevel");
+        const double asked = level != nullptr ? parseNumber(level->value).value_or(0.0) : 0.0;
+        const auto* flags = last("flags");
+        const bool ipodLevel =
+            codec == "h264" && asked > 0.0 && (asked <= 3.0 || (asked >= 10 && asked <= 30));
+        const bool ipodMpeg4 =
+            codec == "mpeg4" && flags != nullptr && flags->value.find("aic") != std::string::npos;
+        if ((m_maxrate && *m_maxrate <= 768000.0) || ipodLevel || ipodMpeg4) {
+            muxer = "ipod";
+        }
     }
-    if (deviceLimits(muxer, 0, 0) == nullptr) {
+    if (deviceLimits(muxer, codec, 0, 0) == nullptr) {
         return;
     }
     // Without -s the picture keeps the source's size, which decides the level.
     const int width = m_outWidth > 0 ? m_outWidth : probed().width;
     const int height = m_outHeight > 0 ? m_outHeight : probed().height;
-    m_device = deviceLimits(muxer, width, height);
-    if (m_device != nullptr && (!m_maxrate || *m_maxrate > m_device->maxrate)) {
+    m_device = deviceLimits(muxer, codec, width, height);
+    double ceiling = m_device->maxrate;
+    const char* why = " plays ";
+    if (codec != "h264") {
+        if (has("qscale")) {
+            m_device = nullptr; // a fixed quantiser asks for a quality, not a rate
+            return;
+        }
+        // The rate asked for is the most the file may take in any second.
+        if (const auto* rate = last("b"); rate != nullptr && m_skip.count(m_last["b"]) == 0) {
+            ceiling = std::min(ceiling, parseBitrate(rate->value).value_or(ceiling));
+            why = " takes ";
+        }
+    }
+    if (!m_maxrate || *m_maxrate > ceiling) {
         if (m_maxrate) {
-            note(std::string(m_device->device) + " plays H.264 up to " + formatBitrate(m_device->maxrate) +
-                 "bit/s; using " + formatBitrate(m_device->maxrate) + " instead of -maxrate " +
+            note(std::string(m_device->device) + why + (codec == "h264" ? "H.264" : "this video") +
+                 " up to " + formatBitrate(ceiling) + "bit/s; using " + formatBitrate(ceiling) +
+                 " instead of -maxrate " +
                  (last("maxrate") != nullptr ? last("maxrate")->value : formatBitrate(*m_maxrate)));
         }
-        m_maxrate = m_device->maxrate;
+        m_maxrate = ceiling;
     }
+    // A second at the rate at most, within what the device buffers.
+    m_deviceBufsize = codec == "h264" ? m_device->bufsize : std::min(m_device->bufsize, *m_maxrate);
 }
 
 void Translator::emitH264Profile() {
@@ -1537,19 +1611,24 @@ void Translator::emitH264Profile() {
             out({"-refs", "1"});
         }
     }
-    if (m_device != nullptr) {
-        if (!has("level") && !has("vlevel")) {
-            out({"-level:v", std::string(m_device->level)});
-        }
-        if (!has("maxrate")) {
-            out({"-maxrate", formatBitrate(m_device->maxrate)});
-        }
-        if (!has("bufsize")) {
-            out({"-bufsize", formatBitrate(m_device->bufsize)});
-        }
+    if (m_device != nullptr && !has("level") && !has("vlevel")) {
+        out({"-level:v", std::string(m_device->level)});
     }
+    emitDeviceRates();
     if (!has("pix_fmt")) {
         out({"-pix_fmt", "yuv420p"});
+    }
+}
+
+void Translator::emitDeviceRates() {
+    if (m_device == nullptr) {
+        return;
+    }
+    if (!has("maxrate")) {
+        out({"-maxrate", formatBitrate(*m_maxrate)});
+    }
+    if (!has("bufsize") || m_skip.count(m_last["bufsize"]) != 0) {
+        out({"-bufsize", formatBitrate(m_deviceBufsize)});
     }
 }
 
@@ -1566,6 +1645,18 @@ void Translator::planFilters() {
         }
         return static_cast<int>(*number);
     };
+    if (m_result.videoOut && !videoCopy() && !has("deinterlace") && streamFacts().interlaced) {
+        // Pictures stored as fields stay so where the target keeps fields (DVD, SVCD, DV); every other
+        // target shows whole frames, so the fields are woven together before anything else is done.
+        const bool keepsFields =
+            m_target && (m_target->format == "dvd" || m_target->format == "svcd" || m_target->format == "dv");
+        if (!keepsFields) {
+            m_videoFilters.emplace_back("yadif=deint=interlaced");
+            note("the source is interlaced; its fields are woven into whole frames for this target");
+        } else if (m_target->format != "dv" && !has("flags")) {
+            m_interlacedOut = true;
+        }
+    }
     if (m_request.script && m_request.script->convertFrameRate) {
         char rate[32];
         std::snprintf(rate, sizeof rate, "fps=%.6g", m_request.script->frameRate);
@@ -1629,6 +1720,10 @@ void Translator::planFilters() {
                                  ":" + std::to_string(pads.top) + ":color=" + color);
     }
 
+    // Fewer channels than the source: each output channel is the mean of those mixed into it, so a
+    // sound alike in both channels keeps its level (FFmpeg's own mix of float samples adds them, 3 dB
+    // louder). The resampler that mixes is the command's own when it has one, else FFmpeg's.
+    m_downmix = m_audioOut && !audioCopy() && m_channels && probed().known && probed().channels > *m_channels;
     if (const auto* async = last("async")) {
         const auto samples = parseNumber(async->value);
         if (!samples || *samples < 0.0) {
@@ -1637,7 +1732,8 @@ void Translator::planFilters() {
             // Audio keeps its length and its place against the pictures: gaps in its timestamps are
             // filled with silence and overlaps trimmed, from the pictures' start, but it is never
             // stretched.
-            m_audioFilters.emplace_back("aresample=async=1:first_pts=0");
+            m_audioFilters.emplace_back(m_downmix ? "aresample=async=1:first_pts=0:rematrix_maxval=1"
+                                                  : "aresample=async=1:first_pts=0");
         } else if (*samples > 0.0) {
             // A file of audio alone keeps exactly the samples it decodes to, one after the other: their
             // times are counted from the samples, so a source whose timestamps leave a gap or jump back
@@ -1653,6 +1749,26 @@ void Translator::planFilters() {
             m_audioFilters.push_back("volume=" + formatInteger(*level) + "/256");
         }
     }
+}
+
+void Translator::padShortAdts() {
+    if (m_muxer != "adts" || !m_audioOut || codecOfEncoder(m_audioEncoder) != "aac" || !probed().known ||
+        probed().duration <= 0.0) {
+        return;
+    }
+    // An ADTS file is recognised by the run of frames it starts with: FFmpeg's reader wants three in a
+    // row, and players read such files the same way. A shorter sound is followed by silence up to
+    // three frames of 1024 samples, so the file opens.
+    const double rate = m_sampleRate ? *m_sampleRate : probed().sampleRate;
+    if (rate <= 0.0 || probed().duration >= 3 * 1024 / rate) {
+        return;
+    }
+    char least[32];
+    std::snprintf(least, sizeof least, "%.4f", 3 * 1024 / rate + 0.0001);
+    m_audioFilters.push_back(std::string("apad=whole_dur=") + least);
+    note(std::string("the sound is shorter than the three AAC frames a player needs to recognise an ADTS "
+                     "file; silence follows it up to ") +
+         least + " s");
 }
 
 void Translator::emitFilters() {
@@ -1752,6 +1868,7 @@ Translation Translator::run() {
     }
 
     planFilters();
+    padShortAdts();
     emitInput();
     emitOutputOptions();
     emitFixes();
@@ -1761,6 +1878,18 @@ Translation Translator::run() {
         // but the first by the audio encoder's priming, rounded up to a whole frame (67 ms at 15 frames per
         // second); the pictures stay where they are and the priming delays only the sound, by 25 ms.
         out({"-avoid_negative_ts", "disabled"});
+    }
+    if (m_interlacedOut) {
+        out({"-flags:v", "+ildct+ilme"});
+    }
+    if (m_downmix) {
+        out({"-rematrix_maxval", "1.0"});
+    }
+    // Tags kept with a stream (Ogg's comments) become the file's where its container holds none.
+    if ((m_result.videoOut || m_audioOut) && !has("map_metadata") && !has("map_meta_data") &&
+        streamFacts().tagStream != 0 &&
+        (streamFacts().tagStream == 'a' ? probed().hasAudio : probed().hasVideo)) {
+        out({"-map_metadata", std::string("0:s:") + streamFacts().tagStream + ":0"});
     }
     if (m_request.unnamedWrite && !m_muxer.empty()) {
         out({"-f", m_muxer}); // the file's name cannot tell FFmpeg

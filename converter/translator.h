@@ -25,6 +25,16 @@ struct SourceFacts {
     bool lengthGuessed = false; // the duration is a guess from the bit rate: the file may last longer
 };
 
+// What the detector's facts leave out: read from the file only when a choice depends on it.
+struct StreamFacts {
+    bool interlaced = false; // the picture is stored as fields
+    // Where the tags are when the container holds none: 'a' with the first sound stream, 'v' with the
+    // first picture stream, 0 in the container (or nowhere).
+    char tagStream = 0;
+    int audioStream = -1; // the index of the first sound stream
+    int videoStream = -1; // the index of the first picture stream that is no cover
+};
+
 struct TranslationRequest {
     OldCommand command;                 // the old command, parsed
     std::optional<ScriptSource> script; // set when the input is a frame-server script
@@ -33,7 +43,8 @@ struct TranslationRequest {
     bool unnamedWrite = false;          // writePath carries no name: the container must be named
     SourceFacts source;                 // what is known of the input without asking
     std::function<SourceFacts()> probe; // asked once, only when a choice depends on the input
-    bool seekOnOutput = false;          // cut by decoding from the start: the input cannot seek
+    std::function<StreamFacts()> streamProbe; // likewise
+    bool seekOnOutput = false;                // cut by decoding from the start: the input cannot seek
 };
 
 struct Translation {

@@ -18,6 +18,7 @@
 #include <fstream>
 #include <functional>
 #include <limits>
+#include <map>
 #include <optional>
 #include <random>
 #include <sstream>
@@ -136,6 +137,21 @@ public:
         return status;
     }
 
+    StreamFacts streamFacts(const std::string& path) {
+        StreamFacts facts;
+        if (!load() || m_streamFunction == nullptr) {
+            return facts;
+        }
+        VecStreamFacts found{};
+        if (m_streamFunction(path.c_str(), &found) == 0) {
+            facts.interlaced = found.interlaced != 0;
+            facts.tagStream = found.tagsOnStream == 1 ? 'a' : found.tagsOnStream == 2 ? 'v' : 0;
+            facts.audioStream = found.audioStream;
+            facts.videoStream = found.videoStream;
+        }
+        return facts;
+    }
+
 private:
     platform::Expected<void> load() {
         if (m_function != nullptr) {
@@ -146,6 +162,7 @@ private:
         if (opened) {
             m_library = *std::move(opened);
             m_function = m_library.function<VecProbeFunction>(kProbeFunction);
+            m_streamFunction = m_library.function<VecStreamFactsFunction>(kStreamFactsFunction);
             // The FFmpeg libraries keep allocations for the life of the process; unmapping them at exit
             // would only turn those into apparent leaks, so the module stays until the process ends.
             if (void* again = ::dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE)) {
@@ -161,6 +178,7 @@ private:
 
     platform::SharedLibrary m_library;
     VecProbeFunction m_function = nullptr;
+    VecStreamFactsFunction m_streamFunction = nullptr;
 };
 
 MediaProbe& mediaProbe() {
@@ -232,6 +250,9 @@ public:
         m_cutStart = start;
         m_sourceLength = std::move(sourceLength);
     }
+    // How to learn which of the source's streams are sound and picture (asked only when packets did
+    // not decode).
+    void describeStreams(std::function<StreamFacts()> streams) { m_streams = std::move(streams); }
 
 private:
     // Starts FFmpeg; on failure says why and gives the exit code.
@@ -263,6 +284,9 @@ private:
     std::chrono::steady_clock::time_point m_stopDeadline{};
     double m_cutStart = 0.0;
     std::function<double()> m_sourceLength;
+    std::function<StreamFacts()> m_streams;
+    std::map<int, int> m_packetsLost; // input stream index -> packets that did not decode
+    double m_writtenSeconds = 0.0;
 };
 
 void ConversionRun::pumpProgress(std::string_view bytes) {
@@ -270,6 +294,7 @@ void ConversionRun::pumpProgress(std::string_view bytes) {
         if (const auto update = m_progress.feedLine(line)) {
             m_progressSeen = true;
             m_mediaWritten = m_mediaWritten || update->frame > 0 || update->seconds > 0.0;
+            m_writtenSeconds = std::max(m_writtenSeconds, update->seconds);
             writeAll(STDOUT_FILENO, formatProgressLine(*update));
         }
     }
@@ -278,6 +303,11 @@ void ConversionRun::pumpProgress(std::string_view bytes) {
 void ConversionRun::pumpDiagnostics(std::string_view bytes) {
     for (const auto& line : m_diagnosticLines.feed(bytes)) {
         writeAll(STDERR_FILENO, line + "\n");
+        // FFmpeg says so once for every packet that does not decode: "Error while decoding stream #0:1: ..."
+        constexpr std::string_view kDecodeError = "Error while decoding stream #0:";
+        if (const auto at = line.find(kDecodeError); at != std::string::npos) {
+            ++m_packetsLost[std::atoi(line.c_str() + at + kDecodeError.size())];
+        }
         if (m_watchSeek && !m_seekFailed && !m_stopRequested &&
             line.find("could not seek to position") != std::string::npos) {
             m_seekFailed = true;
@@ -403,8 +433,15 @@ int ConversionRun::finish() {
     facts.progressSeen = m_progressSeen;
     facts.mediaWritten = m_mediaWritten;
     facts.cutStart = m_cutStart;
-    if (m_progressSeen && !m_mediaWritten && m_sourceLength) {
+    if (((m_progressSeen && !m_mediaWritten) || !m_packetsLost.empty()) && m_sourceLength) {
         facts.sourceLength = m_sourceLength();
+    }
+    if (!m_packetsLost.empty()) {
+        const StreamFacts streams = m_streams ? m_streams() : StreamFacts{};
+        for (const auto& [index, count] : m_packetsLost) {
+            (index == streams.videoStream ? facts.picturePacketsLost : facts.soundPacketsLost) += count;
+        }
+        facts.writtenSeconds = m_writtenSeconds;
     }
     RunVerdict verdict = judgeRun(facts, m_output);
     if (verdict.keepOutput) {
@@ -424,6 +461,15 @@ int ConversionRun::finish() {
                     ? "stopped on request; \"" + m_output +
                           "\" was there already and is kept; the partial result was discarded"
                     : "cannot put the result in place as \"" + m_output + "\": " + std::strerror(error);
+        }
+    }
+    if (verdict.keepOutput && facts.soundPacketsLost + facts.picturePacketsLost > 0) {
+        // Where packets did not decode, the times run on over the gaps: the file itself says how much
+        // it holds.
+        preview::MediaFacts kept;
+        if (std::string reason; mediaProbe().probe(m_output, kept, reason) == preview::kDetectOk) {
+            facts.writtenSeconds = kept.duration;
+            verdict.message = judgeRun(facts, m_output).message;
         }
     }
     if (!verdict.keepOutput) {
@@ -559,6 +605,7 @@ int runConversion(const std::vector<std::string>& arguments) {
         return 1;
     }
     request.probe = [source] { return probeSource(source); };
+    request.streamProbe = [source] { return mediaProbe().streamFacts(source); };
     request.outputPath = command.output;
 
     // From here on a signal must not leave a partial file behind: it is handled by the run.
@@ -621,6 +668,7 @@ int runConversion(const std::vector<std::string>& arguments) {
     };
     ConversionRun run(*ffmpeg, translation.arguments, *work, request.command.output, passLogs);
     run.describeCut(translation.cutStart, sourceLength);
+    run.describeStreams(request.streamProbe);
     if (translation.seeksInput) {
         run.watchSeeking();
     }
@@ -634,6 +682,7 @@ int runConversion(const std::vector<std::string>& arguments) {
     say(shownCommand(*ffmpeg, again.arguments, request.command.output));
     ConversionRun fromTheStart(*ffmpeg, again.arguments, *work, request.command.output, passLogs);
     fromTheStart.describeCut(again.cutStart, sourceLength);
+    fromTheStart.describeStreams(request.streamProbe);
     return fromTheStart.run(signals);
 }
 

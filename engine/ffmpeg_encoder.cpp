@@ -1,5 +1,6 @@
 #include "engine/ffmpeg_encoder.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "engine/command_builder.h"
@@ -97,6 +98,7 @@ std::int32_t CFfmpegEncoder::PrepareCommand(ConversionJob* job) {
         m_processHandle = 0;
         m_finished = false;
         m_error = false;
+        m_lastPercent = 0;
         m_commandLine.clear();
         if (!hasCommandRecipe(job->targetCode)) {
             return 0;
@@ -221,8 +223,12 @@ void CFfmpegEncoder::reportProgressLine(std::string_view line) {
         return;
     }
     const ProgressStep step = progressStep(*seconds, m_job.progressDuration);
+    // A length read from a header can be short of the real one: past it the conversion is still under
+    // way, so the row holds at 99 % rather than starting again at 1 %; progress never goes back.
+    const std::int32_t percent = std::max(m_lastPercent, step.reachedEnd ? 99 : step.percent);
+    m_lastPercent = percent;
     if (m_callback != nullptr) {
-        m_callback(step.percent, m_userData);
+        m_callback(percent, m_userData);
     }
     if (step.reachedEnd) {
         m_finished = true;

@@ -60,6 +60,8 @@ private:
     FixedText<kJobPathCapacity> m_programDirectory;
     ProgressCallback m_callback = nullptr;
     void* m_userData = nullptr;
+    // The highest percentage reported in this run: progress never goes back.
+    std::int32_t m_lastPercent = 0;
     ConverterProcess m_process;
     // Held from writing the frame-server script until the converter has read it.
     FrameServerScriptLock m_scriptLock;

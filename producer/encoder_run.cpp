@@ -1,6 +1,8 @@
 #include "producer/encoder_run.h"
 
+#include <cstdlib>
 #include <map>
+#include <string>
 
 #include "producer/progress_tracker.h"
 
@@ -78,6 +80,12 @@ RunOutcome runEncoder(const std::string& program, const std::vector<std::string>
     const auto onLine = [&](std::string_view line) {
         const ProgressTracker::Update update = tracker.onLine(line);
         if (update.kind == ProgressTracker::Kind::Message) {
+            // Said once for every packet that does not decode: "Error while decoding stream #0:1: ..."
+            constexpr std::string_view kDecodeError = "Error while decoding stream #0:";
+            if (const auto at = line.find(kDecodeError); at != std::string_view::npos) {
+                ++outcome
+                      .packetsLost[std::atoi(std::string(line.substr(at + kDecodeError.size(), 4)).c_str())];
+            }
             messages.add(line);
         } else if (update.percent) {
             onPercent(*update.percent);
@@ -95,6 +103,7 @@ RunOutcome runEncoder(const std::string& program, const std::vector<std::string>
     messages.finish();
     outcome.exit = child.wait();
     outcome.progressEnded = tracker.ended();
+    outcome.outputSeconds = tracker.outputSeconds();
     return outcome;
 }
 

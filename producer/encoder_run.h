@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,8 +14,14 @@ struct RunOutcome {
     bool started = false;
     std::string startError; // why the encoder could not be started
     platform::ExitStatus exit;
-    bool progressEnded = false; // the encoder said its progress was complete
+    bool progressEnded = false;     // the encoder said its progress was complete
+    std::map<int, int> packetsLost; // source stream index -> packets that did not decode
+    double outputSeconds = 0.0;     // what the output holds by the last progress report
 };
+
+// The encoder's status when more than two thirds of the source's packets did not decode; it has then
+// written all that did.
+inline constexpr int kDecodeErrorExit = 69;
 
 // Runs the encoder program with `arguments`, following its progress against `totalSeconds`.
 // `onPercent` receives rising percentages (0 to 99); `onMessage` every other line it prints, a line

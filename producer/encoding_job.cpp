@@ -366,7 +366,23 @@ Status encodeTarget(OutputTarget& target, int index, int total, const LibrarySet
         error = outcome.startError;
         return rm::kFileNotFound;
     }
-    if (!outcome.exit.success()) {
+    int lost = 0;
+    std::string kinds;
+    for (const auto& [stream, count] : outcome.packetsLost) {
+        lost += count;
+        const std::string kind = stream == target.request.source.videoStream ? "picture" : "sound";
+        kinds = kinds.empty() || kinds == kind ? kind : "sound and picture";
+    }
+    const bool damaged = lost > 0;
+    const bool complete =
+        outcome.exit.success() || (damaged && outcome.exit.kind == platform::ExitStatus::Kind::Exited &&
+                                   outcome.exit.code == kDecodeErrorExit && outcome.progressEnded);
+    if (damaged && (!complete || outcome.outputSeconds <= 0.0)) {
+        error = "the source's " + kinds + " cannot be decoded (" + std::to_string(lost) +
+                " packets did not decode)";
+        return rm::kEncodingFailed;
+    }
+    if (!complete) {
         error =
             "the encoder ended with " + outcome.exit.describe() + " while writing \"" + target.path + "\"";
         return rm::kEncodingFailed;
@@ -387,6 +403,14 @@ Status encodeTarget(OutputTarget& target, int index, int total, const LibrarySet
         return rm::kAccessDenied;
     }
     logInfo("wrote \"" + target.path + "\"");
+    if (damaged) {
+        // Where packets did not decode, the times run on over the gaps: the file says how much it holds.
+        const auto written = probeSource(target.path);
+        char held[32];
+        std::snprintf(held, sizeof held, "%.3f s", written ? written->duration : outcome.outputSeconds);
+        logInfo(std::to_string(lost) + " packets of the source's " + kinds + " could not be decoded; \"" +
+                target.path + "\" holds the " + held + " that could be decoded");
+    }
     return rm::kOk;
 }
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string_view>
+#include <utility>
 
 namespace morvane::producer {
 
@@ -40,6 +42,31 @@ int qualityQuantiser(int quality) {
     return std::clamp(2 + (100 - std::clamp(quality, 1, 100)) / 4, 2, 31);
 }
 
+} // namespace
+
+std::string fitPictureFilters(const SourceFacts& source, FrameSize frame) {
+    const std::string size = std::to_string(frame.width) + ":" + std::to_string(frame.height);
+    const double frameAspect = static_cast<double>(frame.width) / frame.height;
+    const double shown = source.width > 0 && source.height > 0 && source.sampleAspect > 0.0
+                             ? source.width * source.sampleAspect / source.height
+                             : frameAspect;
+    if (std::abs(shown / frameAspect - 1.0) <= 0.01) {
+        return "scale=" + size + ",setsar=1";
+    }
+    // The whole picture at its own shape, bars above and below or left and right; sides stay even for
+    // the 4:2:0 planes.
+    const auto even = [](double value) {
+        return std::max(2, 2 * static_cast<int>(std::lround(value / 2.0)));
+    };
+    const int width = shown > frameAspect ? frame.width : std::min(frame.width, even(frame.height * shown));
+    const int height = shown > frameAspect ? std::min(frame.height, even(frame.width / shown)) : frame.height;
+    return "scale=" + std::to_string(width) + ":" + std::to_string(height) + ",setsar=1,pad=" + size + ":" +
+           std::to_string((frame.width - width) / 2 / 2 * 2) + ":" +
+           std::to_string((frame.height - height) / 2 / 2 * 2) + ":color=black";
+}
+
+namespace {
+
 bool addVideoArguments(const PlanRequest& request, const VideoStreamSettings& video,
                        const CodecSettings& codecs, EncodingPlan& plan, std::string& error) {
     plan.size = outputFrameSize(request.width, request.height, request.source, codecs);
@@ -53,9 +80,10 @@ bool addVideoArguments(const PlanRequest& request, const VideoStreamSettings& vi
     plan.videoKbps = std::max(video.bitrateKbps, 1);
 
     // The fps filter, not only -r: -r alone pads the end with duplicated frames.
-    std::string filters = "fps=" + std::to_string(plan.frameRate) +
-                          ",scale=" + std::to_string(plan.size.width) + ":" +
-                          std::to_string(plan.size.height) + ",setsar=1,format=yuv420p";
+    // Pictures stored as fields are woven into whole frames first: RealMedia is progressive.
+    std::string filters = std::string(request.source.interlaced ? "yadif=deint=interlaced," : "") +
+                          "fps=" + std::to_string(plan.frameRate) + "," +
+                          fitPictureFilters(request.source, plan.size) + ",format=yuv420p";
     if (request.blackLevel) {
         const int t = kBlackThreshold;
         filters +=
@@ -116,9 +144,15 @@ bool addAudioArguments(const PlanRequest& request, const AudioStreamSettings& au
     args.insert(args.end(), {"-map", "0:" + std::to_string(request.source.audioStream), "-c:a",
                              codecs.audioEncoder, "-b:a", kbps(plan.audioKbps), "-ar",
                              std::to_string(plan.sampleRate), "-ac", std::to_string(plan.channels)});
-    if (request.gainDb) {
-        args.insert(args.end(), {"-af", "volume=" + number(*request.gainDb) + "dB"});
+    if (plan.channels < request.source.channels) {
+        // Each channel the mean of those mixed into it: a sound alike in both keeps its level.
+        args.insert(args.end(), {"-rematrix_maxval", "1.0"});
     }
+    // Samples beyond full scale (a gain, or a damaged packet that decodes to noise) are held there: the
+    // AC-3 encoder would write frames that do not decode.
+    args.insert(args.end(),
+                {"-af", (request.gainDb ? "volume=" + number(*request.gainDb) + "dB," : std::string()) +
+                            "asoftclip=type=hard"});
     plan.audio = true;
     return true;
 }
@@ -248,6 +282,17 @@ bool buildEncodingPlan(const PlanRequest& request, const LibrarySettings& settin
     }
     if (audio && !addAudioArguments(request, *request.audio, settings.codecs, plan, error)) {
         return false;
+    }
+    // RealMedia keeps a title, an author, a copyright and a comment; the author is the artist of files
+    // that name one.
+    for (const auto& [key, from] :
+         {std::pair{"title", "title"}, std::pair{"author", "author"}, std::pair{"author", "artist"},
+          std::pair{"copyright", "copyright"}, std::pair{"comment", "comment"}}) {
+        const auto tag = source.tags.find(from);
+        const bool taken = std::string_view(from) == "artist" && source.tags.count("author") != 0;
+        if (tag != source.tags.end() && !tag->second.empty() && !taken) {
+            args.insert(args.end(), {"-metadata", std::string(key) + "=" + tag->second});
+        }
     }
     args.insert(args.end(), {"-f", "rm", "file:" + request.writePath});
     return true;

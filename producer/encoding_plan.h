@@ -69,6 +69,10 @@ struct EncodingPlan {
 FrameSize outputFrameSize(unsigned width, unsigned height, const SourceFacts& source,
                           const CodecSettings& codecs);
 
+// The filters that put the source's picture into a frame of `frame`'s size with square pixels: scaled
+// whole at its display shape, bars filling the rest (none when the shapes agree within 1 %).
+std::string fitPictureFilters(const SourceFacts& source, FrameSize frame);
+
 // Whole frames per second (the RealMedia clock counts milliseconds): the source's rate, capped by
 // the stream and thinned by the video mode. 0 for an unknown mode.
 int outputFrameRate(const SourceFacts& source, double maxFrameRate, const std::string& videoMode);

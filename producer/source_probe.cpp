@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -41,6 +42,28 @@ bool isStillPictureFormat(std::string_view name) {
     constexpr std::string_view kPipe = "_pipe";
     return name == "image2" || name == "image2pipe" ||
            (name.size() > kPipe.size() && name.substr(name.size() - kPipe.size()) == kPipe);
+}
+
+// The tags a person wrote, as opposed to what a muxer records about itself.
+bool holdsWrittenTags(const AVDictionary* dictionary) {
+    for (const char* key : {"title", "artist", "author", "album", "copyright", "comment"}) {
+        if (av_dict_get(dictionary, key, nullptr, 0) != nullptr) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::map<std::string, std::string> readTags(const AVDictionary* dictionary) {
+    std::map<std::string, std::string> tags;
+    const AVDictionaryEntry* entry = nullptr;
+    while ((entry = av_dict_get(dictionary, "", entry, AV_DICT_IGNORE_SUFFIX)) != nullptr) {
+        std::string key = entry->key;
+        std::transform(key.begin(), key.end(), key.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        tags.emplace(std::move(key), entry->value);
+    }
+    return tags;
 }
 
 std::string describe(int code) {
@@ -86,19 +109,26 @@ platform::Expected<SourceFacts> probeSource(const std::string& path) {
     facts.still = isStillPictureFormat(demuxer);
 
     double length = 0.0;
+    std::string undecodable; // a stream whose first packets gave none of its facts: "sound" or "picture"
     for (unsigned i = 0; i < context->nb_streams; ++i) {
         const AVStream& stream = *context->streams[i];
         const AVCodecParameters& codec = *stream.codecpar;
         if (codec.codec_type == AVMEDIA_TYPE_VIDEO && !facts.hasVideo) {
             if ((stream.disposition & AV_DISPOSITION_ATTACHED_PIC) != 0 || codec.width <= 0 ||
                 codec.height <= 0) {
+                if ((stream.disposition & AV_DISPOSITION_ATTACHED_PIC) == 0) {
+                    undecodable = undecodable.empty() ? "picture" : undecodable;
+                }
                 continue;
             }
             facts.hasVideo = true;
             facts.videoStream = static_cast<int>(i);
             facts.width = std::abs(codec.width);
             facts.height = std::abs(codec.height);
-            const double aspect = toDouble(codec.sample_aspect_ratio);
+            const double aspect = toDouble(
+                av_guess_sample_aspect_ratio(context.get(), const_cast<AVStream*>(&stream), nullptr));
+            facts.interlaced =
+                codec.field_order != AV_FIELD_UNKNOWN && codec.field_order != AV_FIELD_PROGRESSIVE;
             facts.sampleAspect = aspect > 0.0 && std::isfinite(aspect) ? aspect : 1.0;
             if (!facts.still) {
                 facts.frameRate = toDouble(stream.avg_frame_rate);
@@ -112,6 +142,7 @@ platform::Expected<SourceFacts> probeSource(const std::string& path) {
             }
         } else if (codec.codec_type == AVMEDIA_TYPE_AUDIO && !facts.hasAudio) {
             if (codec.sample_rate <= 0 || codec.ch_layout.nb_channels <= 0) {
+                undecodable = undecodable.empty() ? "sound" : undecodable;
                 continue;
             }
             facts.hasAudio = true;
@@ -121,10 +152,20 @@ platform::Expected<SourceFacts> probeSource(const std::string& path) {
             length = std::max(length, streamLength(*context, stream));
         }
     }
+    if (!facts.hasVideo && !facts.hasAudio && !undecodable.empty()) {
+        return platform::Failure{"the source's " + undecodable + " cannot be decoded (\"" + path + "\")"};
+    }
     if (!facts.hasVideo && !facts.hasAudio) {
         return platform::Failure{"the source \"" + path + "\" has neither video nor audio"};
     }
     facts.duration = std::isfinite(length) && length > 0.0 ? length : 0.0;
+    const AVDictionary* tags = context->metadata;
+    for (const int index : {facts.audioStream, facts.videoStream}) {
+        if (!holdsWrittenTags(tags) && index >= 0) {
+            tags = context->streams[index]->metadata;
+        }
+    }
+    facts.tags = readTags(holdsWrittenTags(tags) ? tags : context->metadata);
     return facts;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <string>
 
 #include "platform/expected.h"
@@ -19,8 +20,12 @@ struct SourceFacts {
     bool still = false;
     int sampleRate = 0;
     int channels = 0;
-    double duration = 0.0;  // seconds; 0 when unknown
-    std::string formatName; // the demuxer's first name, e.g. "avi", "mov"
+    double duration = 0.0;   // seconds; 0 when unknown
+    std::string formatName;  // the demuxer's first name, e.g. "avi", "mov"
+    bool interlaced = false; // the picture is stored as fields
+    // The tags of the file (names in lower case): the container's, or the sound's (then the picture's)
+    // stream's when the container holds none, as Ogg keeps its comments with the stream.
+    std::map<std::string, std::string> tags;
 };
 
 // Reads the facts of a local file with libavformat; fails when it cannot be read or holds neither

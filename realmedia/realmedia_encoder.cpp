@@ -23,7 +23,9 @@ constexpr int kLinePrepareException = 212;
 constexpr int kLineRunException = 287;
 constexpr int kLineInitializeException = 96;
 
-constexpr double kGainDecibels = 6.0;
+// The audio-gain prefilter stays on the input at unity: the sound keeps the source's level (6 dB more
+// would clip every passage louder than half of full scale).
+constexpr double kGainDecibels = 0.0;
 constexpr double kMaxStartupLatency = 4.0;
 constexpr double kMaxKeyFrameInterval = 10.0;
 

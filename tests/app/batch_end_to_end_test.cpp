@@ -8,6 +8,8 @@
 
 #include <chrono>
 #include <climits>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <regex>
@@ -365,6 +367,136 @@ TEST_F(BatchEndToEnd, RealMediaGoesThroughTheProducerAndIsRefusedWithoutIt) {
     // The next batch converts through the converter as before.
     run = batch({"-p", kMp3Profile, "-o", output(), "clip.mov"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
+}
+
+// What FFmpeg measures of a file: the text after `key` in its log, as a number.
+double measured(const std::vector<std::string>& argv, const std::string& key) {
+    std::string text;
+    morvane::test::runProgram(argv, &text);
+    const auto at = text.rfind(key);
+    return at == std::string::npos ? -1000.0 : std::atof(text.c_str() + at + key.size());
+}
+
+double peakOf(const std::string& path) {
+    return measured(
+        {"ffmpeg", "-nostdin", "-i", path, "-map", "0:a:0", "-af", "volumedetect", "-f", "null", "-"},
+        "max_volume: ");
+}
+
+// RealMedia keeps the picture's shape, with bars, and the sound's level; tags kept with an Ogg stream
+// reach the file, the artist as its author.
+TEST_F(BatchEndToEnd, RealMediaKeepsShapeLevelAndTags) {
+    const std::string square = clips.file("square.mkv");
+    ASSERT_EQ(morvane::test::runProgram({"ffmpeg", "-nostdin", "-loglevel", "error", "-y", "-f", "lavfi",
+                                         "-i", "testsrc=size=240x240:rate=25:duration=2", "-f", "lavfi", "-i",
+                                         "aevalsrc=0.9*sin(2*PI*440*t):s=44100:d=2", "-c:v", "mpeg4", "-c:a",
+                                         "flac", square}),
+              0);
+    const std::string tagged = clips.file("tagged.ogg");
+    ASSERT_EQ(morvane::test::runProgram({"ffmpeg", "-nostdin", "-loglevel", "error", "-y", "-f", "lavfi",
+                                         "-i", "sine=duration=1", "-c:a", "libvorbis", "-metadata:s:a:0",
+                                         "title=Pluck", "-metadata:s:a:0", "artist=Harpist", tagged}),
+              0);
+    auto run = batch({"-p", kRealMediaProfile, "-o", output(), "square.mkv", "tagged.ogg"});
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+    // The square picture stands in the 320x240 frame between bars of 40 pixels.
+    std::string crop;
+    morvane::test::runProgram({"ffmpeg", "-nostdin", "-i", output() + "/square_new.rm", "-vf",
+                               "cropdetect=limit=24:round=2:reset=0", "-f", "null", "-"},
+                              &crop);
+    const auto at = crop.rfind("crop=");
+    ASSERT_NE(at, std::string::npos) << crop;
+    int width = 0;
+    int height = 0;
+    std::sscanf(crop.c_str() + at, "crop=%d:%d", &width, &height);
+    EXPECT_NEAR(static_cast<double>(width) / height, 1.0, 0.04) << crop.substr(at, 30);
+    // As loud as the source, within what the sound's coding changes: not 6 dB more.
+    EXPECT_NEAR(peakOf(output() + "/square_new.rm"), peakOf(square), 1.0);
+    std::string tags;
+    morvane::test::runProgram({"ffprobe", "-v", "error", "-show_entries", "format_tags", "-of", "compact",
+                               output() + "/tagged_new.rm"},
+                              &tags);
+    EXPECT_NE(tags.find("title=Pluck"), std::string::npos) << tags;
+    EXPECT_NE(tags.find("author=Harpist"), std::string::npos) << tags;
+
+    // The same tags reach an MP3 through the converter.
+    run = batch({"-p", kMp3Profile, "-o", output(), "tagged.ogg"});
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+    morvane::test::runProgram({"ffprobe", "-v", "error", "-show_entries", "format_tags", "-of", "compact",
+                               outputFile(output(), "tagged", ".mp3")},
+                              &tags);
+    EXPECT_NE(tags.find("title=Pluck"), std::string::npos) << tags;
+    EXPECT_NE(tags.find("artist=Harpist"), std::string::npos) << tags;
+}
+
+// An MPEG-1 stream whose headers state a bit rate far above its own says it lasts 0.06 s and holds 8:
+// progress only goes forward, and the row ends with the length the conversion found.
+TEST_F(BatchEndToEnd, AHeaderThatStatesTooLittleGivesWayToTheRealLength) {
+    const std::string path = clips.file("lying.m1v");
+    ASSERT_EQ(morvane::test::runProgram({"ffmpeg", "-nostdin", "-loglevel", "error", "-y", "-f", "lavfi",
+                                         "-i", "testsrc=size=320x240:rate=25:duration=8", "-c:v",
+                                         "mpeg1video", "-b:v", "200k", "-f", "mpeg1video", path}),
+              0);
+    std::string bytes = morvane::test::readFile(path);
+    for (auto at = bytes.find(std::string("\0\0\1\xb3", 4));
+         at != std::string::npos && at + 11 < bytes.size();
+         at = bytes.find(std::string("\0\0\1\xb3", 4), at + 4)) {
+        bytes[at + 8] = '\xff'; // the 18 bits of the stated bit rate, all set
+        bytes[at + 9] = '\xff';
+        bytes[at + 10] = static_cast<char>(bytes[at + 10] | 0xc0);
+    }
+    morvane::test::writeFile(path, bytes);
+    const auto run = batch({"--json", "-p", "20-mp4-1-h264-aac", "-o", output(), "lying.m1v"});
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+    int last = 0;
+    for (const auto& e : eventsOf(run.out)) {
+        if (e.value("event", "") == "progress") {
+            EXPECT_GE(e.at("percent").get<int>(), last) << "progress never goes back";
+            last = e.at("percent");
+        }
+    }
+    EXPECT_NEAR(durationOf(outputFile(output(), "lying", ".mp4")), 8.0, 0.2);
+    EXPECT_TRUE(std::regex_search(run.err, std::regex("lying\\.m1v +MP4 +00:00:00 +00:00:0[89] +Completed")))
+        << run.err;
+}
+
+// A damaged sound: the converter and the producer keep a clean file of what decodes and say how much
+// did not; a sound of which nothing decodes fails, saying so.
+TEST_F(BatchEndToEnd, DamagedSoundKeepsWhatDecodesAndSaysWhatDidNot) {
+    ASSERT_EQ(
+        morvane::test::runProgram({"ffmpeg", "-nostdin", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                                   "sine=duration=10", "-c:a", "libmp3lame", clips.file("clean.mp3")}),
+        0);
+    // The noise filter damages every third byte (of every byte) of each packet, the same way every time.
+    for (const auto& [name, amount] :
+         {std::pair{"damaged.mp3", "noise=amount=3"}, std::pair{"ruined.mp3", "noise=amount=1"}}) {
+        ASSERT_EQ(morvane::test::runProgram({"ffmpeg", "-nostdin", "-loglevel", "error", "-y", "-i",
+                                             clips.file("clean.mp3"), "-c", "copy", "-bsf:a", amount,
+                                             clips.file(name)}),
+                  0);
+    }
+    for (const char* profile : {kMp3Profile, kRealMediaProfile}) {
+        SCOPED_TRACE(profile);
+        const std::string folder = output() + "/" + (profile == kMp3Profile ? "mp3" : "rm");
+        auto run = batch({"-p", profile, "-o", folder, "damaged.mp3"});
+        ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+        const std::string kept = outputFile(folder, "damaged", profile == kMp3Profile ? ".mp3" : ".rm");
+        std::string errors;
+        EXPECT_EQ(morvane::test::runProgram(
+                      {"ffmpeg", "-nostdin", "-v", "error", "-i", kept, "-f", "null", "-"}, &errors),
+                  0);
+        EXPECT_EQ(errors, "") << "the output decodes cleanly";
+        EXPECT_GT(durationOf(kept), 0.1);
+        const std::string trace = morvane::test::readFile(bin() + "/trace.flt");
+        EXPECT_TRUE(
+            std::regex_search(trace, std::regex("[0-9]+ packets of the source's sound could not be decoded")))
+            << trace.substr(trace.size() > 3000 ? trace.size() - 3000 : 0);
+
+        run = batch({"-p", profile, "-o", folder + "/ruined", "ruined.mp3"});
+        EXPECT_EQ(run.exitCode, 1) << run.out << run.err;
+        EXPECT_NE(morvane::test::readFile(bin() + "/trace.flt").find("the source's sound cannot be decoded"),
+                  std::string::npos);
+    }
 }
 
 } // namespace

@@ -260,5 +260,47 @@ TEST(RunVerdict, AnEmptyOutputIsExplainedByTheFactsOnly) {
     }
 }
 
+// Packets of the source that do not decode: FFmpeg writes what did (exiting 69 when more than two thirds
+// failed); that file is kept with a line on what is missing, and a source of which nothing decodes fails
+// saying so.
+TEST(RunVerdict, DamagedSourcesKeepWhatDecodedAndSayHowMuchDidNot) {
+    using Kind = platform::ExitStatus::Kind;
+    struct Case {
+        int exit;
+        int sound, picture; // packets lost
+        bool written;
+        bool keep;
+        const char* says;
+    };
+    for (const auto& c : std::vector<Case>{
+             {69, 1210, 0, true, true,
+              "1210 packets of the source's sound could not be decoded (the source states 20.000 s); "
+              "\"/o/x.mp3\" holds the 8.240 s that could be decoded"},
+             {0, 1, 0, true, true, "1 packet of the source's sound could not be decoded"},
+             {0, 3, 4, true, true, "7 packets of the source's sound and picture could not be decoded"},
+             {69, 6215, 0, false, false,
+              "the source's sound cannot be decoded (6215 packets did not decode)"},
+             {69, 0, 40, false, false, "the source's picture cannot be decoded (40 packets did not decode)"},
+             {1, 24, 0, false, false, "the source's sound cannot be decoded (24 packets did not decode)"},
+             // Exit 69 with nothing counted is no judgement on the source.
+             {69, 0, 0, true, false, "ffmpeg failed with"},
+         }) {
+        SCOPED_TRACE(c.says);
+        RunFacts facts;
+        facts.status = {Kind::Exited, c.exit, false};
+        facts.outputBytes = 5000;
+        facts.progressSeen = true;
+        facts.mediaWritten = c.written;
+        facts.soundPacketsLost = c.sound;
+        facts.picturePacketsLost = c.picture;
+        facts.sourceLength = 20.0;
+        facts.writtenSeconds = c.written ? 8.24 : 0.0;
+        const RunVerdict verdict = judgeRun(facts, "/o/x.mp3");
+        EXPECT_EQ(verdict.keepOutput, c.keep);
+        EXPECT_EQ(verdict.exitCode, c.keep ? 0 : c.exit == 69 && (c.sound + c.picture) == 0 ? 69 : 1);
+        EXPECT_EQ(verdict.message.rfind(c.says, 0), 0u) << verdict.message;
+    }
+}
+
 } // namespace
 } // namespace morvane::converter

@@ -103,9 +103,9 @@ struct RecipeCase {
     const char* name;
     Words recipe; // the recipe's arguments, before "-y" and the output
     std::string out;
-    Words expected;       // FFmpeg's arguments for the recipe, fixes included
-    Words notes = {};     // texts some diagnostic line must contain
-    bool clamped = false; // the head's 1200k is held to a 768k maximum rate
+    Words expected;                // FFmpeg's arguments for the recipe, fixes included
+    Words notes = {};              // texts some diagnostic line must contain
+    const char* clamped = nullptr; // the maximum rate the head's 1200k is held to
 };
 
 TEST(Translator, EveryRecipeAndVariant) {
@@ -181,9 +181,10 @@ TEST(Translator, EveryRecipeAndVariant) {
                  {"-qmin", "10", "-qmax", "31", "-maxrate", "768k", "-bufsize", "10M"}}),
          "/out/c.mp4",
          {"-c:v", "mpeg4", "-c:a", "aac", "-qmin", "10", "-qmax", "31", "-maxrate", "768k", "-bufsize",
-          "10M"},
-         {"-b 1200k is above the maximum rate 768k"},
-         true},
+          "768k"},
+         {"-b 1200k is above the maximum rate 768k",
+          "the iPod buffers 768kbit of this video; using 768k instead of -bufsize 10M"},
+         "768k"},
         {"iPod 2 h264",
          {"-vcodec", "libx264", "-acodec", "libfaac", "-qmin", "2", "-qmax", "31", "-maxrate", "768k",
           "-bufsize", "10M"},
@@ -192,7 +193,7 @@ TEST(Translator, EveryRecipeAndVariant) {
                   "-bufsize", "2000k"},
                  kIpod}),
          {"the iPod buffers 2000kbit of H.264; using 2000k instead of -bufsize 10M"},
-         true},
+         "768k"},
         {"iPod 8",
          {"-vcodec", "libx264", "-acodec", "libfaac", "-coder", "0", "-g", "250", "-vlevel", "13", "-qmin",
           "10", "-qmax", "51", "-maxrate", "768k", "-bufsize", "10M"},
@@ -201,7 +202,7 @@ TEST(Translator, EveryRecipeAndVariant) {
                   "10", "-qmax", "51", "-maxrate", "768k", "-bufsize", "2000k"},
                  kBaseline}),
          {},
-         true},
+         "768k"},
         {"iPod 10",
          {"-vcodec",
           "libx264",
@@ -279,9 +280,9 @@ TEST(Translator, EveryRecipeAndVariant) {
           "-i_qfactor",
           "0.71",
           "-maxrate",
-          "10M",
+          "768k",
           "-bufsize",
-          "10M",
+          "2000k",
           "-qcomp",
           "0.6",
           "-qmin",
@@ -296,7 +297,10 @@ TEST(Translator, EveryRecipeAndVariant) {
           "baseline",
           "-pix_fmt",
           "yuv420p"},
-         {"flags flag loop", "dropped -rc_eq"}},
+         // Level 3.0 asked: the iPod classic's TV-out recipe, held to what the iPod plays at 320x240.
+         {"flags flag loop", "dropped -rc_eq",
+          "the iPod plays H.264 up to 768kbit/s; using 768k instead of -maxrate 10M"},
+         "768k"},
         {"iPod 10 on mpeg4",
          {"-vcodec", "mpeg4", "-acodec", "libfaac", "-flags", "+loop", "-partitions", "+parti4x4", "-me",
           "umh", "-coder", "0", "-maxrate", "10M", "-bufsize", "10M", "-level", "30"},
@@ -307,8 +311,11 @@ TEST(Translator, EveryRecipeAndVariant) {
          {"-vcodec", "mpeg4", "-acodec", "libfaac", "-flags", "+aic+mv4+trell", "-mbd", "2", "-cmp", "2",
           "-subcmp", "2", "-g", "250", "-qmin", "10", "-qmax", "51"},
          "/out/c.mp4",
-         {"-c:v", "mpeg4", "-c:a",    "aac", "-trellis", "1",   "-flags:v", "+aic+mv4", "-mbd",  "2",
-          "-cmp", "2",     "-subcmp", "2",   "-g",       "250", "-qmin",    "10",       "-qmax", "51"}},
+         // Advanced intra coding: the iPod's MPEG-4 tuning; the rate asked is its ceiling, a second of it the
+         // buffer.
+         {"-c:v",  "mpeg4", "-c:a",  "aac", "-trellis", "1",     "-flags:v", "+aic+mv4",
+          "-mbd",  "2",     "-cmp",  "2",   "-subcmp",  "2",     "-g",       "250",
+          "-qmin", "10",    "-qmax", "51",  "-maxrate", "1200k", "-bufsize", "1200k"}},
         {"iPod 12",
          concat({{"-vcodec", "libx264", "-acodec", "libfaac"},
                  {"-qmin", "10", "-qmax", "31", "-maxrate", "768k", "-bufsize", "10M"}}),
@@ -317,16 +324,16 @@ TEST(Translator, EveryRecipeAndVariant) {
                   "-bufsize", "2000k"},
                  kIpod}),
          {},
-         true},
+         "768k"},
         {"PSP 0 xvid",
          {"-vcodec", "libxvid", "-acodec", "libfaac", "-f", "psp", "-bufsize", "10M"},
          "/out/c.mp4",
-         {"-c:v", "libxvid", "-c:a", "aac", "-f", "psp", "-bufsize", "10M"}},
+         {"-c:v", "libxvid", "-c:a", "aac", "-f", "psp", "-bufsize", "1200k", "-maxrate", "1200k"},
+         {"the PSP buffers 1200kbit of this video; using 1200k instead of -bufsize 10M"}},
         {"PSP 0 mpeg4",
          {"-vcodec", "mpeg4", "-acodec", "libfaac", "-f", "psp", "-bufsize", "10M"},
          "/out/c.mp4",
-         {"-c:v", "mpeg4", "-c:a", "aac", "-f", "psp"},
-         {"dropped -bufsize 10M: a buffer size needs -maxrate"}},
+         {"-c:v", "mpeg4", "-c:a", "aac", "-f", "psp", "-bufsize", "1200k", "-maxrate", "1200k"}},
         {"PSP 1",
          {"-vcodec", "libx264", "-acodec", "libfaac", "-f", "psp", "-bufsize", "10M", "-maxrate", "1500k",
           "-coder", "1", "-coder", "1", "-g", "250"},
@@ -452,14 +459,14 @@ TEST(Translator, EveryRecipeAndVariant) {
           "-pix_fmt",
           "yuv420p"},
          {"flags2 flag mixed_refs", "flags2 flag brdo", "dropped -bidir_refine"},
-         true},
+         "768k"},
         {"PSP 2 on mpeg4",
          {"-vcodec", "mpeg4", "-acodec", "libfaac", "-f", "psp", "-bf", "1", "-bt", "48k", "-maxrate", "768k",
           "-bufsize", "10M"},
          "/out/c.mp4",
-         {"-c:v", "mpeg4", "-c:a", "aac", "-f", "psp", "-bt", "48k", "-maxrate", "768k", "-bufsize", "10M"},
+         {"-c:v", "mpeg4", "-c:a", "aac", "-f", "psp", "-bt", "48k", "-maxrate", "768k", "-bufsize", "768k"},
          {"dropped -bf 1: B-frames make MPEG-4 Advanced Simple"},
-         true},
+         "768k"},
         {"PSP 4",
          {"-vcodec", "libxvid", "-acodec", "libfaac", "-f", "psp", "-bufsize", "10M", "-qscale", "4",
           "-bitexact"},
@@ -476,13 +483,16 @@ TEST(Translator, EveryRecipeAndVariant) {
         {"MP4 0 3gp h263",
          {"-vcodec", "h263", "-acodec", "libamr_nb", "-f", "3gp"},
          "/out/c.3gp",
-         {"-c:v", "mpeg4", "-c:a", "aac", "-f", "3gp", "-ar", "8000", "-ac", "1", "-b:a", "12.2k"},
-         {"H.263 takes only", "no libamr_nb encoder; using aac at 8000 Hz mono"}},
+         {"-c:v", "mpeg4", "-c:a", "aac", "-f", "3gp", "-ar", "8000", "-ac", "1", "-b:a", "12.2k", "-maxrate",
+          "384k", "-bufsize", "384k"},
+         {"H.263 takes only", "no libamr_nb encoder; using aac at 8000 Hz mono"},
+         "384k"},
         {"MP4 1 3g2 mp3",
          {"-vcodec", "mpeg4", "-acodec", "libmp3lame", "-f", "3g2"},
          "/out/c.3g2",
-         {"-c:v", "mpeg4", "-c:a", "aac", "-f", "3g2"},
-         {"cannot hold libmp3lame; using aac"}},
+         {"-c:v", "mpeg4", "-c:a", "aac", "-f", "3g2", "-maxrate", "384k", "-bufsize", "384k"},
+         {"cannot hold libmp3lame; using aac", "-b 1200k is above the maximum rate 384k"},
+         "384k"},
         {"MP4 2 avi",
          {"-vcodec", "libxvid", "-acodec", "libmp3lame"},
          "/out/c.avi",
@@ -506,8 +516,8 @@ TEST(Translator, EveryRecipeAndVariant) {
         const Result result = translate(concat({typedHead(), c.recipe, {"-y", c.out}}));
         EXPECT_EQ(result.error, "");
         Words head = typedHeadOut();
-        if (c.clamped) {
-            *std::find(head.begin(), head.end(), "1200k") = "768k";
+        if (c.clamped != nullptr) {
+            *std::find(head.begin(), head.end(), "1200k") = c.clamped;
         }
         EXPECT_EQ(result.arguments, concat({head, c.expected, kRate, kAsync, output(c.out)}));
         EXPECT_TRUE(mentions(result.notes, "dropped -scodec copy"));
@@ -815,7 +825,8 @@ TEST(Translator, MetadataAndStreams) {
                            {"o.3gp",
                             "author",
                             both,
-                            {"-c:v", "mpeg4", "-c:a", "aac"}}, // no H.263 at 640x480, no AMR encoder
+                            // No H.263 at 640x480, no AMR encoder; a phone's MPEG-4 up to 2 Mbit/s above CIF.
+                            {"-c:v", "mpeg4", "-c:a", "aac", "-maxrate", "2048k", "-bufsize", "2048k"}},
                            {"o.rm", "author", both, {}},
                            {"o.mp3", "artist", {"-map", "0:a:0?"}, {}}, // an audio file gets no video
                            {"o.wmv", "artist", both, {}}}) {
@@ -1090,9 +1101,13 @@ TEST(Translator, PspFilesGetBothStreams) {
     const Words psp = {"-i", "p.png", "-vcodec", "libxvid", "-acodec", "libfaac", "-f", "psp", "-y", "o.mp4"};
     const Result silent = translate(psp, picture);
     EXPECT_EQ(silent.arguments,
-              concat({{"-i", "file:p.png", "-f", "lavfi", "-i",
-                       "anullsrc=channel_layout=stereo:sample_rate=48000", "-map", "0:V:0?", "-map", "1:a:0",
-                       "-shortest", "-c:v", "libxvid", "-c:a", "aac", "-f", "psp"},
+              concat({{"-i",      "file:p.png", "-f",
+                       "lavfi",   "-i",         "anullsrc=channel_layout=stereo:sample_rate=48000",
+                       "-map",    "0:V:0?",     "-map",
+                       "1:a:0",   "-shortest",  "-c:v",
+                       "libxvid", "-c:a",       "aac",
+                       "-f",      "psp",        "-maxrate",
+                       "1500k",   "-bufsize",   "1500k"},
                       output("o.mp4")}));
     SourceFacts sound = clipFacts();
     sound.hasVideo = false;
@@ -1100,9 +1115,13 @@ TEST(Translator, PspFilesGetBothStreams) {
     const Result black = translate(
         {"-i", "s.wav", "-vcodec", "libxvid", "-acodec", "libfaac", "-f", "psp", "-y", "o.mp4"}, sound);
     EXPECT_EQ(black.arguments,
-              concat({{"-i", "file:s.wav", "-f", "lavfi", "-i",
-                       "color=color=black:size=320x240:rate=25:duration=2.500", "-map", "1:v:0", "-map",
-                       "0:a:0?", "-shortest", "-c:v", "libxvid", "-c:a", "aac", "-f", "psp"},
+              concat({{"-i",      "file:s.wav", "-f",
+                       "lavfi",   "-i",         "color=color=black:size=320x240:rate=25:duration=2.500",
+                       "-map",    "1:v:0",      "-map",
+                       "0:a:0?",  "-shortest",  "-c:v",
+                       "libxvid", "-c:a",       "aac",
+                       "-f",      "psp",        "-maxrate",
+                       "1500k",   "-bufsize",   "1500k"},
                       output("o.mp4")}));
 
     // A length guessed from the bit rate (a raw stream) does not end the filler: -shortest does.
@@ -1169,6 +1188,121 @@ TEST(Translator, DeviceLimitsFollowThePictureSize) {
     const Words held = {"-maxrate", "4000k"};
     EXPECT_NE(std::search(fast.arguments.begin(), fast.arguments.end(), held.begin(), held.end()),
               fast.arguments.end());
+}
+
+bool contains(const Words& words, const Words& run) {
+    return std::search(words.begin(), words.end(), run.begin(), run.end()) != words.end();
+}
+
+// Translates with what the file's streams say (fields, where its tags are) besides the detector's facts.
+Result translateWithStreams(const Words& old, const StreamFacts& streams,
+                            const SourceFacts& facts = clipFacts()) {
+    TranslationRequest request;
+    request.command = parseOldCommand(old);
+    request.outputPath = request.writePath = request.command.output;
+    request.source = facts;
+    request.streamProbe = [streams] { return streams; };
+    const Translation translation = translateCommand(request);
+    return {translation.arguments, translation.notes, translation.error};
+}
+
+TEST(Translator, RateLimitedDevicesKeepTheirRateAndBuffer) {
+    const struct {
+        const char* name;
+        Words old;
+        Words present;
+        const char* note;
+    } cases[] = {
+        // H.263 and MPEG-4 hold no rate of their own: the phone's rate is the ceiling, a second of it the
+        // buffer.
+        {"3GP H.263",
+         {"-i", "a.avi", "-b", "128k", "-s", "176x144", "-vcodec", "h263", "-acodec", "aac", "-f", "3gp",
+          "-y", "o.3gp"},
+         {"-maxrate", "128k", "-bufsize", "128k"},
+         ""},
+        {"3G2 MPEG-4 above the phone's rate",
+         {"-i", "a.avi", "-b", "900k", "-s", "176x144", "-vcodec", "mpeg4", "-acodec", "aac", "-f", "3g2",
+          "-y", "o.3g2"},
+         {"-maxrate", "384k", "-bufsize", "384k"},
+         "-b 900k is above the maximum rate 384k"},
+        // The iPod classic's TV-out recipe asks 10 Mbit/s; the iPod plays 2.5 Mbit/s at 640x480.
+        {"iPod classic",
+         {"-i", "a.avi", "-b", "1500k", "-s", "640x480", "-vcodec", "libx264", "-maxrate", "10M", "-bufsize",
+          "10M", "-level", "30", "-y", "o.mp4"},
+         {"-maxrate", "2500k", "-bufsize", "2500k"},
+         "the iPod plays H.264 up to 2500kbit/s; using 2500k instead of -maxrate 10M"},
+        {"iPod MPEG-4 at 640x480",
+         {"-i", "a.avi", "-b", "2000k", "-s", "640x480", "-vcodec", "mpeg4", "-flags", "+aic+mv4", "-y",
+          "o.mp4"},
+         {"-maxrate", "2000k", "-bufsize", "2000k"},
+         ""},
+        {"PSP MPEG-4",
+         {"-i", "a.avi", "-b", "768k", "-vcodec", "libxvid", "-f", "psp", "-bufsize", "10M", "-y", "o.mp4"},
+         {"-maxrate", "768k"},
+         "the PSP buffers 768kbit of this video; using 768k instead of -bufsize 10M"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Result result = translate(c.old);
+        EXPECT_TRUE(contains(result.arguments, c.present));
+        EXPECT_TRUE(std::string(c.note).empty() || mentions(result.notes, c.note));
+    }
+    // Not a device: a plain MP4 with MPEG-4, and a PSP file asked at a fixed quantiser, keep no ceiling.
+    for (const Words& free :
+         {Words{"-i", "a.avi", "-b", "900k", "-vcodec", "mpeg4", "-y", "o.mp4"},
+          Words{"-i", "a.avi", "-vcodec", "mpeg4", "-f", "psp", "-qscale", "4", "-y", "o.mp4"}}) {
+        const Result result = translate(free);
+        EXPECT_EQ(std::find(result.arguments.begin(), result.arguments.end(), "-maxrate"),
+                  result.arguments.end());
+    }
+}
+
+TEST(Translator, InterlacedSourcesTagsOnStreamsAndShortAdts) {
+    const Words mp4 = {"-i", "a.mpg", "-s", "640x480", "-vcodec", "mpeg4", "-acodec", "aac", "-y", "o.mp4"};
+    const Words dvd = {"-i", "a.mpg", "-target", "pal-dvd", "-y", "o.mpg"};
+    const Words vcd = {"-i", "a.mpg", "-target", "pal-vcd", "-y", "o.mpg"};
+    StreamFacts fields;
+    fields.interlaced = true;
+    const auto filters = [](const Result& result) {
+        const auto at = std::find(result.arguments.begin(), result.arguments.end(), "-vf");
+        return at == result.arguments.end() ? std::string() : *(at + 1);
+    };
+    // A progressive target weaves the fields first; DVD keeps them and encodes them as fields; VCD is
+    // progressive; a progressive source is left alone.
+    EXPECT_EQ(filters(translateWithStreams(mp4, fields)).rfind("yadif=deint=interlaced", 0), 0u);
+    EXPECT_EQ(filters(translateWithStreams(mp4, StreamFacts{})).find("yadif"), std::string::npos);
+    const Result disc = translateWithStreams(dvd, fields);
+    EXPECT_EQ(filters(disc).find("yadif"), std::string::npos);
+    EXPECT_TRUE(contains(disc.arguments, {"-flags:v", "+ildct+ilme"}));
+    EXPECT_FALSE(contains(translateWithStreams(dvd, StreamFacts{}).arguments, {"-flags:v", "+ildct+ilme"}));
+    EXPECT_EQ(filters(translateWithStreams(vcd, fields)).rfind("yadif=deint=interlaced,", 0), 0u);
+
+    // Tags kept with the sound stream (Ogg) become the file's; none are mapped when the container has
+    // them or when the command chooses itself.
+    StreamFacts tagged;
+    tagged.tagStream = 'a';
+    const Words mp3 = {"-i", "a.ogg", "-vn", "-acodec", "libmp3lame", "-y", "o.mp3"};
+    EXPECT_TRUE(contains(translateWithStreams(mp3, tagged).arguments, {"-map_metadata", "0:s:a:0"}));
+    EXPECT_FALSE(contains(translateWithStreams(mp3, StreamFacts{}).arguments, {"-map_metadata", "0:s:a:0"}));
+    Words chosen = mp3;
+    chosen.insert(chosen.end() - 2, {"-map_meta_data", "0:0"});
+    EXPECT_FALSE(contains(translateWithStreams(chosen, tagged).arguments, {"-map_metadata", "0:s:a:0"}));
+    SourceFacts silent = clipFacts();
+    silent.hasAudio = false;
+    EXPECT_FALSE(contains(translateWithStreams(mp4, tagged, silent).arguments, {"-map_metadata", "0:s:a:0"}));
+
+    // ADTS: a sound shorter than three AAC frames (69.7 ms at 44.1 kHz) is followed by silence up to them.
+    const Words adts = {"-i", "a.wav", "-vn", "-ar", "44100", "-acodec", "libfaac", "-y", "o.aac"};
+    SourceFacts sound = clipFacts();
+    sound.hasVideo = false;
+    for (const double length : {0.010, 0.0696, 0.0697, 1.0}) {
+        sound.duration = length;
+        const Result result = translate(adts, sound);
+        const auto at = std::find(result.arguments.begin(), result.arguments.end(), "-af");
+        const bool padded =
+            at != result.arguments.end() && (at + 1)->find("apad=whole_dur=0.0698") != std::string::npos;
+        EXPECT_EQ(padded, length < 0.0697) << length;
+    }
 }
 
 TEST(Translator, DeviceRowIsTheSmallestThatHoldsBothSides) {

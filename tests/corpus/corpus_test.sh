@@ -11,7 +11,13 @@
 #     container that cannot skip it, silence put before a late sound), the sound counts from where it is
 #     first heard, in the source and in the output alike;
 #   - a sound shorter than one frame of the target's encoder fails, saying so (WMA keeps nothing of it);
-#   - no muxer saw timestamps go back ("non monotonically increasing dts", "Non-monotonous DTS").
+#   - no muxer saw timestamps go back ("non monotonically increasing dts", "Non-monotonous DTS");
+#   - the sound keeps its level: its mean level rises by no more than 1.5 dB, and no more of its samples
+#     sit at full scale (clip) than in the source, beyond one in five hundred (a lossy coder overshoots
+#     a little where the source peaks at full scale);
+#   - the picture keeps its shape: the area that is not bars, times the pixels' shape, shows within 2 %
+#     of the source's (and within two pixels of the smaller side, as even sides need), where the
+#     source's picture reaches every edge of its frame in some frame (else its shape cannot be told).
 # An audio target writes the samples the source decodes to: where the source's sound timestamps leave a
 # gap or overlap, its length may be that of the samples rather than that of the timestamps.
 # Lengths and starts come from decoding (framecrc), never from headers.
@@ -55,7 +61,7 @@ elif [ "$status" -ne 0 ]; then
 fi
 # Each source's measured facts, kept beside the files under the layout of their record (another layout
 # gets a folder of its own, so checkouts of different ages never read each other's records).
-facts="$(dirname "$files")/facts-6"
+facts="$(dirname "$files")/facts-8"
 mkdir -p "$facts"
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/morvane-corpus-XXXXXX")"
@@ -98,6 +104,37 @@ audible_start() {
             END { if (!found) print start }'
 }
 
+# FILE's first sound stream as "RMS CLIPPED": its mean level in dB of full scale and the fraction of its
+# samples at full scale once made 16-bit ("- -" without sound).
+levels() {
+    ffmpeg -nostdin -v info -i "$1" -map 0:a:0 -af \
+        aformat=sample_fmts=s16,astats=measure_perchannel=none:measure_overall=Peak_level+RMS_level+Peak_count+Number_of_samples \
+        -f null - 2>&1 | awk '
+            /Peak level dB:/ { peak = $NF } /RMS level dB:/ { rms = $NF } /Peak count:/ { count = $NF }
+            /Number of samples:/ { samples = $NF }
+            END { if (rms == "" || samples + 0 == 0) { print "- -"; exit }
+                  if (rms == "-inf") rms = -200
+                  printf "%s %.6f\n", rms, (peak + 0 >= -0.001 ? count / samples : 0) }'
+}
+
+# The shape FILE's first picture stream shows, bars left out, as "SHAPE SIDE": the width over the height of
+# the area that is not black in any frame, times the pixels' shape, and that area's smaller side ("- -"
+# when it cannot be told: a still, or a picture black throughout). With "whole", only a picture that
+# reaches every edge of its frame counts: a source's own bars or dark edges say nothing of its shape.
+shape() {
+    local crop sar size
+    crop="$(ffmpeg -nostdin -v info -i "$1" -map 0:v:0 -vf cropdetect=limit=24:round=2:reset=0 -f null - 2>&1 |
+        grep -o 'crop=[0-9]*:[0-9]*' | tail -n 1 || true)"
+    sar="$(ffprobe -v error -select_streams v:0 -show_entries stream=sample_aspect_ratio -of default=nw=1:nk=1 "$1" |
+        head -n 1)"
+    size="$(ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=p=0:s=x "$1" | head -n 1)"
+    awk -v c="${crop#crop=}" -v s="$sar" -v f="$size" -v whole="${2:-}" 'BEGIN { split(c, a, ":"); split(s, r, ":")
+        split(f, z, "x"); q = 1
+        if (r[1] + 0 > 0 && r[2] + 0 > 0) q = r[1] / r[2]
+        if (whole != "" && (a[1] + 4 < z[1] + 0 || a[2] + 4 < z[2] + 0)) { print "- -"; exit }
+        if (a[1] + 0 > 0 && a[2] + 0 > 0) printf "%.4f %d\n", a[1] * q / a[2], (a[1] < a[2] ? a[1] : a[2]); else print "- -" }'
+}
+
 rows=() failures=0 conversions=0
 fail() {
     echo "FAIL: $*"
@@ -107,10 +144,14 @@ fail() {
 while IFS=$'\t' read -r name _package _path _licence container codecs picture sound length suite; do
     [ -n "$only" ] && ! [[ "$name" =~ $only ]] && continue
     source="$files/$name"
-    if ! [ -s "$facts/$name" ] || [ "$(wc -w < "$facts/$name")" -lt 6 ]; then
-        measure "$source" /dev/null > "$facts/$name" || true
+    if ! [ -s "$facts/$name" ] || [ "$(wc -w < "$facts/$name")" -lt 10 ]; then
+        {
+            measure "$source" /dev/null | tr '\n' ' ' || true
+            if [ "$sound" != "-" ]; then levels "$source" | tr '\n' ' '; else echo -n "- - "; fi
+            if [ "$picture" = video ]; then shape "$source" whole; else echo "- -"; fi
+        } > "$facts/$name"
     fi
-    read -r svs svl _ sas sal sat < "$facts/$name"
+    read -r svs svl _ sas sal sat srms sclip sshape sside < "$facts/$name"
     # The file is still the one the manifest describes.
     found="$(ffprobe -v error -show_entries stream=codec_name -of default=nw=1:nk=1 "$source" 2> /dev/null | grep . | paste -sd, - || true)"
     [ "${found:--}" = "$codecs" ] || fail "$name: streams $found, the manifest says $codecs"
@@ -195,6 +236,26 @@ while IFS=$'\t' read -r name _package _path _licence container codecs picture so
                 if [ "$audio_only" -eq 1 ]; then check_length audio "$sal" "$oal" "$sat"; else check_length audio "$sal" "$oal"; fi
             fi
             if [ "$audio_only" -eq 1 ] && [ "$ovs" != "-" ]; then fail "$name with $profile: an audio target with pictures"; fi
+            if [ "$srms" != "-" ] && [ "$oas" != "-" ]; then
+                read -r orms oclip <<< "$(levels "$output")"
+                lengths+="level $(awk -v a="$orms" -v b="$srms" 'BEGIN { printf "%+.1f", a - b }') dB "
+                if ! awk -v a="$orms" -v b="$srms" 'BEGIN { exit !(a <= b + 1.5) }'; then
+                    fail "$name with $profile: the sound is louder, $orms dB against the source's $srms dB"
+                fi
+                if ! awk -v a="$oclip" -v b="$sclip" 'BEGIN { exit !(a <= b + 0.002) }'; then
+                    fail "$name with $profile: the sound clips: $oclip of its samples at full scale, the source's $sclip"
+                fi
+            fi
+            if [ "$audio_only" -eq 0 ] && [ "$sshape" != "-" ] && [ "$ovs" != "-" ]; then
+                read -r oshape oside <<< "$(shape "$output")"
+                if [ "$oshape" != "-" ]; then
+                    lengths+="shape $oshape of $sshape "
+                    if ! awk -v a="$oshape" -v b="$sshape" -v side="$oside" 'BEGIN { t = 0.02 + 2 / side
+                        exit !(a / b - 1 <= t && 1 - a / b <= t) }'; then
+                        fail "$name with $profile: the picture shows at $oshape:1, the source's at $sshape:1"
+                    fi
+                fi
+            fi
             if [ "$audio_only" -eq 0 ] && [ "$svl" != "-" ] && [ "$sal" != "-" ] && [ "$ovs" != "-" ] && [ "$oas" != "-" ]; then
                 offset="$(awk -v ov="$ovs" -v oa="$oas" -v sv="$svs" -v sa="$sas" 'BEGIN { printf "%+.3f", (ov - oa) - (sv - sa) }')"
                 in_sync() { awk -v d="$1" -v f="$ovf" 'BEGIN { t = 0.045 + f; exit !(d <= t && d >= -t) }'; }

@@ -180,13 +180,23 @@ TEST_F(ProgressLines, AudioJobReadsTwoTokenLines) {
     EXPECT_EQ(errorLines(), std::vector<std::string>{kLinePrefix + eightTokens});
 }
 
-TEST_F(ProgressLines, TimeBeyondTheDurationGivesOneAndMarksTheEnd) {
+TEST_F(ProgressLines, TimeBeyondTheDurationHoldsAt99AndMarksTheEnd) {
     prepare(false, 30.0);
     const std::string late = "size= 1kB time=45.00 bitrate=1k";
     EXPECT_EQ(line(late), 1);
-    EXPECT_EQ(progress.percents(), std::vector<int>{1});
+    EXPECT_EQ(progress.percents(), std::vector<int>{99});
     EXPECT_TRUE(encoder.finished());
     EXPECT_EQ(errorLines(), std::vector<std::string>{kLinePrefix + late});
+}
+
+// A header that states far less than the file holds: progress passes the stated length and goes on;
+// it never falls back.
+TEST_F(ProgressLines, ProgressOnlyMovesForward) {
+    prepare(false, 10.0);
+    for (const char* time : {"0.00", "5.00", "9.99", "10.00", "19.00", "3.00"}) {
+        EXPECT_EQ(line(std::string("size= 1kB time=") + time + " bitrate=1k"), 1);
+    }
+    EXPECT_EQ(progress.percents(), (std::vector<int>{1, 50, 90, 99, 99, 99}));
 }
 
 TEST_F(ProgressLines, ZeroDurationGivesOneForEveryLine) {
@@ -262,7 +272,7 @@ TEST_F(FfmpegEncoderRun, ReportsProgressAndRunsInTheOutputFolder) {
                    "out size= 20kB time=20.00 bitrate= 8k\\n\n"
                    "out size= 40kB time=41.00 bitrate= 8k\\n\n");
     EXPECT_EQ(encoder.RunConversion(job.outputPath.c_str(), job.targetCode), 1);
-    EXPECT_EQ(progress.percents(), (std::vector<int>{25, 50, 1}));
+    EXPECT_EQ(progress.percents(), (std::vector<int>{25, 50, 99}));
     EXPECT_EQ(program.workingDirectory(), program.file("out"));
     EXPECT_EQ(program.args(),
               "ffmpeg-converter\n-i\n/media/clip.wmv\n-y\n" + program.file("out/clip_x.avi") + "\n");

@@ -109,6 +109,30 @@ TEST(EncodingPlan, AudioTakesARateAndChannelsTheCodecAccepts) {
     }
 }
 
+TEST(EncodingPlan, PicturesKeepTheirShapeWithBars) {
+    const struct {
+        SourceFacts source;
+        FrameSize frame;
+        std::string filters;
+    } cases[] = {
+        {source(640, 480), {320, 240}, "scale=320:240,setsar=1"},
+        {source(320, 320), {320, 240}, "scale=240:240,setsar=1,pad=320:240:40:0:color=black"},
+        {source(1280, 720), {320, 240}, "scale=320:180,setsar=1,pad=320:240:0:30:color=black"},
+        {source(500, 200), {176, 144}, "scale=176:70,setsar=1,pad=176:144:0:36:color=black"},
+        // Pixels twice as wide as high: 352x288 shows at 2.44:1.
+        {source(352, 288, 25, 2.0), {320, 240}, "scale=320:130,setsar=1,pad=320:240:0:54:color=black"},
+        // 4:3 into 176x144 (1.22:1): bars above and below.
+        {source(640, 480), {176, 144}, "scale=176:132,setsar=1,pad=176:144:0:6:color=black"},
+        // Within 1 %: no bars.
+        {source(720, 404), {320, 180}, "scale=320:180,setsar=1"},
+        {source(0, 0), {320, 240}, "scale=320:240,setsar=1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.source.width) + "x" + std::to_string(c.source.height));
+        EXPECT_EQ(fitPictureFilters(c.source, c.frame), c.filters);
+    }
+}
+
 class EncodingPlanRequest : public ::testing::Test {
 protected:
     EncodingPlanRequest() {
@@ -151,7 +175,7 @@ TEST_F(EncodingPlanRequest, GivesTheEncoderEverySetting) {
     EXPECT_TRUE(containsRun(args, {"-b:v", "100k", "-maxrate", "100k", "-bufsize", "400k", "-mbd", "bits"}));
     // AC-3 needs 32 kbit/s at least.
     EXPECT_TRUE(containsRun(args, {"-map", "0:1", "-c:a", "ac3", "-b:a", "32k", "-ar", "32000", "-ac", "1",
-                                   "-af", "volume=6dB"}));
+                                   "-rematrix_maxval", "1.0", "-af", "volume=6dB,asoftclip=type=hard"}));
     EXPECT_TRUE(containsRun(args, {"-f", "rm", "file:/out/a clip_new.rm.partial"}));
     EXPECT_EQ(args.back(), "file:/out/a clip_new.rm.partial");
     EXPECT_DOUBLE_EQ(plan.duration, 10.0);
@@ -163,7 +187,7 @@ TEST_F(EncodingPlanRequest, WithoutPrefiltersOrCutNothingOfThemAppears) {
     const auto& args = plan.arguments;
     EXPECT_EQ(positionOf(args, "-ss"), static_cast<std::ptrdiff_t>(args.size()));
     EXPECT_EQ(positionOf(args, "-t"), static_cast<std::ptrdiff_t>(args.size()));
-    EXPECT_EQ(positionOf(args, "-af"), static_cast<std::ptrdiff_t>(args.size()));
+    EXPECT_TRUE(containsRun(args, {"-af", "asoftclip=type=hard"}));
     EXPECT_TRUE(containsRun(args, {"-vf", "fps=15,scale=320:240,setsar=1,format=yuv420p"}));
     EXPECT_DOUBLE_EQ(plan.duration, 30.0);
 }
@@ -234,6 +258,20 @@ TEST_F(EncodingPlanRequest, AnEndBeyondTheSourceMeasuresProgressToTheSourcesEnd)
     request.endTime = 100;
     ASSERT_TRUE(buildEncodingPlan(request, settings, plan, error)) << error;
     EXPECT_DOUBLE_EQ(plan.duration, 10.0);
+}
+
+TEST_F(EncodingPlanRequest, FieldsAreWovenAndTagsKeptWithTheArtistAsAuthor) {
+    request.source.interlaced = true;
+    request.source.tags = {{"title", "Ogg Title"}, {"artist", "Ogg Artist"}, {"album", "A"}};
+    ASSERT_TRUE(buildEncodingPlan(request, settings, plan, error)) << error;
+    EXPECT_TRUE(containsRun(plan.arguments,
+                            {"-vf", "yadif=deint=interlaced,fps=15,scale=320:240,setsar=1,format=yuv420p"}));
+    EXPECT_TRUE(containsRun(plan.arguments,
+                            {"-metadata", "title=Ogg Title", "-metadata", "author=Ogg Artist", "-f", "rm"}));
+    // A file's own author wins over its artist.
+    request.source.tags["author"] = "Writer";
+    ASSERT_TRUE(buildEncodingPlan(request, settings, plan, error)) << error;
+    EXPECT_TRUE(containsRun(plan.arguments, {"-metadata", "author=Writer", "-f", "rm"}));
 }
 
 } // namespace

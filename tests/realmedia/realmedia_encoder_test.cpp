@@ -170,7 +170,7 @@ protected:
             "props#3.setString pluginType=audioGainPrefilter",
             "props#3.setString pluginName=rn-prefilter-audiogain",
             "factory#1.buildInstance prefilter props#3 0 0",
-            "prefilter#2.setDouble gain=6",
+            "prefilter#2.setDouble gain=0",
             "input#1.addPrefilter prefilter#2",
             // destination
             "factory#1.buildInstance output none 0 0",
@@ -376,7 +376,7 @@ TEST_F(RealMediaEncoderTest, PrefiltersFollowTheInputsStreams) {
         }
         EXPECT_EQ(built, c.built);
         EXPECT_EQ(matching(m_fake->calls(), "addPrefilter").size(), c.built.size());
-        EXPECT_EQ(matching(m_fake->calls(), "setDouble gain=6").size(), c.hasAudio != 0 ? 1u : 0u);
+        EXPECT_EQ(matching(m_fake->calls(), "setDouble gain=0").size(), c.hasAudio != 0 ? 1u : 0u);
     }
 }
 
