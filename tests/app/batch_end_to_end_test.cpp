@@ -302,7 +302,7 @@ TEST_F(BatchEndToEnd, AStopAbortsTheRunningRowKeepingNothingAndIsNoSuccess) {
         EXPECT_NE(out.find("clip.mov: Abort"), std::string::npos) << out;
         EXPECT_EQ(out.find("Completed"), std::string::npos) << out;
         EXPECT_EQ(err.find("Mission accomplished"), std::string::npos) << err;
-        EXPECT_TRUE(std::regex_search(err, std::regex("long\\.mov +\\S+ +[0-9:]+ +[0-9:]+ +Abort"))) << err;
+        EXPECT_TRUE(std::regex_search(out, std::regex("\nlong\\.mov +\\S+ +[0-9:]+ +[0-9:]+ +Abort"))) << out;
         std::vector<std::string> left;
         if (fs::exists(output())) {
             for (const auto& entry : fs::directory_iterator(output())) {
