@@ -653,15 +653,17 @@ void BatchDriver::conversionFailure(int row, const RowResult& result) {
 }
 
 void BatchDriver::endWithoutCompletion() {
-    m_view.batchFinished();
     m_state.store(BatchState::Finished);
+    m_view.batchFinished();
     m_view.setStartEnabled(true);
     m_view.setEditingEnabled(true);
 }
 
 void BatchDriver::endOfBatch() {
-    m_view.batchFinished();
+    // Finished before the view hears of it: a stop question asked after that is not asked at all, one
+    // asked before is closed by the view.
     m_state.store(BatchState::Finished);
+    m_view.batchFinished();
     m_view.setStartEnabled(true);
     // A batch the user stopped never powers the computer off, and is no success.
     const bool stopped = m_abortRequested.load();

@@ -155,8 +155,8 @@ constexpr const char* kConvertScript =
 // Takes its time over each file.
 constexpr const char* kSlowScript = "out frame= 10 fps= 0 q=2.0 size= 10kB dup=0 time=1.00 "
                                     "bitrate=1.0kbits/s\\n\nsleep 1500\nwritelast converted\n";
-// Waits for "q" on its input after the first progress line, then writes what it has.
-// The converter abandons a stopped run and says so by its exit code.
+// Waits for "q" on its input after the first progress line, then abandons the run as the converter does
+// when told to discard a stopped run (its exit code says so).
 constexpr const char* kStoppableScript =
     "out frame= 10 fps= 0 q=2.0 size= 10kB dup=0 time=1.00 bitrate=1.0kbits/s\\n\nwaitq\nexit 75\n";
 
@@ -634,7 +634,7 @@ TEST_F(MainWindowTest, StopAsksAndOnlyYesStops) {
 TEST_F(MainWindowTest, TheEndOfTheBatchClosesAStopQuestionStillOpen) {
     window->setProcessCount(1);
     add({"one.mp4"});
-    script("out frame= 10 fps= 0 q=2.0 size= 10kB dup=0 time=1.00 bitrate=1.0kbits/s\\n\nsleep 400\n"
+    script("out frame= 10 fps= 0 q=2.0 size= 10kB dup=0 time=1.00 bitrate=1.0kbits/s\\n\nsleep 1500\n"
            "writelast converted\n");
     bool closedBeforeAnswer = false;
     prompts.onQuestion = [&](const Message&) {
