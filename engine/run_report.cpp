@@ -24,7 +24,7 @@ bool isProgressOrCommand(std::string_view line) {
 
 std::string seconds(double value) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.1f s", value);
+    std::snprintf(text, sizeof text, "%.0f s", value); // progress is told in whole seconds
     return text;
 }
 

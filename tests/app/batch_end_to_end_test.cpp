@@ -352,6 +352,39 @@ TEST_F(BatchEndToEnd, AFailedRowSaysWhyInTextAndJson) {
     EXPECT_TRUE(fs::is_empty(full)) << "nothing unfinished is left on the full file system";
 }
 
+// A download cut short: its header promises 60 s, its data holds about 15 s. The output is kept and the
+// user is told, on the terminal and in the JSON event.
+TEST_F(BatchEndToEnd, AnOutputShortOfItsTruncatedSourceIsKeptWithAWarning) {
+    const std::string whole = home.path() + "/whole.mkv";
+    ASSERT_EQ(morvane::test::runProgram({"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
+                                         "testsrc2=size=320x240:rate=25:duration=60", "-f", "lavfi", "-i",
+                                         "sine=duration=60", "-c:v", "mpeg4", "-c:a", "libmp3lame",
+                                         "-shortest", whole}),
+              0);
+    const std::string bytes = morvane::test::readFile(whole);
+    morvane::test::writeFile(clips.file("cut.mkv"), bytes.substr(0, bytes.size() / 4));
+    auto run = batch({"-p", kMp3Profile, "-o", output(), "cut.mkv"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("cut.mkv: Completed"), std::string::npos) << run.out;
+    EXPECT_NE(run.err.find("Warning: cut.mkv: the source ended early: the output holds "), std::string::npos)
+        << run.err;
+    const double kept = durationOf(outputFile(output(), "cut", ".mp3"));
+    EXPECT_GT(kept, 5.0);
+    EXPECT_LT(kept, 30.0);
+
+    fs::remove_all(output());
+    run = batch({"--json", "-p", kMp3Profile, "-o", output(), "clip.mov", "cut.mkv"});
+    std::map<std::string, nlohmann::json> warnings;
+    for (const auto& e : eventsOf(run.out)) {
+        if (e.value("event", "") == "finished") {
+            warnings[e.at("name")] = e.at("warning");
+        }
+    }
+    EXPECT_TRUE(warnings["clip.mov"].is_null()) << "a whole source gives no warning";
+    ASSERT_TRUE(warnings["cut.mkv"].is_string());
+    EXPECT_NE(warnings["cut.mkv"].get<std::string>().find("of the 60 s its header gives"), std::string::npos);
+}
+
 TEST_F(BatchEndToEnd, RealMediaGoesThroughTheProducerAndIsRefusedWithoutIt) {
     fs::copy_file(clips.file("clip.mov"), clips.file("second.mov"));
     auto run = batch({"-p", kRealMediaProfile, "-o", output(), "-j", "2", "clip.mov", "second.mov"});
