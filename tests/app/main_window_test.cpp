@@ -656,6 +656,27 @@ TEST_F(MainWindowTest, TheEndOfTheBatchClosesAStopQuestionStillOpen) {
                                                          "    Mission accomplished!        "}));
 }
 
+// An edit committed in the panel while a batch runs reaches a row that has not started yet, without the
+// row being left first.
+TEST_F(MainWindowTest, AnEditOfAWaitingRowDuringABatchIsConvertedWithIt) {
+    window->setProcessCount(1);
+    add({"one.mp4", "two.mp4"});
+    script(kSlowScript);
+    click(kIdStart);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->files().row(0).progress.value_or(0) > 0; }, 10000));
+    window->list().selectRow(1);
+    auto* title = dynamic_cast<widgets::OptionTreeEdit*>(panelRow("General", "Title"));
+    ASSERT_NE(title, nullptr);
+    title->activate();
+    title->setText(QStringLiteral("Edited while waiting"));
+    title->commit();
+    ASSERT_TRUE(window->driver().busy()) << "the edit came while the batch ran";
+    waitForBatchEnd();
+    EXPECT_EQ(column(kColumnStatus), (std::vector<std::string>{"Completed", "Completed"}));
+    // The converter's arguments of the last run, the second row's.
+    EXPECT_NE(test::readFile(dir.file("vec-args.txt")).find("Edited while waiting"), std::string::npos);
+}
+
 TEST_F(MainWindowTest, TheTitleFollowsTheWholeBatchAndTheDesktopHearsOfItsEnd) {
     window->setProcessCount(1);
     add({"one.mp4", "two.mp4"});
