@@ -577,6 +577,18 @@ TEST_F(MainWindowTest, ThreeFilesConvertWithProgressInTheirStatusCells) {
     EXPECT_EQ(prompts.texts().back(), "There is no selected file in list! ");
 }
 
+TEST_F(MainWindowTest, SplitWithASplitterIsGreyedInTheMenusOnlyWhileABatchRuns) {
+    add({"one.mp4"});
+    script(kSlowScript);
+    window->setSplitter([](QWidget&, const SplitRequest&) { return std::optional<CutRange>(); });
+    EXPECT_TRUE(window->command(kCmdSplit)->isEnabled());
+    click(kIdStart);
+    EXPECT_FALSE(window->command(kCmdSplit)->isEnabled());
+    EXPECT_TRUE(button(kIdSplit)->isEnabled()) << "the Split button stays usable";
+    waitForBatchEnd();
+    EXPECT_TRUE(window->command(kCmdSplit)->isEnabled());
+}
+
 TEST_F(MainWindowTest, TheConfiguredCountConvertsRowsSideBySide) {
     add({"one.mp4", "two.mp4", "three.mp4"});
     script(kStoppableScript);
