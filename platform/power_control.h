@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/expected.h"
 
@@ -33,8 +34,14 @@ public:
 // logs, as a second line of defence behind the rule that tests inject a fake.
 class SystemPowerControl final : public PowerControl {
 public:
+    // `powerOff` replaces the command that asks for the power-off (tests give a stand-in of their own;
+    // MORVANE_TESTING refuses only the real one).
+    explicit SystemPowerControl(std::vector<std::string> powerOff = {});
     std::optional<Failure> shutdown() override;
     std::unique_ptr<PowerGuard> inhibitSleep(const std::string& why) override;
+
+private:
+    std::vector<std::string> m_powerOff;
 };
 
 } // namespace morvane::platform

@@ -97,8 +97,10 @@ private:
 
 } // namespace
 
+SystemPowerControl::SystemPowerControl(std::vector<std::string> powerOff) : m_powerOff(std::move(powerOff)) {}
+
 std::optional<Failure> SystemPowerControl::shutdown() {
-    if (std::getenv("MORVANE_TESTING") != nullptr) {
+    if (m_powerOff.empty() && std::getenv("MORVANE_TESTING") != nullptr) {
         reportEvent(EventType::Information, 3, "shutdown refused: running under the test suite");
         return Failure{"shutdown refused: running under the test suite"};
     }
@@ -107,9 +109,11 @@ std::optional<Failure> SystemPowerControl::shutdown() {
     options.stderrMode = StdStream::Pipe;
     options.dieWithParent = false; // the request must outlive us
     SpawnError error;
-    auto child = ChildProcess::spawn({"systemctl", "poweroff"}, options, &error);
+    const std::vector<std::string> command =
+        m_powerOff.empty() ? std::vector<std::string>{"systemctl", "poweroff"} : m_powerOff;
+    auto child = ChildProcess::spawn(command, options, &error);
     if (!child.valid()) {
-        return Failure{"systemctl cannot be started: " + error.message};
+        return Failure{command.front() + " cannot be started: " + error.message};
     }
     // What systemctl says when logind cannot be reached or refuses.
     std::string said;
@@ -127,7 +131,7 @@ std::optional<Failure> SystemPowerControl::shutdown() {
     if (const auto lastBreak = said.rfind('\n'); lastBreak != std::string::npos) {
         said.erase(0, lastBreak + 1);
     }
-    return Failure{"systemctl poweroff failed (" + status.describe() + ")" +
+    return Failure{"the power-off request failed (" + status.describe() + ")" +
                    (said.empty() ? "" : ": " + said)};
 }
 
