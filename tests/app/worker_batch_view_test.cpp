@@ -287,11 +287,17 @@ TEST_F(WorkerBatchViewTest, ClosingDownReleasesAWorkerThatWaitsForAnAnswer) {
     start();
     // The failure message is posted; nobody runs it, as when the window is being destroyed.
     ASSERT_TRUE(posted.runUntil([&] { return window.calls.size() >= 2; })); // stop preview, disable
-    while (posted.waiting() < 3) {                                          // cell, progress, question
-        std::this_thread::sleep_for(1ms);
+    // The worker has posted everything up to the question (cell, progress, result, question) once the
+    // count stops growing: it waits for the answer.
+    std::size_t before = 0;
+    for (std::size_t seen = 0;; seen = before) {
+        std::this_thread::sleep_for(200ms);
+        before = posted.waiting();
+        if (before >= 3 && before == seen) {
+            break;
+        }
     }
     EXPECT_TRUE(driver->busy());
-    const std::size_t before = posted.waiting();
     worker.closeDown();
     auto joined = std::async(std::launch::async, [&] { driver->wait(); });
     ASSERT_EQ(joined.wait_for(10s), std::future_status::ready) << "the worker still waits for the window";
