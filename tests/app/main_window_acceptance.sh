@@ -237,6 +237,11 @@ tag="$(ffprobe -v error -show_entries format_tags=title -of csv=p=0 "$(output_of
 [ "$tag" != "Acceptance run" ] || fail "the first row took the second row's title"
 [ ! -e "$work/opened.txt" ] || fail "the output folder was opened though the choice was off"
 
+# Keyboard users and real screens (main_window_keyboard_steps.sh).
+# shellcheck source=main_window_keyboard_steps.sh
+source "$(dirname "${BASH_SOURCE[0]}")/main_window_keyboard_steps.sh"
+keyboard_steps
+
 # Waits until the window's title is its own again: the batch has ended.
 wait_for_batch_end() {
     for _ in $(seq "$(($1 * 10))"); do
@@ -327,5 +332,6 @@ if kill -0 "$app" 2>/dev/null; then
     fail "the program did not end when its window was closed"
 fi
 wait "$app" || fail "the program ended with an error"
+large_screen_steps
 echo "PASSED: two clips added, one edited in the panel, both converted; a stopped batch kept nothing and" \
     "asked for no power-off; a finished one counted down and Cancel kept the computer on"
