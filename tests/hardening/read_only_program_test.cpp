@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <regex>
 
 #include "tests/hardening/hardening_env.h"
 
@@ -58,12 +59,9 @@ TEST_F(HardeningTest, ReadOnlyProgramDirectoryNamesTheTraceReallyWritten) {
         const auto run = test::runWatched(argv, watch);
         EXPECT_EQ(run.exitCode, 1) << shown(run);
         EXPECT_NE(run.err.find("Convert fail! " + c.message), std::string::npos) << shown(run);
-        // The event says why, wherever the trace went.
-        EXPECT_NE(
-            run.out.find("\"reason\":\"nothing was converted: the cut starts at or after the end of the "
-                         "source\""),
-            std::string::npos)
-            << shown(run);
+        // The event says why (the converter's or FFmpeg's own words: nothing came out of the cut), wherever
+        // the trace went.
+        EXPECT_TRUE(std::regex_search(run.out, std::regex("\"reason\":\"[^\"]*nothing was"))) << shown(run);
         if (!c.trace.empty()) {
             EXPECT_NE(test::readFile(c.trace).find("The converter failed"), std::string::npos) << c.trace;
         }
