@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "platform/output_claims.h"
 #include "tests/hardening/hardening_env.h"
 
 namespace morvane::hardening {
@@ -175,7 +176,15 @@ TEST_F(HardeningTest, EndingTheBatchAbruptlyLeavesNoWorkFiles) {
             }
             std::this_thread::sleep_for(20ms);
         }
-        EXPECT_EQ(folderNames(output()), std::vector<std::string>{ending.outputName});
+        // The empty claims file of a run that could not end in order stays until the next run into the
+        // folder ends; it holds no claim (its locks went with the process) and no data.
+        auto names = folderNames(output());
+        const auto claims = std::find(names.begin(), names.end(), platform::kOutputClaimsFileName);
+        if (claims != names.end()) {
+            EXPECT_EQ(fs::file_size(output() + "/" + *claims), 0U);
+            names.erase(claims);
+        }
+        EXPECT_EQ(names, std::vector<std::string>{ending.outputName});
         EXPECT_EQ(test::readFile(earlier), "an earlier conversion");
     }
 }
