@@ -174,8 +174,9 @@ private:
                 continue;
             }
             if (++interrupts == 1) {
-                std::fprintf(stderr, "\nStopping: the running conversion keeps what it has written; "
-                                     "press Ctrl-C again to quit at once.\n");
+                std::fprintf(stderr,
+                             "\nStopping: the running conversion is abandoned and nothing unfinished is "
+                             "kept; press Ctrl-C again to quit at once.\n");
                 driver.stopConfirmed();
             } else {
                 std::fprintf(stderr, "\nQuitting.\n");

@@ -65,6 +65,11 @@ RunVerdict judgeRun(const RunFacts& facts, const std::string& outputPath) {
     const bool finished =
         exited && (facts.status.code == 0 || (facts.status.code == kDecodeErrorExit && damaged));
     const bool stoppedByInterrupt = exited && facts.status.code == 255 && facts.interruptSent;
+    if (facts.discardOnStop && (facts.stopRequested || facts.interruptSent)) {
+        verdict.exitCode = kStoppedExit;
+        verdict.message = "stopped on request; the unfinished result was discarded" + nothing;
+        return verdict;
+    }
     // Packets did not decode and nothing of the source came out: whatever FFmpeg's status, that is why.
     if (damaged && exited && !facts.stopRequested && !facts.interruptSent &&
         (facts.outputBytes <= 0 || !facts.mediaWritten)) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <string>
@@ -17,6 +18,7 @@ struct RunOutcome {
     bool progressEnded = false;     // the encoder said its progress was complete
     std::map<int, int> packetsLost; // source stream index -> packets that did not decode
     double outputSeconds = 0.0;     // what the output holds by the last progress report
+    bool stopped = false;           // a stop request ended the encoder
 };
 
 // The encoder's status when more than two thirds of the source's packets did not decode; it has then
@@ -26,10 +28,12 @@ inline constexpr int kDecodeErrorExit = 69;
 // Runs the encoder program with `arguments`, following its progress against `totalSeconds`.
 // `onPercent` receives rising percentages (0 to 99); `onMessage` every other line it prints, a line
 // repeated many times only once more with its count. `passedDescriptor` (unless -1) reaches the
-// encoder as its descriptor 3. Blocks until the encoder has ended.
+// encoder as its descriptor 3. Blocks until the encoder has ended; once `stop` (when given) is set, the
+// encoder is ended within a few tenths of a second.
 RunOutcome runEncoder(const std::string& program, const std::vector<std::string>& arguments,
                       double totalSeconds, const std::function<void(int)>& onPercent,
-                      const std::function<void(std::string_view)>& onMessage, int passedDescriptor = -1);
+                      const std::function<void(std::string_view)>& onMessage, int passedDescriptor = -1,
+                      const std::atomic<bool>* stop = nullptr);
 
 // The arguments as one line for the log, with quotes around those that need them.
 std::string describeCommand(const std::string& program, const std::vector<std::string>& arguments);

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -14,10 +15,12 @@
 #include <QScreen>
 #include <QStandardItemModel>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <numeric>
@@ -48,6 +51,9 @@ public:
         if (message.buttons != MessageButtons::YesNo) {
             return MessageAnswer::Ok;
         }
+        if (onQuestion) {
+            return onQuestion(message);
+        }
         if (answers.empty()) {
             return MessageAnswer::Yes;
         }
@@ -63,8 +69,19 @@ public:
         return result;
     }
 
+    void dismissOpenQuestion() override {
+        ++dismissals;
+        if (openQuestion != nullptr) {
+            openQuestion->quit();
+        }
+    }
+
     std::vector<Message> messages;
     std::vector<MessageAnswer> answers;
+    // Answers Yes/No questions instead of `answers`, as a box open for a while does.
+    std::function<MessageAnswer(const Message&)> onQuestion;
+    QEventLoop* openQuestion = nullptr;
+    int dismissals = 0;
 };
 
 class FakeFileDialogs final : public FileDialogs {
@@ -144,9 +161,10 @@ constexpr const char* kConvertScript =
 // Takes its time over each file.
 constexpr const char* kSlowScript = "out frame= 10 fps= 0 q=2.0 size= 10kB dup=0 time=1.00 "
                                     "bitrate=1.0kbits/s\\n\nsleep 1500\nwritelast converted\n";
-// Waits for "q" on its input after the first progress line, then writes what it has.
+// Waits for "q" on its input after the first progress line, then abandons the run as the converter does
+// when told to discard a stopped run (its exit code says so).
 constexpr const char* kStoppableScript =
-    "out frame= 10 fps= 0 q=2.0 size= 10kB dup=0 time=1.00 bitrate=1.0kbits/s\\n\nwaitq\nwritelast partial\n";
+    "out frame= 10 fps= 0 q=2.0 size= 10kB dup=0 time=1.00 bitrate=1.0kbits/s\\n\nwaitq\nexit 75\n";
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -593,7 +611,7 @@ TEST_F(MainWindowTest, TheConfiguredCountConvertsRowsSideBySide) {
     EXPECT_EQ(window->driver().simultaneous(), 2);
     click(kIdStop);
     waitForBatchEnd();
-    EXPECT_EQ(column(kColumnStatus), (std::vector<std::string>{"Completed", "Completed", "Abort"}));
+    EXPECT_EQ(column(kColumnStatus), (std::vector<std::string>{"Abort", "Abort", "Abort"}));
     // A count the box stored beyond the dialog's range is kept within it.
     window->setProcessCount(7);
     script("out frame= 10 fps= 0 q=2.0 size= 10kB dup=0 time=1.00 bitrate=1.0kbits/s\\n\n");
@@ -615,15 +633,66 @@ TEST_F(MainWindowTest, StopAsksAndOnlyYesStops) {
     click(kIdStop);
     waitForBatchEnd();
 
-    EXPECT_EQ(column(kColumnStatus), (std::vector<std::string>{"Completed", "Abort", "Ready"}));
+    // The stopped row is Abort and stays checked; nothing unfinished is in the output folder.
+    EXPECT_EQ(column(kColumnStatus), (std::vector<std::string>{"Abort", "Abort", "Ready"}));
+    EXPECT_EQ(window->list().getCheck(0, kColumnCheck), 1);
     EXPECT_EQ(window->list().getCheck(2, kColumnCheck), 1);
+    EXPECT_FALSE(window->list().cells().index(0, kColumnStatus).data(Qt::ToolTipRole).toString().isEmpty())
+        << "the row's tooltip says why";
+    EXPECT_TRUE(std::filesystem::is_empty(dir.file("out")));
     EXPECT_EQ(prompts.texts(), (std::vector<std::string>{"  Stop the video convert operation?   ",
-                                                         "  Stop the video convert operation?   ",
-                                                         "    Mission accomplished!        "}));
+                                                         "  Stop the video convert operation?   "}));
     EXPECT_TRUE(opener.urls.empty()) << "the open-folder choice was off";
     ASSERT_EQ(notifier.notices.size(), 1U);
     EXPECT_EQ(notifier.notices[0].summary, "Conversion stopped");
-    EXPECT_EQ(notifier.notices[0].body, "1 file converted, 1 stopped");
+}
+
+// The batch ends by itself while the stop question is open: the question closes (nothing is left to
+// stop) before the end of the batch is told, so one box never stands over the other.
+TEST_F(MainWindowTest, TheEndOfTheBatchClosesAStopQuestionStillOpen) {
+    window->setProcessCount(1);
+    add({"one.mp4"});
+    script("out frame= 10 fps= 0 q=2.0 size= 10kB dup=0 time=1.00 bitrate=1.0kbits/s\\n\nsleep 1500\n"
+           "writelast converted\n");
+    bool closedBeforeAnswer = false;
+    prompts.onQuestion = [&](const Message&) {
+        QEventLoop open;
+        prompts.openQuestion = &open;
+        QTimer::singleShot(15000, &open, &QEventLoop::quit);
+        open.exec();
+        prompts.openQuestion = nullptr;
+        closedBeforeAnswer = prompts.dismissals > 0;
+        return closedBeforeAnswer ? MessageAnswer::No : MessageAnswer::Yes;
+    };
+    click(kIdStart);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->files().row(0).progress.value_or(0) > 0; }, 10000));
+    click(kIdStop);
+    waitForBatchEnd();
+    EXPECT_TRUE(closedBeforeAnswer);
+    EXPECT_EQ(column(kColumnStatus), (std::vector<std::string>{"Completed"}));
+    EXPECT_EQ(prompts.texts(), (std::vector<std::string>{"  Stop the video convert operation?   ",
+                                                         "    Mission accomplished!        "}));
+}
+
+// An edit committed in the panel while a batch runs reaches a row that has not started yet, without the
+// row being left first.
+TEST_F(MainWindowTest, AnEditOfAWaitingRowDuringABatchIsConvertedWithIt) {
+    window->setProcessCount(1);
+    add({"one.mp4", "two.mp4"});
+    script(kSlowScript);
+    click(kIdStart);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->files().row(0).progress.value_or(0) > 0; }, 10000));
+    window->list().selectRow(1);
+    auto* title = dynamic_cast<widgets::OptionTreeEdit*>(panelRow("General", "Title"));
+    ASSERT_NE(title, nullptr);
+    title->activate();
+    title->setText(QStringLiteral("Edited while waiting"));
+    title->commit();
+    ASSERT_TRUE(window->driver().busy()) << "the edit came while the batch ran";
+    waitForBatchEnd();
+    EXPECT_EQ(column(kColumnStatus), (std::vector<std::string>{"Completed", "Completed"}));
+    // The converter's arguments of the last run, the second row's.
+    EXPECT_NE(test::readFile(dir.file("vec-args.txt")).find("Edited while waiting"), std::string::npos);
 }
 
 TEST_F(MainWindowTest, TheTitleFollowsTheWholeBatchAndTheDesktopHearsOfItsEnd) {

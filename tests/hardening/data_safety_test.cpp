@@ -40,21 +40,23 @@ TEST_F(DataSafety, StoppedRunNeverReplacesAnEarlierOutput) {
         EXPECT_TRUE(test::readFile(slowOutput()) == kEarlier) << "the earlier output was replaced\n"
                                                               << shown(run);
         EXPECT_EQ(run.exitCode, 1) << shown(run);
-        EXPECT_NE(run.out.find("long.mov: Fail\n"), std::string::npos) << shown(run);
-        EXPECT_NE(trace().find("the file already there was kept"), std::string::npos) << trace();
+        EXPECT_NE(run.out.find("long.mov: Abort\n"), std::string::npos) << shown(run);
+        EXPECT_NE(trace().find("Stopped on request; the unfinished output was discarded"), std::string::npos)
+            << trace();
         for (const auto& name : folderNames(output())) {
             EXPECT_EQ(name.find(".vec-part-"), std::string::npos) << name;
         }
     }
 }
 
-TEST_F(DataSafety, StoppedRunKeepsItsPartialOutputAndSaysItWasStopped) {
+TEST_F(DataSafety, StoppedRunKeepsNothingUnfinishedAndSaysItWasStopped) {
     const auto run = stopMidRun(SIGTERM);
-    // What was converted so far is kept, but a stopped batch did not do what it was asked.
+    // What was converted so far is no finished file: nothing takes the output's name, and the stopped
+    // batch claims no success.
     EXPECT_EQ(run.exitCode, 1) << shown(run);
-    EXPECT_NE(run.out.find("long.mov: Completed\n"), std::string::npos) << shown(run);
-    std::error_code ec;
-    EXPECT_GT(fs::file_size(slowOutput(), ec), 0u) << ec.message();
+    EXPECT_NE(run.out.find("long.mov: Abort\n"), std::string::npos) << shown(run);
+    EXPECT_EQ(run.err.find("Mission accomplished"), std::string::npos) << shown(run);
+    EXPECT_TRUE(folderNames(output()).empty()) << shown(run);
 }
 
 TEST_F(DataSafety, OutputsNeverReplaceASourceOrEachOther) {

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <regex>
 
 #include "tests/hardening/hardening_env.h"
 
@@ -39,14 +40,12 @@ TEST_F(HardeningTest, ReadOnlyProgramDirectoryNamesTheTraceReallyWritten) {
 
     const std::string temporaryTrace = user + "/morvane-" + std::to_string(runAs) + "/trace.flt";
     const struct {
-        std::string stateHome, temporary, trace, message, reason;
+        std::string stateHome, temporary, trace, message;
     } cases[] = {
         {user, user, user + "/morvane/trace.flt",
-         "Please send the trace file \"" + user + "/morvane/trace.flt\"",
-         "(the trace file " + user + "/morvane/trace.flt tells why)"},
-        {locked, user, temporaryTrace, "Please send the trace file \"" + temporaryTrace + "\"",
-         "(the trace file " + temporaryTrace + " tells why)"},
-        {locked, locked, "", "No trace file could be written", "(no trace file could be written)"},
+         "Please send the trace file \"" + user + "/morvane/trace.flt\""},
+        {locked, user, temporaryTrace, "Please send the trace file \"" + temporaryTrace + "\""},
+        {locked, locked, "", "No trace file could be written"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.trace);
@@ -60,7 +59,9 @@ TEST_F(HardeningTest, ReadOnlyProgramDirectoryNamesTheTraceReallyWritten) {
         const auto run = test::runWatched(argv, watch);
         EXPECT_EQ(run.exitCode, 1) << shown(run);
         EXPECT_NE(run.err.find("Convert fail! " + c.message), std::string::npos) << shown(run);
-        EXPECT_NE(run.out.find(c.reason), std::string::npos) << shown(run);
+        // The event says why (the converter's or FFmpeg's own words: nothing came out of the cut), wherever
+        // the trace went.
+        EXPECT_TRUE(std::regex_search(run.out, std::regex("\"reason\":\"[^\"]*nothing was"))) << shown(run);
         if (!c.trace.empty()) {
             EXPECT_NE(test::readFile(c.trace).find("The converter failed"), std::string::npos) << c.trace;
         }

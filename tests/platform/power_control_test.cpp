@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "platform/power_control.h"
 #include "tests/support/test_support.h"
@@ -62,6 +63,37 @@ TEST(PowerGuard, KnowsAtOnceWhetherLogindHoldsIt) {
         // Ending the guard ends the command it held (waited for, not left behind).
         EXPECT_EQ(test::fileExists(released), c.active);
     }
+}
+
+// The power-off request: its refusal is told with what the system said; under the test suite the real
+// command is refused before anything runs.
+TEST(PowerOff, ARefusalSaysWhyAndTheRealCommandIsNeverRunUnderTheSuite) {
+    test::TempDir dir;
+    const auto stub = dir.file("poweroff-stub");
+    const auto called = dir.file("called");
+    for (const auto& [script, refusal] :
+         {std::pair<std::string, std::string>{
+              "#!/bin/sh\necho 'Failed to connect to bus: No such file or "
+              "directory' >&2\nexit 1\n",
+              "the power-off request failed (exit code 1): Failed to connect to "
+              "bus: No such file or directory"},
+          std::pair<std::string, std::string>{"#!/bin/sh\nexit 0\n", ""}}) {
+        test::writeFile(stub, script);
+        ASSERT_EQ(::chmod(stub.c_str(), 0755), 0);
+        const auto refused = SystemPowerControl({stub}).shutdown();
+        EXPECT_EQ(refused ? refused->reason : std::string(), refusal);
+    }
+    EXPECT_TRUE(SystemPowerControl({dir.file("missing")}).shutdown().has_value());
+
+    // A systemctl of our own first on PATH records a call, should one be made.
+    test::writeFile(dir.file("systemctl"), "#!/bin/sh\ntouch '" + called + "'\n");
+    ASSERT_EQ(::chmod(dir.file("systemctl").c_str(), 0755), 0);
+    const PathWith path(dir.path());
+    ::setenv("MORVANE_TESTING", "1", 1);
+    const auto refused = SystemPowerControl().shutdown();
+    ASSERT_TRUE(refused.has_value());
+    EXPECT_EQ(refused->reason, "shutdown refused: running under the test suite");
+    EXPECT_FALSE(test::fileExists(called));
 }
 
 } // namespace
