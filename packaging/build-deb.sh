@@ -8,7 +8,7 @@ out="$(mkdir -p "${1:-$root/dist}" && cd "${1:-$root/dist}" && pwd)"
 
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-need=(dpkg-dev debhelper lintian fakeroot equivs)
+need=(dpkg-dev debhelper lintian fakeroot)
 missing=()
 for p in "${need[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -17,9 +17,8 @@ if [ "${#missing[@]}" -gt 0 ]; then
     "${sudo_cmd[@]}" apt-get update
     DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
 fi
-# The Build-Depends of debian/control, through a throw-away package that depends on them.
-(cd "$out" && DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" mk-build-deps --install --remove \
-    --tool 'apt-get -y --no-install-recommends' "$root/debian/control")
+# The Build-Depends of debian/control (apt reads them from the source tree).
+(cd "$root" && DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get build-dep -y --no-install-recommends ./)
 
 # A copy of the tracked sources, so the package never picks up a developer's build folders.
 stage="$(mktemp -d)"
