@@ -240,6 +240,11 @@ void BatchDriver::runBatch() {
     m_abortRequested.store(false);
     // Outputs never replace a file of the list, nor one another.
     m_outputNames = std::make_unique<engine::OutputNames>();
+    // The names stay claimed until the batch ends, however it ends.
+    struct ClaimsRelease {
+        engine::OutputNames& names;
+        ~ClaimsRelease() { names.releaseClaims(); }
+    } const releaseClaims{*m_outputNames};
     m_registeredRows = 0;
     m_failed.store(false);
     m_view.stopPreview();

@@ -23,18 +23,19 @@ using widgets::ControlKind;
 using widgets::DialogControl;
 
 constexpr int kWidthUnits = 162;
-constexpr int kHeightUnits = 79;
+constexpr int kHeightUnits = 91;
 constexpr int kCountBoxId = 1040;
 constexpr int kSpinnerId = 1041;
 
-constexpr std::array<DialogControl, 7> kControls{{
-    {0, ControlKind::GroupBox, nullptr, {6, 2, 146, 70}, "frame"},
+constexpr std::array<DialogControl, 8> kControls{{
+    {0, ControlKind::GroupBox, nullptr, {6, 2, 146, 82}, "frame"},
     {0, ControlKind::Label, "Simultaneous process:", {23, 12, 79, 10}, "countLabel"},
     {kCountBoxId, ControlKind::Edit, nullptr, {101, 11, 18, 12}, "countBox"},
     {kSpinnerId, ControlKind::Custom, nullptr, {123, 10, 10, 14}, "countSpinner"},
     {1039, ControlKind::CheckBox, "Shutdown PC when finished.", {25, 29, 106, 12}, "shutdownCheck"},
-    {1, ControlKind::DefaultPushButton, "OK", {28, 51, 37, 14}, "okButton"},
-    {2, ControlKind::PushButton, "Cancel", {82, 51, 38, 14}, "cancelButton"},
+    {1042, ControlKind::CheckBox, "Keep the list for the next start", {25, 43, 125, 12}, "keepListCheck"},
+    {1, ControlKind::DefaultPushButton, "OK", {28, 63, 37, 14}, "okButton"},
+    {2, ControlKind::PushButton, "Cancel", {82, 63, 38, 14}, "cancelButton"},
 }};
 
 int clampCount(int count) {
@@ -137,6 +138,8 @@ ConfigureDialog::ConfigureDialog(const ConfigureValues& values, QWidget* parent)
 
     m_countBox->setText(QString::number(m_values.processCount));
     m_shutdownCheck->setChecked(m_values.shutdownWhenDone);
+    m_keepListCheck = findChild<QCheckBox*>(QStringLiteral("keepListCheck"));
+    m_keepListCheck->setChecked(m_values.keepList);
 }
 
 void ConfigureDialog::step(int steps) {
@@ -147,6 +150,7 @@ void ConfigureDialog::step(int steps) {
 void ConfigureDialog::accept() {
     m_values.processCount = processCountFromText(m_countBox->text().toStdString());
     m_values.shutdownWhenDone = m_shutdownCheck->isChecked();
+    m_values.keepList = m_keepListCheck->isChecked();
     QDialog::accept();
 }
 

@@ -52,6 +52,7 @@ class DesktopNotifier;
 class DesktopOpener;
 class FileDialogs;
 class FileListRows;
+class ListKeeper;
 class WorkerBatchView;
 struct MenuEntry;
 struct StartupReport;
@@ -76,6 +77,8 @@ struct SplitRequest {
     int start = 0;
     int end = 0;
     int maximum = 0;
+    // The file's own length in seconds (the maximum is a bound a second past it); below 0 when unknown.
+    double length = -1.0;
 };
 struct CutRange {
     int start = 0;
@@ -166,6 +169,11 @@ public:
     void rowFinished(int row, const RowResult& result) override;
     void batchFinished() override;
 
+    // The list kept on disk between runs (null once the window has closed it).
+    ListKeeper* listKeeper() const { return m_listKeeper.get(); }
+    // The Configure dialog's choice to keep the list after a clean exit.
+    bool keepListOnExit() const { return m_keepList; }
+
     // The whole batch's progress while one runs; nothing otherwise.
     const std::optional<BatchProgress>& batchProgress() const { return m_batchProgress; }
 
@@ -176,6 +184,7 @@ Q_SIGNALS:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     // Enter and Escape never end the window: it closes only through its close request.
     void accept() override {}
     void reject() override {}
@@ -189,6 +198,12 @@ private:
     };
 
     void createServices(WindowServices services);
+    // Keyboard and screen: the font that lets the window fit its screen, the Tab order, and the
+    // window kept inside the screen's free area.
+    void fitFontToScreen();
+    void arrangeTabOrder();
+    void keepOnScreen();
+    void rememberAddFolder(const std::vector<std::string>& paths);
     void createControls();
     void createMenus();
     void keepLeftPartInItsColumn();
@@ -207,6 +222,10 @@ private:
     void createPanel();
     void fillProfileList();
     void openTrace();
+    // The list kept on disk: offered back at the opening, saved as it changes, settled at a clean exit.
+    void startListKeeping();
+    void appendRestoredRows(std::vector<FileRow> rows);
+    void finishListKeeping();
 
     // File list looks and rows.
     void showColumnsLook();
@@ -286,6 +305,9 @@ private:
     bool m_addingProbed = false;
 
     Splitter m_splitter;
+
+    std::unique_ptr<ListKeeper> m_listKeeper;
+    bool m_keepList = false;
 
     QWidget* m_client = nullptr; // the controls, below the menu bar
     QMenuBar* m_menuBar = nullptr;

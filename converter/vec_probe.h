@@ -16,5 +16,8 @@ namespace morvane::converter {
 
 inline constexpr const char* kProbeLibrary = "libvec-probe.so";
 inline constexpr const char* kProbeFunction = "morvane_vec_probe";
+// The status the probe gives for a playlist, concat script, manifest or other list of further files:
+// only the one file is ever read.
+inline constexpr int kProbeListOfFiles = -0x5453494C;
 
 } // namespace morvane::converter

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "converter/vec_probe.h"
+#include "platform/av_local_input.h"
 #include "preview/media_detector.h"
 #include "preview/media_plugin.h"
 
@@ -10,6 +11,8 @@ extern "C" {
 #include <libavutil/error.h>
 #include <libavutil/log.h>
 }
+
+static_assert(morvane::converter::kProbeListOfFiles == morvane::platform::kRefusedListOfFiles);
 
 extern "C" __attribute__((visibility("default"))) int
 morvane_vec_probe(const char* path, MorvaneMediaFacts* facts, char* reason, int reasonSize) {
@@ -23,7 +26,10 @@ morvane_vec_probe(const char* path, MorvaneMediaFacts* facts, char* reason, int 
         path != nullptr ? morvane::preview::detectMediaFacts(path, found) : morvane::preview::kDetectFailed;
     if (reason != nullptr && reasonSize > 0) {
         reason[0] = '\0';
-        if (status != morvane::preview::kDetectOk && status != morvane::preview::kDetectFailed) {
+        if (status == morvane::converter::kProbeListOfFiles) {
+            std::snprintf(reason, static_cast<std::size_t>(reasonSize), "%s",
+                          "it is a playlist or a list of other files, and only the one file is read");
+        } else if (status != morvane::preview::kDetectOk && status != morvane::preview::kDetectFailed) {
             av_strerror(status, reason, static_cast<std::size_t>(reasonSize));
         }
     }

@@ -470,6 +470,48 @@ int runInfo(const std::string& path) {
     return 0;
 }
 
+// Why the source is not read at all: a playlist or another list of further files, which would make
+// FFmpeg read those files instead. Facts the program hands over were read from this very file by the
+// same detector, which refuses such lists.
+std::optional<std::string> listOfFilesRefusal(const std::string& path) {
+    const char* record = std::getenv(preview::kSourceFactsVariable);
+    if (record != nullptr && preview::mediaFactsFromRecord(record, path)) {
+        return std::nullopt;
+    }
+    preview::MediaFacts facts;
+    std::string reason;
+    if (mediaProbe().probe(path, facts, reason) != kProbeListOfFiles) {
+        return std::nullopt;
+    }
+    return "the input \"" + path + "\" is not read: " + reason + "; nothing was converted";
+}
+
+// The command as the trace shows it: one anybody may run again to see the same conversion, so it
+// names the output itself, never the descriptor or work file this run writes through.
+std::string shownCommand(const std::string& ffmpeg, const std::vector<std::string>& arguments,
+                         const std::string& output) {
+    std::vector<std::string> shown{ffmpeg};
+    shown.insert(shown.end(), arguments.begin(), arguments.end());
+    if (shown.size() > 1) {
+        shown.back() = fileUrl(output);
+    }
+    return "ffmpeg command: " + shellCommandLine(shown);
+}
+
+// A cut that starts where the source ends holds nothing (FFmpeg writes only an encoder's priming);
+// when the source's length is known, it is refused before anything is written.
+std::optional<std::string> cutBeyondTheEnd(double cutStart, const SourceFacts& source) {
+    constexpr double kLastFrame = 0.05; // what is left after the start: less than one frame of any rate
+    if (cutStart <= 0.0 || !source.known || source.lengthGuessed || source.duration <= 0.0 ||
+        cutStart < source.duration - kLastFrame) {
+        return std::nullopt;
+    }
+    char text[160];
+    std::snprintf(text, sizeof text, "the cut starts at %.3f s, at or after the end of the %.3f s source",
+                  cutStart, source.duration);
+    return std::string(text);
+}
+
 int runConversion(const std::vector<std::string>& arguments) {
     OldCommand command = parseOldCommand(arguments);
     if (!command.error.empty()) {
@@ -512,12 +554,16 @@ int runConversion(const std::vector<std::string>& arguments) {
                  "would destroy it, so nothing was done");
         return 1;
     }
+    if (const auto refusal = listOfFilesRefusal(source)) {
+        diagnose(*refusal);
+        return 1;
+    }
     request.probe = [source] { return probeSource(source); };
     request.outputPath = command.output;
 
     // From here on a signal must not leave a partial file behind: it is handled by the run.
     platform::SignalPipe signals = platform::SignalPipe::install({SIGTERM, SIGINT, SIGHUP});
-    for (const auto& removed : removeAbandonedWorkFiles(folderOf(command.output))) {
+    for (const auto& removed : removeAbandonedWorkFiles(folderOf(command.output), {command.input, source})) {
         diagnose("removed \"" + removed + "\", left by a conversion that was ended before it finished");
     }
     const PassLogs passLogs = planPassLogs(command);
@@ -547,10 +593,21 @@ int runConversion(const std::vector<std::string>& arguments) {
         diagnose(translation.error);
         return kUsageExit;
     }
+    // However the container is asked for (a format option, the output's extension), it writes the
+    // output alone: segments, playlists, numbered pictures or a second output would land beside it.
+    if (formatReachesBeyondTheOutput(translation.muxer)) {
+        diagnose("refused the " + translation.muxer + " container for \"" + request.command.output +
+                 "\": it writes other files than the output, or reaches a device; nothing was converted");
+        return kUsageExit;
+    }
+    if (const auto beyond = translation.cutStart > 0.0
+                                ? cutBeyondTheEnd(translation.cutStart, request.probe())
+                                : std::nullopt) {
+        diagnose(*beyond + "; nothing was written to \"" + request.command.output + "\"");
+        return 1;
+    }
 
-    std::vector<std::string> shown{*ffmpeg};
-    shown.insert(shown.end(), translation.arguments.begin(), translation.arguments.end());
-    say("ffmpeg command: " + shellCommandLine(shown));
+    say(shownCommand(*ffmpeg, translation.arguments, request.command.output));
     for (const auto& note : request.command.notes) {
         diagnose(note);
     }
@@ -574,9 +631,7 @@ int runConversion(const std::vector<std::string>& arguments) {
     diagnose("the input cannot seek to the start of the cut; decoding it from its beginning instead");
     request.seekOnOutput = true;
     const Translation again = translateCommand(request);
-    shown.resize(1);
-    shown.insert(shown.end(), again.arguments.begin(), again.arguments.end());
-    say("ffmpeg command: " + shellCommandLine(shown));
+    say(shownCommand(*ffmpeg, again.arguments, request.command.output));
     ConversionRun fromTheStart(*ffmpeg, again.arguments, *work, request.command.output, passLogs);
     fromTheStart.describeCut(again.cutStart, sourceLength);
     return fromTheStart.run(signals);

@@ -179,6 +179,7 @@ long long WorkOutput::size() const {
 int WorkOutput::place(bool replace) {
     int error = 0;
     if (m_kind == Kind::Named) {
+        platform::unmarkWorkFile(m_fd.get()); // a result is no work file
         error = replace ? (::rename(m_path.c_str(), m_output.c_str()) == 0 ? 0 : errno)
                         : renameWithoutReplacing(m_path, m_output);
     } else {
@@ -222,7 +223,8 @@ void WorkOutput::discard() {
     m_done = true;
 }
 
-std::vector<std::string> removeAbandonedWorkFiles(const std::string& folder) {
+std::vector<std::string> removeAbandonedWorkFiles(const std::string& folder,
+                                                  const std::vector<std::string>& keep) {
     std::vector<std::string> removed;
     platform::UniqueFd dirFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     DIR* dir = dirFd.valid() ? ::fdopendir(::dup(dirFd.get())) : nullptr;
@@ -237,32 +239,35 @@ std::vector<std::string> removeAbandonedWorkFiles(const std::string& folder) {
     }
     ::closedir(dir);
     const int at = dirFd.get();
-    const auto remove = [&](const std::string& name) {
-        if (::unlinkat(at, name.c_str(), 0) == 0) {
-            removed.push_back(name);
-        }
+    const auto kept = [&keep](int fd) {
+        struct stat held {};
+        struct stat other {};
+        return ::fstat(fd, &held) == 0 && std::any_of(keep.begin(), keep.end(), [&](const std::string& path) {
+                   return ::stat(path.c_str(), &other) == 0 && other.st_dev == held.st_dev &&
+                          other.st_ino == held.st_ino;
+               });
     };
     std::vector<std::string> freed; // holders whose runs are gone, removed below
     for (const auto& [name, work] : found) {
         if (work.log) {
             continue;
         }
-        // Only a file this user may write is taken; its run is gone when its lock is free.
+        // Only a marked work file this user may write is taken; its run is gone when its lock is free.
         const platform::UniqueFd held = platform::takeAbandonedWorkFile(at, name);
-        if (!held.valid()) {
+        if (!held.valid() || kept(held.get())) {
             continue;
         }
-        remove(name);
-        freed.push_back(name);
+        if (::unlinkat(at, name.c_str(), 0) == 0) {
+            removed.push_back(name);
+            freed.push_back(name);
+        }
     }
-    struct stat holder {};
     for (const auto& [name, work] : found) {
-        // A log goes with its holder; a log without one is left from a run that is gone (a run
-        // makes its holder before its logs and moves its logs away before its holder).
-        if (work.log &&
-            (std::find(freed.begin(), freed.end(), work.holder) != freed.end() ||
-             (::fstatat(at, work.holder.c_str(), &holder, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT))) {
-            remove(name);
+        // A log goes with its holder only: a file that merely looks like a log of a missing holder
+        // may be anybody's.
+        if (work.log && std::find(freed.begin(), freed.end(), work.holder) != freed.end() &&
+            ::unlinkat(at, name.c_str(), 0) == 0) {
+            removed.push_back(name);
         }
     }
     return removed;

@@ -62,7 +62,10 @@ private:
 };
 
 // Removes from `folder` the work files (and their two-pass logs) of converters that are no longer
-// running: those whose lock can be taken. Gives the names removed.
-std::vector<std::string> removeAbandonedWorkFiles(const std::string& folder);
+// running: files marked as work files under their own name (platform/work_files.h) whose lock can
+// be taken, never one of the files `keep` (the run's own input). A log goes only with its work file.
+// Gives the names removed.
+std::vector<std::string> removeAbandonedWorkFiles(const std::string& folder,
+                                                  const std::vector<std::string>& keep = {});
 
 } // namespace morvane::converter

@@ -7,6 +7,7 @@
 #include "engine/file_guards.h"
 #include "engine/frame_server_script.h"
 #include "engine/output_names.h"
+#include "engine/output_path.h"
 #include "engine/target_recipes.h"
 #include "engine/trace_file.h"
 #include "platform/command_line.h"
@@ -31,6 +32,7 @@ constexpr int kLineOutputTooLong = 662;
 constexpr int kLineScriptNotWritten = 671;
 constexpr int kLineContainerChanged = 684;
 constexpr int kLineValueIsAnOption = 690;
+constexpr int kLineOutputOutsideFolder = 694;
 
 // A profile option's value as the command builders see it; nothing when the option is left out.
 // Switches set to anything but "False" are written without a value.
@@ -94,10 +96,14 @@ std::string inputPath(const ConversionJob& job, bool frameServerAllowed, FrameSe
 // to what the file system holds, the path must fit the job's path field (a cut path would send the
 // output elsewhere) and it must not be the source.
 std::optional<std::string> checkedOutputPath(const ConversionJob& job, std::string_view suffix) {
-    std::string output = job.outputPath.str();
-    output += suffix;
-    // A source name near the file system's limit still gets an output named after it.
-    output = fitOutputFileName(output);
+    // A source name near the file system's limit still gets an output named after it; a value that
+    // would lead the output out of its folder gets none.
+    auto composed = composeOutputPath(job.outputPath.view(), suffix);
+    if (!composed) {
+        logAndTrace(kLineOutputOutsideFolder, "Refused: " + composed.error() + "; nothing was converted");
+        return std::nullopt;
+    }
+    std::string output = *std::move(composed);
     if (job.outputNames != nullptr) {
         const std::string wanted = output;
         output = job.outputNames->claim(wanted);

@@ -1,6 +1,8 @@
 #include "engine/file_guards.h"
+#include "engine/output_path.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +13,8 @@
 #include <cstring>
 
 #include "platform/fixed_text.h"
+#include "platform/unique_fd.h"
+#include "platform/work_files.h"
 
 namespace morvane::engine {
 
@@ -124,6 +128,29 @@ std::string fitOutputFileName(std::string_view path, std::size_t longest) {
     return fitted;
 }
 
+platform::Expected<std::string> composeOutputPath(std::string_view base, std::string_view suffix) {
+    const auto separator = suffix.find_first_of(std::string_view("/\0", 2));
+    if (separator != std::string_view::npos) {
+        // The reason stays one line whatever the value holds.
+        std::string shown(suffix.substr(0, suffix.find('\0')));
+        std::replace_if(
+            shown.begin(), shown.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, '?');
+        return platform::Failure{
+            "the output name part \"" + shown + "\" holds " +
+            (suffix[separator] == '/' ? "a path separator" : "a zero byte") +
+            ", which would put the output outside the output folder (a codec or extension value of the "
+            "profile)"};
+    }
+    std::string output = fitOutputFileName(std::string(base) + std::string(suffix));
+    const PathParts parts = splitPath(output);
+    const std::string_view name = std::string_view(output).substr(parts.nameOffset);
+    if (name.find_first_not_of('.') == std::string_view::npos) {
+        return platform::Failure{"the output name \"" + std::string(name) +
+                                 "\" names no file in the output folder"};
+    }
+    return output;
+}
+
 std::vector<std::string> converterWorkFiles(const std::string& outputPath) {
     std::vector<std::string> found;
     const PathParts parts = splitPath(outputPath);
@@ -147,8 +174,17 @@ std::vector<std::string> converterWorkFiles(const std::string& outputPath) {
 std::vector<std::string> removeNewWorkFiles(const std::string& outputPath,
                                             const std::vector<std::string>& before) {
     std::vector<std::string> removed;
+    const PathParts parts = splitPath(outputPath);
+    const platform::UniqueFd folder(::open(parts.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     for (const auto& path : converterWorkFiles(outputPath)) {
-        if (std::find(before.begin(), before.end(), path) == before.end() && ::unlink(path.c_str()) == 0) {
+        if (std::find(before.begin(), before.end(), path) != before.end()) {
+            continue;
+        }
+        // Only a file the converter marked as its work file, and that no running converter holds.
+        const std::string name = path.substr(parts.nameOffset);
+        const platform::UniqueFd held =
+            folder.valid() ? platform::takeAbandonedWorkFile(folder.get(), name) : platform::UniqueFd();
+        if (held.valid() && ::unlinkat(folder.get(), name.c_str(), 0) == 0) {
             removed.push_back(path);
         }
     }

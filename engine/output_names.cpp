@@ -1,5 +1,7 @@
 #include "engine/output_names.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -34,6 +36,19 @@ void OutputNames::addSource(const std::string& path) {
     if (::stat(path.c_str(), &info) == 0) {
         m_sourceFiles.emplace(info.st_dev, info.st_ino);
     }
+    const auto slash = path.rfind('/');
+    if (path.find("-part-", slash == std::string::npos ? 0 : slash) != std::string::npos) {
+        platform::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        if (fd.valid() && ::flock(fd.get(), LOCK_SH | LOCK_NB) == 0) {
+            m_heldSources.push_back(std::move(fd));
+        }
+    }
+}
+
+void OutputNames::releaseClaims() {
+    const std::lock_guard lock(m_mutex);
+    m_claims.releaseAll();
+    m_heldSources.clear();
 }
 
 bool OutputNames::takenLocked(const std::string& path) const {
@@ -51,7 +66,10 @@ bool OutputNames::takenLocked(const std::string& path) const {
 std::string OutputNames::claim(const std::string& wanted) {
     const std::lock_guard lock(m_mutex);
     std::string name = wanted;
-    for (int n = 2; takenLocked(name); ++n) {
+    // A name is free when this batch has not taken it and no other run holds it; where no claims can
+    // be made (a folder that cannot take the claims file), this batch keeps to its own names.
+    for (int n = 2; takenLocked(name) || m_claims.claim(name) == platform::OutputClaims::Result::HeldByOther;
+         ++n) {
         name = fitOutputFileName(numberedName(wanted, n));
     }
     m_claimed.insert(normalised(name));

@@ -7,9 +7,13 @@
 #include <sstream>
 #include <vector>
 
+#include "engine/command_builder.h"
+#include "engine/conversion_job.h"
+#include "engine/target_recipes.h"
 #include "platform/file_identity.h"
 #include "platform/process.h"
 #include "platform/text_rules.h"
+#include "profiles/media_type_table.h"
 
 namespace morvane::engine {
 
@@ -115,11 +119,47 @@ const std::map<std::string, Need, std::less<>>& audioNeeds() {
     return needs;
 }
 
-// The container FFmpeg writes for a profile's Format: its muxer of that name, but ".wmv" files are
-// written by the asf muxer.
-std::string muxerOf(const profiles::Profile& profile) {
-    const std::string format = platform::toLowerAscii(profile.Format);
-    return format == "wmv" ? "asf" : format;
+// The muxer FFmpeg picks for an output extension, for the extensions the recipes and profiles write.
+std::string muxerOfExtension(std::string_view extension) {
+    static const std::map<std::string, std::string, std::less<>> muxers = {
+        {"avi", "avi"},  {"mpg", "mpeg"},     {"mpeg", "mpeg"},   {"vob", "vob"}, {"wmv", "asf"},
+        {"asf", "asf"},  {"wma", "asf"},      {"mov", "mov"},     {"mp4", "mp4"}, {"m4v", "ipod"},
+        {"m4a", "ipod"}, {"3gp", "3gp"},      {"3g2", "3g2"},     {"flv", "flv"}, {"swf", "swf"},
+        {"mp3", "mp3"},  {"aac", "adts"},     {"ac3", "ac3"},     {"mp2", "mp2"}, {"wav", "wav"},
+        {"ogg", "ogg"},  {"mkv", "matroska"}, {"webm", "webm"},   {"rm", "rm"},   {"ra", "rm"},
+        {"dv", "dv"},    {"ts", "mpegts"},    {"m2ts", "mpegts"}, {"gif", "gif"},
+    };
+    const auto found = muxers.find(platform::toLowerAscii(extension));
+    return found != muxers.end() ? found->second : std::string();
+}
+
+// The muxer a "-target" value selects.
+std::string muxerOfTarget(std::string_view value) {
+    std::string kind = platform::toLowerAscii(value);
+    for (const std::string_view prefix : {"pal-", "ntsc-", "film-"}) {
+        if (kind.rfind(prefix, 0) == 0) {
+            kind.erase(0, prefix.size());
+            break;
+        }
+    }
+    return kind == "dv50" ? "dv" : kind;
+}
+
+// The muxer a command's arguments name with "-f" or "-target" (the last one wins), or empty.
+std::string namedMuxer(std::string_view arguments) {
+    std::istringstream words{std::string(arguments)};
+    std::string muxer;
+    for (std::string word, value; words >> word;) {
+        if ((word == "-f" || word == "-target") && words >> value) {
+            muxer = word == "-target" ? muxerOfTarget(value) : value == "aac" ? "adts" : value;
+        }
+    }
+    return muxer;
+}
+
+std::string extensionOf(std::string_view name) {
+    const auto dot = name.rfind('.');
+    return dot == std::string_view::npos ? std::string() : std::string(name.substr(dot + 1));
 }
 
 std::string missingEncoder(const profiles::Profile& profile, const char* option,
@@ -224,8 +264,32 @@ platform::Expected<FfmpegAbilities> askFfmpegAbilities(const std::string& ffmpeg
     return abilities;
 }
 
+std::string containerWritten(const profiles::Profile& profile) {
+    if (profile.isRealMedia()) {
+        return "rm"; // the producer writes it through FFmpeg
+    }
+    const auto code = profiles::MediaTypeTable::find(profile.MediaType);
+    if (!code || *code == 0) {
+        // The general path: the profile's own "f" option, else the extension.
+        const auto* format = profile.findParam("f");
+        const bool named =
+            format != nullptr && !format->value.empty() && platform::toLowerAscii(format->value) != "auto";
+        return named ? namedMuxer("-f " + format->value) : muxerOfExtension(profile.ExtName);
+    }
+    ConversionJob job;
+    resetJobSettings(job);
+    job.targetCode = *code;
+    applyProfileOptions(&profile, &job);
+    TargetRecipe recipe;
+    if (!buildTargetRecipe(job, recipe)) {
+        return {};
+    }
+    const std::string named = namedMuxer(recipe.arguments);
+    return named.empty() ? muxerOfExtension(extensionOf(recipe.outputSuffix)) : named;
+}
+
 std::string missingPiece(const profiles::Profile& profile, const FfmpegAbilities& abilities) {
-    const std::string muxer = muxerOf(profile);
+    const std::string muxer = containerWritten(profile);
     if (!muxer.empty() && abilities.muxers.count(muxer) == 0) {
         return "FFmpeg on this system cannot write the " + muxer + " container";
     }

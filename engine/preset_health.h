@@ -33,6 +33,13 @@ std::set<std::string, std::less<>> parseMuxerList(std::string_view text);
 platform::Expected<FfmpegAbilities> askFfmpegAbilities(const std::string& ffmpeg,
                                                        const std::string& cacheFile);
 
+// The container (FFmpeg's muxer name) the converter writes for the profile: what its target's recipe
+// names with "-f" or "-target", else what the output's extension selects; on the general path the
+// profile's "f" option or its ExtName. The Format key is only the Target text and the RealMedia
+// switch, so a short name there ("mpg", "aac") needs nothing. Empty when the extension is not one
+// this check knows (the converter judges those).
+std::string containerWritten(const profiles::Profile& profile);
+
 // What the profile needs that FFmpeg lacks, as words for a message ("FFmpeg on this system has no
 // encoder libx264 (H.264)"), or empty when it has everything. Codec values this check does not know are left
 // to the converter to judge. RealMedia profiles need the rm container (the producer writes it through

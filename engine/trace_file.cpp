@@ -1,6 +1,7 @@
 #include "engine/trace_file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -29,29 +30,63 @@ TraceState& state() {
     return instance;
 }
 
+// Each running program keeps its own lines: it holds its trace locked, and a program that finds
+// "trace.flt" held by another live run writes "trace-2.flt" (or the next number not held) instead, which
+// traceFilePath() and the messages then name.
+constexpr int kLastTraceNumber = 99;
+
+enum class Opened { Yes, HeldByLiveRun, No };
+
 // Appending keeps the writes of other writers to the same file (the producer's log) intact. A named
 // pipe in its place must not hold the program until someone reads it: only a regular file is the trace.
-platform::UniqueFd openRegular(const std::string& path) {
-    platform::UniqueFd fd(
-        ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_NONBLOCK | O_CLOEXEC, 0644));
+// The running program holds its trace locked, so a second program sharing the folder leaves it (and
+// its lines) alone; it is emptied only once this run holds it.
+Opened openRegular(const std::string& path, platform::UniqueFd& result) {
+    platform::UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC, 0644));
     struct stat info {};
     if (!fd.valid() || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        return {};
+        return Opened::No;
     }
-    return fd;
+    // A file system without locks keeps the earlier rule: the trace is this run's.
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        return Opened::HeldByLiveRun;
+    }
+    if (::ftruncate(fd.get(), 0) != 0) {
+        return Opened::No;
+    }
+    result = std::move(fd);
+    return Opened::Yes;
+}
+
+// "trace.flt" in `folder`, or while a live run holds it, the first of "trace-2.flt", "trace-3.flt" ...
+// that none holds.
+Opened openInFolder(const std::string& first, platform::UniqueFd& fd, std::string& path) {
+    const auto slash = first.rfind('/');
+    auto dot = first.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+        dot = first.size();
+    }
+    for (int n = 1; n <= kLastTraceNumber; ++n) {
+        path = n == 1 ? first : first.substr(0, dot) + "-" + std::to_string(n) + first.substr(dot);
+        const Opened opened = openRegular(path, fd);
+        if (opened != Opened::HeldByLiveRun) {
+            return opened;
+        }
+    }
+    return Opened::HeldByLiveRun;
 }
 
 bool openLocked(TraceState& trace) {
     if (trace.fd.valid()) {
         return true;
     }
-    std::string path = platform::userFilePlaces().traceFile;
-    platform::UniqueFd fd = openRegular(path);
-    if (!fd.valid()) {
+    const std::string first = platform::userFilePlaces().traceFile;
+    std::string path;
+    platform::UniqueFd fd;
+    if (openInFolder(first, fd, path) != Opened::Yes) {
         const std::string folder = platform::privateTemporaryFolder();
-        if (!folder.empty() && folder + kTraceFileName != path) {
-            path = folder + kTraceFileName;
-            fd = openRegular(path);
+        if (!folder.empty() && folder + kTraceFileName != first) {
+            openInFolder(folder + kTraceFileName, fd, path);
         }
     }
     if (!fd.valid()) {

@@ -14,6 +14,7 @@ namespace {
 
 constexpr const char* kAppFolder = "morvane";
 constexpr const char* kAbilitiesCacheName = "ffmpeg-abilities.txt";
+constexpr const char* kListFileName = "file-list.json";
 
 // An XDG base folder: the variable when it holds an absolute path, else `fallback` under home.
 std::string baseFolder(const EnvironmentReader& environment, const char* variable, const std::string& home,
@@ -68,19 +69,21 @@ std::string folderOf(const std::string& file) {
 
 // The files of a run must be written somewhere the user can find them again, and settings must be
 // read even when the user's own copy cannot be made.
-void moveWhereWritable(const std::string& programDirectory, UserFilePlaces& places) {
+void moveWhereWritable(const std::string& programDirectory, UserFilePlaces& places,
+                       const FolderCheck& writable) {
     if (places.besideProgram) {
         return;
     }
-    if (!folderWritable(folderOf(places.traceFile))) {
+    if (!writable(folderOf(places.traceFile))) {
         if (const std::string folder = privateTemporaryFolder(); !folder.empty()) {
             places.traceFile = folder + "trace.flt";
             places.scriptFile = folder + "input.avs";
             places.abilitiesCache = folder + kAbilitiesCacheName;
+            places.listFile = folder + kListFileName;
         }
     }
     std::error_code ec;
-    if (!std::filesystem::exists(places.configFile, ec) && !folderWritable(folderOf(places.configFile))) {
+    if (!std::filesystem::exists(places.configFile, ec) && !writable(folderOf(places.configFile))) {
         places.configFile = programDirectory + "config.ini";
     }
 }
@@ -118,6 +121,7 @@ UserFilePlaces userFilePlacesFor(const std::string& programDirectory, bool progr
         places.traceFile = program + "trace.flt";
         places.scriptFile = program + "input.avs";
         places.abilitiesCache = program + kAbilitiesCacheName;
+        places.listFile = program + kListFileName;
         return places;
     }
     const std::string configFolder =
@@ -128,7 +132,18 @@ UserFilePlaces userFilePlacesFor(const std::string& programDirectory, bool progr
     places.traceFile = stateFolder + "trace.flt";
     places.scriptFile = stateFolder + "input.avs";
     places.abilitiesCache = stateFolder + kAbilitiesCacheName;
+    places.listFile = stateFolder + kListFileName;
     places.foldersToMake = {configFolder, stateFolder};
+    return places;
+}
+
+UserFilePlaces settleUserFilePlaces(const std::string& programDirectory, const EnvironmentReader& environment,
+                                    const std::string& home, const FolderCheck& writable) {
+    const std::string program = withSlash(programDirectory);
+    auto places = userFilePlacesFor(program, writable(program), environment, home);
+    makeFolders(places);
+    seedConfig(program, places);
+    moveWhereWritable(program, places, writable);
     return places;
 }
 
@@ -140,12 +155,10 @@ UserFilePlaces userFilePlaces(const std::string& programDirectory) {
     if (known != state.places.end()) {
         return known->second;
     }
-    auto places =
-        userFilePlacesFor(program, folderWritable(program), processEnvironment, accountHomeFolder());
-    makeFolders(places);
-    seedConfig(program, places);
-    moveWhereWritable(program, places);
-    return state.places.emplace(program, std::move(places)).first->second;
+    return state.places
+        .emplace(program,
+                 settleUserFilePlaces(program, processEnvironment, accountHomeFolder(), folderWritable))
+        .first->second;
 }
 
 UserFilePlaces userFilePlaces() {

@@ -4,7 +4,12 @@
 // an unnamed file (unnamed_file.h) cannot be made. A work file is named
 // "<stem><mark><six letters or digits><extension>" and is held locked (flock) by the process that
 // writes it for as long as that process runs, so a later run can tell the work files of ended runs
-// (free locks) from those still being written, and remove only the former.
+// (free locks) from those still being written, and remove only the former. A file matching the name
+// is not enough to be removed: a work file carries, from its creation, the extended attribute
+// "user.morvane.work" holding its own name, which no other file has (a user's file that merely
+// looks like one, a copy under another name). Where the file system keeps no such attributes (FAT
+// file systems, older tmpfs and NFS) work files are made unmarked, and a run ended outright leaves
+// its work file there for the user: nothing unproven is ever removed.
 
 #include <string>
 #include <string_view>
@@ -32,13 +37,23 @@ struct LockedWorkFile {
     UniqueFd fd; // holds the lock; closing it frees the file for the next run's sweep
 };
 
-// Makes a fresh, empty work file for `path` and locks it; never touches a file that is there.
+inline constexpr const char* kWorkFileAttribute = "user.morvane.work";
+
+// Makes a fresh, empty work file for `path`, marks it as one and locks it; never touches a file that
+// is there.
 Expected<LockedWorkFile> createWorkFile(const std::string& path, std::string_view mark);
 
 // The file `name` in the folder open as `folder`, opened and locked, when it is a regular file this
-// process may write and no running process holds its lock (and the name still names it); an
-// invalid descriptor otherwise. The caller decides whether to remove it.
+// process may write, marked as the work file of that very name, no running process holds its lock
+// and the name still names it; an invalid descriptor otherwise. The caller decides whether to remove
+// it.
 UniqueFd takeAbandonedWorkFile(int folder, const std::string& name);
+
+// Whether the file open as `fd` carries the work-file mark for the file name `name` (no folder).
+bool isMarkedWorkFile(int fd, std::string_view name);
+
+// Takes the mark off a work file that becomes a result.
+void unmarkWorkFile(int fd);
 
 // Whether the name `path` (relative to the folder open as `folder`) still names the file open as `fd`.
 bool namesOpenFile(int folder, const std::string& path, int fd);

@@ -19,6 +19,7 @@ extern "C" {
 }
 
 #include "platform/av_handles.h"
+#include "platform/av_local_input.h"
 
 namespace morvane::preview {
 
@@ -123,23 +124,13 @@ int detectMediaFacts(std::string_view path, MediaFacts& facts) {
         return kDetectFailed;
     }
 
-    AVDictionary* rawOptions = nullptr;
-    // Only local files: a playlist must not make a probe reach the network.
-    av_dict_set(&rawOptions, "protocol_whitelist", "file", 0);
-    // A file name with "%" is one picture, not a numbered sequence.
-    av_dict_set(&rawOptions, "pattern_type", "none", 0);
-    DictionaryPtr options(rawOptions);
-
-    AVFormatContext* rawContext = nullptr;
-    // The file: prefix keeps names with a colon from being read as other protocols.
-    const std::string url = "file:" + file;
-    AVDictionary* openOptions = options.release();
-    int status = avformat_open_input(&rawContext, url.c_str(), nullptr, &openOptions);
-    options.reset(openOptions);
+    // Only the file itself: no network, no playlist or list of further files.
+    platform::detail::LocalInputGuard guard; // outlives the context
+    FormatContextPtr context;
+    int status = platform::openLocalInput(file, context, guard);
     if (status < 0) {
         return status;
     }
-    FormatContextPtr context(rawContext);
     status = avformat_find_stream_info(context.get(), nullptr);
     if (status < 0) {
         return status;

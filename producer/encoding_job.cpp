@@ -271,9 +271,9 @@ constexpr std::string_view kWorkMark = ".rm-part-";
 constexpr std::string_view kRealMediaMagic = ".RMF";
 
 // Removes the work files that encodings ended before they finished left in `folder`: only names of
-// that form, regular files nobody holds locked, and empty or RealMedia contents (never a user's
-// file that merely shares the name's form).
-void removeAbandonedWorkFiles(const std::string& folder) {
+// that form, marked as work files, regular files nobody holds locked, and empty or RealMedia
+// contents (never a user's file that merely shares the name's form, never the source).
+void removeAbandonedWorkFiles(const std::string& folder, const std::string& source) {
     const platform::UniqueFd at(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     DIR* dir = at.valid() ? ::fdopendir(::dup(at.get())) : nullptr;
     if (dir == nullptr) {
@@ -288,6 +288,9 @@ void removeAbandonedWorkFiles(const std::string& folder) {
     ::closedir(dir);
     for (const auto& name : names) {
         const platform::UniqueFd held = platform::takeAbandonedWorkFile(at.get(), name);
+        if (held.valid() && platform::namesOpenFile(AT_FDCWD, source, held.get())) {
+            continue;
+        }
         char head[4] = {};
         const ssize_t read = held.valid() ? ::pread(held.get(), head, sizeof head, 0) : -1;
         const bool ours =
@@ -324,7 +327,7 @@ Status encodeTarget(OutputTarget& target, int index, int total, const LibrarySet
     if (folder.empty()) {
         folder = ".";
     }
-    removeAbandonedWorkFiles(folder);
+    removeAbandonedWorkFiles(folder, target.request.sourcePath);
     const platform::UnnamedFile unnamed = platform::UnnamedFile::open(folder);
     NamedWork named;
     if (unnamed.valid()) {
@@ -375,6 +378,7 @@ Status encodeTarget(OutputTarget& target, int index, int total, const LibrarySet
         });
         failure = std::error_code(placed, std::generic_category());
     } else {
+        platform::unmarkWorkFile(named.file.fd.get()); // a result is no work file
         fs::rename(named.file.path, target.path, failure);
         named.placed = !failure;
     }

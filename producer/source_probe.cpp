@@ -14,6 +14,7 @@ extern "C" {
 }
 
 #include "platform/av_handles.h"
+#include "platform/av_local_input.h"
 
 namespace morvane::producer {
 
@@ -61,19 +62,18 @@ platform::Expected<SourceFacts> probeSource(const std::string& path) {
         return platform::Failure{"the source \"" + path + "\" is not a file with contents"};
     }
 
-    AVDictionary* rawOptions = nullptr;
-    // Only local files: a playlist must not make the library reach the network.
-    av_dict_set(&rawOptions, "protocol_whitelist", "file", 0);
-    // A name with "%" is one picture, not a numbered sequence.
-    av_dict_set(&rawOptions, "pattern_type", "none", 0);
-    AVFormatContext* rawContext = nullptr;
-    const std::string url = "file:" + path; // keeps names with a colon from naming a protocol
-    int status = avformat_open_input(&rawContext, url.c_str(), nullptr, &rawOptions);
-    DictionaryPtr leftOptions(rawOptions);
+    // Only the file itself: no network, no playlist or list of further files.
+    platform::detail::LocalInputGuard guard; // outlives the context
+    FormatContextPtr context;
+    int status = platform::openLocalInput(path, context, guard);
+    if (status == platform::kRefusedListOfFiles) {
+        return platform::Failure{"the source \"" + path +
+                                 "\" is a playlist or a list of other files; only the one file is read, "
+                                 "and it holds no media"};
+    }
     if (status < 0) {
         return platform::Failure{"cannot read the source \"" + path + "\": " + describe(status)};
     }
-    FormatContextPtr context(rawContext);
     status = avformat_find_stream_info(context.get(), nullptr);
     if (status < 0) {
         return platform::Failure{"cannot read the streams of \"" + path + "\": " + describe(status)};

@@ -8,6 +8,7 @@
 #include "engine/engine_log.h"
 #include "engine/file_guards.h"
 #include "engine/output_names.h"
+#include "engine/output_path.h"
 #include "engine/trace_file.h"
 #include "platform/time_text.h"
 #include "profiles/profile.h"
@@ -173,8 +174,15 @@ std::int32_t CRealMediaEncoder::PrepareCommand(engine::ConversionJob* job) {
         if (extension.empty()) {
             extension = "rm"; // a profile without ExtName still gets a name the players recognise
         }
-        // A source name near the file system's limit still gets an output (and a work file) named after it.
-        std::string outputPath = engine::fitOutputFileName(job->outputPath.str() + "_new." + extension);
+        // A source name near the file system's limit still gets an output (and a work file) named after
+        // it; an extension that would lead the output out of its folder gets none.
+        auto composed = engine::composeOutputPath(job->outputPath.view(), "_new." + extension);
+        if (!composed) {
+            engine::writeTraceLine("RealMedia producer: refused " + composed.error() +
+                                   "; nothing was converted");
+            return 0;
+        }
+        std::string outputPath = *std::move(composed);
         if (job->outputNames != nullptr) {
             outputPath = job->outputNames->claim(outputPath); // never a source, never another row's output
         }

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -70,6 +71,16 @@ bool isWorkFileName(std::string_view name, std::string_view mark) {
     return false;
 }
 
+bool isMarkedWorkFile(int fd, std::string_view name) {
+    char value[kLongestName + 1];
+    const ssize_t size = ::fgetxattr(fd, kWorkFileAttribute, value, sizeof value);
+    return size > 0 && std::string_view(value, static_cast<std::size_t>(size)) == name;
+}
+
+void unmarkWorkFile(int fd) {
+    ::fremovexattr(fd, kWorkFileAttribute);
+}
+
 bool namesOpenFile(int folder, const std::string& path, int fd) {
     struct stat named {};
     struct stat open {};
@@ -87,6 +98,11 @@ Expected<LockedWorkFile> createWorkFile(const std::string& path, std::string_vie
             }
             return Failure{std::strerror(errno)};
         }
+        // The mark proves the file is a work file to later sweeps; a file system without extended
+        // attributes keeps it unmarked, and no sweep ever removes it.
+        const auto slash = name.rfind('/');
+        const std::string base = slash == std::string::npos ? name : name.substr(slash + 1);
+        ::fsetxattr(fd.get(), kWorkFileAttribute, base.data(), base.size(), XATTR_CREATE);
         // Another run's sweep may have taken the fresh file for abandoned in between: then it is
         // that run's to remove, and this run takes another name. Where the file system has no locks
         // the file stays unlocked, and no sweep removes it either.
@@ -103,7 +119,8 @@ UniqueFd takeAbandonedWorkFile(int folder, const std::string& name) {
     UniqueFd fd(::openat(folder, name.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat info {};
     if (!fd.valid() || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
-        ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0 || !namesOpenFile(folder, name, fd.get())) {
+        !isMarkedWorkFile(fd.get(), name) || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0 ||
+        !namesOpenFile(folder, name, fd.get())) {
         return {};
     }
     return fd;

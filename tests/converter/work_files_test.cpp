@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -28,16 +29,24 @@ Names namesIn(const std::string& folder) {
     return names;
 }
 
+// A file as a converter makes it: marked as the work file of `markedAs`.
+void writeMarked(const std::string& path, const std::string& markedAs) {
+    test::writeFile(path, "half");
+    ASSERT_EQ(::setxattr(path.c_str(), "user.morvane.work", markedAs.data(), markedAs.size(), 0), 0);
+}
+
 TEST(WorkFiles, OnlyAbandonedWorkFilesAndTheirLogsAreRemoved) {
     test::TempDir dir;
-    const Names abandoned = {"clip.vec-part-Ab12Cd.mp4",
-                             "clip.vec-part-Ab12Cd.mp4.pass-0.log",
+    const Names holders = {"clip.vec-part-Ab12Cd.mp4", "bare.vec-part-000000"};
+    const Names abandoned = {"clip.vec-part-Ab12Cd.mp4", "clip.vec-part-Ab12Cd.mp4.pass-0.log",
                              "clip.vec-part-Ab12Cd.mp4.pass-0.log.mbtree",
-                             "clip.vec-part-Ab12Cd.mp4.pass-1.log.mbtree.temp",
-                             "bare.vec-part-000000",
-                             "gone.vec-part-zzzzzz.avi.pass-0.log"}; // its run removed its work file
-    const Names kept = {"live.vec-part-Live01.mkv",                  // locked: its run is going on
+                             "clip.vec-part-Ab12Cd.mp4.pass-1.log.mbtree.temp", "bare.vec-part-000000"};
+    const Names kept = {"live.vec-part-Live01.mkv", // locked: its run is going on
                         "live.vec-part-Live01.mkv.pass-0.log",
+                        "gone.vec-part-zzzzzz.avi.pass-0.log", // no holder: may be anybody's
+                        "keep.vec-part-backup.mp4",            // the user's: not marked
+                        "copy.vec-part-Ab12Cd.mp4",            // a copy of a work file under another name
+                        "input.vec-part-Inp123.mp4",           // the run's own input
                         "clip.mp4",
                         "clip.vec-part-Ab12C.mp4", // not a tag of six
                         "clip.vec-part-Ab12C-.mp4",
@@ -51,13 +60,19 @@ TEST(WorkFiles, OnlyAbandonedWorkFilesAndTheirLogsAreRemoved) {
     for (const auto& name : kept) {
         test::writeFile(dir.file(name), "the user's");
     }
+    for (const auto& name : holders) {
+        writeMarked(dir.file(name), name);
+    }
+    writeMarked(dir.file("live.vec-part-Live01.mkv"), "live.vec-part-Live01.mkv");
+    writeMarked(dir.file("copy.vec-part-Ab12Cd.mp4"), "clip.vec-part-Ab12Cd.mp4");
+    writeMarked(dir.file("input.vec-part-Inp123.mp4"), "input.vec-part-Inp123.mp4");
     // Named like work files, but a folder and a link to a user's file.
     fs::create_directory(dir.file("folder.vec-part-Dir123"));
     fs::create_symlink(dir.file("clip.mp4"), dir.file("link.vec-part-Lnk123.mp4"));
     const int held = ::open(dir.file("live.vec-part-Live01.mkv").c_str(), O_RDWR | O_CLOEXEC);
     ASSERT_EQ(::flock(held, LOCK_EX), 0);
 
-    Names removed = removeAbandonedWorkFiles(dir.path());
+    Names removed = removeAbandonedWorkFiles(dir.path(), {dir.file("input.vec-part-Inp123.mp4")});
     ::close(held);
     std::sort(removed.begin(), removed.end());
     Names expectedRemoved = abandoned;
@@ -87,6 +102,9 @@ TEST(WorkFiles, PlacingKeepsOrReplacesAndDiscardingLeavesNothing) {
         EXPECT_EQ(work->place(true), 0);
         EXPECT_EQ(test::readFile(output), "new");
         EXPECT_EQ(namesIn(dir.path()), Names{"out.mkv"});
+        char mark[300];
+        EXPECT_LT(::getxattr(output.c_str(), "user.morvane.work", mark, sizeof mark), 0)
+            << "a result is no work file";
 
         auto dropped = WorkOutput::create(output, named);
         ASSERT_TRUE(dropped);

@@ -15,6 +15,7 @@
 #include "engine/command_pieces.h"
 #include "engine/engine_log.h"
 #include "engine/ffmpeg_encoder.h"
+#include "engine/output_path.h"
 #include "engine/quillon_media_cntl.h"
 #include "engine/target_recipes.h"
 #include "platform/command_line.h"
@@ -691,6 +692,48 @@ TEST(OutputGuard, TheSourceIsNeverTheOutput) {
     job.outputPath = dir.file("clip");
     EXPECT_EQ(build(job).result, 1);
     EXPECT_EQ(morvane::test::readFile(source), "the user's own file");
+}
+
+// A codec or extension value holding a path separator would put the output outside the output folder:
+// refused with a one-line reason, on the typed and the general path alike.
+TEST(OutputGuard, ValuesThatLeadOutOfTheFolderAreRefused) {
+    profiles::Profile escaping = profileFrom("[Main]\nName=test\nExtName=mp4/../../escaped\n[Parameter]\n");
+    profiles::Profile plain = profileFrom("[Main]\nName=test\nExtName=mp4\n[Parameter]\n");
+    struct Case {
+        std::int32_t code;
+        const char* videoCodec;
+        profiles::Profile* profile;
+        bool refused;
+    };
+    const Case cases[] = {
+        {profiles::kTargetAvi, "x/../../escaped", nullptr, true},
+        {profiles::kTargetAvi, "xvid", nullptr, false},
+        {0, "h264", &escaping, true},
+        {0, "x/../../escaped", &plain, true},
+        {0, "h264", &plain, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.videoCodec);
+        EventRecorder events;
+        FakeProgramDir programDir(false);
+        ConversionJob job = typedJob(c.code, 3, c.videoCodec, "mp3");
+        job.profile = c.profile;
+        const Built built = build(job);
+        EXPECT_EQ(built.result, c.refused ? 0 : 1);
+        if (c.refused) {
+            EXPECT_EQ(job.outputPath.view(), kOutputBase);
+            const auto errors = events.messages(1);
+            ASSERT_EQ(errors.size(), 1u);
+            EXPECT_NE(errors[0].find("holds a path separator"), std::string::npos) << errors[0];
+            EXPECT_EQ(errors[0].find('\n'), std::string::npos);
+        } else {
+            EXPECT_EQ(job.outputPath.view().substr(0, std::string_view(kOutputBase).size() + 1),
+                      std::string(kOutputBase) + "_");
+        }
+    }
+    EXPECT_FALSE(composeOutputPath("/out/", ".."));
+    EXPECT_FALSE(composeOutputPath("/out/clip", std::string("_a\0/_b.mp4", 11)));
+    EXPECT_EQ(composeOutputPath("/out/clip", "_a_b.mp4").value(), "/out/clip_a_b.mp4");
 }
 
 TEST(OutputGuard, NamesTooLongForTheJobAreRefused) {

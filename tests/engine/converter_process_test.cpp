@@ -1,6 +1,9 @@
 #include "engine/converter_process.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
@@ -102,6 +105,26 @@ TEST(ConverterProcess, TraceFileIsEmptiedOnceAndKeepsEveryRun) {
     ASSERT_EQ(process.Start(), 1);
     EXPECT_EQ(program.trace(),
               program.commandLine("first") + "\r\none\r\n" + program.commandLine("second") + "\r\none\r\n");
+}
+
+// A second program sharing the folder finds the trace held by the first, which is still writing it:
+// it leaves those lines alone and keeps its own in "trace-2.flt" (the next free number), and names it.
+TEST(ConverterProcess, ATraceHeldByALiveRunKeepsItsLines) {
+    FakeProgramDir program;
+    const std::string firstRuns = "the first run's line\r\n";
+    morvane::test::writeFile(program.file("trace.flt"), firstRuns);
+    const int live = ::open(program.file("trace.flt").c_str(), O_WRONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(live, LOCK_EX), 0);
+    writeTraceLine("the second run's line");
+    EXPECT_EQ(traceFilePath(), program.file("trace-2.flt"));
+    EXPECT_EQ(writtenTraceFile(), program.file("trace-2.flt"));
+    EXPECT_EQ(program.trace(), firstRuns);
+    EXPECT_EQ(morvane::test::readFile(program.file("trace-2.flt")), "the second run's line\r\n");
+    closeTraceFile();
+    ::close(live);
+    // With the first run gone, the next run takes "trace.flt" again and empties it.
+    writeTraceLine("a later run");
+    EXPECT_EQ(program.trace(), "a later run\r\n");
 }
 
 TEST(ConverterProcess, ATaggedThreadMarksEachOfItsTraceLines) {

@@ -40,9 +40,10 @@ TEST(PresetHealth, ReadsTheNamesAfterTheLegends) {
     EXPECT_EQ(back.muxers, abilities.muxers);
 }
 
-profiles::Profile profileOf(const std::string& format, const std::string& vcodec, const std::string& acodec) {
+profiles::Profile profileOf(const std::string& format, const std::string& vcodec, const std::string& acodec,
+                            const std::string& main = "MediaType=MP4\nExtName=mp4\nQALevel=5\n") {
     test::TempDir dir;
-    std::string text = "[Main]\nName=P\nFormat=" + format + "\n[Parameter]\n";
+    std::string text = "[Main]\nName=P\nFormat=" + format + "\n" + main + "[Parameter]\n";
     text += vcodec.empty() ? "" : "vcodec=,," + vcodec + "\n";
     text += acodec.empty() ? "" : "acodec=,," + acodec + "\n";
     test::writeFile(dir.file("p.pf"), text);
@@ -57,26 +58,42 @@ TEST(PresetHealth, NamesTheFirstMissingContainerOrEncoder) {
         const char* format;
         const char* vcodec;
         const char* acodec;
+        const char* main;
         const char* missing;
     };
+    const char* mp4 = "MediaType=MP4\nExtName=mp4\nQALevel=5\n";
     const Case cases[] = {
-        {"mp4", "h264", "aac", ""},
-        {"MP4", "H264", "mp3", ""},
-        {"wmv", "", "", ""}, // .wmv files are written by the asf muxer
-        {"mov", "h264", "aac", "FFmpeg on this system cannot write the mov container"},
-        {"avi", "xvid", "mp3", "FFmpeg on this system has no encoder libxvid (Xvid MPEG-4)"},
-        {"avi", "mpeg4", "ac3", "FFmpeg on this system has no encoder ac3 (AC-3)"},
-        {"mp4", "pal-dvd", "aac", "FFmpeg on this system has no encoder mpeg2video (MPEG-2 video)"},
-        {"mp4", "something new", "aac", ""}, // the converter judges values this check does not know
-        {"rm", "56k Dial-up", "", "FFmpeg on this system cannot write the rm container"},
+        {"mp4", "h264", "aac", mp4, ""},
+        {"MP4", "H264", "mp3", mp4, ""},
+        // Format is the Target text only: the recipe's container counts, whatever short name it holds.
+        {"mpg", "h264", "aac", mp4, ""},
+        {"wmv", "", "", "MediaType=WMV\nExtName=wmv\n", ""}, // .wmv files are written by the asf muxer
+        {"mov", "h264", "aac", "MediaType=MOV\nExtName=mov\nQALevel=2\n",
+         "FFmpeg on this system cannot write the mov container"},
+        {"mpg", "pal-dvd", "ac3", "MediaType=MPEG\nExtName=mpg\n",
+         "FFmpeg on this system cannot write the dvd container"},
+        {"mp4", "h264", "aac", "MediaType=PSP\nExtName=mp4\nQALevel=1\n",
+         "FFmpeg on this system cannot write the psp container"},
+        {"aac", "", "aac", "MediaType=AAC\nExtName=aac\n",
+         "FFmpeg on this system cannot write the adts container"},
+        // The general path: the extension decides, and one this check does not know is the converter's.
+        {"mkv", "h264", "aac", "ExtName=mkv\n", "FFmpeg on this system cannot write the matroska container"},
+        {"avi", "mpeg4", "mp3", "ExtName=avi\n", ""},
+        {"whatever", "mpeg4", "mp3", "ExtName=xyz\n", ""},
+        {"avi", "xvid", "mp3", mp4, "FFmpeg on this system has no encoder libxvid (Xvid MPEG-4)"},
+        {"avi", "mpeg4", "ac3", mp4, "FFmpeg on this system has no encoder ac3 (AC-3)"},
+        {"mp4", "pal-dvd", "aac", mp4, "FFmpeg on this system has no encoder mpeg2video (MPEG-2 video)"},
+        {"mp4", "something new", "aac", mp4, ""}, // the converter judges values this check does not know
+        {"rm", "56k Dial-up", "", "MediaType=RM\nExtName=rm\n",
+         "FFmpeg on this system cannot write the rm container"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.format) + " " + c.vcodec + " " + c.acodec);
-        EXPECT_EQ(missingPiece(profileOf(c.format, c.vcodec, c.acodec), abilities), c.missing);
+        SCOPED_TRACE(std::string(c.format) + " " + c.vcodec + " " + c.acodec + " " + c.main);
+        EXPECT_EQ(missingPiece(profileOf(c.format, c.vcodec, c.acodec, c.main), abilities), c.missing);
     }
     FfmpegAbilities withRm = abilities;
     withRm.muxers.insert("rm");
-    EXPECT_EQ(missingPiece(profileOf("rm", "56k Dial-up", "xvid"), withRm), "")
+    EXPECT_EQ(missingPiece(profileOf("rm", "56k Dial-up", "xvid", "MediaType=RM\n"), withRm), "")
         << "the producer's own choice";
 }
 

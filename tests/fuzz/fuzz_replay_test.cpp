@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -66,4 +67,26 @@ INSTANTIATE_TEST_SUITE_P(Targets, FuzzCorpusReplay, ::testing::ValuesIn(kFuzzTar
 
 } // namespace
 
+} // namespace morvane::fuzz
+
+namespace morvane::fuzz {
+namespace {
+
+// A short deterministic run of the output-path target in every build: inputs drawn from a fixed seed,
+// rich in separators, dots, zero bytes and line ends, so values that would lead out of the output
+// folder come up in every form.
+TEST(FuzzShortRun, OutputPathsStayInTheirFolder) {
+    std::mt19937 random(26);
+    const std::string alphabet = std::string("/./..\n\n\n_ab~%\\") + std::string(1, '\0') + "\xC3\xA9";
+    for (int round = 0; round < 20000; ++round) {
+        std::string bytes(random() % 300, ' ');
+        for (auto& byte : bytes) {
+            byte =
+                random() % 4 == 0 ? static_cast<char>(random() % 256) : alphabet[random() % alphabet.size()];
+        }
+        runOn(FuzzTarget{"output_path", fuzzOutputPath}, bytes, "round " + std::to_string(round));
+    }
+}
+
+} // namespace
 } // namespace morvane::fuzz

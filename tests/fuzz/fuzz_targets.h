@@ -15,6 +15,7 @@ void fuzzOldArguments(const std::uint8_t* data, std::size_t size);
 void fuzzTimeText(const std::uint8_t* data, std::size_t size);
 void fuzzProbeOutput(const std::uint8_t* data, std::size_t size);
 void fuzzInfoLine(const std::uint8_t* data, std::size_t size);
+void fuzzOutputPath(const std::uint8_t* data, std::size_t size);
 
 struct FuzzTarget {
     const char* name; // also the folder of its corpus and the suffix of its fuzzer: fuzz_<name>
@@ -32,6 +33,7 @@ inline constexpr FuzzTarget kFuzzTargets[] = {
     {"time_text", fuzzTimeText},
     {"probe_output", fuzzProbeOutput},
     {"info_line", fuzzInfoLine},
+    {"output_path", fuzzOutputPath},
 };
 // clang-format on
 

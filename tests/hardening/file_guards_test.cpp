@@ -1,4 +1,5 @@
 #include "engine/file_guards.h"
+#include "platform/work_files.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -93,13 +94,20 @@ TEST(ConverterWorkFiles, OnlyFilesLeftByThisRunAreRemoved) {
     const auto before = converterWorkFiles(output);
     EXPECT_EQ(before, std::vector<std::string>{earlier});
 
-    const std::string left = dir.file("clip_h264_aac.vec-part-x9Z0aB.mp4");
-    morvane::test::writeFile(left, "half a video");
-    EXPECT_EQ(converterWorkFiles(output), (std::vector<std::string>{earlier, left}));
+    // A work file the converter made (marked), one it still holds, and a user's file of the same form
+    // that appeared meanwhile: only the first goes.
+    auto made = morvane::platform::createWorkFile(output, ".vec-part-");
+    auto running = morvane::platform::createWorkFile(output, ".vec-part-");
+    ASSERT_TRUE(made && running);
+    const std::string left = made->path;
+    made->fd.reset();
+    const std::string users = dir.file("clip_h264_aac.vec-part-backup.mp4");
+    morvane::test::writeFile(users, "the user's own");
+    EXPECT_EQ(converterWorkFiles(output).size(), 4U);
     EXPECT_EQ(removeNewWorkFiles(output, before), std::vector<std::string>{left});
     EXPECT_FALSE(fs::exists(left));
-    EXPECT_TRUE(fs::exists(earlier));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 7);
+    EXPECT_TRUE(fs::exists(earlier) && fs::exists(users) && fs::exists(running->path));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 9);
 
     // Outputs without an extension, or in a folder that is gone.
     const std::string bare = dir.file("clip");

@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -344,6 +345,26 @@ TEST_F(ProducerLibraryTest, UnreadableSourcesAndMissingFoldersFail) {
 
     EXPECT_EQ(encode(m_dir + "missing.avi", "56k Dial-up", "missing"), 0);
 
+    // A playlist named like a video names a real clip: the clip is never read through it.
+    test::writeFile(m_dir + "innocent.mp4", "#EXTM3U\n#EXT-X-TARGETDURATION:4\n#EXTINF:4.0,\n" +
+                                                Clips::get().av() + "\n#EXT-X-ENDLIST\n");
+    EXPECT_EQ(encode(m_dir + "innocent.mp4", "56k Dial-up", "innocent"), 0);
+    EXPECT_FALSE(test::fileExists(output("innocent")));
+    EXPECT_NE(trace().find("is a playlist or a list of other files"), std::string::npos) << trace();
+
+    // An extension holding a path separator would put the output outside its folder.
+    m_profile.ExtName = "rm/../../escaped";
+    {
+        CRealMediaEncoder encoder;
+        ASSERT_EQ(encoder.Initialize(&m_record), 1);
+        m_job = engine::ConversionJob{};
+        m_job.sourcePath = Clips::get().av();
+        m_job.outputPath = m_dir + "out/av";
+        m_job.profile = &m_profile;
+        EXPECT_EQ(encoder.PrepareCommand(&m_job), 0);
+        EXPECT_NE(trace().find("holds a path separator"), std::string::npos) << trace();
+    }
+
     m_profile.ExtName = "rm";
     CRealMediaEncoder encoder;
     ASSERT_EQ(encoder.Initialize(&m_record), 1);
@@ -382,11 +403,17 @@ TEST_F(ProducerLibraryTest, WorkFilesOfEndedEncodingsGoWithTheNextEncoding) {
     const std::string out = m_dir + "out/";
     test::writeFile(out + "old_new.rm-part-Abc123.rm", ".RMF and the start of an encoding");
     test::writeFile(out + "empty_new.rm-part-Emp123.rm", "");
+    for (const std::string name : {"old_new.rm-part-Abc123.rm", "empty_new.rm-part-Emp123.rm"}) {
+        // What the encoder marks its work files with when it makes them.
+        ASSERT_EQ(::setxattr((out + name).c_str(), "user.morvane.work", name.data(), name.size(), 0), 0);
+    }
     const std::vector<std::string> kept = {"held_new.rm-part-Def456.rm", "notes.rm-part-Ghi789.txt",
-                                           "x_new.rm.partial", "link.rm-part-Lnk123.rm"};
+                                           "x_new.rm.partial", "link.rm-part-Lnk123.rm",
+                                           "users.rm-part-backup.rm"}; // the user's: not marked
     test::writeFile(out + kept[0], ".RMF");
     test::writeFile(out + kept[1], "the user's notes");
     test::writeFile(out + kept[2], ".RMF");
+    test::writeFile(out + kept[4], ".RMF the user's own");
     fs::create_symlink(out + kept[0], out + kept[3]);
     const int held = ::open((out + kept[0]).c_str(), O_RDWR | O_CLOEXEC);
     ASSERT_EQ(::flock(held, LOCK_EX), 0) << "an encoding still under way";
