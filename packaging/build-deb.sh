@@ -21,7 +21,9 @@ fi
 (cd "$root" && DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get build-dep -y --no-install-recommends ./)
 
 # A copy of the tracked sources, so the package never picks up a developer's build folders.
-stage="$(mktemp -d)"
+# A fixed place, so that ccache (when installed) recognises the compiles of an earlier package build.
+stage="${TMPDIR:-/tmp}/morvane-deb-stage"
+rm -rf "$stage" && mkdir -p "$stage"
 trap 'rm -rf "$stage"' EXIT
 git -C "$root" ls-files -z --cached --others --exclude-standard | (cd "$root" && xargs -0 cp --parents -t "$stage" 2>/dev/null || true)
 mkdir -p "$stage/morvane"
