@@ -25,6 +25,11 @@ fi
 stage="${TMPDIR:-/tmp}/morvane-deb-stage"
 rm -rf "$stage" && mkdir -p "$stage"
 trap 'rm -rf "$stage"' EXIT
+if command -v ccache >/dev/null; then
+    # debhelper gives the build a HOME of its own: name the cache outright.
+    CCACHE_DIR="${CCACHE_DIR:-$(ccache -k cache_dir)}"
+    export CCACHE_DIR CCACHE_BASEDIR="$stage"
+fi
 git -C "$root" ls-files -z --cached --others --exclude-standard | (cd "$root" && xargs -0 cp --parents -t "$stage" 2>/dev/null || true)
 mkdir -p "$stage/morvane"
 (cd "$stage" && find . -mindepth 1 -maxdepth 1 ! -name morvane -exec mv {} morvane/ \;)
