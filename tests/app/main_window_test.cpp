@@ -691,8 +691,8 @@ TEST_F(MainWindowTest, AnEditOfAWaitingRowDuringABatchIsConvertedWithIt) {
     ASSERT_TRUE(window->driver().busy()) << "the edit came while the batch ran";
     waitForBatchEnd();
     EXPECT_EQ(column(kColumnStatus), (std::vector<std::string>{"Completed", "Completed"}));
-    // The converter's arguments of the last run, the second row's.
-    EXPECT_NE(test::readFile(dir.file("vec-args.txt")).find("Edited while waiting"), std::string::npos);
+    // The converter's arguments of every run: the second row's conversion carried the edit.
+    EXPECT_NE(test::readFile(dir.file("vec-args-all.txt")).find("Edited while waiting"), std::string::npos);
 }
 
 TEST_F(MainWindowTest, TheTitleFollowsTheWholeBatchAndTheDesktopHearsOfItsEnd) {

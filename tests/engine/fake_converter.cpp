@@ -146,6 +146,12 @@ int main(int argc, char** argv) {
         for (int i = 1; i < argc; ++i) {
             args << argv[i] << '\n';
         }
+        // Every run's arguments too: a batch may start the converter again (to read an output) after the
+        // conversion whose arguments a test wants.
+        std::ofstream all(besideMe("vec-args-all.txt"), std::ios::binary | std::ios::app);
+        for (int i = 1; i < argc; ++i) {
+            all << argv[i] << '\n';
+        }
         char cwd[4096];
         std::ofstream(besideMe("vec-cwd.txt"), std::ios::binary) << (::getcwd(cwd, sizeof cwd) ? cwd : "?");
     }
