@@ -42,11 +42,11 @@ std::string rowTraceTag(int row) {
 
 std::string conversionFailureText(const std::optional<std::string>& traceFile) {
     if (!traceFile) {
-        return "Convert fail! No trace file could be written (not as \"" + engine::traceFilePath() +
-               "\", nor in a temporary folder), so the reason was not recorded. Please tell " +
-               kSupportAddress + " what you converted";
+        return platform::withArguments(platform::translate("BatchDriver", kConversionFailedNoTraceText),
+                                       {engine::traceFilePath(), kSupportAddress});
     }
-    return "Convert fail! Please send the trace file \"" + *traceFile + "\" to " + kSupportAddress;
+    return platform::withArguments(platform::translate("BatchDriver", kConversionFailedText),
+                                   {*traceFile, kSupportAddress});
 }
 
 std::string outputBasePath(const std::string& outputFolder, const std::string& sourcePath) {
@@ -75,24 +75,30 @@ std::string resolvedOutputPath(const std::string& outputFolder, const std::strin
 }
 
 std::optional<std::string> outputFolderProblem(const std::string& folder) {
-    const std::string named = "The output folder \"" + folder + "\" cannot be used: ";
-    const std::string choose = ". Choose a shorter output folder.";
     for (std::size_t start = 0; start < folder.size();) {
         const std::size_t end = std::min(folder.find('/', start), folder.size());
         if (end - start > NAME_MAX) {
-            return named + "a name in its path is " + std::to_string(end - start) +
-                   " bytes long, and a file system holds names of at most " + std::to_string(NAME_MAX) +
-                   " bytes" + choose;
+            return platform::withArguments(
+                platform::translate(
+                    "BatchDriver",
+                    "The output folder \"%1\" cannot be used: a name in its path is %2 bytes long, "
+                    "and a file system holds names of at most %3 bytes. Choose a shorter output "
+                    "folder."),
+                {folder, std::to_string(end - start), std::to_string(NAME_MAX)});
         }
         start = end + 1;
     }
     constexpr std::size_t kLongestPath = std::min<std::size_t>(engine::kJobPathCapacity - 1, PATH_MAX - 1);
     constexpr std::size_t kLongestFolder = kLongestPath - 1 - engine::kLongestOutputName;
     if (folder.size() > kLongestFolder) {
-        return named + "its path is " + std::to_string(folder.size()) +
-               " bytes long, and output files (of names up to " + std::to_string(engine::kLongestOutputName) +
-               " bytes) are written into folders of at most " + std::to_string(kLongestFolder) + " bytes" +
-               choose;
+        return platform::withArguments(
+            platform::translate(
+                "BatchDriver",
+                "The output folder \"%1\" cannot be used: its path is %2 bytes long, and output "
+                "files (of names up to %3 bytes) are written into folders of at most %4 bytes. "
+                "Choose a shorter output folder."),
+            {folder, std::to_string(folder.size()), std::to_string(engine::kLongestOutputName),
+             std::to_string(kLongestFolder)});
     }
     return std::nullopt;
 }
@@ -140,7 +146,8 @@ bool BatchDriver::startRequest() {
         anyChecked = m_view.isChecked(i);
     }
     if (!anyChecked) {
-        m_view.ask(Message{kNoSelectedFileText, "Warning", MessageIcon::Warning, MessageButtons::Ok});
+        m_view.ask(Message{platform::translate("BatchDriver", kNoSelectedFileText), "Warning",
+                           MessageIcon::Warning, MessageButtons::Ok});
         return false;
     }
     if (const auto refusal = unusableProfile(); !refusal.empty()) {
@@ -185,8 +192,8 @@ void BatchDriver::stopRequest() {
     if (m_state.load() != BatchState::Running) {
         return;
     }
-    const auto answer =
-        m_view.ask(Message{kStopQuestionText, "Warning", MessageIcon::Warning, MessageButtons::YesNo});
+    const auto answer = m_view.ask(Message{platform::translate("BatchDriver", kStopQuestionText), "Warning",
+                                           MessageIcon::Warning, MessageButtons::YesNo});
     if (answer == MessageAnswer::Yes) {
         stopConfirmed();
     }
@@ -363,7 +370,8 @@ BatchDriver::RowOutcome BatchDriver::beginRow(Slot& slot, RowRun& run, bool forc
         m_view.setCellText(row, kColumnStatus, kStatusFail);
         m_view.rowFinished(row, RowResult{kStatusFail, {}, run.seconds(), kEncoderProblemText});
         m_failed.store(true);
-        m_view.ask(Message{kEncoderProblemText, "Error", MessageIcon::Stop, MessageButtons::Ok});
+        m_view.ask(Message{platform::translate("BatchDriver", kEncoderProblemText), "Error",
+                           MessageIcon::Stop, MessageButtons::Ok});
         return RowOutcome::EncoderProblem;
     }
     return RowOutcome::Completed;
@@ -602,7 +610,8 @@ void BatchDriver::endOfBatch() {
         m_power.shutdown();
     }
     if (!m_failed.load()) {
-        m_view.ask(Message{kMissionAccomplishedText, "", MessageIcon::Information, MessageButtons::Ok});
+        m_view.ask(Message{platform::translate("BatchDriver", kMissionAccomplishedText), "",
+                           MessageIcon::Information, MessageButtons::Ok});
     }
     if (m_view.openFolderWhenDone()) {
         m_view.openFolder(m_outputFolder);

@@ -3,12 +3,25 @@
 #include <string>
 
 #include "engine/conversion_job.h"
+#include "platform/translation.h"
 
 namespace morvane::app {
 
 enum class MessageIcon { None, Information, Warning, Stop };
 enum class MessageButtons { Ok, YesNo };
 enum class MessageAnswer { Ok, Yes, No };
+
+// The captions messages are given with, marked for the catalogues; shownCaption() gives a caption in
+// the user's language.
+inline constexpr const char* kMessageCaptions[] = {
+    QT_TRANSLATE_NOOP("Message", "Error"),
+    QT_TRANSLATE_NOOP("Message", "Warning"),
+    QT_TRANSLATE_NOOP("Message", "Preview"),
+    QT_TRANSLATE_NOOP("Message", "Video Splitter"),
+};
+inline std::string shownCaption(const std::string& caption) {
+    return caption.empty() ? caption : platform::translate("Message", caption.c_str());
+}
 
 // A message box the user must answer: text, caption, icon and buttons exactly as shown.
 struct Message {

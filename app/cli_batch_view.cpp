@@ -133,6 +133,18 @@ bool isProgressOrCommand(std::string_view line) {
 }
 
 // The trace named in a failure message: the text between its first pair of double quotes.
+// The message that a conversion failed, in the user's language: it begins as one of its two
+// patterns does, up to the first quote.
+bool isConversionFailureText(const std::string& text) {
+    for (const char* pattern : {kConversionFailedText, kConversionFailedNoTraceText}) {
+        const std::string shown = platform::translate("BatchDriver", pattern);
+        if (text.rfind(shown.substr(0, shown.find('"')), 0) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::string tracePathOf(const std::string& message) {
     const auto open = message.find('"');
     const auto close = open == std::string::npos ? open : message.find('"', open + 1);
@@ -164,25 +176,30 @@ std::string failureReasonFromTrace(std::string_view trace) {
     if (command != lines.rend()) {
         lines.erase(lines.begin(), command.base());
     }
-    static const std::array<std::pair<std::string_view, std::string_view>, 8> known = {{
-        {"does not contain any stream", "the source has no stream this profile converts (an audio profile "
-                                        "needs an audio stream, a video profile a picture)"},
-        {"is not above zero; there is nothing to convert", "the cut starts at or after its end"},
+    static const std::array<std::pair<std::string_view, const char*>, 8> known = {{
+        {"does not contain any stream",
+         QT_TRANSLATE_NOOP("CliBatchView", "the source has no stream this profile converts (an audio profile "
+                                           "needs an audio stream, a video profile a picture)")},
+        {"is not above zero; there is nothing to convert",
+         QT_TRANSLATE_NOOP("CliBatchView", "the cut starts at or after its end")},
         {"at or after the end of the",
-         "nothing was converted: the cut starts at or after the end of the source"},
+         QT_TRANSLATE_NOOP("CliBatchView",
+                           "nothing was converted: the cut starts at or after the end of the source")},
         {"too short for one frame of the target's encoder",
-         "nothing was converted: the source is too short for one frame of this profile's encoder"},
+         QT_TRANSLATE_NOOP(
+             "CliBatchView",
+             "nothing was converted: the source is too short for one frame of this profile's encoder")},
         {"wrote no video frame and no audio sample",
-         "nothing was converted: the output would hold no picture "
-         "and no sound"},
-        {"is the input itself", "the output would replace the source"},
-        {"Not a directory", "the output folder is a file, not a folder"},
-        {"Is a directory", "the output name is a folder"},
+         QT_TRANSLATE_NOOP("CliBatchView",
+                           "nothing was converted: the output would hold no picture and no sound")},
+        {"is the input itself", QT_TRANSLATE_NOOP("CliBatchView", "the output would replace the source")},
+        {"Not a directory", QT_TRANSLATE_NOOP("CliBatchView", "the output folder is a file, not a folder")},
+        {"Is a directory", QT_TRANSLATE_NOOP("CliBatchView", "the output name is a folder")},
     }};
     for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
         for (const auto& [text, reason] : known) {
             if (line->find(text) != std::string_view::npos) {
-                return std::string(reason);
+                return platform::translate("CliBatchView", reason);
             }
         }
     }
@@ -225,9 +242,9 @@ MessageAnswer CliBatchView::ask(const Message& message) {
     if (message.caption.empty()) {
         std::fprintf(m_err, "%s\n", message.text.c_str());
     } else {
-        std::fprintf(m_err, "%s: %s\n", message.caption.c_str(), message.text.c_str());
+        std::fprintf(m_err, "%s: %s\n", shownCaption(message.caption).c_str(), message.text.c_str());
     }
-    if (message.text.rfind("Convert fail!", 0) == 0) {
+    if (isConversionFailureText(message.text)) {
         // The box only names the trace; here the reason it holds follows on the next line.
         const auto failed = m_failedRowOfThread.find(std::this_thread::get_id());
         const std::string tag =
@@ -235,7 +252,9 @@ MessageAnswer CliBatchView::ask(const Message& message) {
         if (const auto reason =
                 failureReasonFromTrace(conversionTraceLines(fileTail(tracePathOf(message.text)), tag));
             !reason.empty()) {
-            std::fprintf(m_err, "Reason: %s\n", reason.c_str());
+            std::fprintf(
+                m_err, "%s\n",
+                platform::withArguments(platform::translate("CliBatchView", "Reason: %1"), {reason}).c_str());
         }
     }
     std::fflush(m_err);
@@ -277,7 +296,7 @@ void CliBatchView::setCellText(int row, int column, const std::string& text) {
     if (column == kColumnStatus && !json()) {
         const auto& name = m_list.row(row).cells[kColumnFile];
         endLiveLine();
-        std::fprintf(m_out, "%s: %s\n", name.c_str(), text.c_str());
+        std::fprintf(m_out, "%s: %s\n", name.c_str(), platform::translate("FileList", text.c_str()).c_str());
         std::fflush(m_out);
     }
 }
@@ -384,7 +403,8 @@ std::string CliBatchView::liveLine() {
     const auto now = std::chrono::steady_clock::now();
     // The whole batch at the end of the line, in room of its own so that the files' columns stay put.
     constexpr std::size_t kBatchWidth = 37; // " | all 100% - less than a minute left"
-    const std::string batch = " | all " + batchProgressText(m_batch->percent(), m_batch->secondsLeft(now));
+    const std::string batch = platform::translate("CliBatchView", " | all ") +
+                              batchProgressText(m_batch->percent(), m_batch->secondsLeft(now));
     const std::size_t width = kWidth - kBatchWidth;
     if (m_running.size() == 1) {
         const auto& [row, clock] = *m_running.begin();
@@ -415,18 +435,22 @@ void CliBatchView::endLiveLine() {
 
 std::string CliBatchView::resultTable() {
     const std::lock_guard lock(m_mutex);
-    std::size_t nameWidth = 9;
+    const std::string fileHeading = platform::translate("CliBatchView", "File");
+    std::size_t nameWidth = std::max<std::size_t>(9, fileHeading.size());
     for (int i = 0; i < m_list.rowCount(); ++i) {
         nameWidth = std::max(nameWidth, m_list.row(i).cells[kColumnFile].size());
     }
     nameWidth = std::min<std::size_t>(nameWidth, 48);
-    std::string table = padCell("File", nameWidth) + "  " + padCell("Target", 10) + "  " +
-                        padCell("Start", 9) + "  " + padCell("End", 9) + "  Status\n";
+    std::string table = padCell(fileHeading, nameWidth) + "  " +
+                        padCell(platform::translate("CliBatchView", "Target"), 10) + "  " +
+                        padCell(platform::translate("CliBatchView", "Start"), 9) + "  " +
+                        padCell(platform::translate("CliBatchView", "End"), 9) + "  " +
+                        platform::translate("CliBatchView", "Status") + "\n";
     for (int i = 0; i < m_list.rowCount(); ++i) {
         const auto& cells = m_list.row(i).cells;
         table += padCell(cells[kColumnFile], nameWidth) + "  " + padCell(cells[kColumnTarget], 10) + "  " +
                  padCell(cells[kColumnStart], 9) + "  " + padCell(cells[kColumnEnd], 9) + "  " +
-                 cells[kColumnStatus] + "\n";
+                 platform::translate("FileList", cells[kColumnStatus].c_str()) + "\n";
     }
     return table;
 }

@@ -1,5 +1,7 @@
 #include "app/window_services.h"
 
+#include <QAbstractButton>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -44,7 +46,7 @@ MessageAnswer MessageBoxPrompts::ask(const Message& message) {
     // Plain text: a path or a name may hold "<" and must not be taken for markup.
     box.setTextFormat(Qt::PlainText);
     box.setText(breakableText(QString::fromStdString(message.text)));
-    box.setWindowTitle(QString::fromStdString(message.caption));
+    box.setWindowTitle(QString::fromStdString(shownCaption(message.caption)));
     switch (message.icon) {
     case MessageIcon::None:
         box.setIcon(QMessageBox::NoIcon);
@@ -62,9 +64,12 @@ MessageAnswer MessageBoxPrompts::ask(const Message& message) {
     if (message.buttons == MessageButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
+        box.button(QMessageBox::Yes)->setText(QCoreApplication::translate("Message", "&Yes"));
+        box.button(QMessageBox::No)->setText(QCoreApplication::translate("Message", "&No"));
         return box.exec() == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
     }
     box.setStandardButtons(QMessageBox::Ok);
+    box.button(QMessageBox::Ok)->setText(QCoreApplication::translate("Message", "OK"));
     box.exec();
     return MessageAnswer::Ok;
 }

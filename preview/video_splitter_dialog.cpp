@@ -1,5 +1,6 @@
 #include "preview/video_splitter_dialog.h"
 
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -8,6 +9,7 @@
 
 #include <array>
 
+#include "platform/translation.h"
 #include "preview/video_host.h"
 #include "widgets/dialog_template.h"
 #include "widgets/image_button.h"
@@ -28,7 +30,7 @@ constexpr int kPlayButtonId = 1046;
 constexpr int kSliderId = 1069;
 constexpr int kPlayIcon = 186;
 constexpr int kPauseIcon = 185;
-constexpr const char* kErrorTime = "Error time!";
+constexpr const char* kErrorTime = QT_TRANSLATE_NOOP("VideoSplitter", "Error time!");
 constexpr const char* kErrorCaption = "Error";
 
 constexpr std::array<DialogControl, 16> kControls{{
@@ -36,18 +38,18 @@ constexpr std::array<DialogControl, 16> kControls{{
     {kEndPaneId, ControlKind::Custom, nullptr, {114, 7, 100, 72}, "endPane"},
     {kPlayButtonId, ControlKind::Custom, nullptr, {7, 83, 16, 14}, "playButton"},
     {kSliderId, ControlKind::Custom, nullptr, {27, 84, 187, 12}, "rangeSlider"},
-    {0, ControlKind::Label, "Min", {7, 102, 45, 8}, "minLabel"},
-    {0, ControlKind::Label, "Start", {60, 102, 45, 8}, "startLabel"},
-    {0, ControlKind::Label, "End", {116, 102, 45, 8}, "endLabel"},
-    {0, ControlKind::Label, "Max", {169, 102, 45, 8}, "maxLabel"},
+    {0, ControlKind::Label, QT_TRANSLATE_NOOP("Dialog", "Min"), {7, 102, 45, 8}, "minLabel"},
+    {0, ControlKind::Label, QT_TRANSLATE_NOOP("Dialog", "Start"), {60, 102, 45, 8}, "startLabel"},
+    {0, ControlKind::Label, QT_TRANSLATE_NOOP("Dialog", "End"), {116, 102, 45, 8}, "endLabel"},
+    {0, ControlKind::Label, QT_TRANSLATE_NOOP("Dialog", "Max"), {169, 102, 45, 8}, "maxLabel"},
     {1072, ControlKind::Edit, nullptr, {7, 111, 45, 12}, "minEdit"},
     {1073, ControlKind::Edit, nullptr, {60, 111, 45, 12}, "startEdit"},
     {1074, ControlKind::Edit, nullptr, {116, 111, 45, 12}, "endEdit"},
     {1075, ControlKind::Edit, nullptr, {169, 111, 45, 12}, "maxEdit"},
-    {0, ControlKind::Label, "Length:", {7, 128, 26, 8}, "lengthCaption"},
+    {0, ControlKind::Label, QT_TRANSLATE_NOOP("Dialog", "Length:"), {7, 128, 26, 8}, "lengthCaption"},
     {1076, ControlKind::Label, nullptr, {34, 128, 40, 8}, "lengthLabel"},
-    {1, ControlKind::DefaultPushButton, "&OK", {116, 125, 45, 14}, "okButton"},
-    {2, ControlKind::PushButton, "&Cancel", {169, 125, 45, 14}, "cancelButton"},
+    {1, ControlKind::DefaultPushButton, QT_TRANSLATE_NOOP("Dialog", "&OK"), {116, 125, 45, 14}, "okButton"},
+    {2, ControlKind::PushButton, QT_TRANSLATE_NOOP("Dialog", "&Cancel"), {169, 125, 45, 14}, "cancelButton"},
 }};
 
 QString timeText(long long seconds) {
@@ -59,10 +61,11 @@ QString timeText(long long seconds) {
 VideoSplitterDialog::VideoSplitterDialog(QWidget* parent, ErrorPrompt prompt)
     : QDialog(parent), m_prompt(std::move(prompt)) {
     setObjectName(QStringLiteral("videoSplitterDialog"));
-    setWindowTitle(QStringLiteral("Video Splitter"));
+    setWindowTitle(QCoreApplication::translate("VideoSplitter", "Video Splitter"));
     if (!m_prompt) {
         m_prompt = [this](const std::string& text, const std::string& caption) {
-            QMessageBox::critical(this, QString::fromStdString(caption), QString::fromStdString(text));
+            QMessageBox::critical(this, QCoreApplication::translate("Message", caption.c_str()),
+                                  QString::fromStdString(text));
         };
     }
     widgets::createDialogControls(*this, kControls,
@@ -183,7 +186,7 @@ bool VideoSplitterDialog::takeTypedTime(TypedField field) {
     const std::optional<int> value = acceptTypedTime(edit->text().toStdString(), field, m_values);
     if (!value) {
         edit->setText(field == TypedField::Start ? m_startBackup : m_endBackup);
-        m_prompt(kErrorTime, kErrorCaption);
+        m_prompt(QCoreApplication::translate("VideoSplitter", kErrorTime).toStdString(), kErrorCaption);
         return false;
     }
     if (field == TypedField::Start) {
@@ -250,7 +253,8 @@ void VideoSplitterDialog::onPlayClicked() {
 
 void VideoSplitterDialog::showPlayPicture(bool playing) {
     m_playButton->setIcon(playing ? kPauseIcon : kPlayIcon);
-    m_playButton->setTooltipText(playing ? QStringLiteral("Pause") : QStringLiteral("Play"));
+    m_playButton->setTooltipText(playing ? QCoreApplication::translate("VideoSplitter", "Pause")
+                                         : QCoreApplication::translate("VideoSplitter", "Play"));
 }
 
 bool VideoSplitterDialog::event(QEvent* event) {
