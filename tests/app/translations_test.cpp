@@ -25,6 +25,8 @@
 #include <set>
 
 #include "app/batch_driver.h"
+#include "app/file_list.h"
+#include "app/file_list_rows.h"
 #include "app/main_window.h"
 #include "app/main_window_layout.h"
 #include "app/window_services.h"
@@ -256,6 +258,29 @@ TEST(Translations, TheWindowItsMenusAndItsMessagesSpeakTheLocalesLanguage) {
         for (const auto& button : c.stopButtons) {
             EXPECT_TRUE(shown.buttons.contains(button)) << button.toStdString();
         }
+    }
+}
+
+TEST(Translations, TheStatusCellShowsItsWordInTheLanguageAndTheRowKeepsItInEnglish) {
+    const LanguageScope german(Environment{{"LANG", "de_DE.UTF-8"}});
+    FileList list;
+    list.append(std::make_unique<engine::ConversionJob>(), std::make_unique<profiles::Profile>());
+    FileListRows rows(list);
+    EXPECT_EQ(rows.cell(0, kColumnStatus).text, QStringLiteral("Bereit"));
+    const std::vector<std::pair<const char*, QString>> words = {
+        {kStatusCompleted, QStringLiteral("Fertig")},
+        {kStatusFail, QStringLiteral("Fehler")},
+        {kStatusAbort, QStringLiteral("Abgebrochen")},
+        {"42 %", QStringLiteral("42 %")},
+    };
+    for (const auto& [word, shown] : words) {
+        auto cell = rows.cell(0, kColumnStatus);
+        cell.text = QString::fromUtf8(word);
+        rows.setCell(0, kColumnStatus, cell);
+        EXPECT_EQ(rows.cell(0, kColumnStatus).text, shown);
+        // The list writes a cell back as it shows it: the row still holds the word the batch logic reads.
+        rows.setCell(0, kColumnStatus, rows.cell(0, kColumnStatus));
+        EXPECT_EQ(list.row(0).cells[kColumnStatus], word);
     }
 }
 
