@@ -13,6 +13,7 @@
 #include "engine/file_guards.h"
 #include "engine/output_names.h"
 #include "engine/quillon_media_cntl.h"
+#include "engine/run_report.h"
 #include "engine/trace_file.h"
 #include "platform/power_control.h"
 #include "platform/process.h"
@@ -35,6 +36,53 @@ bool outputIsThere(const std::string& path) {
 }
 
 } // namespace
+
+std::optional<RowFacts> BatchView::rowFacts(int row) {
+    const auto* found = job(row);
+    if (found == nullptr) {
+        return std::nullopt;
+    }
+    RowFacts facts{found->sourcePath.str(), {}, false};
+    if (found->profile != nullptr) {
+        facts.profileName = found->profile->name;
+        facts.realMedia = found->profile->isRealMedia();
+    }
+    return facts;
+}
+
+// Reasons of the driver's own, kept in English in the trace and the JSON events and shown in the
+// user's language.
+constexpr const char* kMissingOutputReason =
+    QT_TRANSLATE_NOOP("BatchDriver", "the output file \"%1\" is missing or empty");
+constexpr const char* kNoJobReason = QT_TRANSLATE_NOOP("BatchDriver", "the row has no conversion job");
+
+std::string shownReason(const std::string& reason) {
+    for (const char* pattern : {kMissingOutputReason, kNoJobReason}) {
+        if (const auto arguments = platform::argumentsOf(pattern, reason)) {
+            return platform::withArguments(platform::translate("BatchDriver", pattern), *arguments);
+        }
+    }
+    return engine::shownRunNote(reason);
+}
+
+std::string conversionFailureMessage(const std::optional<std::string>& traceFile, const std::string& reason) {
+    const std::string text = conversionFailureText(traceFile);
+    return reason.empty() ? text : text + "\n" + shownReason(reason);
+}
+
+std::string shutdownCountdownText(int seconds) {
+    return platform::withArguments(
+        platform::translate("BatchDriver", "The computer will shut down in %1 seconds."),
+        {std::to_string(seconds)});
+}
+
+std::string missionAccomplishedMessage(const std::vector<std::string>& warnings) {
+    std::string text = platform::translate("BatchDriver", kMissionAccomplishedText);
+    for (const auto& warning : warnings) {
+        text += "\n" + warning;
+    }
+    return text;
+}
 
 std::string rowTraceTag(int row) {
     return "[" + std::to_string(row + 1) + "] ";
@@ -177,11 +225,11 @@ bool BatchDriver::startRequest() {
 
 std::string BatchDriver::unusableProfile() {
     for (int i = 0; i < m_view.rowCount(); ++i) {
-        const auto* job = m_view.isChecked(i) ? m_view.job(i) : nullptr;
-        if (job == nullptr || job->profile == nullptr) {
+        const auto facts = m_view.isChecked(i) ? m_view.rowFacts(i) : std::nullopt;
+        if (!facts || facts->profileName.empty()) {
             continue;
         }
-        if (const auto it = m_unavailable.find(job->profile->name); it != m_unavailable.end()) {
+        if (const auto it = m_unavailable.find(facts->profileName); it != m_unavailable.end()) {
             return unavailableProfileText(it->first, it->second);
         }
     }
@@ -237,8 +285,9 @@ double BatchDriver::RowRun::seconds() const {
 
 void BatchDriver::registerSources() {
     for (const int rows = m_view.rowCount(); m_registeredRows < rows; ++m_registeredRows) {
-        if (const auto* job = m_view.job(m_registeredRows)) {
-            m_outputNames->addSource(job->sourcePath.str());
+        // Only the source: a row takes its settings when its conversion starts.
+        if (const auto facts = m_view.rowFacts(m_registeredRows)) {
+            m_outputNames->addSource(facts->sourcePath);
         }
     }
 }
@@ -249,6 +298,10 @@ void BatchDriver::runBatch() {
     m_outputNames = std::make_unique<engine::OutputNames>();
     m_registeredRows = 0;
     m_failed.store(false);
+    {
+        const std::lock_guard lock(m_slotMutex);
+        m_warnings.clear();
+    }
     m_view.stopPreview();
     prepareOutputFolder();
 
@@ -275,7 +328,7 @@ void BatchDriver::runBatch() {
 void BatchDriver::abortRow(int row) {
     m_view.removeProgress(row);
     m_view.setCellText(row, kColumnStatus, kStatusAbort);
-    m_view.rowFinished(row, RowResult{kStatusAbort, {}, 0.0, kReasonStopped});
+    reportRow(row, RowResult{kStatusAbort, {}, 0.0, kReasonStopped});
 }
 
 void BatchDriver::runOneAtATime(bool forceFrameServer) {
@@ -361,14 +414,14 @@ BatchDriver::RowOutcome BatchDriver::beginRow(Slot& slot, RowRun& run, bool forc
     m_view.showProgress(row, 0);
     run.job = m_view.job(row);
     if (run.job == nullptr) {
-        conversionFailure(row, RowResult{kStatusFail, {}, run.seconds(), "the row has no conversion job"});
+        conversionFailure(row, RowResult{kStatusFail, {}, run.seconds(), kNoJobReason});
         return RowOutcome::Failed;
     }
     fillJob(slot, row, *run.job, forceFrameServer);
     if (!switchEncoderFor(slot, run.job->profile)) {
         m_view.removeProgress(row);
         m_view.setCellText(row, kColumnStatus, kStatusFail);
-        m_view.rowFinished(row, RowResult{kStatusFail, {}, run.seconds(), kEncoderProblemText});
+        reportRow(row, RowResult{kStatusFail, {}, run.seconds(), kEncoderProblemText});
         m_failed.store(true);
         m_view.ask(Message{platform::translate("BatchDriver", kEncoderProblemText), "Error",
                            MessageIcon::Stop, MessageButtons::Ok});
@@ -392,27 +445,46 @@ BatchDriver::RowOutcome BatchDriver::finishRow(const Slot& slot, const RowRun& r
     const int row = run.row;
     const std::string output = resolvedOutputPath(m_outputFolder, run.job->outputPath.str());
     const bool checked = slot.record->kind == engine::EncoderKind::Converter;
+    const engine::ConversionReport report = slot.facade->LastReport();
+    const bool written = converted == 1 && (!checked || outputIsThere(output));
+    // A row the user's stop caught while converting is not converted, and no failure either: it keeps
+    // its check mark, so the next Start converts it again.
+    if (report.outcome == engine::ConversionReport::Outcome::Stopped ||
+        (m_abortRequested.load() && !written)) {
+        m_view.removeProgress(row);
+        m_view.setCellText(row, kColumnStatus, kStatusAbort);
+        reportRow(row, RowResult{kStatusAbort,
+                                 {},
+                                 run.seconds(),
+                                 report.reason.empty() ? kReasonStoppedWhileConverting : report.reason});
+        return RowOutcome::Stopped;
+    }
     if (converted != 1) {
         const auto trace = engine::writtenTraceFile();
-        conversionFailure(
-            row, RowResult{kStatusFail,
-                           {},
-                           run.seconds(),
-                           trace ? "the conversion failed (the trace file " + *trace + " tells why)"
-                                 : std::string("the conversion failed (no trace file could be written)")});
+        std::string reason = report.reason;
+        if (reason.empty()) {
+            reason = trace ? "the conversion failed (the trace file " + *trace + " tells why)"
+                           : std::string("the conversion failed (no trace file could be written)");
+        }
+        conversionFailure(row, RowResult{kStatusFail, {}, run.seconds(), reason});
         return RowOutcome::Failed;
     }
-    if (checked && !outputIsThere(output)) {
+    if (!written) {
         conversionFailure(row, RowResult{kStatusFail,
                                          {},
                                          run.seconds(),
-                                         "the output file \"" + output + "\" is missing or empty"});
+                                         platform::withArguments(kMissingOutputReason, {output})});
         return RowOutcome::Failed;
     }
     m_view.removeProgress(row);
     m_view.setCellText(row, kColumnStatus, kStatusCompleted);
     m_view.setChecked(row, false);
-    m_view.rowFinished(row, RowResult{kStatusCompleted, output, run.seconds(), {}});
+    if (!report.warning.empty()) {
+        std::string warning = m_view.cellText(row, kColumnFile) + ": " + engine::shownRunNote(report.warning);
+        const std::lock_guard lock(m_slotMutex);
+        m_warnings.push_back(std::move(warning));
+    }
+    reportRow(row, RowResult{kStatusCompleted, output, run.seconds(), {}, report.warning});
     return RowOutcome::Completed;
 }
 
@@ -548,8 +620,8 @@ void BatchDriver::runSideBySide(int count, bool forceFrameServer) {
             ++i;
             continue;
         }
-        const auto* job = m_view.job(i);
-        Slot* slot = freeSlot(job != nullptr && job->profile != nullptr && job->profile->isRealMedia());
+        const auto facts = m_view.rowFacts(i);
+        Slot* slot = freeSlot(facts && facts->realMedia);
         // A stop ends the batch at the next row, whatever the stopped rows come to.
         if (m_abortRequested.load()) {
             abortRow(i);
@@ -582,41 +654,78 @@ void BatchDriver::runSideBySide(int count, bool forceFrameServer) {
     endOfBatch();
 }
 
+void BatchDriver::reportRow(int row, const RowResult& result) {
+    // The trace tells how each row ended, and why, beside what the converter said.
+    std::string line = "\"" + m_view.cellText(row, kColumnFile) + "\": " + result.status;
+    const std::string& why = result.warning.empty() ? result.reason : result.warning;
+    if (!why.empty()) {
+        line += " (" + why + ")";
+    }
+    engine::writeTraceLine(line);
+    m_view.rowFinished(row, result);
+}
+
 void BatchDriver::conversionFailure(int row, const RowResult& result) {
     m_view.removeProgress(row);
     m_view.setCellText(row, kColumnStatus, kStatusFail);
-    m_view.rowFinished(row, result);
+    reportRow(row, result);
     m_failed.store(true);
     {
         const std::lock_guard lock(m_slotMutex); // a batch waiting for a place hears of it
     }
     m_slotEnded.notify_all();
-    m_view.ask(Message{conversionFailureText(engine::writtenTraceFile()), "Error", MessageIcon::Stop,
-                       MessageButtons::Ok});
+    m_view.ask(Message{conversionFailureMessage(engine::writtenTraceFile(), result.reason), "Error",
+                       MessageIcon::Stop, MessageButtons::Ok});
 }
 
 void BatchDriver::endWithoutCompletion() {
-    m_view.batchFinished();
     m_state.store(BatchState::Finished);
+    m_view.batchFinished();
     m_view.setStartEnabled(true);
     m_view.setEditingEnabled(true);
 }
 
 void BatchDriver::endOfBatch() {
-    m_view.batchFinished();
+    // Finished before the view hears of it: a stop question asked after that is not asked at all, one
+    // asked before is closed by the view.
     m_state.store(BatchState::Finished);
+    m_view.batchFinished();
     m_view.setStartEnabled(true);
-    if (m_view.shutdownWhenDone()) {
-        m_power.shutdown();
+    // A batch the user stopped never powers the computer off, and is no success.
+    const bool stopped = m_abortRequested.load();
+    if (m_view.shutdownWhenDone() && !stopped) {
+        shutDownAfterCountdown();
     }
-    if (!m_failed.load()) {
-        m_view.ask(Message{platform::translate("BatchDriver", kMissionAccomplishedText), "",
-                           MessageIcon::Information, MessageButtons::Ok});
+    if (!m_failed.load() && !stopped) {
+        std::vector<std::string> warnings;
+        {
+            const std::lock_guard lock(m_slotMutex);
+            warnings = m_warnings;
+        }
+        m_view.ask(
+            Message{missionAccomplishedMessage(warnings), "", MessageIcon::Information, MessageButtons::Ok});
     }
     if (m_view.openFolderWhenDone()) {
         m_view.openFolder(m_outputFolder);
     }
     m_view.setEditingEnabled(true);
+}
+
+void BatchDriver::shutDownAfterCountdown() {
+    // The user may still keep the computer on: Cancel wins over the countdown.
+    const MessageAnswer answer = m_view.ask(
+        Message{shutdownCountdownText(kShutdownCountdownSeconds), "Shut down", MessageIcon::Warning,
+                MessageButtons::ShutdownCountdown, kShutdownCountdownSeconds});
+    if (answer != MessageAnswer::Yes) {
+        engine::writeTraceLine("The computer is not shut down: the countdown was cancelled");
+        return;
+    }
+    engine::writeTraceLine("Asking the system to power off");
+    if (const auto refused = m_power.shutdown()) {
+        engine::writeTraceLine("The computer could not be shut down: " + refused->reason);
+        m_view.ask(
+            Message{shutdownFailureText(refused->reason), "Error", MessageIcon::Stop, MessageButtons::Ok});
+    }
 }
 
 } // namespace morvane::app

@@ -48,6 +48,11 @@ inline constexpr const char* kConversionFailedNoTraceText =
                                      "you converted");
 // The reason given for a row that a stop request left unconverted.
 inline constexpr const char* kReasonStopped = "the batch was stopped before this file";
+// The reason given for a row whose conversion a stop request ended.
+inline constexpr const char* kReasonStoppedWhileConverting =
+    "stopped on request while converting; nothing was kept";
+// How long the computer waits before it shuts down at the end of a batch.
+inline constexpr int kShutdownCountdownSeconds = 60;
 // How many conversions a batch may run at once.
 inline constexpr int kMostSimultaneous = 16;
 
@@ -59,6 +64,24 @@ std::string rowTraceTag(int row);
 // trace this run really wrote; without one (it could be written nowhere) the text says so instead of
 // asking for a file that does not exist.
 std::string conversionFailureText(const std::optional<std::string>& traceFile);
+
+// The failure text, and below it, on a line of its own, why the conversion failed (when that is known).
+std::string conversionFailureMessage(const std::optional<std::string>& traceFile, const std::string& reason);
+
+// "The computer will shut down in <seconds> seconds."
+std::string shutdownCountdownText(int seconds);
+
+// What the user reads when the system would not power off.
+// A row's reason or warning (English in the trace and the JSON events) as the user reads it.
+std::string shownReason(const std::string& reason);
+
+inline std::string shutdownFailureText(const std::string& reason) {
+    return platform::withArguments(
+        platform::translate("BatchDriver", "The computer could not be shut down: %1"), {reason});
+}
+
+// The completion message, with one line for each warning about the batch's outputs.
+std::string missionAccomplishedMessage(const std::vector<std::string>& warnings);
 
 // The output folder, a separator unless it ends with one, and the source file name without its
 // folder and its last extension; empty when the file name has no dot.
@@ -140,7 +163,7 @@ private:
     // The refusal text for the first checked row whose profile cannot be used here; empty when none.
     std::string unusableProfile();
     // What converting a row means for the rest of the batch.
-    enum class RowOutcome { Completed, Failed, EncoderProblem };
+    enum class RowOutcome { Completed, Failed, Stopped, EncoderProblem };
 
     void runBatch();
     void runOneAtATime(bool forceFrameServer);
@@ -171,8 +194,12 @@ private:
     // Puts the encoder the profile needs in the place; false when the engine cannot switch.
     static bool switchEncoderFor(Slot& slot, const profiles::Profile* profile);
     RowOutcome convertRow(int row, bool forceFrameServer);
+    // Tells the view (and the trace) how a row ended.
+    void reportRow(int row, const RowResult& result);
     void conversionFailure(int row, const RowResult& result);
     void endOfBatch();
+    // The countdown the user may cancel, then the request to power off; a refusal is told.
+    void shutDownAfterCountdown();
     // After an encoder problem: the window is given back, no completion action runs.
     void endWithoutCompletion();
     // Makes the sources of rows added since the last call known to the batch's output names.
@@ -194,6 +221,7 @@ private:
     std::unique_ptr<engine::OutputNames> m_outputNames; // the running batch's
     std::map<std::string, std::string, std::less<>> m_unavailable;
     int m_registeredRows = 0;
+    std::vector<std::string> m_warnings; // about the batch's kept outputs; guarded by m_slotMutex
 
     // The places of the running batch; the first lives as long as the driver. The list changes on
     // the worker thread only, under m_slotMutex, which stop requests take to reach every place.

@@ -190,9 +190,9 @@ private:
             }
             if (++interrupts == 1) {
                 std::fprintf(stderr, "\n%s\n",
-                             platform::translate(
-                                 "BatchMain", "Stopping: the running conversion keeps what it has written; "
-                                              "press Ctrl-C again to quit at once.")
+                             platform::translate("BatchMain",
+                                                 "Stopping: the running conversion is abandoned and nothing "
+                                                 "unfinished is kept; press Ctrl-C again to quit at once.")
                                  .c_str());
                 driver.stopConfirmed();
             } else {

@@ -3,13 +3,14 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <fstream>
+#include <deque>
 #include <utility>
 
 #include <nlohmann/json.hpp>
 
 #include "app/batch_cli.h"
 #include "app/batch_driver.h"
+#include "engine/run_report.h"
 #include "platform/fixed_text.h"
 
 namespace morvane::app {
@@ -69,13 +70,20 @@ void CliBatchView::fileSkipped(const std::string& path, const std::string& reaso
 
 void CliBatchView::rowFinished(int row, const RowResult& result) {
     const std::lock_guard lock(m_mutex);
-    if (result.status == kStatusFail) {
-        m_failedRowOfThread[std::this_thread::get_id()] = row;
-    }
     if (m_batch) {
         m_batch->rowDone(row, BatchProgress::Clock::now());
     }
-    if (!json() || !m_list.validRow(row)) {
+    if (!m_list.validRow(row)) {
+        return;
+    }
+    if (!json()) {
+        if (!result.warning.empty()) {
+            endLiveLine();
+            std::fprintf(m_err, "%s: %s: %s\n", shownCaption("Warning").c_str(),
+                         m_list.row(row).cells[kColumnFile].c_str(),
+                         engine::shownRunNote(result.warning).c_str());
+            std::fflush(m_err);
+        }
         return;
     }
     const auto& entry = m_list.row(row);
@@ -86,7 +94,8 @@ void CliBatchView::rowFinished(int row, const RowResult& result) {
                              {"status", result.status},
                              {"output", result.outputPath.empty() ? Json(nullptr) : Json(result.outputPath)},
                              {"seconds", result.seconds},
-                             {"reason", result.reason}}));
+                             {"reason", result.reason},
+                             {"warning", result.warning.empty() ? Json(nullptr) : Json(result.warning)}}));
 }
 
 void CliBatchView::batchEnded(int exitCode, bool stopped) {
@@ -123,16 +132,6 @@ std::vector<std::string_view> traceLines(std::string_view trace) {
     return lines;
 }
 
-bool isProgressOrCommand(std::string_view line) {
-    for (const std::string_view start : {"frame=", "size=", "ffmpeg command:"}) {
-        if (line.substr(0, start.size()) == start) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// The trace named in a failure message: the text between its first pair of double quotes.
 // The message that a conversion failed, in the user's language: it begins as one of its two
 // patterns does, up to the first quote.
 bool isConversionFailureText(const std::string& text) {
@@ -145,27 +144,6 @@ bool isConversionFailureText(const std::string& text) {
     return false;
 }
 
-std::string tracePathOf(const std::string& message) {
-    const auto open = message.find('"');
-    const auto close = open == std::string::npos ? open : message.find('"', open + 1);
-    return close == std::string::npos ? std::string() : message.substr(open + 1, close - open - 1);
-}
-
-// The end of a file, where the last conversion's lines are.
-std::string fileTail(const std::string& path) {
-    constexpr std::streamoff kTail = 256 * 1024;
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) {
-        return {};
-    }
-    const std::streamoff size = in.tellg();
-    in.seekg(std::max<std::streamoff>(0, size - kTail));
-    std::string text(static_cast<std::size_t>(std::min(size, kTail)), '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(in.gcount()));
-    return text;
-}
-
 } // namespace
 
 std::string failureReasonFromTrace(std::string_view trace) {
@@ -176,51 +154,7 @@ std::string failureReasonFromTrace(std::string_view trace) {
     if (command != lines.rend()) {
         lines.erase(lines.begin(), command.base());
     }
-    static const std::array<std::pair<std::string_view, const char*>, 8> known = {{
-        {"does not contain any stream",
-         QT_TRANSLATE_NOOP("CliBatchView", "the source has no stream this profile converts (an audio profile "
-                                           "needs an audio stream, a video profile a picture)")},
-        {"is not above zero; there is nothing to convert",
-         QT_TRANSLATE_NOOP("CliBatchView", "the cut starts at or after its end")},
-        {"at or after the end of the",
-         QT_TRANSLATE_NOOP("CliBatchView",
-                           "nothing was converted: the cut starts at or after the end of the source")},
-        {"too short for one frame of the target's encoder",
-         QT_TRANSLATE_NOOP(
-             "CliBatchView",
-             "nothing was converted: the source is too short for one frame of this profile's encoder")},
-        {"wrote no video frame and no audio sample",
-         QT_TRANSLATE_NOOP("CliBatchView",
-                           "nothing was converted: the output would hold no picture and no sound")},
-        {"is the input itself", QT_TRANSLATE_NOOP("CliBatchView", "the output would replace the source")},
-        {"Not a directory", QT_TRANSLATE_NOOP("CliBatchView", "the output folder is a file, not a folder")},
-        {"Is a directory", QT_TRANSLATE_NOOP("CliBatchView", "the output name is a folder")},
-    }};
-    for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
-        for (const auto& [text, reason] : known) {
-            if (line->find(text) != std::string_view::npos) {
-                return platform::translate("CliBatchView", reason);
-            }
-        }
-    }
-    // FFmpeg's own last word before the converter's verdict, else the converter's.
-    std::string_view verdict;
-    for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
-        if (isProgressOrCommand(*line)) {
-            continue;
-        }
-        const bool converter = line->substr(0, 5) == "vec: ";
-        const bool summary = (converter && (line->find("ffmpeg failed with") != std::string_view::npos ||
-                                            line->find("ffmpeg wrote no data") != std::string_view::npos)) ||
-                             line->substr(0, 24) == "The converter failed: ";
-        if (!summary) {
-            return std::string(converter ? line->substr(5) : *line);
-        }
-        if (verdict.empty()) {
-            verdict = converter ? line->substr(5) : *line;
-        }
-    }
-    return std::string(verdict);
+    return engine::converterFailureReason(std::deque<std::string>(lines.begin(), lines.end()));
 }
 
 std::string conversionTraceLines(std::string_view trace, std::string_view tag) {
@@ -239,23 +173,27 @@ std::string conversionTraceLines(std::string_view trace, std::string_view tag) {
 MessageAnswer CliBatchView::ask(const Message& message) {
     const std::lock_guard lock(m_mutex);
     endLiveLine();
-    if (message.caption.empty()) {
-        std::fprintf(m_err, "%s\n", message.text.c_str());
-    } else {
-        std::fprintf(m_err, "%s: %s\n", shownCaption(message.caption).c_str(), message.text.c_str());
-    }
-    if (isConversionFailureText(message.text)) {
-        // The box only names the trace; here the reason it holds follows on the next line.
-        const auto failed = m_failedRowOfThread.find(std::this_thread::get_id());
-        const std::string tag =
-            failed == m_failedRowOfThread.end() ? std::string() : rowTraceTag(failed->second);
-        if (const auto reason =
-                failureReasonFromTrace(conversionTraceLines(fileTail(tracePathOf(message.text)), tag));
-            !reason.empty()) {
-            std::fprintf(
-                m_err, "%s\n",
-                platform::withArguments(platform::translate("CliBatchView", "Reason: %1"), {reason}).c_str());
+    std::string text = message.text;
+    std::string reason;
+    const std::string accomplished = platform::translate("BatchDriver", kMissionAccomplishedText);
+    if (isConversionFailureText(text)) {
+        // The box's second line says why; here it follows as a line of its own.
+        if (const auto lineBreak = text.find('\n'); lineBreak != std::string::npos) {
+            reason = text.substr(lineBreak + 1);
+            text.erase(lineBreak);
         }
+    } else if (text.rfind(accomplished, 0) == 0) {
+        text = accomplished; // each warning was told with its file
+    }
+    if (message.caption.empty()) {
+        std::fprintf(m_err, "%s\n", text.c_str());
+    } else {
+        std::fprintf(m_err, "%s: %s\n", shownCaption(message.caption).c_str(), text.c_str());
+    }
+    if (!reason.empty()) {
+        std::fprintf(
+            m_err, "%s\n",
+            platform::withArguments(platform::translate("CliBatchView", "Reason: %1"), {reason}).c_str());
     }
     std::fflush(m_err);
     // Nobody is there to answer: a question is taken as confirmed (only a confirmed Ctrl-C asks).

@@ -96,7 +96,6 @@ private:
     std::map<int, RowClock> m_running;
     std::optional<BatchProgress> m_batch;
     // The row each converting thread reported failed last: its failure message follows on that thread.
-    std::map<std::thread::id, int> m_failedRowOfThread;
     Style m_style = Style::Text;
 };
 

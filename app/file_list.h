@@ -36,6 +36,7 @@ struct FileRow {
     bool checked = true;
     std::array<std::string, kColumnCount> cells;
     std::optional<int> progress; // percentage while a progress bar is shown
+    std::string statusNote; // the Status cell's tooltip: why the row ended so, or what to know of its output
     std::unique_ptr<profiles::Profile> profile;
     std::unique_ptr<engine::ConversionJob> job; // job->profile points at `profile`
 };

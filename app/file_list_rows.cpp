@@ -45,9 +45,12 @@ widgets::ListCell FileListRows::cell(int row, int column) const {
         cell.check = r.checked ? 1 : 0;
         cell.itemData = r.job.get();
     }
-    if (column == kColumnStatus && r.progress) {
-        cell.progress = true;
-        cell.percent = *r.progress;
+    if (column == kColumnStatus) {
+        cell.tipText = QString::fromStdString(r.statusNote);
+        if (r.progress) {
+            cell.progress = true;
+            cell.percent = *r.progress;
+        }
     }
     return cell;
 }
@@ -61,6 +64,7 @@ void FileListRows::setCell(int row, int column, const widgets::ListCell& cell) {
     }
     if (column == kColumnStatus) {
         r.progress = cell.progress ? std::optional<int>(cell.percent) : std::nullopt;
+        r.statusNote = cell.tipText.toStdString();
     }
 }
 

@@ -48,6 +48,7 @@
 #include "widgets/cell_list_ctrl.h"
 #include "widgets/dialog_template.h"
 #include "widgets/image_button.h"
+#include "widgets/option_tree.h"
 #include "widgets/picture.h"
 #include "widgets/x_header_ctrl.h"
 
@@ -452,6 +453,15 @@ void MainWindow::createPreviewPane() {
 
 void MainWindow::createPanel() {
     m_panel = std::make_unique<profiles::ParameterPanel>(*m_client, m_controls[kIdPanelFrame]->geometry());
+    // During a batch an edit of the selected row reaches the batch at once: the row converts with the
+    // settings it has when it starts, even when it was not deselected before.
+    connect(&m_panel->tree(), &widgets::OptionTree::notify, this,
+            [this](int code, widgets::OptionTreeItem* /*item*/, bool* /*cancel*/) {
+                if (code == widgets::kOptionTreeItemChanged && batchBusy() &&
+                    m_files.validRow(m_selectedRow)) {
+                    storeEditsOf(m_selectedRow, false);
+                }
+            });
 }
 
 void MainWindow::fillProfileList() {
@@ -825,7 +835,9 @@ void MainWindow::startConvert() {
 }
 
 void MainWindow::stopConvert() {
+    m_stopQuestionOpen = true;
     m_driver->stopRequest();
+    m_stopQuestionOpen = false;
 }
 
 void MainWindow::browseOutputFolder() {
@@ -1125,6 +1137,12 @@ void MainWindow::openFolder(const std::string& folder) {
 }
 
 void MainWindow::rowFinished(int row, const RowResult& result) {
+    // The row's status says what happened; its tooltip why, or what to know about its output.
+    if (m_files.validRow(row)) {
+        m_list->cells().setToolTip(
+            row, kColumnStatus,
+            QString::fromStdString(shownReason(result.warning.empty() ? result.reason : result.warning)));
+    }
     if (!m_batchProgress) {
         return;
     }
@@ -1140,6 +1158,10 @@ void MainWindow::rowFinished(int row, const RowResult& result) {
 }
 
 void MainWindow::batchFinished() {
+    // A stop question still open has nothing left to stop: it gives way to the end of the batch.
+    if (m_stopQuestionOpen) {
+        m_prompts->dismissOpenQuestion();
+    }
     endBatchProgress(true);
 }
 

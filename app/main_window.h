@@ -271,6 +271,7 @@ private:
     int m_selectedRow = -1;
     bool m_columnsPresent = false;
     bool m_rowsChanging = false;
+    bool m_stopQuestionOpen = false; // the stop question is being asked
 
     std::unique_ptr<WorkerBatchView> m_workerView;
     std::unique_ptr<BatchDriver> m_driver;

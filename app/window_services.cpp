@@ -5,8 +5,12 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 
 #include <algorithm>
+
+#include "app/batch_driver.h"
 
 namespace morvane::app {
 
@@ -61,17 +65,55 @@ MessageAnswer MessageBoxPrompts::ask(const Message& message) {
         box.setIcon(QMessageBox::Critical);
         break;
     }
+    if (message.buttons == MessageButtons::ShutdownCountdown) {
+        return countdown(box, message.countdownSeconds);
+    }
     if (message.buttons == MessageButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
         box.button(QMessageBox::Yes)->setText(QCoreApplication::translate("Message", "&Yes"));
         box.button(QMessageBox::No)->setText(QCoreApplication::translate("Message", "&No"));
-        return box.exec() == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+        m_openQuestion = &box;
+        const int answer = box.exec();
+        m_openQuestion = nullptr;
+        return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
     }
     box.setStandardButtons(QMessageBox::Ok);
     box.button(QMessageBox::Ok)->setText(QCoreApplication::translate("Message", "OK"));
     box.exec();
     return MessageAnswer::Ok;
+}
+
+MessageAnswer MessageBoxPrompts::countdown(QMessageBox& box, int seconds) {
+    QPushButton* now = box.addButton(QObject::tr("Shut down now"), QMessageBox::AcceptRole);
+    QPushButton* cancel = box.addButton(QObject::tr("Cancel"), QMessageBox::RejectRole);
+    box.setDefaultButton(cancel);
+    box.setEscapeButton(cancel);
+    int left = std::max(seconds, 0);
+    bool ranOut = left == 0;
+    QTimer tick;
+    tick.setInterval(1000);
+    QObject::connect(&tick, &QTimer::timeout, &box, [&] {
+        left = std::max(left - 1, 0);
+        box.setText(QString::fromStdString(shutdownCountdownText(left)));
+        // A Cancel that came first has closed the box already: it wins.
+        if (left == 0 && box.isVisible()) {
+            ranOut = true;
+            box.done(QDialog::Accepted);
+        }
+    });
+    if (!ranOut) {
+        tick.start();
+        box.exec();
+    }
+    tick.stop();
+    return ranOut || box.clickedButton() == now ? MessageAnswer::Yes : MessageAnswer::No;
+}
+
+void MessageBoxPrompts::dismissOpenQuestion() {
+    if (m_openQuestion != nullptr) {
+        m_openQuestion->done(QMessageBox::No);
+    }
 }
 
 std::optional<std::vector<std::string>> QtFileDialogs::openFiles(QWidget* owner,

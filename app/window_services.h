@@ -6,6 +6,9 @@
 
 #include "app/batch_view.h"
 
+#include <QPointer>
+
+class QMessageBox;
 class QString;
 class QWidget;
 
@@ -28,13 +31,18 @@ public:
 QString breakableText(const QString& text, int longestRun = 60);
 
 // Modal message boxes owned by a window.
+// A shutdown countdown shows its seconds going down and answers Yes when they have run out.
 class MessageBoxPrompts final : public UserPrompts {
 public:
     explicit MessageBoxPrompts(QWidget* owner) : m_owner(owner) {}
     MessageAnswer ask(const Message& message) override;
+    void dismissOpenQuestion() override;
 
 private:
+    MessageAnswer countdown(QMessageBox& box, int seconds);
+
     QWidget* m_owner = nullptr;
+    QPointer<QMessageBox> m_openQuestion; // the Yes/No box being asked, if one is
 };
 
 class QtFileDialogs final : public FileDialogs {

@@ -81,8 +81,8 @@ void WorkerBatchView::closeDown() {
 }
 
 MessageAnswer WorkerBatchView::defaultAnswer(const Message& message) {
-    // A stop question nobody answers does not stop anything.
-    return message.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+    // A stop question nobody answers does not stop anything, nor does a countdown power anything off.
+    return message.buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::No;
 }
 
 MessageAnswer WorkerBatchView::ask(const Message& message) {
@@ -157,6 +157,15 @@ engine::ConversionJob* WorkerBatchView::job(int row) {
     r->taken = true;
     r->job.profile = &r->profile;
     return &r->job;
+}
+
+std::optional<RowFacts> WorkerBatchView::rowFacts(int row) {
+    const std::lock_guard lock(m_mutex);
+    const auto* r = rowAt(row);
+    if (r == nullptr) {
+        return std::nullopt;
+    }
+    return RowFacts{r->job.sourcePath.str(), r->profile.name, r->profile.isRealMedia()};
 }
 
 void WorkerBatchView::showProgress(int row, int percent) {

@@ -55,6 +55,8 @@ public:
     // The worker's own copy of the row's job, linked to its own copy of the profile; from now on
     // the window's changes to that row's profile no longer reach it.
     engine::ConversionJob* job(int row) override;
+    // The row's source and profile name; the row stays open to the window's changes.
+    std::optional<RowFacts> rowFacts(int row) override;
     void showProgress(int row, int percent) override;
     void setProgress(int row, int percent) override;
     void removeProgress(int row) override;

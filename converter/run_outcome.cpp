@@ -42,6 +42,11 @@ RunVerdict judgeRun(const RunFacts& facts, const std::string& outputPath) {
     const bool exited = facts.status.kind == platform::ExitStatus::Kind::Exited;
     const bool finished = exited && facts.status.code == 0;
     const bool stoppedByInterrupt = exited && facts.status.code == 255 && facts.interruptSent;
+    if (facts.discardOnStop && (facts.stopRequested || facts.interruptSent)) {
+        verdict.exitCode = kStoppedExit;
+        verdict.message = "stopped on request; the unfinished result was discarded" + nothing;
+        return verdict;
+    }
     if (finished || stoppedByInterrupt) {
         if (facts.outputBytes <= 0) {
             verdict.exitCode = 1;

@@ -399,6 +399,8 @@ int ConversionRun::finish() {
     facts.stopRequested = m_stopRequested;
     facts.interruptSent = m_interruptSent;
     facts.abortSignal = m_abortSignal;
+    const char* discard = std::getenv(platform::kDiscardOnStopVariable);
+    facts.discardOnStop = discard != nullptr && std::string_view(discard) == "1";
     facts.outputBytes = m_work.size();
     facts.progressSeen = m_progressSeen;
     facts.mediaWritten = m_mediaWritten;

@@ -1,5 +1,7 @@
 #include "engine/ffmpeg_encoder.h"
 
+#include <algorithm>
+#include <cstring>
 #include <exception>
 
 #include "engine/command_builder.h"
@@ -9,6 +11,7 @@
 #include "engine/progress.h"
 #include "engine/trace_file.h"
 #include "platform/fixed_text.h"
+#include "platform/work_files.h"
 #include "preview/media_facts_record.h"
 
 namespace morvane::engine {
@@ -81,6 +84,7 @@ std::int32_t CFfmpegEncoder::BuildCommand(ConversionJob& job, std::string& comma
         const std::string text = *problem + "; nothing was converted";
         logModuleError(kEncoderModule, kLineSourceUnusable, text);
         writeTraceLine(text);
+        m_report.reason = *problem;
         return 0;
     }
     const CommandContext context{m_programDirectory.view(), m_forceFrameServer, &m_scriptLock};
@@ -98,13 +102,17 @@ std::int32_t CFfmpegEncoder::PrepareCommand(ConversionJob* job) {
         m_finished = false;
         m_error = false;
         m_commandLine.clear();
+        m_report = ConversionReport{};
         if (!hasCommandRecipe(job->targetCode)) {
-            return 0;
+            return failWith("this profile's target has no command recipe");
         }
         m_scriptLock.release();
         const std::int32_t result = BuildCommand(*job, m_commandLine);
         if (result != 1) {
             m_scriptLock.release(); // no converter will read the script
+            failWith(m_report.reason.empty()
+                         ? "the converter's command could not be made (the trace file tells why)"
+                         : m_report.reason);
         }
         m_job.outputPath.assign(job->outputPath.view());
         if (result == 1) {
@@ -113,12 +121,15 @@ std::int32_t CFfmpegEncoder::PrepareCommand(ConversionJob* job) {
         return result;
     } catch (...) {
         logModuleError(kEncoderModule, kLinePrepareException, "Unable to get output video convert interface");
-        return 0;
+        return failWith("the conversion could not be prepared");
     }
 }
 
 std::int32_t CFfmpegEncoder::RunConversion(const char* /*outputPath*/, std::int32_t /*targetCode*/) {
     try {
+        m_diagnostics.clear();
+        m_convertedSeconds = -1;
+        m_report = ConversionReport{};
         // The converter writes its output (and anything relative) into the output folder.
         const std::string outputPath = m_job.outputPath.str();
         const auto workFilesBefore = converterWorkFiles(outputPath);
@@ -127,6 +138,8 @@ std::int32_t CFfmpegEncoder::RunConversion(const char* /*outputPath*/, std::int3
         if (const std::string facts = sourceFactsRecord(m_job.sourcePath.str()); !facts.empty()) {
             environment.push_back(std::string(preview::kSourceFactsVariable) + "=" + facts);
         }
+        // A stop abandons the run: what was converted so far is no finished file.
+        environment.push_back(std::string(platform::kDiscardOnStopVariable) + "=1");
         m_process.Init(m_commandLine, this, 0, outputFolderOf(outputPath), std::move(environment));
         if (m_stopRequested.load()) {
             m_process.RequestStop(); // the converter is told as soon as it runs
@@ -134,33 +147,70 @@ std::int32_t CFfmpegEncoder::RunConversion(const char* /*outputPath*/, std::int3
         const std::int32_t started = m_process.Start();
         m_scriptLock.release(); // the converter has ended, so it reads no script any more
         if (started == 0) {
-            return 0;
+            const std::string& error = m_process.lastRun().error;
+            return failWith("the converter could not be started" + (error.empty() ? "" : ": " + error));
         }
-        const ConverterRun& run = m_process.lastRun();
-        if (judgeConverterExit(run.exit, run.stopRequested) == ConverterVerdict::Failed) {
-            // A partial output file must not pass for a finished conversion.
-            const std::string why = "The converter failed: " + run.exit.describe();
-            writeTraceLine(why);
-            logErrorInfo(kRunnerModule, "RunConversion", why);
-            // A converter killed outright cannot remove its half-written work file.
-            if (run.exit.kind == platform::ExitStatus::Kind::Signalled) {
-                for (const auto& removed : removeNewWorkFiles(outputPath, workFilesBefore)) {
-                    writeTraceLine("Removed the converter's unfinished work file \"" + removed + "\"");
-                }
-            }
-            return 0;
-        }
-        if (outputBefore.exists && fileStamp(outputPath) == outputBefore) {
-            // A stopped run that wrote nothing new: the file there is an earlier one, not this run's.
-            writeTraceLine("Nothing new was written to \"" + outputPath +
-                           "\"; the file already there was kept");
-            return 0;
-        }
-        return m_error ? 0 : 1;
+        return judgeRun(outputPath, workFilesBefore, outputBefore);
     } catch (...) {
         m_scriptLock.release();
+        return failWith("the conversion met an unexpected error");
+    }
+}
+
+std::int32_t CFfmpegEncoder::failWith(std::string reason) {
+    m_report.outcome = ConversionReport::Outcome::Failed;
+    m_report.reason = std::move(reason);
+    return 0;
+}
+
+std::int32_t CFfmpegEncoder::judgeRun(const std::string& outputPath,
+                                      const std::vector<std::string>& workFilesBefore,
+                                      const FileStamp& outputBefore) {
+    const ConverterRun& run = m_process.lastRun();
+    const ConverterVerdict verdict = judgeConverterExit(run.exit, run.stopRequested);
+    const bool signalled = run.exit.kind == platform::ExitStatus::Kind::Signalled;
+    if (verdict != ConverterVerdict::Succeeded && signalled) {
+        // A converter killed outright cannot remove its half-written work file.
+        for (const auto& removed : removeNewWorkFiles(outputPath, workFilesBefore)) {
+            writeTraceLine("Removed the converter's unfinished work file \"" + removed + "\"");
+        }
+    }
+    // A converter that ended by itself before the stop reached it has finished its file.
+    if (verdict == ConverterVerdict::Stopped && !run.exit.success()) {
+        writeTraceLine("Stopped on request; the unfinished output was discarded");
+        m_report.outcome = ConversionReport::Outcome::Stopped;
+        m_report.reason = "stopped on request while converting; nothing was kept";
         return 0;
     }
+    if (verdict == ConverterVerdict::Failed) {
+        // A partial output file must not pass for a finished conversion.
+        const std::string why = "The converter failed: " + run.exit.describe();
+        writeTraceLine(why);
+        logErrorInfo(kRunnerModule, "RunConversion", why);
+        if (signalled) {
+            const char* name = ::strsignal(run.exit.code);
+            return failWith("the converter was ended by a signal (" +
+                            (name != nullptr ? std::string(name) : std::to_string(run.exit.code)) + ")");
+        }
+        const std::string said = converterFailureReason(m_diagnostics.lines());
+        return failWith(said.empty() ? "the converter failed with " + run.exit.describe() : said);
+    }
+    if (outputBefore.exists && fileStamp(outputPath) == outputBefore) {
+        // A run that wrote nothing new: the file there is an earlier one, not this run's.
+        writeTraceLine("Nothing new was written to \"" + outputPath + "\"; the file already there was kept");
+        return failWith("nothing new was written to \"" + outputPath + "\"");
+    }
+    if (m_error) {
+        return failWith("the converter's output could not be read");
+    }
+    m_report.outcome = ConversionReport::Outcome::Converted;
+    if (const auto expected = expectedOutputSeconds(m_job); expected && m_convertedSeconds >= 0) {
+        if (auto warning = shortOutputWarning(*expected, m_convertedSeconds)) {
+            writeTraceLine("Warning: " + *warning);
+            m_report.warning = std::move(*warning);
+        }
+    }
+    return 1;
 }
 
 std::int32_t CFfmpegEncoder::RequestStop() {
@@ -217,9 +267,11 @@ void CFfmpegEncoder::reportProgressLine(std::string_view line) {
     platform::copyText(buffer, sizeof buffer, line);
     const auto seconds = parseProgressSeconds(buffer, m_job.hasVideo != 0);
     if (!seconds) {
+        m_diagnostics.add(line);
         logErrorInfo(kEncoderModuleNumber, "PostMessage", buffer);
         return;
     }
+    m_convertedSeconds = std::max(m_convertedSeconds, *seconds);
     const ProgressStep step = progressStep(*seconds, m_job.progressDuration);
     if (m_callback != nullptr) {
         m_callback(step.percent, m_userData);

@@ -4,11 +4,14 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/conversion_job.h"
 #include "engine/converter_process.h"
+#include "engine/file_guards.h"
 #include "engine/frame_server_script.h"
 #include "engine/media_encoder.h"
+#include "engine/run_report.h"
 
 namespace morvane::engine {
 
@@ -32,6 +35,7 @@ public:
                                   std::int32_t userValue) override;
     void SetProcessHandle(ProcessHandle handle) override;
     void SetForceFrameServer(std::int32_t flag) override;
+    ConversionReport LastReport() const override { return m_report; }
 
     const std::string& commandLine() const { return m_commandLine; }
     const ConversionJob& job() const { return m_job; }
@@ -48,6 +52,10 @@ protected:
 
 private:
     void reportProgressLine(std::string_view line);
+    // Judges the ended converter run; the result of RunConversion.
+    std::int32_t judgeRun(const std::string& outputPath, const std::vector<std::string>& workFilesBefore,
+                          const FileStamp& outputBefore);
+    std::int32_t failWith(std::string reason);
 
     ConversionJob m_job;
     std::string m_commandLine;
@@ -61,6 +69,11 @@ private:
     ProgressCallback m_callback = nullptr;
     void* m_userData = nullptr;
     ConverterProcess m_process;
+    // What the converter said besides progress, the furthest time it reported, and the run's outcome;
+    // all on the converting thread.
+    DiagnosticLines m_diagnostics;
+    int m_convertedSeconds = -1;
+    ConversionReport m_report;
     // Held from writing the frame-server script until the converter has read it.
     FrameServerScriptLock m_scriptLock;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "engine/conversion_job.h"
@@ -21,6 +22,19 @@ enum class ConverterEvent : std::int32_t {
 struct ConverterEventValue {
     std::int64_t number = 0;
     std::string_view line; // valid for the duration of the call only
+};
+
+// How an encoder's last conversion ended, in words the user can act on.
+struct ConversionReport {
+    enum class Outcome {
+        None,      // nothing has been converted yet
+        Converted, // the output was written
+        Failed,    // no output: `reason` says why
+        Stopped,   // a stop request ended it; nothing was kept under the output's name
+    };
+    Outcome outcome = Outcome::None;
+    std::string reason;  // why it failed or stopped: where it can, the converter's own last word
+    std::string warning; // something the user should know about an output that was kept; empty when none
 };
 
 // The encoder interface the media-control facade drives. Every operation catches what it raises:
@@ -55,6 +69,8 @@ public:
                                           std::int32_t userValue) = 0;
     virtual void SetProcessHandle(ProcessHandle handle) = 0;
     virtual void SetForceFrameServer(std::int32_t flag) = 0;
+    // How the last PrepareCommand and RunConversion ended; read on the thread that converted.
+    virtual ConversionReport LastReport() const { return {}; }
 };
 
 } // namespace morvane::engine

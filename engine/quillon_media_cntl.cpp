@@ -160,6 +160,15 @@ std::int32_t CQuillonMediaCntl::StopConversion() {
     }
 }
 
+ConversionReport CQuillonMediaCntl::LastReport() const {
+    try {
+        const auto encoder = current().first;
+        return encoder ? encoder->LastReport() : ConversionReport{};
+    } catch (...) {
+        return {};
+    }
+}
+
 std::int32_t CQuillonMediaCntl::SetForceFrameServer(std::int32_t flag) {
     try {
         const auto encoder = current().first;

@@ -46,6 +46,9 @@ public:
     std::int32_t bPrepareConvert(ConversionJob* job);
     std::int32_t bRunPrepared(const ConversionJob* job);
     std::int32_t StopConversion();
+    // How the current encoder's last conversion ended (after bDoConvert or bRunPrepared, on the same
+    // thread); an empty report without an encoder.
+    ConversionReport LastReport() const;
     std::int32_t SetForceFrameServer(std::int32_t flag);
     // Sets the current encoder aside and makes one of the record's kind current.
     std::int32_t SwitchEncoder(const EncoderInitRecord* record);

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
+
+#include "platform/expected.h"
 
 namespace morvane::platform {
 
@@ -19,17 +22,18 @@ public:
 class PowerControl {
 public:
     virtual ~PowerControl() = default;
-    // Asks the system to power off; returns at once.
-    virtual void shutdown() = 0;
+    // Asks the system to power off; returns once the request was taken or refused: nothing when it was
+    // taken, else why not (no logind to ask, the request refused).
+    virtual std::optional<Failure> shutdown() = 0;
     virtual std::unique_ptr<PowerGuard> inhibitSleep(const std::string& why) = 0;
 };
 
-// The real thing: `systemctl poweroff` and a logind inhibitor held through `systemd-inhibit`.
-// When the environment variable MORVANE_TESTING is set, shutdown refuses and only logs, as a
-// second line of defence behind the rule that tests inject a fake.
+// The real thing: `systemctl poweroff` (which asks logind) and a logind inhibitor held through
+// `systemd-inhibit`. When the environment variable MORVANE_TESTING is set, shutdown refuses and only
+// logs, as a second line of defence behind the rule that tests inject a fake.
 class SystemPowerControl final : public PowerControl {
 public:
-    void shutdown() override;
+    std::optional<Failure> shutdown() override;
     std::unique_ptr<PowerGuard> inhibitSleep(const std::string& why) override;
 };
 

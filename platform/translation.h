@@ -8,8 +8,10 @@
 
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Marks a text of a static table for the catalogues without translating it where it stands; the code
 // that shows it passes it through translate() with the same context. Spelled as the catalogue tools
@@ -33,5 +35,11 @@ std::string translate(const char* context, const char* source);
 // `pattern` with each of %1 ... %9 replaced by its argument, in one pass: an argument that holds "%2"
 // stays as it is. A marker without an argument stays too.
 std::string withArguments(std::string_view pattern, std::initializer_list<std::string_view> arguments);
+std::string withArguments(std::string_view pattern, const std::vector<std::string>& arguments);
+
+// The arguments that make `text` from `pattern` (withArguments backwards; each marker stands for the
+// shortest text that lets the rest match), or none when `text` is not made from it. For texts kept in
+// English (the trace, the JSON events) and shown in the user's language.
+std::optional<std::vector<std::string>> argumentsOf(std::string_view pattern, std::string_view text);
 
 } // namespace morvane::platform

@@ -1,5 +1,8 @@
 #include "producer/encoder_run.h"
 
+#include <poll.h>
+
+#include <csignal>
 #include <map>
 
 #include "producer/progress_tracker.h"
@@ -52,7 +55,8 @@ private:
 
 RunOutcome runEncoder(const std::string& program, const std::vector<std::string>& arguments,
                       double totalSeconds, const std::function<void(int)>& onPercent,
-                      const std::function<void(std::string_view)>& onMessage, int passedDescriptor) {
+                      const std::function<void(std::string_view)>& onMessage, int passedDescriptor,
+                      const std::atomic<bool>* stop) {
     RunOutcome outcome;
     std::vector<std::string> argv;
     argv.reserve(arguments.size() + 1);
@@ -84,7 +88,20 @@ RunOutcome runEncoder(const std::string& program, const std::vector<std::string>
         }
     };
     char buffer[4096];
+    // How often a stop request is looked for while the encoder says nothing.
+    constexpr int kStopLookMs = 200;
     for (;;) {
+        if (stop != nullptr && !outcome.stopped) {
+            if (stop->load()) {
+                outcome.stopped = true;
+                child.kill(SIGKILL); // what it wrote is discarded: nothing to finish cleanly
+            } else {
+                pollfd output{child.stdoutFd(), POLLIN, 0};
+                if (::poll(&output, 1, kStopLookMs) == 0) {
+                    continue;
+                }
+            }
+        }
         const ssize_t count = child.readStdout(buffer, sizeof buffer);
         if (count <= 0) {
             break;

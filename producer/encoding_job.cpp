@@ -315,7 +315,7 @@ struct NamedWork {
 
 // Encodes the `index`th of `total` targets; progress is reported for the whole job.
 Status encodeTarget(OutputTarget& target, int index, int total, const LibrarySettings& settings,
-                    EventManagerObject& events, std::string& error) {
+                    EventManagerObject& events, const std::atomic<bool>& stop, std::string& error) {
     // A failed encoding must not destroy a file of the same name: the encoder writes a file without a
     // name in the destination's folder, which takes the name once complete, so an encoding ended in any
     // way leaves nothing behind. Where the file system cannot make one, it writes beside the
@@ -356,12 +356,17 @@ Status encodeTarget(OutputTarget& target, int index, int total, const LibrarySet
         }
     };
     const auto onMessage = [](std::string_view line) { logError(line); };
-    const RunOutcome outcome =
-        runEncoder(settings.ffmpegProgram, plan.arguments, plan.duration, onPercent, onMessage, unnamed.fd());
+    const RunOutcome outcome = runEncoder(settings.ffmpegProgram, plan.arguments, plan.duration, onPercent,
+                                          onMessage, unnamed.fd(), &stop);
     std::error_code failure;
     if (!outcome.started) {
         error = outcome.startError;
         return rm::kFileNotFound;
+    }
+    if (outcome.stopped) {
+        // The unnamed file goes with its descriptor, a named work file with `named`.
+        error = "stopped on request; nothing was written to \"" + target.path + "\"";
+        return rm::kAborted;
     }
     if (!outcome.exit.success()) {
         error =
@@ -478,6 +483,11 @@ Status EncodingJobObject::startEncoding(std::int32_t wait) noexcept {
     return status;
 }
 
+Status EncodingJobObject::stopEncoding() noexcept {
+    m_stopRequested.store(true);
+    return rm::kOk;
+}
+
 Status EncodingJobObject::encodeAll(std::string& error) {
     if (!m_input) {
         error = "the job has no input";
@@ -493,8 +503,12 @@ Status EncodingJobObject::encodeAll(std::string& error) {
     }
     const int total = static_cast<int>(targets.size());
     for (int index = 0; index < total; ++index) {
+        if (m_stopRequested.load()) {
+            error = "stopped on request before the encoding started";
+            return rm::kAborted;
+        }
         const Status status = encodeTarget(targets[static_cast<std::size_t>(index)], index, total,
-                                           *m_settings, *m_events, error);
+                                           *m_settings, *m_events, m_stopRequested, error);
         if (rm::failed(status)) {
             return status;
         }

@@ -141,6 +141,7 @@ public:
     Status getOutputProfile(std::uint32_t index, rm::OutputProfile** result) noexcept override;
     Status getEventManager(rm::EventManager** result) noexcept override;
     Status startEncoding(std::int32_t wait) noexcept override;
+    Status stopEncoding() noexcept override;
 
 protected:
     void* findInterface(const InterfaceId& id) noexcept override;
@@ -153,6 +154,7 @@ private:
     std::vector<ObjectRef<rm::OutputProfile>> m_outputs;
     ObjectRef<EventManagerObject> m_events;
     std::atomic<bool> m_running{false};
+    std::atomic<bool> m_stopRequested{false};
 };
 
 class AudienceManagerObject final : public RefCounted<rm::AudienceManager> {

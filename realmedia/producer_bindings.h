@@ -32,6 +32,7 @@ inline constexpr Status kOutOfMemory = static_cast<Status>(0x8007000Eu);
 inline constexpr Status kInvalidArgument = static_cast<Status>(0x80070057u);
 inline constexpr Status kNotFound = static_cast<Status>(0x80070490u);       // no such property or index
 inline constexpr Status kEncodingFailed = static_cast<Status>(0x80040300u); // the encoder gave up
+inline constexpr Status kAborted = static_cast<Status>(0x80004004u);        // stopped on request
 
 constexpr bool succeeded(Status status) {
     return status >= 0;
@@ -281,6 +282,10 @@ public:
     virtual Status getEventManager(EventManager** result) noexcept = 0;
     // `wait` 1 returns when the encoding has ended, with its outcome; no other mode is offered.
     virtual Status startEncoding(std::int32_t wait) noexcept = 0;
+    // From any thread: ends the job's encoding within a second or two, writing nothing under the
+    // destination's name; startEncoding then gives kAborted. A stop before the encoding starts
+    // applies to it. kOk.
+    virtual Status stopEncoding() noexcept = 0;
 
 protected:
     ~EncodingJob() = default;

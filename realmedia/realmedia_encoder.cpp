@@ -101,7 +101,10 @@ std::optional<long long> cutPoint(std::string_view text) {
 
 CRealMediaEncoder::~CRealMediaEncoder() {
     m_sink.reset();
-    m_encodingJob.reset();
+    {
+        const std::lock_guard lock(m_jobMutex);
+        m_encodingJob.reset();
+    }
     m_logWriter.reset();
     m_logSystem.reset();
     m_factory.reset();
@@ -166,6 +169,9 @@ std::int32_t CRealMediaEncoder::PrepareCommand(engine::ConversionJob* job) {
         if (job == nullptr) {
             return 0;
         }
+        m_stopRequested = false;
+        using Outcome = engine::ConversionReport::Outcome;
+        m_report = {};
         std::string extension;
         if (job->profile != nullptr) {
             extension = job->profile->ExtName;
@@ -180,7 +186,8 @@ std::int32_t CRealMediaEncoder::PrepareCommand(engine::ConversionJob* job) {
         }
         if (outputPath.size() >= job->outputPath.kCapacity) {
             // A cut name would be another file than the one the user expects.
-            traceFailure("naming the output (path too long)", kInvalidArgument);
+            m_report = {
+                Outcome::Failed, traceFailure("naming the output (path too long)", kInvalidArgument), {}};
             return 0;
         }
         job->outputPath = outputPath;
@@ -190,12 +197,12 @@ std::int32_t CRealMediaEncoder::PrepareCommand(engine::ConversionJob* job) {
         releaseJobObjects();
         Status status = createJob();
         if (failed(status)) {
-            traceFailure("creating the encoding job", status);
+            m_report = {Outcome::Failed, traceFailure("creating the encoding job", status), {}};
             return 0;
         }
         status = setUpLogging();
         if (failed(status)) {
-            traceFailure("setting up the producer's log", status);
+            m_report = {Outcome::Failed, traceFailure("setting up the producer's log", status), {}};
             return 0;
         }
         m_prepared = true;
@@ -208,7 +215,10 @@ std::int32_t CRealMediaEncoder::PrepareCommand(engine::ConversionJob* job) {
 
 void CRealMediaEncoder::releaseJobObjects() {
     unsubscribeSink();
-    m_encodingJob.reset();
+    {
+        const std::lock_guard lock(m_jobMutex);
+        m_encodingJob.reset();
+    }
     m_logWriter.reset();
     m_logSystem.reset();
 }
@@ -218,9 +228,14 @@ Status CRealMediaEncoder::createJob() {
         return kFail;
     }
     Steps steps;
-    steps << createObject(m_factory.get(), kEncodingJobId, m_encodingJob);
+    ObjectRef<EncodingJob> job;
+    steps << createObject(m_factory.get(), kEncodingJobId, job);
     if (!steps.ok()) {
         return steps.status();
+    }
+    {
+        const std::lock_guard lock(m_jobMutex);
+        m_encodingJob = std::move(job);
     }
     m_sink = RealMediaEventSink::create(m_callback, m_userData);
     if (!m_sink) {
@@ -268,7 +283,9 @@ std::int32_t CRealMediaEncoder::RunConversion(const char* outputPath, std::int32
         }
         // A job is encoded once: its input and destination are set up by this run.
         if (!m_factory || !m_encodingJob || !m_prepared) {
-            traceFailure("encoding (no prepared job)", kFail);
+            m_report = {engine::ConversionReport::Outcome::Failed,
+                        traceFailure("encoding (no prepared job)", kFail),
+                        {}};
             return 0;
         }
         m_prepared = false;
@@ -285,12 +302,23 @@ std::int32_t CRealMediaEncoder::RunConversion(const char* outputPath, std::int32
             {"encoding", &CRealMediaEncoder::encode},
         };
         Status status = kOk;
+        std::string failure;
         for (const Step& step : kSteps) {
-            status = (this->*step.run)();
+            status = m_stopRequested.load() ? kAborted : (this->*step.run)();
             if (failed(status)) {
-                traceFailure(step.what, status);
+                failure = traceFailure(step.what, status);
                 break;
             }
+        }
+        // The producer's own words say more than a status code.
+        const std::string producerError = m_sink ? m_sink->lastError() : std::string();
+        using Outcome = engine::ConversionReport::Outcome;
+        if (status == kAborted) {
+            m_report = {Outcome::Stopped, "stopped on request while converting; nothing was kept", {}};
+        } else if (failed(status)) {
+            m_report = {Outcome::Failed, producerError.empty() ? failure : producerError, {}};
+        } else {
+            m_report = {Outcome::Converted, {}, {}};
         }
         unsubscribeSink();
         // The library hands its lines to every writer that lives: a row's writer goes with its run,
@@ -301,8 +329,22 @@ std::int32_t CRealMediaEncoder::RunConversion(const char* outputPath, std::int32
     } catch (...) {
         unsubscribeSink();
         engine::logModuleError(kModule, kLineRunException, "RunConversion raise exception");
+        m_report = {
+            engine::ConversionReport::Outcome::Failed, "the RealMedia encoding met an unexpected error", {}};
         return 0;
     }
+}
+
+std::int32_t CRealMediaEncoder::RequestStop() {
+    try {
+        m_stopRequested = true;
+        const std::lock_guard lock(m_jobMutex);
+        if (m_encodingJob) {
+            (void)m_encodingJob->stopEncoding();
+        }
+    } catch (...) {
+    }
+    return 1;
 }
 
 Status CRealMediaEncoder::addInput() {
@@ -516,11 +558,16 @@ std::string CRealMediaEncoder::programPath(const char* below) const {
     return path + below;
 }
 
-void CRealMediaEncoder::traceFailure(const char* step, Status status) const {
+std::string CRealMediaEncoder::traceFailure(const char* step, Status status) const {
     char text[160];
-    std::snprintf(text, sizeof text, "RealMedia producer: %s failed (status 0x%08" PRIX32 ")", step,
-                  static_cast<std::uint32_t>(status));
+    if (status == kAborted) {
+        std::snprintf(text, sizeof text, "RealMedia producer: %s stopped on request", step);
+    } else {
+        std::snprintf(text, sizeof text, "RealMedia producer: %s failed (status 0x%08" PRIX32 ")", step,
+                      static_cast<std::uint32_t>(status));
+    }
     engine::writeTraceLine(text);
+    return text;
 }
 
 } // namespace morvane::realmedia

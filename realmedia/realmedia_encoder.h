@@ -1,6 +1,8 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 #include "engine/conversion_job.h"
@@ -24,8 +26,9 @@ public:
     // Names the output "<outputPath>_new.<ExtName>" in the caller's job, takes a copy of the job and
     // makes a fresh encoding job with its event sink and logging. 1 on success, else 0.
     std::int32_t PrepareCommand(engine::ConversionJob* job) override;
-    // A running encoding cannot be interrupted: gives 1 and does nothing.
-    std::int32_t RequestStop() override { return 1; }
+    // From another thread: the running encoding ends within a second or two and keeps nothing; one
+    // that has not started yet does not start. Gives 1.
+    std::int32_t RequestStop() override;
     // Encodes the copied job; the arguments only have to be there. 1 when every step succeeded.
     std::int32_t RunConversion(const char* outputPath, std::int32_t targetCode) override;
     // Takes the callback, user data and program directory and loads the library. 1 when it loaded.
@@ -37,6 +40,7 @@ public:
                                   std::int32_t userValue) override;
     void SetProcessHandle(engine::ProcessHandle handle) override;
     void SetForceFrameServer(std::int32_t flag) override;
+    engine::ConversionReport LastReport() const override { return m_report; }
 
     // The outcome of the last library load (kOk, or the failing status).
     Status loadStatus() const { return m_loadStatus; }
@@ -59,13 +63,13 @@ private:
 
     // The program directory joined with a path below it.
     std::string programPath(const char* below) const;
-    // Notes a failed step in the trace file, so a failed row can be understood from it.
-    void traceFailure(const char* step, Status status) const;
+    // Notes a failed step in the trace file, so a failed row can be understood from it; gives the line.
+    std::string traceFailure(const char* step, Status status) const;
 
     // Declared in the order they are built; the destructor releases them explicitly before unloading.
     platform::SharedLibrary m_library;
     ObjectRef<JobFactory> m_factory;
-    ObjectRef<EncodingJob> m_encodingJob;
+    ObjectRef<EncodingJob> m_encodingJob; // replaced under m_jobMutex, which RequestStop takes
     ObjectRef<RealMediaEventSink> m_sink;
     ObjectRef<LogSystem> m_logSystem;
     ObjectRef<LogWriter> m_logWriter;
@@ -77,6 +81,9 @@ private:
     AccessPathList m_accessPaths;
     Status m_loadStatus = kFail;
     bool m_prepared = false; // a fresh encoding job waits for RunConversion
+    std::mutex m_jobMutex;
+    std::atomic<bool> m_stopRequested{false};
+    engine::ConversionReport m_report;
 };
 
 } // namespace morvane::realmedia

@@ -33,7 +33,7 @@ std::uint32_t RealMediaEventSink::release() noexcept {
     return left;
 }
 
-Status RealMediaEventSink::handleEvent(std::int32_t type, const std::int32_t* value, const char* /*text*/,
+Status RealMediaEventSink::handleEvent(std::int32_t type, const std::int32_t* value, const char* text,
                                        void* /*reserved*/) noexcept {
     switch (type) {
     case kEventStarted:
@@ -47,10 +47,24 @@ Status RealMediaEventSink::handleEvent(std::int32_t type, const std::int32_t* va
             report(*value);
         }
         break;
+    case kEventError:
+        if (text != nullptr) {
+            try {
+                const std::lock_guard lock(m_errorMutex);
+                m_lastError = text;
+            } catch (...) {
+            }
+        }
+        break;
     default:
         break;
     }
     return kOk;
+}
+
+std::string RealMediaEventSink::lastError() const {
+    const std::lock_guard lock(m_errorMutex);
+    return m_lastError;
 }
 
 void RealMediaEventSink::report(std::int32_t percent) noexcept {

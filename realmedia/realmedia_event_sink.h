@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
+#include <string>
 
 #include "engine/conversion_job.h"
 #include "realmedia/producer_bindings.h"
@@ -20,9 +22,12 @@ public:
     Status queryInterface(const InterfaceId& id, void** result) noexcept override;
     std::uint32_t addRef() noexcept override;
     std::uint32_t release() noexcept override;
-    // Started reports 1, finished 100, progress its value; other events report nothing. Always kOk.
+    // Started reports 1, finished 100, progress its value; other events report nothing, an error's
+    // text is kept. Always kOk.
     Status handleEvent(std::int32_t type, const std::int32_t* value, const char* text,
                        void* reserved) noexcept override;
+    // The text of the last error event; empty when none came.
+    std::string lastError() const;
 
 private:
     RealMediaEventSink(engine::ProgressCallback callback, void* userData)
@@ -34,6 +39,8 @@ private:
     std::atomic<std::uint32_t> m_references{0};
     engine::ProgressCallback m_callback = nullptr;
     void* m_userData = nullptr;
+    mutable std::mutex m_errorMutex;
+    std::string m_lastError;
 };
 
 } // namespace morvane::realmedia

@@ -18,6 +18,8 @@ packages=(
     desktop-file-utils appstream
     nlohmann-json3-dev
     parallel
+    # The window's acceptance test: a virtual display, a window manager and a driver for clicks and keys.
+    xvfb openbox xdotool
 )
 
 missing=()

@@ -160,6 +160,22 @@ Aufruffehlern.
         <source>Encounter a problem,please Restart !!!</source>
         <translation>Es ist ein Problem aufgetreten, bitte neu starten!!!</translation>
     </message>
+    <message>
+        <source>the output file &quot;%1&quot; is missing or empty</source>
+        <translation>die Ausgabedatei &quot;%1&quot; fehlt oder ist leer</translation>
+    </message>
+    <message>
+        <source>the row has no conversion job</source>
+        <translation>die Zeile hat keinen Konvertierungsauftrag</translation>
+    </message>
+    <message>
+        <source>The computer will shut down in %1 seconds.</source>
+        <translation>Der Computer wird in %1 Sekunden heruntergefahren.</translation>
+    </message>
+    <message>
+        <source>The computer could not be shut down: %1</source>
+        <translation>Der Computer konnte nicht heruntergefahren werden: %1</translation>
+    </message>
 </context>
 <context>
     <name>BatchMain</name>
@@ -184,10 +200,6 @@ Aufruffehlern.
         <translation>Geben Sie eines so an, wie --list-profiles es zeigt.</translation>
     </message>
     <message>
-        <source>Stopping: the running conversion keeps what it has written; press Ctrl-C again to quit at once.</source>
-        <translation>Wird angehalten: Die laufende Konvertierung behält, was sie geschrieben hat; erneut Strg-C drücken, um sofort zu beenden.</translation>
-    </message>
-    <message>
         <source>Quitting.</source>
         <translation>Wird beendet.</translation>
     </message>
@@ -206,6 +218,10 @@ Aufruffehlern.
     <message>
         <source>	(unavailable: %1)</source>
         <translation>	(nicht verfügbar: %1)</translation>
+    </message>
+    <message>
+        <source>Stopping: the running conversion is abandoned and nothing unfinished is kept; press Ctrl-C again to quit at once.</source>
+        <translation>Wird angehalten: Die laufende Konvertierung wird abgebrochen und nichts Unfertiges behalten; erneut Strg-C drücken, um sofort zu beenden.</translation>
     </message>
 </context>
 <context>
@@ -257,38 +273,6 @@ Aufruffehlern.
 </context>
 <context>
     <name>CliBatchView</name>
-    <message>
-        <source>the source has no stream this profile converts (an audio profile needs an audio stream, a video profile a picture)</source>
-        <translation>die Quelle hat keinen Datenstrom, den dieses Profil konvertiert (ein Audioprofil braucht eine Tonspur, ein Videoprofil ein Bild)</translation>
-    </message>
-    <message>
-        <source>the cut starts at or after its end</source>
-        <translation>der Schnitt beginnt bei oder nach seinem Ende</translation>
-    </message>
-    <message>
-        <source>nothing was converted: the cut starts at or after the end of the source</source>
-        <translation>nichts wurde konvertiert: Der Schnitt beginnt beim oder nach dem Ende der Quelle</translation>
-    </message>
-    <message>
-        <source>nothing was converted: the source is too short for one frame of this profile&apos;s encoder</source>
-        <translation>nichts wurde konvertiert: Die Quelle ist zu kurz für ein Bild des Encoders dieses Profils</translation>
-    </message>
-    <message>
-        <source>nothing was converted: the output would hold no picture and no sound</source>
-        <translation>nichts wurde konvertiert: Die Ausgabe enthielte weder Bild noch Ton</translation>
-    </message>
-    <message>
-        <source>the output would replace the source</source>
-        <translation>die Ausgabe würde die Quelle ersetzen</translation>
-    </message>
-    <message>
-        <source>the output folder is a file, not a folder</source>
-        <translation>der Ausgabeordner ist eine Datei, kein Ordner</translation>
-    </message>
-    <message>
-        <source>the output name is a folder</source>
-        <translation>der Ausgabename ist ein Ordner</translation>
-    </message>
     <message>
         <source>Reason: %1</source>
         <translation>Grund: %1</translation>
@@ -774,6 +758,10 @@ ist keine Anwendung verknüpft.</translation>
         <source>OK</source>
         <translation>OK</translation>
     </message>
+    <message>
+        <source>Shut down</source>
+        <translation>Herunterfahren</translation>
+    </message>
 </context>
 <context>
     <name>OptionTree</name>
@@ -1020,6 +1008,80 @@ ist keine Anwendung verknüpft.</translation>
     <message>
         <source>FFmpeg on this system cannot write the %1 container</source>
         <translation>FFmpeg kann auf diesem System den Container %1 nicht schreiben</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>Shut down now</source>
+        <translation>Jetzt herunterfahren</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>RunReport</name>
+    <message>
+        <source>the converter was ended by a signal</source>
+        <translation>der Konverter wurde durch ein Signal beendet</translation>
+    </message>
+    <message>
+        <source>the disk of the output folder is full (No space left on device)</source>
+        <translation>der Datenträger des Ausgabeordners ist voll (No space left on device)</translation>
+    </message>
+    <message>
+        <source>the source has no stream this profile converts (an audio profile needs an audio stream, a video profile a picture)</source>
+        <translation>die Quelle hat keinen Datenstrom, den dieses Profil konvertiert (ein Audioprofil braucht eine Tonspur, ein Videoprofil ein Bild)</translation>
+    </message>
+    <message>
+        <source>the cut starts at or after its end</source>
+        <translation>der Schnitt beginnt bei oder nach seinem Ende</translation>
+    </message>
+    <message>
+        <source>nothing was converted: the cut starts at or after the end of the source</source>
+        <translation>nichts wurde konvertiert: Der Schnitt beginnt beim oder nach dem Ende der Quelle</translation>
+    </message>
+    <message>
+        <source>nothing was converted: the source is too short for one frame of this profile&apos;s encoder</source>
+        <translation>nichts wurde konvertiert: Die Quelle ist zu kurz für ein Bild des Encoders dieses Profils</translation>
+    </message>
+    <message>
+        <source>nothing was converted: the output would hold no picture and no sound</source>
+        <translation>nichts wurde konvertiert: Die Ausgabe enthielte weder Bild noch Ton</translation>
+    </message>
+    <message>
+        <source>the output would replace the source</source>
+        <translation>die Ausgabe würde die Quelle ersetzen</translation>
+    </message>
+    <message>
+        <source>the output folder is a file, not a folder</source>
+        <translation>der Ausgabeordner ist eine Datei, kein Ordner</translation>
+    </message>
+    <message>
+        <source>the output name is a folder</source>
+        <translation>der Ausgabename ist ein Ordner</translation>
+    </message>
+    <message>
+        <source>the source ended early: the output holds %1 of the %2 its header gives (is the file complete?)</source>
+        <translation>die Quelle endete zu früh: Die Ausgabe enthält %1 der %2, die ihr Dateikopf angibt (ist die Datei vollständig?)</translation>
+    </message>
+    <message>
+        <source>The converter failed: %1</source>
+        <translation>Der Konverter ist fehlgeschlagen: %1</translation>
+    </message>
+    <message>
+        <source>this profile&apos;s target has no command recipe</source>
+        <translation>für das Ziel dieses Profils gibt es keine Befehlsvorlage</translation>
+    </message>
+    <message>
+        <source>the converter&apos;s command could not be made (the trace file tells why)</source>
+        <translation>der Befehl für den Konverter konnte nicht erstellt werden (die Protokolldatei sagt, warum)</translation>
+    </message>
+    <message>
+        <source>stopped on request while converting; nothing was kept</source>
+        <translation>während der Konvertierung auf Wunsch angehalten; nichts wurde behalten</translation>
     </message>
 </context>
 <context>

@@ -160,6 +160,22 @@ erreurs d&apos;utilisation.
         <source>Encounter a problem,please Restart !!!</source>
         <translation>Un problème est survenu, veuillez redémarrer&#xa0;!!!</translation>
     </message>
+    <message>
+        <source>the output file &quot;%1&quot; is missing or empty</source>
+        <translation>le fichier de sortie &quot;%1&quot; est absent ou vide</translation>
+    </message>
+    <message>
+        <source>the row has no conversion job</source>
+        <translation>la ligne n&apos;a pas de tâche de conversion</translation>
+    </message>
+    <message>
+        <source>The computer will shut down in %1 seconds.</source>
+        <translation>L&apos;ordinateur s&apos;éteindra dans %1 secondes.</translation>
+    </message>
+    <message>
+        <source>The computer could not be shut down: %1</source>
+        <translation>L&apos;ordinateur n&apos;a pas pu être éteint&#xa0;: %1</translation>
+    </message>
 </context>
 <context>
     <name>BatchMain</name>
@@ -184,10 +200,6 @@ erreurs d&apos;utilisation.
         <translation>Indiquez-en un tel que --list-profiles l&apos;affiche.</translation>
     </message>
     <message>
-        <source>Stopping: the running conversion keeps what it has written; press Ctrl-C again to quit at once.</source>
-        <translation>Arrêt en cours&#xa0;: la conversion en cours garde ce qu&apos;elle a écrit&#xa0;; appuyez de nouveau sur Ctrl-C pour quitter aussitôt.</translation>
-    </message>
-    <message>
         <source>Quitting.</source>
         <translation>Fin du programme.</translation>
     </message>
@@ -206,6 +218,10 @@ erreurs d&apos;utilisation.
     <message>
         <source>	(unavailable: %1)</source>
         <translation>	(indisponible&#xa0;: %1)</translation>
+    </message>
+    <message>
+        <source>Stopping: the running conversion is abandoned and nothing unfinished is kept; press Ctrl-C again to quit at once.</source>
+        <translation>Arrêt en cours&#xa0;: la conversion en cours est abandonnée et rien d&apos;inachevé n&apos;est gardé&#xa0;; appuyez de nouveau sur Ctrl-C pour quitter aussitôt.</translation>
     </message>
 </context>
 <context>
@@ -257,38 +273,6 @@ erreurs d&apos;utilisation.
 </context>
 <context>
     <name>CliBatchView</name>
-    <message>
-        <source>the source has no stream this profile converts (an audio profile needs an audio stream, a video profile a picture)</source>
-        <translation>la source n&apos;a aucun flux que ce profil convertit (un profil audio demande une piste audio, un profil vidéo une image)</translation>
-    </message>
-    <message>
-        <source>the cut starts at or after its end</source>
-        <translation>la coupe commence à sa fin ou après</translation>
-    </message>
-    <message>
-        <source>nothing was converted: the cut starts at or after the end of the source</source>
-        <translation>rien n&apos;a été converti&#xa0;: la coupe commence à la fin de la source ou après</translation>
-    </message>
-    <message>
-        <source>nothing was converted: the source is too short for one frame of this profile&apos;s encoder</source>
-        <translation>rien n&apos;a été converti&#xa0;: la source est trop courte pour une image de l&apos;encodeur de ce profil</translation>
-    </message>
-    <message>
-        <source>nothing was converted: the output would hold no picture and no sound</source>
-        <translation>rien n&apos;a été converti&#xa0;: la sortie ne contiendrait ni image ni son</translation>
-    </message>
-    <message>
-        <source>the output would replace the source</source>
-        <translation>la sortie remplacerait la source</translation>
-    </message>
-    <message>
-        <source>the output folder is a file, not a folder</source>
-        <translation>le dossier de sortie est un fichier, pas un dossier</translation>
-    </message>
-    <message>
-        <source>the output name is a folder</source>
-        <translation>le nom de sortie est un dossier</translation>
-    </message>
     <message>
         <source>Reason: %1</source>
         <translation>Cause&#xa0;: %1</translation>
@@ -774,6 +758,10 @@ with the given filename extension.</source>
         <source>OK</source>
         <translation>OK</translation>
     </message>
+    <message>
+        <source>Shut down</source>
+        <translation>Extinction</translation>
+    </message>
 </context>
 <context>
     <name>OptionTree</name>
@@ -1020,6 +1008,80 @@ with the given filename extension.</source>
     <message>
         <source>FFmpeg on this system cannot write the %1 container</source>
         <translation>FFmpeg ne peut pas écrire le conteneur %1 sur ce système</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>Shut down now</source>
+        <translation>Éteindre maintenant</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Annuler</translation>
+    </message>
+</context>
+<context>
+    <name>RunReport</name>
+    <message>
+        <source>the converter was ended by a signal</source>
+        <translation>le convertisseur a été arrêté par un signal</translation>
+    </message>
+    <message>
+        <source>the disk of the output folder is full (No space left on device)</source>
+        <translation>le disque du dossier de sortie est plein (No space left on device)</translation>
+    </message>
+    <message>
+        <source>the source has no stream this profile converts (an audio profile needs an audio stream, a video profile a picture)</source>
+        <translation>la source n&apos;a aucun flux que ce profil convertit (un profil audio demande une piste audio, un profil vidéo une image)</translation>
+    </message>
+    <message>
+        <source>the cut starts at or after its end</source>
+        <translation>la coupe commence à sa fin ou après</translation>
+    </message>
+    <message>
+        <source>nothing was converted: the cut starts at or after the end of the source</source>
+        <translation>rien n&apos;a été converti&#xa0;: la coupe commence à la fin de la source ou après</translation>
+    </message>
+    <message>
+        <source>nothing was converted: the source is too short for one frame of this profile&apos;s encoder</source>
+        <translation>rien n&apos;a été converti&#xa0;: la source est trop courte pour une image de l&apos;encodeur de ce profil</translation>
+    </message>
+    <message>
+        <source>nothing was converted: the output would hold no picture and no sound</source>
+        <translation>rien n&apos;a été converti&#xa0;: la sortie ne contiendrait ni image ni son</translation>
+    </message>
+    <message>
+        <source>the output would replace the source</source>
+        <translation>la sortie remplacerait la source</translation>
+    </message>
+    <message>
+        <source>the output folder is a file, not a folder</source>
+        <translation>le dossier de sortie est un fichier, pas un dossier</translation>
+    </message>
+    <message>
+        <source>the output name is a folder</source>
+        <translation>le nom de sortie est un dossier</translation>
+    </message>
+    <message>
+        <source>the source ended early: the output holds %1 of the %2 its header gives (is the file complete?)</source>
+        <translation>la source s&apos;est arrêtée trop tôt&#xa0;: la sortie contient %1 des %2 qu&apos;annonce son en-tête (le fichier est-il complet&#xa0;?)</translation>
+    </message>
+    <message>
+        <source>The converter failed: %1</source>
+        <translation>Le convertisseur a échoué&#xa0;: %1</translation>
+    </message>
+    <message>
+        <source>this profile&apos;s target has no command recipe</source>
+        <translation>la cible de ce profil n&apos;a pas de modèle de commande</translation>
+    </message>
+    <message>
+        <source>the converter&apos;s command could not be made (the trace file tells why)</source>
+        <translation>la commande du convertisseur n&apos;a pas pu être construite (le fichier de trace indique pourquoi)</translation>
+    </message>
+    <message>
+        <source>stopped on request while converting; nothing was kept</source>
+        <translation>arrêté à la demande pendant la conversion&#xa0;; rien n&apos;a été gardé</translation>
     </message>
 </context>
 <context>

@@ -97,20 +97,38 @@ private:
 
 } // namespace
 
-void SystemPowerControl::shutdown() {
+std::optional<Failure> SystemPowerControl::shutdown() {
     if (std::getenv("MORVANE_TESTING") != nullptr) {
         reportEvent(EventType::Information, 3, "shutdown refused: running under the test suite");
-        return;
+        return Failure{"shutdown refused: running under the test suite"};
     }
     SpawnOptions options;
     options.stdoutMode = StdStream::Closed;
-    options.stderrMode = StdStream::Closed;
+    options.stderrMode = StdStream::Pipe;
     options.dieWithParent = false; // the request must outlive us
     SpawnError error;
     auto child = ChildProcess::spawn({"systemctl", "poweroff"}, options, &error);
-    if (child.valid()) {
-        child.wait();
+    if (!child.valid()) {
+        return Failure{"systemctl cannot be started: " + error.message};
     }
+    // What systemctl says when logind cannot be reached or refuses.
+    std::string said;
+    char buffer[512];
+    for (ssize_t n = 0; (n = child.readStderr(buffer, sizeof buffer)) > 0 && said.size() < 4096;) {
+        said.append(buffer, static_cast<std::size_t>(n));
+    }
+    const ExitStatus status = child.wait();
+    if (status.success()) {
+        return std::nullopt;
+    }
+    while (!said.empty() && (said.back() == '\n' || said.back() == '\r' || said.back() == ' ')) {
+        said.pop_back();
+    }
+    if (const auto lastBreak = said.rfind('\n'); lastBreak != std::string::npos) {
+        said.erase(0, lastBreak + 1);
+    }
+    return Failure{"systemctl poweroff failed (" + status.describe() + ")" +
+                   (said.empty() ? "" : ": " + said)};
 }
 
 std::unique_ptr<PowerGuard> SystemPowerControl::inhibitSleep(const std::string& why) {

@@ -6,11 +6,13 @@
 #include <climits>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <set>
 #include <thread>
 
 #include "app/file_list.h"
 #include "engine/quillon_media_cntl.h"
+#include "engine/trace_file.h"
 #include "platform/program_dir.h"
 #include "tests/app/batch_fakes.h"
 #include "tests/support/test_support.h"
@@ -25,6 +27,7 @@ using test::RecordingView;
 class BatchDriverTest : public ::testing::Test {
 protected:
     BatchDriverTest() : facade(test::fakeFactory(log)) {
+        engine::closeTraceFile(); // each test's trace lies in its own program directory
         platform::setProgramDirectory(programDir.path());
         record.programDirectory = programDir.path() + "/";
         view.output = outputDir.path() + "/converted";
@@ -35,6 +38,7 @@ protected:
     ~BatchDriverTest() override {
         driver.reset();
         facade.Release();
+        engine::closeTraceFile();
         platform::setProgramDirectory("");
     }
 
@@ -153,11 +157,15 @@ TEST_F(BatchDriverTest, FailureOfTheSecondRowEndsTheBatchWithTheTraceText) {
     EXPECT_TRUE(view.isChecked(1));
     EXPECT_TRUE(view.isChecked(2));
     const auto messages = view.messages();
-    ASSERT_EQ(messages.size(), 1U);
+    ASSERT_EQ(messages.size(), 2U);
+    // The reason follows the text on a line of its own.
     EXPECT_EQ(messages[0].text, "Convert fail! Please send the trace file \"" + programDir.path() +
-                                    "/trace.flt\" to support@norvik-software.com");
+                                    "/trace.flt\" to support@norvik-software.com\nthe output file \"" +
+                                    outputDir.path() + "/converted/two.out\" is missing or empty");
     EXPECT_EQ(messages[0].caption, "Error");
     EXPECT_EQ(messages[0].icon, MessageIcon::Stop);
+    EXPECT_EQ(messages[1].buttons, MessageButtons::ShutdownCountdown)
+        << "a failed batch still ends by itself";
     EXPECT_EQ(power.shutdownCalls, 1);
     const auto calls = view.calls();
     EXPECT_NE(std::find(calls.begin(), calls.end(), "open " + outputDir.path() + "/converted"), calls.end());
@@ -165,7 +173,7 @@ TEST_F(BatchDriverTest, FailureOfTheSecondRowEndsTheBatchWithTheTraceText) {
 }
 
 TEST_F(BatchDriverTest, EveryKindOfBadOutcomeFailsTheRowWithItsReason) {
-    for (const auto& [outcome, reason] : {std::pair{FakeRun::Fails, "the conversion failed"},
+    for (const auto& [outcome, reason] : {std::pair{FakeRun::Fails, test::kFakeFailureReason},
                                           std::pair{FakeRun::WritesNothing, "is missing or empty"},
                                           std::pair{FakeRun::WritesEmpty, "is missing or empty"}}) {
         view.list.removeAll();
@@ -180,6 +188,7 @@ TEST_F(BatchDriverTest, EveryKindOfBadOutcomeFailsTheRowWithItsReason) {
         EXPECT_NE(results.back().second.reason.find(reason), std::string::npos)
             << results.back().second.reason;
         EXPECT_TRUE(results.back().second.outputPath.empty());
+        EXPECT_NE(view.messages().back().text.find("\n" + results.back().second.reason), std::string::npos);
     }
 }
 
@@ -187,7 +196,7 @@ TEST_F(BatchDriverTest, FinishedRowsReportTheirCheckedOutputAndTime) {
     view.addRow(source("one.avi"), "avi", "AVI");
     view.addRow(source("two.avi"), "avi", "AVI");
     view.addRow(source("three.avi"), "avi", "AVI");
-    script({FakeRun::WaitsForStop});
+    script({FakeRun::WaitsForStopButFinishes});
     ASSERT_TRUE(driver->startRequest());
     ASSERT_TRUE(log.waitUntilRunning());
     driver->stopConfirmed();
@@ -195,7 +204,7 @@ TEST_F(BatchDriverTest, FinishedRowsReportTheirCheckedOutputAndTime) {
     const auto results = view.results();
     ASSERT_EQ(results.size(), 2U) << "the row left Ready reports nothing";
     EXPECT_EQ(results[0].first, 0);
-    EXPECT_EQ(results[0].second.status, "Completed");
+    EXPECT_EQ(results[0].second.status, "Completed") << "it was finished before the stop reached it";
     EXPECT_EQ(results[0].second.outputPath, outputDir.path() + "/converted/one.out");
     EXPECT_TRUE(std::filesystem::exists(results[0].second.outputPath));
     EXPECT_GE(results[0].second.seconds, 0.0);
@@ -204,28 +213,95 @@ TEST_F(BatchDriverTest, FinishedRowsReportTheirCheckedOutputAndTime) {
     EXPECT_EQ(results[1].second.reason, kReasonStopped);
 }
 
-TEST_F(BatchDriverTest, ConfirmedStopFinishesTheRowByItsOutputAndAbortsTheNext) {
-    for (const auto& [outcome, expected] :
-         {std::pair{FakeRun::WaitsForStop, std::vector<std::string>{"Completed", "Abort", "Ready"}},
-          std::pair{FakeRun::WaitsForStopNoFile, std::vector<std::string>{"Fail", "Ready", "Ready"}}}) {
+// A stopped batch: the converting row is Abort and stays checked, nothing unfinished is kept, and the
+// batch neither says it succeeded nor powers the computer off.
+TEST_F(BatchDriverTest, AStopAbortsTheConvertingRowAndIsNoSuccess) {
+    struct Case {
+        FakeRun run;
+        std::vector<std::string> statuses;
+    };
+    for (const auto& c : {Case{FakeRun::WaitsForStop, {"Abort", "Abort", "Ready"}},
+                          Case{FakeRun::WaitsForStopThenFails, {"Abort", "Abort", "Ready"}},
+                          Case{FakeRun::WaitsForStopButFinishes, {"Completed", "Abort", "Ready"}}}) {
         view.list.removeAll();
+        view.clearResults();
         std::filesystem::remove_all(outputDir.path() + "/converted");
         for (const char* name : {"one.avi", "two.avi", "three.avi"}) {
             view.addRow(source(name), "avi", "AVI");
         }
-        script({outcome});
+        view.shutdownChoice = true;
+        const auto messagesBefore = view.messages().size();
+        script({c.run});
         ASSERT_TRUE(driver->startRequest());
         ASSERT_TRUE(log.waitUntilRunning());
         driver->stopRequest();
         driver->wait();
-        EXPECT_EQ(statuses(), expected);
+        EXPECT_EQ(statuses(), c.statuses);
+        const bool finished = c.run == FakeRun::WaitsForStopButFinishes;
+        EXPECT_EQ(view.isChecked(0), !finished) << "a stopped row is converted again by the next Start";
+        EXPECT_EQ(std::filesystem::exists(outputDir.path() + "/converted/one.out"), finished);
+        const auto results = view.results();
+        ASSERT_FALSE(results.empty());
+        EXPECT_FALSE(results[0].second.reason.empty() && !finished);
         const auto messages = view.messages();
-        ASSERT_GE(messages.size(), 2U);
-        EXPECT_EQ(messages[messages.size() - 2].text, "  Stop the video convert operation?   ");
-        EXPECT_EQ(messages[messages.size() - 2].buttons, MessageButtons::YesNo);
-        const bool failed = outcome == FakeRun::WaitsForStopNoFile;
-        EXPECT_EQ(messages.back().text == "    Mission accomplished!        ", !failed);
+        ASSERT_EQ(messages.size(), messagesBefore + 1) << "no success message, no error, no countdown";
+        EXPECT_EQ(messages.back().text, "  Stop the video convert operation?   ");
+        EXPECT_EQ(messages.back().buttons, MessageButtons::YesNo);
+        EXPECT_EQ(power.shutdownCalls, 0);
+        EXPECT_FALSE(driver->lastBatchFailed());
     }
+}
+
+// A batch that ends by itself with the shutdown choice counts down first; the user's Cancel keeps the
+// computer on, and a refused request is said.
+TEST_F(BatchDriverTest, ShutdownComesAfterACountdownTheUserCanCancel) {
+    struct Case {
+        MessageAnswer answer;
+        std::optional<platform::Failure> refusal;
+        int calls;
+        bool refusalShown;
+    };
+    for (const auto& c :
+         {Case{MessageAnswer::Yes, std::nullopt, 1, false}, Case{MessageAnswer::No, std::nullopt, 0, false},
+          Case{MessageAnswer::Yes, platform::Failure{"no logind here"}, 1, true}}) {
+        power.shutdownCalls = 0;
+        power.shutdownRefusal = c.refusal;
+        view.list.removeAll();
+        view.addRow(source("one.avi"), "avi", "AVI");
+        view.shutdownChoice = true;
+        view.shutdownAnswer = c.answer;
+        const auto before = view.messages().size();
+        run();
+        EXPECT_EQ(power.shutdownCalls, c.calls);
+        const auto messages = view.messages();
+        ASSERT_EQ(messages.size(), before + (c.refusalShown ? 3 : 2));
+        const auto& countdown = messages[before];
+        EXPECT_EQ(countdown.text, "The computer will shut down in 60 seconds.");
+        EXPECT_EQ(countdown.buttons, MessageButtons::ShutdownCountdown);
+        EXPECT_EQ(countdown.countdownSeconds, 60);
+        if (c.refusalShown) {
+            EXPECT_EQ(messages[before + 1].text, "The computer could not be shut down: no logind here");
+            EXPECT_EQ(messages[before + 1].caption, "Error");
+        }
+        EXPECT_EQ(messages.back().text, kMissionAccomplishedText);
+    }
+    const auto trace = morvane::test::readFile(programDir.file("trace.flt"));
+    EXPECT_NE(trace.find("the countdown was cancelled"), std::string::npos) << trace;
+    EXPECT_NE(trace.find("The computer could not be shut down: no logind here"), std::string::npos);
+}
+
+TEST_F(BatchDriverTest, AnOutputShorterThanItsSourceIsKeptWithAWarning) {
+    view.addRow(source("truncated.avi"), "avi", "AVI");
+    view.addRow(source("whole.avi"), "avi", "AVI");
+    script({FakeRun::WritesShort, FakeRun::Writes});
+    run();
+    EXPECT_EQ(statuses(), (std::vector<std::string>{"Completed", "Completed"}));
+    const auto results = view.results();
+    ASSERT_EQ(results.size(), 2U);
+    EXPECT_EQ(results[0].second.warning, "the source ended early");
+    EXPECT_TRUE(results[1].second.warning.empty());
+    EXPECT_EQ(view.messages().back().text,
+              std::string(kMissionAccomplishedText) + "\ntruncated.avi: the source ended early");
 }
 
 TEST_F(BatchDriverTest, AnsweringNoLetsTheBatchRunToItsEnd) {
@@ -499,18 +575,19 @@ TEST_F(SideBySideTest, AFailureLetsTheOtherRowFinishAndStartsNoMore) {
 TEST_F(SideBySideTest, StopReachesEveryRunningConversion) {
     driver->setSimultaneous(2);
     addRows({"one.avi", "two.avi", "three.avi", "four.avi"});
-    byOutput({{"one.out", FakeRun::WaitsForStop}, {"two.out", FakeRun::WaitsForStopNoFile}});
+    byOutput({{"one.out", FakeRun::WaitsForStop}, {"two.out", FakeRun::WaitsForStopThenFails}});
     ASSERT_TRUE(driver->startRequest());
     ASSERT_TRUE(log.waitUntilRunning(2));
     driver->stopRequest();
     driver->wait();
     EXPECT_EQ(log.stopRequests, 2);
-    // Each stopped row is judged by what it wrote; the next row is aborted and the rest left alone.
-    EXPECT_EQ(statuses(), (std::vector<std::string>{"Completed", "Fail", "Abort", "Ready"}));
+    // Both stopped rows are Abort, whatever their converters did; the next row is aborted, the rest left.
+    EXPECT_EQ(statuses(), (std::vector<std::string>{"Abort", "Abort", "Abort", "Ready"}));
+    EXPECT_TRUE(view.isChecked(0));
+    EXPECT_TRUE(view.isChecked(1));
     const auto messages = view.messages();
-    ASSERT_EQ(messages.size(), 2U);
+    ASSERT_EQ(messages.size(), 1U) << "no failure message and no success message";
     EXPECT_EQ(messages[0].buttons, MessageButtons::YesNo);
-    EXPECT_EQ(messages[1].caption, "Error");
     EXPECT_TRUE(driver->abortRequested());
 }
 

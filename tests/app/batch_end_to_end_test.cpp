@@ -288,35 +288,136 @@ TEST_F(BatchEndToEnd, JsonEventsFollowTheBatchAndAgreeWithTheTable) {
     EXPECT_TRUE(found) << listed.out;
 }
 
-TEST_F(BatchEndToEnd, CtrlCStopsTheRunningRowKeepingItsOutputAndAbortsTheNext) {
-    ASSERT_TRUE(morvane::test::generateClip(clips.file("long.mov"), "av", 30.0, 640, 480));
-    std::vector<std::string> args{
-        bin() + "/morvane-batch", "-j", "1", "-p", kMp4Profile, "-o", output(), "long.mov", "clip.mov"};
-    platform::SpawnOptions options;
-    options.stdoutMode = platform::StdStream::Pipe;
-    options.stderrMode = platform::StdStream::Pipe;
-    options.workingDirectory = clips.path();
-    auto child = platform::ChildProcess::spawn(args, options);
-    std::string out;
-    char buffer[4096];
-    bool interrupted = false;
-    for (ssize_t n; (n = child.readStdout(buffer, sizeof buffer)) > 0;) {
-        out.append(buffer, static_cast<std::size_t>(n));
-        // Stop once the first row is under way.
-        if (!interrupted && out.find("long.mov: 1") != std::string::npos) {
-            child.kill(SIGINT);
-            interrupted = true;
+// Ctrl-C or a termination request while the first of two rows converts (through the converter or the
+// RealMedia producer): both rows are Abort, nothing unfinished is kept, and no success is claimed.
+TEST_F(BatchEndToEnd, AStopAbortsTheRunningRowKeepingNothingAndIsNoSuccess) {
+    ASSERT_TRUE(morvane::test::generateClip(clips.file("long.mov"), "av", 60.0, 640, 480));
+    struct Case {
+        int signal;
+        const char* profile;
+    };
+    for (const auto& c :
+         {Case{SIGINT, kMp4Profile}, Case{SIGTERM, kMp4Profile}, Case{SIGINT, kRealMediaProfile}}) {
+        SCOPED_TRACE(std::string(c.profile) + ", signal " + std::to_string(c.signal));
+        fs::remove_all(output());
+        std::vector<std::string> args{
+            bin() + "/morvane-batch", "-j", "1", "-p", c.profile, "-o", output(), "long.mov", "clip.mov"};
+        platform::SpawnOptions options;
+        options.stdoutMode = platform::StdStream::Pipe;
+        options.stderrMode = platform::StdStream::Pipe;
+        options.workingDirectory = clips.path();
+        auto child = platform::ChildProcess::spawn(args, options);
+        std::string err;
+        std::thread errReader([&] {
+            char buffer[4096];
+            for (ssize_t n; (n = child.readStderr(buffer, sizeof buffer)) > 0;) {
+                err.append(buffer, static_cast<std::size_t>(n));
+            }
+        });
+        std::string out;
+        char buffer[4096];
+        std::chrono::steady_clock::time_point interrupted{};
+        for (ssize_t n; (n = child.readStdout(buffer, sizeof buffer)) > 0;) {
+            out.append(buffer, static_cast<std::size_t>(n));
+            // Stop once the first row is under way.
+            if (interrupted == std::chrono::steady_clock::time_point{} &&
+                std::regex_search(out, std::regex("long\\.mov: [1-9][0-9]?%"))) {
+                child.kill(c.signal);
+                interrupted = std::chrono::steady_clock::now();
+            }
+        }
+        errReader.join();
+        const auto status = child.wait();
+        ASSERT_NE(interrupted, std::chrono::steady_clock::time_point{}) << out;
+        EXPECT_LT(std::chrono::steady_clock::now() - interrupted, std::chrono::seconds(5))
+            << "a stop is quick";
+        EXPECT_EQ(status.kind, platform::ExitStatus::Kind::Exited);
+        EXPECT_EQ(status.code, 1);
+        EXPECT_NE(out.find("long.mov: Abort"), std::string::npos) << out;
+        EXPECT_NE(out.find("clip.mov: Abort"), std::string::npos) << out;
+        EXPECT_EQ(out.find("Completed"), std::string::npos) << out;
+        EXPECT_EQ(err.find("Mission accomplished"), std::string::npos) << err;
+        EXPECT_TRUE(std::regex_search(out, std::regex("\nlong\\.mov +\\S+ +[0-9:]+ +[0-9:]+ +Abort"))) << out;
+        std::vector<std::string> left;
+        if (fs::exists(output())) {
+            for (const auto& entry : fs::directory_iterator(output())) {
+                left.push_back(entry.path().filename().string());
+            }
+        }
+        EXPECT_TRUE(left.empty()) << ::testing::PrintToString(left);
+    }
+}
+
+// Why a row failed, in the words the converter gave, on the terminal and in the JSON events: a profile
+// whose stream the source lacks, and an output folder that runs full.
+TEST_F(BatchEndToEnd, AFailedRowSaysWhyInTextAndJson) {
+    ASSERT_TRUE(morvane::test::generateClip(clips.file("silent.mov"), "video", 2.0));
+    auto run = batch({"-p", kMp3Profile, "-o", output(), "silent.mov"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("\nReason: the source has no stream this profile converts"), std::string::npos)
+        << run.err;
+    run = batch({"--json", "-p", kMp3Profile, "-o", output(), "silent.mov"});
+    std::string reason;
+    for (const auto& e : eventsOf(run.out)) {
+        if (e.value("event", "") == "finished") {
+            reason = e.at("reason");
         }
     }
-    const auto status = child.wait();
-    ASSERT_TRUE(interrupted) << out;
-    EXPECT_EQ(status.kind, platform::ExitStatus::Kind::Exited);
-    EXPECT_EQ(status.code, 1);
-    EXPECT_NE(out.find("long.mov: Completed"), std::string::npos) << out;
-    EXPECT_NE(out.find("clip.mov: Abort"), std::string::npos) << out;
-    const double kept = durationOf(outputFile(output(), "long", ".mp4"));
-    EXPECT_GT(kept, 0.0);
+    EXPECT_EQ(reason.rfind("the source has no stream this profile converts", 0), 0U) << reason;
+
+    // A small file system of the test's own, where the suite may mount one.
+    const std::string full = home.path() + "/full";
+    fs::create_directories(full);
+    if (morvane::test::runProgram({"mount", "-t", "tmpfs", "-o", "size=64k", "tmpfs", full}) != 0) {
+        GTEST_SKIP() << "no small file system can be mounted here; the full-disk case is not checked";
+    }
+    struct Unmount {
+        std::string path;
+        ~Unmount() { morvane::test::runProgram({"umount", path}); }
+    } unmount{full};
+    run = batch({"--json", "-p", kMp4Profile, "-o", full, "clip.mov"});
+    EXPECT_EQ(run.exitCode, 1);
+    reason.clear();
+    for (const auto& e : eventsOf(run.out)) {
+        if (e.value("event", "") == "finished") {
+            reason = e.at("reason");
+        }
+    }
+    EXPECT_NE(reason.find("No space left on device"), std::string::npos) << reason << run.err;
+    EXPECT_TRUE(fs::is_empty(full)) << "nothing unfinished is left on the full file system";
+}
+
+// A download cut short: its header promises 60 s, its data holds about 15 s. The output is kept and the
+// user is told, on the terminal and in the JSON event.
+TEST_F(BatchEndToEnd, AnOutputShortOfItsTruncatedSourceIsKeptWithAWarning) {
+    const std::string whole = home.path() + "/whole.mkv";
+    ASSERT_EQ(morvane::test::runProgram({"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
+                                         "testsrc2=size=320x240:rate=25:duration=60", "-f", "lavfi", "-i",
+                                         "sine=duration=60", "-c:v", "mpeg4", "-c:a", "libmp3lame",
+                                         "-shortest", whole}),
+              0);
+    const std::string bytes = morvane::test::readFile(whole);
+    morvane::test::writeFile(clips.file("cut.mkv"), bytes.substr(0, bytes.size() / 4));
+    auto run = batch({"-p", kMp3Profile, "-o", output(), "cut.mkv"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("cut.mkv: Completed"), std::string::npos) << run.out;
+    EXPECT_NE(run.err.find("Warning: cut.mkv: the source ended early: the output holds "), std::string::npos)
+        << run.err;
+    const double kept = durationOf(outputFile(output(), "cut", ".mp3"));
+    EXPECT_GT(kept, 5.0);
     EXPECT_LT(kept, 30.0);
+
+    fs::remove_all(output());
+    run = batch({"--json", "-p", kMp3Profile, "-o", output(), "clip.mov", "cut.mkv"});
+    std::map<std::string, nlohmann::json> warnings;
+    for (const auto& e : eventsOf(run.out)) {
+        if (e.value("event", "") == "finished") {
+            warnings[e.at("name")] = e.at("warning");
+        }
+    }
+    EXPECT_TRUE(warnings["clip.mov"].is_null()) << "a whole source gives no warning";
+    ASSERT_TRUE(warnings["cut.mkv"].is_string());
+    EXPECT_NE(warnings["cut.mkv"].get<std::string>().find("of the 60 s its header gives"), std::string::npos);
 }
 
 TEST_F(BatchEndToEnd, RealMediaGoesThroughTheProducerAndIsRefusedWithoutIt) {

@@ -14,7 +14,15 @@ MessageAnswer RecordingView::ask(const Message& message) {
     m_messages.push_back(message);
     m_calls.push_back("ask " + message.caption);
     orderLocked("ask " + message.caption);
-    return message.buttons == MessageButtons::YesNo ? stopAnswer : MessageAnswer::Ok;
+    switch (message.buttons) {
+    case MessageButtons::YesNo:
+        return stopAnswer;
+    case MessageButtons::ShutdownCountdown:
+        return shutdownAnswer;
+    case MessageButtons::Ok:
+        break;
+    }
+    return MessageAnswer::Ok;
 }
 
 int RecordingView::rowCount() {
@@ -210,6 +218,7 @@ public:
             m_log.jobs.push_back(*job);
             m_stop = false;
         }
+        m_report = {};
         job->outputPath.append(".out");
         // Outputs of a batch take free names, as the converter encoder's do.
         if (job->outputNames != nullptr) {
@@ -253,9 +262,15 @@ public:
                 m_record.callback(p, m_record.userData);
             }
         }
+        using Outcome = engine::ConversionReport::Outcome;
+        m_report = {Outcome::Converted, {}, {}};
         switch (run) {
         case FakeRun::Writes:
             writeOutput(m_output, "converted");
+            return 1;
+        case FakeRun::WritesShort:
+            writeOutput(m_output, "converted");
+            m_report.warning = "the source ended early";
             return 1;
         case FakeRun::WritesEmpty:
             writeOutput(m_output, "");
@@ -263,6 +278,7 @@ public:
         case FakeRun::WritesNothing:
             return 1;
         case FakeRun::Fails:
+            m_report = {Outcome::Failed, kFakeFailureReason, {}};
             return 0;
         case FakeRun::WaitsForGate: {
             std::unique_lock lock(m_log.mutex);
@@ -275,17 +291,24 @@ public:
             return 1;
         }
         case FakeRun::WaitsForStop:
-        case FakeRun::WaitsForStopNoFile: {
+        case FakeRun::WaitsForStopThenFails:
+        case FakeRun::WaitsForStopButFinishes: {
             std::unique_lock lock(m_log.mutex);
             ++m_log.running;
             m_log.changed.notify_all();
             m_log.changed.wait_for(lock, std::chrono::seconds(20), [&] { return m_stop; });
             --m_log.running;
             lock.unlock();
-            if (run == FakeRun::WaitsForStop) {
-                writeOutput(m_output, "partial");
+            if (run == FakeRun::WaitsForStopButFinishes) {
+                writeOutput(m_output, "converted");
+                return 1;
             }
-            return 1;
+            // The converter encoder discards what a stopped run wrote.
+            m_report =
+                run == FakeRun::WaitsForStop
+                    ? engine::ConversionReport{Outcome::Stopped, "stopped on request", {}}
+                    : engine::ConversionReport{Outcome::Failed, "the converter was ended by a signal", {}};
+            return 0;
         }
         }
         return 1;
@@ -317,6 +340,7 @@ public:
         return 1;
     }
     void SetProcessHandle(engine::ProcessHandle) override {}
+    engine::ConversionReport LastReport() const override { return m_report; }
     void SetForceFrameServer(std::int32_t flag) override {
         {
             const std::lock_guard lock(m_log.mutex);
@@ -330,6 +354,7 @@ private:
     int m_kind = 0;
     std::string m_output;
     bool m_stop = false;
+    engine::ConversionReport m_report;
     engine::EncoderInitRecord m_record;
 };
 

@@ -69,6 +69,7 @@ public:
     bool shutdownChoice = false;
     bool openFolderChoice = false;
     MessageAnswer stopAnswer = MessageAnswer::Yes;
+    MessageAnswer shutdownAnswer = MessageAnswer::Yes; // the countdown: Yes when it runs out
 
 private:
     void record(const std::string& call);
@@ -82,15 +83,20 @@ private:
     std::vector<std::pair<int, RowResult>> m_results;
 };
 
+// The converter's own last word when a fake conversion fails.
+inline constexpr const char* kFakeFailureReason = "Unknown encoder 'nosuch'";
+
 // How the fake encoder's next conversions behave, one entry per bDoConvert, in order.
 enum class FakeRun {
     Writes,      // writes a non-empty output file and succeeds
+    WritesShort, // the same, with a warning that the source ended early
     WritesEmpty, // writes an empty file
     WritesNothing,
-    Fails,        // RunConversion gives 0
-    WaitsForStop, // blocks until RequestStop, then writes a partial file
-    WaitsForStopNoFile,
-    WaitsForGate, // blocks until the test opens the gate, then writes the file
+    Fails,                   // RunConversion gives 0, with kFakeFailureReason
+    WaitsForStop,            // blocks until RequestStop, then ends stopped, keeping nothing
+    WaitsForStopThenFails,   // blocks until RequestStop, then fails (killed as the stop came)
+    WaitsForStopButFinishes, // blocks until RequestStop, then writes the whole file all the same
+    WaitsForGate,            // blocks until the test opens the gate, then writes the file
 };
 
 // A converter encoder that never starts a process: it names the output "<base>.out" and follows

@@ -2,12 +2,15 @@
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
 #include <QTranslator>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -18,6 +21,7 @@
 #include <vector>
 
 #include "app/about_dialog.h"
+#include "app/batch_driver.h"
 #include "app/batch_view.h"
 #include "app/configure_dialog.h"
 #include "app/desktop_actions.h"
@@ -316,6 +320,53 @@ TEST(MessageBoxText, LongPathsGetPlacesToBreakAndNothingElseChanges) {
         EXPECT_LE(piece.size(), 60) << piece.toStdString();
     }
     EXPECT_TRUE(shown.contains(QStringLiteral("tmp/") + QChar(0x200B))) << "a separator is a place to break";
+}
+
+} // namespace
+} // namespace morvane::app
+
+namespace morvane::app {
+namespace {
+
+// Answers the box that opens next: `press` its button with that text, or leaves it alone.
+void whenTheBoxOpens(const QString& press, QString* shownText) {
+    QTimer::singleShot(50, [press, shownText] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        *shownText = box->text();
+        for (auto* button : box->buttons()) {
+            if (button->text() == press) {
+                button->click();
+            }
+        }
+    });
+}
+
+// The shutdown countdown counts its seconds down and answers Yes when they run out; "Shut down now" is
+// Yes at once and Cancel (the default) No; a Yes/No box still open can be closed as No.
+TEST(MessageBoxPrompts, TheShutdownCountdownRunsOutUnlessCancelled) {
+    QWidget owner;
+    MessageBoxPrompts prompts(&owner);
+    const Message countdown{shutdownCountdownText(2), "Shut down", MessageIcon::Warning,
+                            MessageButtons::ShutdownCountdown, 2};
+    QString shown;
+    QElapsedTimer clock;
+    clock.start();
+    whenTheBoxOpens({}, &shown);
+    EXPECT_EQ(prompts.ask(countdown), MessageAnswer::Yes);
+    EXPECT_GE(clock.elapsed(), 1900);
+    EXPECT_EQ(shown, QStringLiteral("The computer will shut down in 2 seconds."));
+
+    clock.restart();
+    whenTheBoxOpens(QStringLiteral("Cancel"), &shown);
+    EXPECT_EQ(prompts.ask(countdown), MessageAnswer::No);
+    EXPECT_LT(clock.elapsed(), 1900);
+    whenTheBoxOpens(QStringLiteral("Shut down now"), &shown);
+    EXPECT_EQ(prompts.ask(countdown), MessageAnswer::Yes);
+
+    QTimer::singleShot(50, [&] { prompts.dismissOpenQuestion(); });
+    EXPECT_EQ(prompts.ask(Message{kStopQuestionText, "Warning", MessageIcon::Warning, MessageButtons::YesNo}),
+              MessageAnswer::No);
 }
 
 } // namespace

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Drives the program's window as a user does, on a virtual display: adds two clips through the
 # open-file dialog, gives the second one a title in the parameter panel, converts both and checks the
-# completion message, the output files and the title in the second one.
+# completion message, the output files and the title in the second one. Then, with "Shutdown PC when
+# finished." ticked, stops a batch of two more clips (Stop convert, Yes) and checks that both rows end as
+# Abort with nothing unfinished kept, no message and no power-off request; lets the same rows convert to
+# their end, cancels the shutdown countdown and checks that nothing asked for a power-off.
 #
 # Usage: main_window_acceptance.sh PROGRAM_DIR [SCREENSHOT_DIR]
 #   PROGRAM_DIR     the build's program directory (build/bin)
@@ -75,6 +78,27 @@ cat >"$work/bin/xdg-open" <<EOF
 echo "\$@" >>"$work/opened.txt"
 EOF
 chmod +x "$work/bin/xdg-open"
+# The power-off request, recorded and refused (the program refuses it under MORVANE_TESTING before
+# it gets this far; this records it should that ever change).
+cat >"$work/bin/systemctl" <<EOF
+#!/bin/sh
+echo "\$@" >>"$work/systemctl.txt"
+exit 1
+EOF
+chmod +x "$work/bin/systemctl"
+# While "$work/slow" exists, conversions read their source at its own pace, so that a stop comes
+# while one runs.
+rm -f "$work/app/vec"
+cat >"$work/app/vec" <<EOF
+#!/usr/bin/env bash
+if [ -e "$work/slow" ] && [ "\${2:-}" != "-info" ]; then
+    mode="\$1"
+    shift
+    exec "$program_dir/vec" "\$mode" -re "\$@"
+fi
+exec "$program_dir/vec" "\$@"
+EOF
+chmod +x "$work/app/vec"
 export PATH="$work/bin:$PATH"
 
 seconds=2
@@ -83,9 +107,11 @@ if [ -n "$shots" ]; then
     seconds=40
     size=640x480
 fi
-for name in first second; do
-    ffmpeg -v error -f lavfi -i "testsrc2=size=$size:rate=25:duration=$seconds" \
-        -f lavfi -i "sine=frequency=440:duration=$seconds" -c:v mpeg4 -c:a aac -shortest \
+for name in first second third fourth; do
+    length=$seconds
+    case $name in third | fourth) length=10 ;; esac
+    ffmpeg -v error -f lavfi -i "testsrc2=size=$size:rate=25:duration=$length" \
+        -f lavfi -i "sine=frequency=440:duration=$length" -c:v mpeg4 -c:a aac -shortest \
         "$work/clips/$name.mp4" || fail "ffmpeg could not make the clips"
 done
 
@@ -211,6 +237,83 @@ tag="$(ffprobe -v error -show_entries format_tags=title -of csv=p=0 "$(output_of
 [ "$tag" != "Acceptance run" ] || fail "the first row took the second row's title"
 [ ! -e "$work/opened.txt" ] || fail "the output folder was opened though the choice was off"
 
+# Waits until the window's title is its own again: the batch has ended.
+wait_for_batch_end() {
+    for _ in $(seq "$(($1 * 10))"); do
+        [ "$(xdotool getwindowname "$window" 2>/dev/null || true)" = "$title" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+trace="$work/app/trace.flt"
+leftovers() { # outputs or work files made from the third and fourth clips
+    find "$work/out" -name 'third*' -o -name 'fourth*' -o -name '*.vec-part-*'
+}
+
+# Two more clips, with the shutdown choice ticked.
+xdotool windowactivate --sync "$window" 2>/dev/null || true
+xdotool key alt+f
+sleep 0.3
+xdotool key a
+wait_for_dialog 10 >/dev/null || fail "the open-file dialog did not open again"
+sleep 0.5
+xdotool type --delay 10 "\"$work/clips/third.mp4\" \"$work/clips/fourth.mp4\""
+xdotool key Return
+for _ in $(seq 100); do
+    [ "$(windows_of_program | wc -l)" -eq 1 ] && break
+    sleep 0.1
+done
+sleep 2
+click 14 239
+
+# Start, then Stop convert and Yes while the third clip converts.
+touch "$work/slow"
+click 147 19
+for _ in $(seq 100); do
+    grep -q "third.mp4" "$trace" 2>/dev/null && break
+    sleep 0.1
+done
+sleep 2
+click 190 19
+question="$(wait_for_dialog 10)" || fail "Stop convert asked nothing"
+[ "$(xdotool getwindowname "$question" 2>/dev/null || true)" = "Warning" ] || fail "the stop question is not there"
+xdotool windowactivate --sync "$question" 2>/dev/null || true
+xdotool key Return
+wait_for_batch_end 30 || fail "the stopped batch did not end"
+if box="$(wait_for_dialog 2)"; then
+    fail "a stopped batch showed \"$(xdotool getwindowname "$box")\""
+fi
+grep -q '"third.mp4": Abort' "$trace" || fail "the stopped row is not Abort"
+grep -q '"fourth.mp4": Abort' "$trace" || fail "the row after the stopped one is not Abort"
+[ -z "$(leftovers)" ] || fail "a stopped batch left files: $(leftovers)"
+if grep -q "Asking the system to power off" "$trace"; then
+    fail "a stopped batch asked for a power-off"
+fi
+[ ! -e "$work/systemctl.txt" ] || fail "a stopped batch called systemctl: $(cat "$work/systemctl.txt")"
+
+# Start again: the stopped rows are still checked and convert to their end; the countdown comes and
+# Cancel keeps the computer on.
+rm -f "$work/slow"
+click 147 19
+countdown="$(wait_for_dialog 60)" || fail "no countdown at the end of the batch"
+[ "$(xdotool getwindowname "$countdown" 2>/dev/null || true)" = "Shut down" ] ||
+    fail "the batch ended with \"$(xdotool getwindowname "$countdown")\" instead of the countdown"
+xdotool windowactivate --sync "$countdown" 2>/dev/null || true
+xdotool key Escape
+box="$(wait_for_dialog 10)" || fail "no completion message after the countdown"
+[ "$(xdotool getwindowname "$box" 2>/dev/null || true)" != "Error" ] || fail "the second batch ended with an error"
+xdotool windowactivate --sync "$box" 2>/dev/null || true
+xdotool key Return
+sleep 1
+grep -q "the countdown was cancelled" "$trace" || fail "Cancel did not keep the computer on"
+if grep -q "Asking the system to power off" "$trace"; then
+    fail "a power-off was asked for after Cancel"
+fi
+[ ! -e "$work/systemctl.txt" ] || fail "systemctl was called: $(cat "$work/systemctl.txt")"
+for name in third fourth; do
+    output_of "$name" >/dev/null || fail "no output for $name after the second Start"
+done
+
 # Close the window through File, Exit: the program ends.
 xdotool windowactivate --sync "$window" 2>/dev/null || true
 xdotool key alt+f
@@ -224,4 +327,5 @@ if kill -0 "$app" 2>/dev/null; then
     fail "the program did not end when its window was closed"
 fi
 wait "$app" || fail "the program ended with an error"
-echo "PASSED: two clips added, one edited in the panel, both converted"
+echo "PASSED: two clips added, one edited in the panel, both converted; a stopped batch kept nothing and" \
+    "asked for no power-off; a finished one counted down and Cancel kept the computer on"

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -12,10 +13,12 @@
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <numeric>
@@ -46,6 +49,9 @@ public:
         if (message.buttons != MessageButtons::YesNo) {
             return MessageAnswer::Ok;
         }
+        if (onQuestion) {
+            return onQuestion(message);
+        }
         if (answers.empty()) {
             return MessageAnswer::Yes;
         }
@@ -61,8 +67,19 @@ public:
         return result;
     }
 
+    void dismissOpenQuestion() override {
+        ++dismissals;
+        if (openQuestion != nullptr) {
+            openQuestion->quit();
+        }
+    }
+
     std::vector<Message> messages;
     std::vector<MessageAnswer> answers;
+    // Answers Yes/No questions instead of `answers`, as a box open for a while does.
+    std::function<MessageAnswer(const Message&)> onQuestion;
+    QEventLoop* openQuestion = nullptr;
+    int dismissals = 0;
 };
 
 class FakeFileDialogs final : public FileDialogs {
@@ -138,9 +155,10 @@ constexpr const char* kConvertScript =
 // Takes its time over each file.
 constexpr const char* kSlowScript = "out frame= 10 fps= 0 q=2.0 size= 10kB dup=0 time=1.00 "
                                     "bitrate=1.0kbits/s\\n\nsleep 1500\nwritelast converted\n";
-// Waits for "q" on its input after the first progress line, then writes what it has.
+// Waits for "q" on its input after the first progress line, then abandons the run as the converter does
+// when told to discard a stopped run (its exit code says so).
 constexpr const char* kStoppableScript =
-    "out frame= 10 fps= 0 q=2.0 size= 10kB dup=0 time=1.00 bitrate=1.0kbits/s\\n\nwaitq\nwritelast partial\n";
+    "out frame= 10 fps= 0 q=2.0 size= 10kB dup=0 time=1.00 bitrate=1.0kbits/s\\n\nwaitq\nexit 75\n";
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -575,7 +593,7 @@ TEST_F(MainWindowTest, TheConfiguredCountConvertsRowsSideBySide) {
     EXPECT_EQ(window->driver().simultaneous(), 2);
     click(kIdStop);
     waitForBatchEnd();
-    EXPECT_EQ(column(kColumnStatus), (std::vector<std::string>{"Completed", "Completed", "Abort"}));
+    EXPECT_EQ(column(kColumnStatus), (std::vector<std::string>{"Abort", "Abort", "Abort"}));
     // A count the box stored beyond the dialog's range is kept within it.
     window->setProcessCount(7);
     script("out frame= 10 fps= 0 q=2.0 size= 10kB dup=0 time=1.00 bitrate=1.0kbits/s\\n\n");
@@ -597,15 +615,45 @@ TEST_F(MainWindowTest, StopAsksAndOnlyYesStops) {
     click(kIdStop);
     waitForBatchEnd();
 
-    EXPECT_EQ(column(kColumnStatus), (std::vector<std::string>{"Completed", "Abort", "Ready"}));
+    // The stopped row is Abort and stays checked; nothing unfinished is in the output folder.
+    EXPECT_EQ(column(kColumnStatus), (std::vector<std::string>{"Abort", "Abort", "Ready"}));
+    EXPECT_EQ(window->list().getCheck(0, kColumnCheck), 1);
     EXPECT_EQ(window->list().getCheck(2, kColumnCheck), 1);
+    EXPECT_FALSE(window->list().cells().index(0, kColumnStatus).data(Qt::ToolTipRole).toString().isEmpty())
+        << "the row's tooltip says why";
+    EXPECT_TRUE(std::filesystem::is_empty(dir.file("out")));
     EXPECT_EQ(prompts.texts(), (std::vector<std::string>{"  Stop the video convert operation?   ",
-                                                         "  Stop the video convert operation?   ",
-                                                         "    Mission accomplished!        "}));
+                                                         "  Stop the video convert operation?   "}));
     EXPECT_TRUE(opener.urls.empty()) << "the open-folder choice was off";
     ASSERT_EQ(notifier.notices.size(), 1U);
     EXPECT_EQ(notifier.notices[0].summary, "Conversion stopped");
-    EXPECT_EQ(notifier.notices[0].body, "1 file converted, 1 stopped");
+}
+
+// The batch ends by itself while the stop question is open: the question closes (nothing is left to
+// stop) before the end of the batch is told, so one box never stands over the other.
+TEST_F(MainWindowTest, TheEndOfTheBatchClosesAStopQuestionStillOpen) {
+    window->setProcessCount(1);
+    add({"one.mp4"});
+    script("out frame= 10 fps= 0 q=2.0 size= 10kB dup=0 time=1.00 bitrate=1.0kbits/s\\n\nsleep 1500\n"
+           "writelast converted\n");
+    bool closedBeforeAnswer = false;
+    prompts.onQuestion = [&](const Message&) {
+        QEventLoop open;
+        prompts.openQuestion = &open;
+        QTimer::singleShot(15000, &open, &QEventLoop::quit);
+        open.exec();
+        prompts.openQuestion = nullptr;
+        closedBeforeAnswer = prompts.dismissals > 0;
+        return closedBeforeAnswer ? MessageAnswer::No : MessageAnswer::Yes;
+    };
+    click(kIdStart);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->files().row(0).progress.value_or(0) > 0; }, 10000));
+    click(kIdStop);
+    waitForBatchEnd();
+    EXPECT_TRUE(closedBeforeAnswer);
+    EXPECT_EQ(column(kColumnStatus), (std::vector<std::string>{"Completed"}));
+    EXPECT_EQ(prompts.texts(), (std::vector<std::string>{"  Stop the video convert operation?   ",
+                                                         "    Mission accomplished!        "}));
 }
 
 TEST_F(MainWindowTest, TheTitleFollowsTheWholeBatchAndTheDesktopHearsOfItsEnd) {

@@ -233,6 +233,32 @@ TEST_F(WorkerBatchViewTest, ChangesMadeOnTheWindowThreadDuringTheBatchReachTheWo
     EXPECT_EQ(window.foreignCalls, 0);
 }
 
+// A row that waits in the batch takes the settings it has when it starts, also when it was in the list
+// at Start; the running row keeps what it started with.
+TEST_F(WorkerBatchViewTest, ARowWaitingSinceStartTakesItsLaterEdits) {
+    script({FakeRun::WaitsForGate, FakeRun::Writes});
+    window.addRow("/clips/first.avi", "AVI");
+    window.addRow("/clips/second.avi", "AVI");
+    start();
+    ASSERT_TRUE(log.waitUntilRunning());
+    profiles::Profile audioOnly;
+    audioOnly.name = "MP3 profile";
+    audioOnly.MediaType = "MP3";
+    worker.rowProfileChanged(0, audioOnly);
+    worker.rowProfileChanged(1, audioOnly);
+    worker.rowCutChanged(1, "00:00:01", "00:00:04");
+    log.openGate();
+    ASSERT_TRUE(runToEnd());
+
+    const auto jobs = converted();
+    ASSERT_EQ(jobs.size(), 2U);
+    EXPECT_EQ(jobs[0].targetCode, 1) << "the running row kept its AVI profile";
+    EXPECT_EQ(jobs[1].targetCode, 11) << "the waiting row converts with its edited profile";
+    EXPECT_EQ(jobs[1].startTime.str(), "00:00:01");
+    EXPECT_EQ(window.list.row(1).profile->MediaType, "AVI") << "the worker wrote nothing of the window's";
+    EXPECT_EQ(window.foreignCalls, 0);
+}
+
 TEST_F(WorkerBatchViewTest, StopQuestionIsAnsweredOnTheWindowThreadAtOnce) {
     script({FakeRun::WaitsForStop, FakeRun::Writes, FakeRun::Writes});
     for (const char* name : {"/clips/a.avi", "/clips/b.avi", "/clips/c.avi"}) {
@@ -248,11 +274,10 @@ TEST_F(WorkerBatchViewTest, StopQuestionIsAnsweredOnTheWindowThreadAtOnce) {
     driver->stopRequest();
     ASSERT_TRUE(runToEnd());
 
-    EXPECT_EQ(window.statuses(), (std::vector<std::string>{"Completed", "Abort", "Ready"}));
-    ASSERT_EQ(window.messages.size(), 3U);
+    EXPECT_EQ(window.statuses(), (std::vector<std::string>{"Abort", "Abort", "Ready"}));
+    ASSERT_EQ(window.messages.size(), 2U) << "a stopped batch is no success";
     EXPECT_EQ(window.messages[0].text, kStopQuestionText);
     EXPECT_EQ(window.messages[1].text, kStopQuestionText);
-    EXPECT_EQ(window.messages[2].text, kMissionAccomplishedText);
     EXPECT_EQ(window.foreignCalls, 0);
 }
 

@@ -113,17 +113,22 @@ TEST(RunOutcome, OnlyFinishedOrStoppedRunsKeepTheirFile) {
               false,
               143},
          }) {
-        SCOPED_TRACE(c.name);
-        RunFacts facts;
-        facts.status = c.status;
-        facts.stopRequested = c.stop;
-        facts.interruptSent = c.interrupt;
-        facts.abortSignal = c.abort;
-        facts.outputBytes = c.bytes;
-        const RunVerdict verdict = judgeRun(facts, "/o/x.avi");
-        EXPECT_EQ(verdict.keepOutput, c.keep);
-        EXPECT_EQ(verdict.exitCode, c.exitCode);
-        EXPECT_EQ(verdict.message.empty(), c.keep && !c.stop);
+        for (const bool discard : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (discard ? ", stopped runs discarded" : ""));
+            RunFacts facts;
+            facts.status = c.status;
+            facts.stopRequested = c.stop;
+            facts.interruptSent = c.interrupt;
+            facts.abortSignal = c.abort;
+            facts.outputBytes = c.bytes;
+            facts.discardOnStop = discard;
+            const RunVerdict verdict = judgeRun(facts, "/o/x.avi");
+            // Asked to discard, a stop that reached FFmpeg keeps nothing, whatever FFmpeg did with it.
+            const bool discarded = discard && c.abort == 0 && (c.stop || c.interrupt);
+            EXPECT_EQ(verdict.keepOutput, c.keep && !discarded);
+            EXPECT_EQ(verdict.exitCode, discarded ? kStoppedExit : c.exitCode);
+            EXPECT_EQ(verdict.message.empty(), c.keep && !c.stop);
+        }
     }
 }
 

@@ -18,9 +18,11 @@
 #include <thread>
 #include <vector>
 
+#include "converter/run_outcome.h"
 #include "engine/media_probe.h"
 #include "platform/file_identity.h"
 #include "platform/process.h"
+#include "platform/work_files.h"
 #include "preview/media_facts_record.h"
 #include "preview/media_plugin.h"
 #include "tests/support/test_support.h"
@@ -364,6 +366,32 @@ TEST(VecProgram, QuitKeepsAPlayableFile) {
     const double seconds = probe(out).duration();
     EXPECT_GT(seconds, 0.9);
     EXPECT_LT(seconds, 15.0);
+    EXPECT_TRUE(leftovers(dir.path()).empty());
+}
+
+// The program's stop: what was converted so far is discarded, and a file of the output's name stays as
+// it was.
+TEST(VecProgram, QuitWhenAskedToDiscardKeepsNothing) {
+    TempDir dir;
+    const auto clip = dir.file("clip.avi");
+    ASSERT_TRUE(test::generateClip(clip, "av", 20.0, 320, 240));
+    const auto out = dir.file("stopped.mp4");
+    test::writeFile(out, "an earlier result");
+    auto child = startVec(
+        {"ffmpeg-converter", "-re", "-i", clip, "-vcodec", "libx264", "-acodec", "libfaac", "-y", out}, {},
+        {std::string(platform::kDiscardOnStopVariable) + "=1"});
+    ASSERT_TRUE(child.valid());
+    std::string output;
+    ASSERT_TRUE(readUntil(child, output, [](const std::string& line) {
+        return progressSeconds(line) >= 1.0;
+    })) << output;
+    const char stop[10] = {'q'};
+    ASSERT_TRUE(child.writeStdin(stop, sizeof stop));
+    readRest(child, output);
+    EXPECT_EQ(exitCodeOf(child), kStoppedExit) << output;
+    EXPECT_NE(output.find("stopped on request; the unfinished result was discarded"), std::string::npos)
+        << output;
+    EXPECT_EQ(test::readFile(out), "an earlier result");
     EXPECT_TRUE(leftovers(dir.path()).empty());
 }
 

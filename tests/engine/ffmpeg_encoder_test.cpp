@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "engine/run_report.h"
 #include "tests/engine/engine_test_env.h"
 
 namespace morvane::engine {
@@ -286,30 +288,127 @@ TEST_F(FfmpegEncoderRun, KilledConverterFails) {
     EXPECT_EQ(encoder.RunConversion(job.outputPath.c_str(), job.targetCode), 0);
 }
 
-TEST_F(FfmpegEncoderRun, StopDuringARunIsLeftToTheOutputCheck) {
-    program.script("out size= 10kB time=10.00 bitrate= 8k\\n\nwaitq\nexit 1\n");
+TEST_F(FfmpegEncoderRun, StopDuringARunKeepsNothingAndSaysSo) {
+    // The converter abandons a stopped run (its exit code for that is not 0).
+    program.script("out size= 10kB time=10.00 bitrate= 8k\\n\nwaitq\nexit 75\n");
     std::int32_t result = -1;
     std::thread worker([&] { result = encoder.RunConversion(job.outputPath.c_str(), job.targetCode); });
     ASSERT_TRUE(progress.waitForProgress());
     EXPECT_EQ(encoder.RequestStop(), 1);
     worker.join();
-    EXPECT_EQ(result, 1);
+    EXPECT_EQ(result, 0);
     EXPECT_EQ(program.stdinBytes(), kStopBlock);
     EXPECT_FALSE(encoder.finished()); // no end event after a stop
+    EXPECT_EQ(encoder.LastReport().outcome, ConversionReport::Outcome::Stopped);
+    EXPECT_NE(program.trace().find("Stopped on request; the unfinished output was discarded"),
+              std::string::npos);
 }
 
 TEST_F(FfmpegEncoderRun, StopBetweenPreparingAndRunningReachesTheConverter) {
-    program.script("waitq\nexit 1\n");
+    program.script("waitq\nexit 75\n");
     EXPECT_EQ(encoder.RequestStop(), 1);
-    EXPECT_EQ(encoder.RunConversion(job.outputPath.c_str(), job.targetCode), 1);
+    EXPECT_EQ(encoder.RunConversion(job.outputPath.c_str(), job.targetCode), 0);
     EXPECT_EQ(program.stdinBytes(), kStopBlock);
+    EXPECT_EQ(encoder.LastReport().outcome, ConversionReport::Outcome::Stopped);
     // The next preparation forgets it: this run waits for a stop that never comes, up to its end.
     ASSERT_EQ(encoder.PrepareCommand(&job), 1);
+    EXPECT_EQ(encoder.LastReport().outcome, ConversionReport::Outcome::None);
     std::filesystem::remove(program.file("vec-stdin.bin"));
     program.script("out size= 10kB time=10.00 bitrate= 8k\\n\n");
     EXPECT_EQ(encoder.RunConversion(job.outputPath.c_str(), job.targetCode), 1);
     EXPECT_EQ(program.stdinBytes(), "");
     EXPECT_TRUE(encoder.finished()) << "ended on its own, not stopped";
+    EXPECT_EQ(encoder.LastReport().outcome, ConversionReport::Outcome::Converted);
+}
+
+TEST_F(FfmpegEncoderRun, AStopThatCameAfterTheConverterFinishedKeepsTheOutput) {
+    program.script("out size= 10kB time=40.00 bitrate= 8k\\n\nwaitq\nexit 0\n");
+    std::int32_t result = -1;
+    std::thread worker([&] { result = encoder.RunConversion(job.outputPath.c_str(), job.targetCode); });
+    ASSERT_TRUE(progress.waitForProgress());
+    encoder.RequestStop();
+    worker.join();
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(encoder.LastReport().outcome, ConversionReport::Outcome::Converted);
+}
+
+// A failed run says why in the converter's own words, or that it was ended by a signal.
+TEST_F(FfmpegEncoderRun, AFailureCarriesTheConvertersOwnReason) {
+    struct Case {
+        const char* script;
+        const char* reason;
+    };
+    for (const auto& c : std::vector<Case>{
+             {"out [aac @ 0x1] Too many channels\\n\nout vec: ffmpeg failed with exit code 1; nothing was "
+              "written\\n\nexit 1\n",
+              "[aac @ 0x1] Too many channels"},
+             {"out av_interleaved_write_frame(): No space left on device\\n\nout size= 10kB time=10.00 "
+              "bitrate= 8k\\n\nout vec: ffmpeg failed with exit code 1; nothing was written\\n\nexit 1\n",
+              "the disk of the output folder is full (No space left on device)"},
+             {"out Output file #0 does not contain any stream\\n\nexit 1\n",
+              "the source has no stream this profile converts (an audio profile needs an audio stream, a "
+              "video "
+              "profile a picture)"},
+             {"out vec: conversion interrupted by signal 15; nothing was written\\n\nexit 143\n",
+              "the converter was ended by a signal"},
+             {"out size= 10kB time=10.00 bitrate= 8k\\n\nkill\n",
+              "the converter was ended by a signal (Killed)"},
+             {"exit 4\n", "the converter failed with exit code 4"},
+         }) {
+        SCOPED_TRACE(c.script);
+        ASSERT_EQ(encoder.PrepareCommand(&job), 1);
+        program.script(c.script);
+        EXPECT_EQ(encoder.RunConversion(job.outputPath.c_str(), job.targetCode), 0);
+        const ConversionReport report = encoder.LastReport();
+        EXPECT_EQ(report.outcome, ConversionReport::Outcome::Failed);
+        EXPECT_EQ(report.reason, c.reason);
+    }
+}
+
+// A 40 s source whose converter got only so far: the output is kept, with a warning when a tenth and two
+// seconds or more are missing.
+TEST_F(FfmpegEncoderRun, AnOutputWellShortOfItsSourceIsKeptWithAWarning) {
+    job.duration = 41.0; // the probe's length plus one
+    for (const auto& [last, warned] :
+         {std::pair{15, true}, std::pair{36, true}, std::pair{37, false}, std::pair{40, false}}) {
+        SCOPED_TRACE(last);
+        ASSERT_EQ(encoder.PrepareCommand(&job), 1);
+        program.script("out size= 10kB time=" + std::to_string(last) + ".00 bitrate= 8k\\n\n");
+        EXPECT_EQ(encoder.RunConversion(job.outputPath.c_str(), job.targetCode), 1);
+        const ConversionReport report = encoder.LastReport();
+        EXPECT_EQ(report.outcome, ConversionReport::Outcome::Converted);
+        EXPECT_EQ(!report.warning.empty(), warned) << report.warning;
+    }
+    EXPECT_NE(program.trace().find("Warning: the source ended early: the output holds 15 s of the 40 s"),
+              std::string::npos);
+}
+
+TEST(RunReport, ExpectedLengthFollowsTheCutWithinTheSource) {
+    struct Case {
+        double duration; // as probed: the length plus one
+        const char* start;
+        const char* end;
+        std::optional<double> expected;
+    };
+    for (const auto& c : std::vector<Case>{
+             {61.0, "", "", 60.0},
+             {61.0, "00:00:00", "00:01:01", 60.0}, // the End cell may name the second after the end
+             {61.0, "00:00:10", "00:00:40", 30.0},
+             {61.0, "00:00:50", "00:01:01", 10.0},
+             {61.0, "00:01:00", "00:01:01", std::nullopt}, // starts at the end
+             {1.0, "", "", std::nullopt},                  // length unknown
+             {0.0, "", "", std::nullopt},
+         }) {
+        ConversionJob job;
+        job.duration = c.duration;
+        job.startTime.assign(c.start);
+        job.endTime.assign(c.end);
+        EXPECT_EQ(expectedOutputSeconds(job), c.expected) << c.start << "-" << c.end;
+    }
+    EXPECT_FALSE(shortOutputWarning(10.0, 8.1));
+    EXPECT_TRUE(shortOutputWarning(10.0, 8.0));
+    EXPECT_FALSE(shortOutputWarning(100.0, 90.1));
+    EXPECT_TRUE(shortOutputWarning(100.0, 90.0));
 }
 
 TEST_F(FfmpegEncoderRun, MissingConverterFails) {

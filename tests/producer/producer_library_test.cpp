@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -15,6 +17,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/trace_file.h"
@@ -334,6 +337,46 @@ TEST_F(ProducerLibraryTest, AFailedEncodingKeepsAnExistingFileAndReportsFailure)
     EXPECT_EQ(test::readFile(output("video")), "an earlier file");
     EXPECT_NE(trace().find("[producer] error: the audience has no stream"), std::string::npos) << trace();
     EXPECT_EQ(std::find(m_reports.percents.begin(), m_reports.percents.end(), 100), m_reports.percents.end());
+}
+
+// A stop reaches the producer's encoding loop: the encoding ends within two seconds, nothing takes the
+// output's name and an earlier file of that name stays.
+TEST_F(ProducerLibraryTest, AStopEndsTheEncodingSoonAndKeepsNothing) {
+    const std::string clip = m_temp.path() + "/long.avi";
+    ASSERT_TRUE(test::generateClip(clip, "av", 60.0, 320, 240));
+    test::writeFile(output("long"), "an earlier file");
+    struct Seen {
+        std::atomic<int> percent{0};
+    } seen;
+    m_record.callback = [](std::int32_t percent, void* userData) {
+        static_cast<Seen*>(userData)->percent.store(percent);
+    };
+    m_record.userData = &seen;
+    CRealMediaEncoder encoder;
+    ASSERT_EQ(encoder.Initialize(&m_record), 1);
+    m_job.sourcePath = clip;
+    m_job.outputPath = m_dir + "out/long";
+    m_job.videoCodec = "256k DSL or Cable";
+    m_job.width = 320;
+    m_job.profile = &m_profile;
+    ASSERT_EQ(encoder.PrepareCommand(&m_job), 1);
+    std::chrono::steady_clock::time_point stopped;
+    std::thread stopper([&] {
+        while (seen.percent.load() < 2) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        stopped = std::chrono::steady_clock::now();
+        encoder.RequestStop();
+    });
+    const std::int32_t result = encoder.RunConversion(m_job.outputPath.c_str(), 6);
+    const auto ended = std::chrono::steady_clock::now();
+    stopper.join();
+    EXPECT_EQ(result, 0);
+    EXPECT_LT(ended - stopped, std::chrono::seconds(2));
+    EXPECT_LT(seen.percent.load(), 100) << "it was stopped, not finished";
+    EXPECT_EQ(encoder.LastReport().outcome, engine::ConversionReport::Outcome::Stopped);
+    EXPECT_EQ(test::readFile(output("long")), "an earlier file");
+    EXPECT_EQ(filesIn(m_dir + "out"), (std::vector<std::string>{"long_new.rm"})) << "no work file is left";
 }
 
 TEST_F(ProducerLibraryTest, UnreadableSourcesAndMissingFoldersFail) {

@@ -489,6 +489,7 @@ public:
         m_events->send(kEventFinished, nullptr);
         return status;
     }
+    Status stopEncoding() noexcept override { return call("stopEncoding"); }
 
 private:
     FakeEventManager* m_events = nullptr;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,10 +43,14 @@ bool generateClip(const std::string& path, const std::string& kind, double secon
 // Records every call; never reaches the system.
 class RecordingPowerControl final : public platform::PowerControl {
 public:
-    void shutdown() override { ++shutdownCalls; }
+    std::optional<platform::Failure> shutdown() override {
+        ++shutdownCalls;
+        return shutdownRefusal;
+    }
     std::unique_ptr<platform::PowerGuard> inhibitSleep(const std::string& why) override;
 
     int shutdownCalls = 0;
+    std::optional<platform::Failure> shutdownRefusal; // what every shutdown request answers
     int guardsTaken = 0;
     int guardsHeld = 0; // guards alive right now
     std::vector<std::string> reasons;
