@@ -30,6 +30,7 @@
 #include "app/main_window.h"
 #include "app/main_window_layout.h"
 #include "app/window_services.h"
+#include "engine/run_report.h"
 #include "engine/trace_file.h"
 #include "platform/program_dir.h"
 #include "tests/support/test_support.h"
@@ -282,6 +283,21 @@ TEST(Translations, TheStatusCellShowsItsWordInTheLanguageAndTheRowKeepsItInEngli
         rows.setCell(0, kColumnStatus, rows.cell(0, kColumnStatus));
         EXPECT_EQ(list.row(0).cells[kColumnStatus], word);
     }
+}
+
+TEST(Translations, ReasonsKeptInEnglishForTheTraceAreShownInTheLanguage) {
+    const LanguageScope german(Environment{{"LANG", "de_DE.UTF-8"}});
+    const auto warning = engine::shortOutputWarning(10.0, 3.0);
+    ASSERT_TRUE(warning);
+    EXPECT_EQ(warning->rfind("the source ended early: ", 0), 0u) << "the trace and JSON keep English";
+    EXPECT_EQ(shownReason(*warning), "die Quelle endete zu früh: Die Ausgabe enthält 3 s der 10 s, die ihr "
+                                     "Dateikopf angibt (ist die Datei vollständig?)");
+    EXPECT_EQ(shownReason("the output folder is a file, not a folder"),
+              "der Ausgabeordner ist eine Datei, kein Ordner");
+    EXPECT_EQ(shownReason("the output file \"/out/a.mp4\" is missing or empty"),
+              "die Ausgabedatei \"/out/a.mp4\" fehlt oder ist leer");
+    EXPECT_EQ(shownReason("Unknown encoder 'libfoo'"), "Unknown encoder 'libfoo'")
+        << "the converter's own words";
 }
 
 // One message of a catalogue.
