@@ -1,5 +1,6 @@
 #include "app/about_dialog.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QUrl>
@@ -9,6 +10,7 @@
 
 #include "app/batch_view.h"
 #include "app/desktop_actions.h"
+#include "platform/translation.h"
 #include "widgets/dialog_template.h"
 #include "widgets/hyperlink_static.h"
 
@@ -29,9 +31,9 @@ struct Link {
 };
 
 constexpr std::array<Link, 3> kLinks{{
-    {1059, "Norvik Software Homepage", kHomePageAddress},
-    {1060, "Technical Support", kSupportPageAddress},
-    {1061, "Check Update", kDownloadPageAddress},
+    {1059, QT_TRANSLATE_NOOP("AboutDialog", "Norvik Software Homepage"), kHomePageAddress},
+    {1060, QT_TRANSLATE_NOOP("AboutDialog", "Technical Support"), kSupportPageAddress},
+    {1061, QT_TRANSLATE_NOOP("AboutDialog", "Check Update"), kDownloadPageAddress},
 }};
 
 constexpr std::array<DialogControl, 8> kControls{{
@@ -42,7 +44,7 @@ constexpr std::array<DialogControl, 8> kControls{{
     {1059, ControlKind::Custom, nullptr, {34, 68, 150, 10}, "homePageLink"},
     {1060, ControlKind::Custom, nullptr, {34, 90, 150, 10}, "supportLink"},
     {1061, ControlKind::Custom, nullptr, {34, 112, 150, 10}, "updateLink"},
-    {1, ControlKind::DefaultPushButton, "OK", {178, 154, 50, 14}, "okButton"},
+    {1, ControlKind::DefaultPushButton, QT_TRANSLATE_NOOP("Dialog", "OK"), {178, 154, 50, 14}, "okButton"},
 }};
 
 // What the links' opener answers, in the shell's terms the link understands.
@@ -55,14 +57,14 @@ AboutDialog::AboutDialog(const std::string& productName, const std::string& vers
                          QWidget* parent, UserPrompts* prompts)
     : QDialog(parent), m_opener(opener) {
     setObjectName(QStringLiteral("aboutDialog"));
-    setWindowTitle(QStringLiteral("About"));
+    setWindowTitle(QCoreApplication::translate("AboutDialog", "About"));
 
     std::vector<widgets::HyperlinkStatic*> links;
     widgets::createDialogControls(*this, kControls, [&](const DialogControl& control, QWidget& dialog) {
         widgets::HyperlinkStatic* created = nullptr;
         for (const auto& link : kLinks) {
             if (link.id == control.id) {
-                created = new widgets::HyperlinkStatic(QString::fromUtf8(link.text),
+                created = new widgets::HyperlinkStatic(QCoreApplication::translate("AboutDialog", link.text),
                                                        QString::fromUtf8(link.address), &dialog);
                 created->setOpener([this](const QString& address) {
                     return m_opener.openUrl(QUrl(address)) ? kOpened : kNoProgramForIt;
@@ -88,7 +90,8 @@ AboutDialog::AboutDialog(const std::string& productName, const std::string& vers
     name->setTextFormat(Qt::PlainText);
     versionLabel->setTextFormat(Qt::PlainText);
     name->setText(QString::fromStdString(productName));
-    versionLabel->setText(QStringLiteral("Version %1").arg(QString::fromStdString(version)));
+    versionLabel->setText(
+        QCoreApplication::translate("AboutDialog", "Version %1").arg(QString::fromStdString(version)));
     // The fields were placed empty: a long name or version widens its own field.
     for (auto* label : {name, versionLabel}) {
         label->resize(label->size().expandedTo(label->sizeHint()));

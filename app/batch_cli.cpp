@@ -9,6 +9,7 @@
 #include "platform/fixed_text.h"
 #include "platform/text_rules.h"
 #include "platform/time_text.h"
+#include "platform/translation.h"
 #include "profiles/profile_catalogue.h"
 
 namespace morvane::app {
@@ -54,35 +55,37 @@ bool everyWordIn(const std::string& words, const std::string& text) {
 } // namespace
 
 std::string cliUsage() {
-    return "usage: morvane-batch [-p NAME|ID] [-o DIR] [--start HH:MM:SS] [--end HH:MM:SS] [-j N] [--json]\n"
-           "                     [--journal FILE] FILE...\n"
-           "       morvane-batch --list-profiles [--json]\n"
-           "       morvane-batch --show-profile NAME\n"
-           "       morvane-batch --probe FILE...\n"
-           "       morvane-batch --help | --version\n"
-           "\n"
-           "Converts the FILEs with profile NAME (default: the profile chosen last in the program) into\n"
-           "folder DIR (default: the Output folder of config.ini). --start and --end cut every file. A\n"
-           "profile's ID is its file name without \".pf\" (--list-profiles --json shows both).\n"
-           "-j N converts N files at once (1 to 16, default 2), each with its own converter, starting in\n"
-           "the order given; -j 1 converts one after another. A failure lets the running files finish\n"
-           "and starts no more. Profiles that share a Name are listed with their file beside it; a NAME\n"
-           "or ID that could mean more than one profile is refused.\n"
-           "--json writes one JSON object per line on standard output (events \"added\", \"skipped\",\n"
-           "\"progress\", \"finished\" and \"end\"); messages and the result table go to standard error.\n"
-           "--journal FILE records each file's outcome in FILE as it ends (one JSON line, flushed to disk);\n"
-           "run again with the same FILE, files already converted there from the same source (size and\n"
-           "time unchanged) with the same profile, settings, cut and output folder, whose output is still\n"
-           "there, are skipped and reported as such. A batch cut off at any point can so be run again.\n"
-           "Ctrl-C stops the running conversions and the batch; a second Ctrl-C ends at once.\n"
-           "Exit status: 0 when every file was converted, 1 when any failed or was stopped, 2 for usage "
-           "errors.\n"
-           "\n"
-           "--probe prints one line per FILE as the program reads it when the file is added:\n"
-           "  duration     length in seconds, one second added as the file list counts it\n"
-           "  width height picture size in pixels (0 without a picture)\n"
-           "  video audio  1 when the file has such a stream, else 0\n"
-           "  frameserver  1 when the file may be read through the frame-server script\n";
+    return platform::translate(
+        "BatchCli",
+        "usage: morvane-batch [-p NAME|ID] [-o DIR] [--start HH:MM:SS] [--end HH:MM:SS] [-j N] [--json]\n"
+        "                     [--journal FILE] FILE...\n"
+        "       morvane-batch --list-profiles [--json]\n"
+        "       morvane-batch --show-profile NAME\n"
+        "       morvane-batch --probe FILE...\n"
+        "       morvane-batch --help | --version\n"
+        "\n"
+        "Converts the FILEs with profile NAME (default: the profile chosen last in the program) into\n"
+        "folder DIR (default: the Output folder of config.ini). --start and --end cut every file. A\n"
+        "profile's ID is its file name without \".pf\" (--list-profiles --json shows both).\n"
+        "-j N converts N files at once (1 to 16, default 2), each with its own converter, starting in\n"
+        "the order given; -j 1 converts one after another. A failure lets the running files finish\n"
+        "and starts no more. Profiles that share a Name are listed with their file beside it; a NAME\n"
+        "or ID that could mean more than one profile is refused.\n"
+        "--json writes one JSON object per line on standard output (events \"added\", \"skipped\",\n"
+        "\"progress\", \"finished\" and \"end\"); messages and the result table go to standard error.\n"
+        "--journal FILE records each file's outcome in FILE as it ends (one JSON line, flushed to disk);\n"
+        "run again with the same FILE, files already converted there from the same source (size and\n"
+        "time unchanged) with the same profile, settings, cut and output folder, whose output is still\n"
+        "there, are skipped and reported as such. A batch cut off at any point can so be run again.\n"
+        "Ctrl-C stops the running conversions and the batch; a second Ctrl-C ends at once.\n"
+        "Exit status: 0 when every file was converted, 1 when any failed or was stopped, 2 for usage "
+        "errors.\n"
+        "\n"
+        "--probe prints one line per FILE as the program reads it when the file is added:\n"
+        "  duration     length in seconds, one second added as the file list counts it\n"
+        "  width height picture size in pixels (0 without a picture)\n"
+        "  video audio  1 when the file has such a stream, else 0\n"
+        "  frameserver  1 when the file may be read through the frame-server script\n");
 }
 
 namespace {
@@ -139,10 +142,12 @@ private:
                            arg == "--start" || arg == "--end" || arg == "--show-profile" || arg == "-j" ||
                            arg == "--jobs" || arg == "--journal";
         if (!known) {
-            return Failure{"unknown option " + arg};
+            return Failure{
+                platform::withArguments(platform::translate("BatchCli", "unknown option %1"), {arg})};
         }
         if (m_at + 1 >= m_arguments.size()) {
-            return Failure{arg + " needs a value"};
+            return Failure{
+                platform::withArguments(platform::translate("BatchCli", "%1 needs a value"), {arg})};
         }
         return readValue(arg, m_arguments[++m_at]);
     }
@@ -152,8 +157,10 @@ private:
         const auto* end = value.data() + value.size();
         const auto [rest, error] = std::from_chars(value.data(), end, jobs);
         if (value.empty() || error != std::errc() || rest != end || jobs < 1 || jobs > kMostCliJobs) {
-            return Failure{arg + " takes how many files to convert at once, from 1 to " +
-                           std::to_string(kMostCliJobs) + ", not \"" + value + "\""};
+            return Failure{platform::withArguments(
+                platform::translate("BatchCli",
+                                    "%1 takes how many files to convert at once, from 1 to %2, not \"%3\""),
+                {arg, std::to_string(kMostCliJobs), value})};
         }
         m_request.jobs = jobs;
         return {};
@@ -165,12 +172,12 @@ private:
         }
         if (arg == "--journal") {
             if (value.empty()) {
-                return Failure{"the journal file must not be empty"};
+                return Failure{platform::translate("BatchCli", "the journal file must not be empty")};
             }
             m_request.journal = value;
         } else if (arg == "-o" || arg == "--output") {
             if (value.empty()) {
-                return Failure{"the output folder must not be empty"};
+                return Failure{platform::translate("BatchCli", "the output folder must not be empty")};
             }
             m_request.outputFolder = value;
         } else if (arg == "--start" || arg == "--end") {
@@ -180,10 +187,11 @@ private:
                                value.find_first_not_of("0123456789:") == std::string::npos;
             const auto seconds = plain ? platform::parseTimeText(value) : std::nullopt;
             if (!seconds) {
-                return Failure{arg +
-                               (value.starts_with('-') ? " cannot be negative: \""
-                                                       : " takes a time as HH:MM:SS, not \"") +
-                               value + "\""};
+                return Failure{platform::withArguments(
+                    value.starts_with('-')
+                        ? platform::translate("BatchCli", "%1 cannot be negative: \"%2\"")
+                        : platform::translate("BatchCli", "%1 takes a time as HH:MM:SS, not \"%2\""),
+                    {arg, value})};
             }
             (arg == "--start" ? m_request.start : m_request.end) = platform::formatTimeText(*seconds);
         } else {
@@ -199,7 +207,8 @@ private:
 
     Expected<void> setMode(CliRequest::Mode mode, const std::string& arg) {
         if (m_modeSet && m_request.mode != mode) {
-            return Failure{arg + " cannot be combined with another mode"};
+            return Failure{platform::withArguments(
+                platform::translate("BatchCli", "%1 cannot be combined with another mode"), {arg})};
         }
         m_modeSet = true;
         m_request.mode = mode;
@@ -210,22 +219,26 @@ private:
         const CliRequest::Mode mode = m_request.mode;
         const bool wantsFiles = mode == CliRequest::Mode::Convert || mode == CliRequest::Mode::Probe;
         if (wantsFiles && m_request.files.empty()) {
-            return Failure{mode == CliRequest::Mode::Probe ? "--probe needs at least one FILE"
-                                                           : "no FILE given"};
+            return Failure{mode == CliRequest::Mode::Probe
+                               ? platform::translate("BatchCli", "--probe needs at least one FILE")
+                               : platform::translate("BatchCli", "no FILE given")};
         }
         if (!wantsFiles && !m_request.files.empty()) {
-            return Failure{"unexpected argument " + m_request.files.front()};
+            return Failure{platform::withArguments(platform::translate("BatchCli", "unexpected argument %1"),
+                                                   {m_request.files.front()})};
         }
         if (mode != CliRequest::Mode::Convert &&
             (m_request.outputFolder || m_request.start || m_request.end || m_request.jobs ||
              (m_request.profile && mode != CliRequest::Mode::ShowProfile))) {
-            return Failure{"-p, -o, -j, --start and --end go with conversions only"};
+            return Failure{
+                platform::translate("BatchCli", "-p, -o, -j, --start and --end go with conversions only")};
         }
         if (m_request.journal && mode != CliRequest::Mode::Convert) {
-            return Failure{"--journal goes with conversions only"};
+            return Failure{platform::translate("BatchCli", "--journal goes with conversions only")};
         }
         if (m_request.json && mode != CliRequest::Mode::Convert && mode != CliRequest::Mode::ListProfiles) {
-            return Failure{"--json goes with conversions and --list-profiles only"};
+            return Failure{
+                platform::translate("BatchCli", "--json goes with conversions and --list-profiles only")};
         }
         return {};
     }

@@ -14,6 +14,7 @@
 #include "engine/media_probe.h"
 #include "engine/output_names.h"
 #include "engine/quillon_media_cntl.h"
+#include "engine/run_report.h"
 #include "engine/trace_file.h"
 #include "platform/power_control.h"
 #include "platform/process.h"
@@ -50,17 +51,34 @@ std::optional<RowFacts> BatchView::rowFacts(int row) {
     return facts;
 }
 
+// Reasons of the driver's own, kept in English in the trace and the JSON events and shown in the
+// user's language.
+constexpr const char* kMissingOutputReason =
+    QT_TRANSLATE_NOOP("BatchDriver", "the output file \"%1\" is missing or empty");
+constexpr const char* kNoJobReason = QT_TRANSLATE_NOOP("BatchDriver", "the row has no conversion job");
+
+std::string shownReason(const std::string& reason) {
+    for (const char* pattern : {kMissingOutputReason, kNoJobReason}) {
+        if (const auto arguments = platform::argumentsOf(pattern, reason)) {
+            return platform::withArguments(platform::translate("BatchDriver", pattern), *arguments);
+        }
+    }
+    return engine::shownRunNote(reason);
+}
+
 std::string conversionFailureMessage(const std::optional<std::string>& traceFile, const std::string& reason) {
     const std::string text = conversionFailureText(traceFile);
-    return reason.empty() ? text : text + "\n" + reason;
+    return reason.empty() ? text : text + "\n" + shownReason(reason);
 }
 
 std::string shutdownCountdownText(int seconds) {
-    return "The computer will shut down in " + std::to_string(seconds) + " seconds.";
+    return platform::withArguments(
+        platform::translate("BatchDriver", "The computer will shut down in %1 seconds."),
+        {std::to_string(seconds)});
 }
 
 std::string missionAccomplishedMessage(const std::vector<std::string>& warnings) {
-    std::string text = kMissionAccomplishedText;
+    std::string text = platform::translate("BatchDriver", kMissionAccomplishedText);
     for (const auto& warning : warnings) {
         text += "\n" + warning;
     }
@@ -73,11 +91,11 @@ std::string rowTraceTag(int row) {
 
 std::string conversionFailureText(const std::optional<std::string>& traceFile) {
     if (!traceFile) {
-        return "Convert fail! No trace file could be written (not as \"" + engine::traceFilePath() +
-               "\", nor in a temporary folder), so the reason was not recorded. Please tell " +
-               kSupportAddress + " what you converted";
+        return platform::withArguments(platform::translate("BatchDriver", kConversionFailedNoTraceText),
+                                       {engine::traceFilePath(), kSupportAddress});
     }
-    return "Convert fail! Please send the trace file \"" + *traceFile + "\" to " + kSupportAddress;
+    return platform::withArguments(platform::translate("BatchDriver", kConversionFailedText),
+                                   {*traceFile, kSupportAddress});
 }
 
 std::string outputBasePath(const std::string& outputFolder, const std::string& sourcePath) {
@@ -106,24 +124,30 @@ std::string resolvedOutputPath(const std::string& outputFolder, const std::strin
 }
 
 std::optional<std::string> outputFolderProblem(const std::string& folder) {
-    const std::string named = "The output folder \"" + folder + "\" cannot be used: ";
-    const std::string choose = ". Choose a shorter output folder.";
     for (std::size_t start = 0; start < folder.size();) {
         const std::size_t end = std::min(folder.find('/', start), folder.size());
         if (end - start > NAME_MAX) {
-            return named + "a name in its path is " + std::to_string(end - start) +
-                   " bytes long, and a file system holds names of at most " + std::to_string(NAME_MAX) +
-                   " bytes" + choose;
+            return platform::withArguments(
+                platform::translate(
+                    "BatchDriver",
+                    "The output folder \"%1\" cannot be used: a name in its path is %2 bytes long, "
+                    "and a file system holds names of at most %3 bytes. Choose a shorter output "
+                    "folder."),
+                {folder, std::to_string(end - start), std::to_string(NAME_MAX)});
         }
         start = end + 1;
     }
     constexpr std::size_t kLongestPath = std::min<std::size_t>(engine::kJobPathCapacity - 1, PATH_MAX - 1);
     constexpr std::size_t kLongestFolder = kLongestPath - 1 - engine::kLongestOutputName;
     if (folder.size() > kLongestFolder) {
-        return named + "its path is " + std::to_string(folder.size()) +
-               " bytes long, and output files (of names up to " + std::to_string(engine::kLongestOutputName) +
-               " bytes) are written into folders of at most " + std::to_string(kLongestFolder) + " bytes" +
-               choose;
+        return platform::withArguments(
+            platform::translate(
+                "BatchDriver",
+                "The output folder \"%1\" cannot be used: its path is %2 bytes long, and output "
+                "files (of names up to %3 bytes) are written into folders of at most %4 bytes. "
+                "Choose a shorter output folder."),
+            {folder, std::to_string(folder.size()), std::to_string(engine::kLongestOutputName),
+             std::to_string(kLongestFolder)});
     }
     return std::nullopt;
 }
@@ -171,7 +195,8 @@ bool BatchDriver::startRequest() {
         anyChecked = m_view.isChecked(i);
     }
     if (!anyChecked) {
-        m_view.ask(Message{kNoSelectedFileText, "Warning", MessageIcon::Warning, MessageButtons::Ok});
+        m_view.ask(Message{platform::translate("BatchDriver", kNoSelectedFileText), "Warning",
+                           MessageIcon::Warning, MessageButtons::Ok});
         return false;
     }
     if (const auto refusal = unusableProfile(); !refusal.empty()) {
@@ -216,8 +241,8 @@ void BatchDriver::stopRequest() {
     if (m_state.load() != BatchState::Running) {
         return;
     }
-    const auto answer =
-        m_view.ask(Message{kStopQuestionText, "Warning", MessageIcon::Warning, MessageButtons::YesNo});
+    const auto answer = m_view.ask(Message{platform::translate("BatchDriver", kStopQuestionText), "Warning",
+                                           MessageIcon::Warning, MessageButtons::YesNo});
     if (answer == MessageAnswer::Yes) {
         stopConfirmed();
     }
@@ -395,7 +420,7 @@ BatchDriver::RowOutcome BatchDriver::beginRow(Slot& slot, RowRun& run, bool forc
     m_view.showProgress(row, 0);
     run.job = m_view.job(row);
     if (run.job == nullptr) {
-        conversionFailure(row, RowResult{kStatusFail, {}, run.seconds(), "the row has no conversion job"});
+        conversionFailure(row, RowResult{kStatusFail, {}, run.seconds(), kNoJobReason});
         return RowOutcome::Failed;
     }
     fillJob(slot, row, *run.job, forceFrameServer);
@@ -404,7 +429,8 @@ BatchDriver::RowOutcome BatchDriver::beginRow(Slot& slot, RowRun& run, bool forc
         m_view.setCellText(row, kColumnStatus, kStatusFail);
         reportRow(row, RowResult{kStatusFail, {}, run.seconds(), kEncoderProblemText});
         m_failed.store(true);
-        m_view.ask(Message{kEncoderProblemText, "Error", MessageIcon::Stop, MessageButtons::Ok});
+        m_view.ask(Message{platform::translate("BatchDriver", kEncoderProblemText), "Error",
+                           MessageIcon::Stop, MessageButtons::Ok});
         return RowOutcome::EncoderProblem;
     }
     return RowOutcome::Completed;
@@ -470,7 +496,7 @@ BatchDriver::RowOutcome BatchDriver::finishRow(const Slot& slot, const RowRun& r
         conversionFailure(row, RowResult{kStatusFail,
                                          {},
                                          run.seconds(),
-                                         "the output file \"" + output + "\" is missing or empty"});
+                                         platform::withArguments(kMissingOutputReason, {output})});
         return RowOutcome::Failed;
     }
     showFoundLength(row, *run.job, output);
@@ -478,7 +504,7 @@ BatchDriver::RowOutcome BatchDriver::finishRow(const Slot& slot, const RowRun& r
     m_view.setCellText(row, kColumnStatus, kStatusCompleted);
     m_view.setChecked(row, false);
     if (!report.warning.empty()) {
-        std::string warning = m_view.cellText(row, kColumnFile) + ": " + report.warning;
+        std::string warning = m_view.cellText(row, kColumnFile) + ": " + engine::shownRunNote(report.warning);
         const std::lock_guard lock(m_slotMutex);
         m_warnings.push_back(std::move(warning));
     }

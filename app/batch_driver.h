@@ -14,6 +14,7 @@
 
 #include "app/batch_view.h"
 #include "engine/conversion_job.h"
+#include "platform/translation.h"
 
 namespace morvane::engine {
 class CQuillonMediaCntl;
@@ -29,10 +30,22 @@ namespace morvane::app {
 enum class BatchState : std::int32_t { Idle, Running, Finished };
 
 inline constexpr const char* kSupportAddress = "support@norvik-software.com";
-inline constexpr const char* kNoSelectedFileText = "There is no selected file in list! ";
-inline constexpr const char* kStopQuestionText = "  Stop the video convert operation?   ";
-inline constexpr const char* kMissionAccomplishedText = "    Mission accomplished!        ";
-inline constexpr const char* kEncoderProblemText = "Encounter a problem,please Restart !!!";
+inline constexpr const char* kNoSelectedFileText =
+    QT_TRANSLATE_NOOP("BatchDriver", "There is no selected file in list! ");
+inline constexpr const char* kStopQuestionText =
+    QT_TRANSLATE_NOOP("BatchDriver", "  Stop the video convert operation?   ");
+inline constexpr const char* kMissionAccomplishedText =
+    QT_TRANSLATE_NOOP("BatchDriver", "    Mission accomplished!        ");
+inline constexpr const char* kEncoderProblemText =
+    QT_TRANSLATE_NOOP("BatchDriver", "Encounter a problem,please Restart !!!");
+// The message that a conversion failed, with the trace file (%1) and the support address (%2).
+inline constexpr const char* kConversionFailedText =
+    QT_TRANSLATE_NOOP("BatchDriver", "Convert fail! Please send the trace file \"%1\" to %2");
+// The same when no trace file could be written, with where it should have been (%1).
+inline constexpr const char* kConversionFailedNoTraceText =
+    QT_TRANSLATE_NOOP("BatchDriver", "Convert fail! No trace file could be written (not as \"%1\", nor in a "
+                                     "temporary folder), so the reason was not recorded. Please tell %2 what "
+                                     "you converted");
 // The reason given for a row that a stop request left unconverted.
 inline constexpr const char* kReasonStopped = "the batch was stopped before this file";
 // The reason given for a row whose conversion a stop request ended.
@@ -59,8 +72,12 @@ std::string conversionFailureMessage(const std::optional<std::string>& traceFile
 std::string shutdownCountdownText(int seconds);
 
 // What the user reads when the system would not power off.
+// A row's reason or warning (English in the trace and the JSON events) as the user reads it.
+std::string shownReason(const std::string& reason);
+
 inline std::string shutdownFailureText(const std::string& reason) {
-    return "The computer could not be shut down: " + reason;
+    return platform::withArguments(
+        platform::translate("BatchDriver", "The computer could not be shut down: %1"), {reason});
 }
 
 // The completion message, with one line for each warning about the batch's outputs.

@@ -5,10 +5,12 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -25,12 +27,16 @@
 #include "app/file_adder.h"
 #include "app/file_list.h"
 #include "app/startup_checks.h"
+#ifdef MORVANE_WITH_TRANSLATIONS
+#include "app/translations.h"
+#endif
 #include "engine/quillon_media_cntl.h"
 #include "engine/trace_file.h"
 #include "platform/fd_io.h"
 #include "platform/power_control.h"
 #include "platform/program_dir.h"
 #include "platform/signal_pipe.h"
+#include "platform/translation.h"
 #include "platform/unique_fd.h"
 #include "preview/media_plugin.h"
 #include "profiles/profile_catalogue.h"
@@ -49,7 +55,8 @@ public:
         if (message.caption.empty()) {
             std::fprintf(stderr, "%s\n", message.text.c_str());
         } else {
-            std::fprintf(stderr, "%s: %s\n", message.caption.c_str(), message.text.c_str());
+            std::fprintf(stderr, "%s: %s\n", app::shownCaption(message.caption).c_str(),
+                         message.text.c_str());
         }
         return message.buttons == app::MessageButtons::YesNo ? app::MessageAnswer::Yes
                                                              : app::MessageAnswer::Ok;
@@ -69,15 +76,19 @@ const char* categoryWord(profiles::OptionCategory category) {
 }
 
 int unknownProfile(const std::string& name, const profiles::ProfileCatalogue& catalogue) {
-    std::fprintf(stderr, "morvane-batch: no profile is named \"%s\"\n", name.c_str());
+    std::fprintf(
+        stderr, "morvane-batch: %s\n",
+        platform::withArguments(platform::translate("BatchMain", "no profile is named \"%1\""), {name})
+            .c_str());
     const auto matches = app::closeMatches(name, catalogue.names());
     if (!matches.empty()) {
-        std::fprintf(stderr, "Close matches:\n");
+        std::fprintf(stderr, "%s\n", platform::translate("BatchMain", "Close matches:").c_str());
         for (const auto& m : matches) {
             std::fprintf(stderr, "  %s\n", m.c_str());
         }
     }
-    std::fprintf(stderr, "Use --list-profiles to see them all.\n");
+    std::fprintf(stderr, "%s\n",
+                 platform::translate("BatchMain", "Use --list-profiles to see them all.").c_str());
     return 2;
 }
 
@@ -91,13 +102,17 @@ std::optional<std::string> namedProfile(const std::string& wanted,
         return std::nullopt;
     }
     if (meant.size() > 1) {
-        std::fprintf(stderr, "morvane-batch: \"%s\" could be any of %zu profiles:\n", wanted.c_str(),
-                     meant.size());
+        std::fprintf(
+            stderr, "morvane-batch: %s\n",
+            platform::withArguments(platform::translate("BatchMain", "\"%1\" could be any of %2 profiles:"),
+                                    {wanted, std::to_string(meant.size())})
+                .c_str());
         for (const auto& name : meant) {
             std::fprintf(stderr, "  %s\t(ID %s)\n", name.c_str(),
                          app::profileIdOf(catalogue.pathOf(name)).c_str());
         }
-        std::fprintf(stderr, "Name one as --list-profiles shows it.\n");
+        std::fprintf(stderr, "%s\n",
+                     platform::translate("BatchMain", "Name one as --list-profiles shows it.").c_str());
         return std::nullopt;
     }
     return meant.front();
@@ -134,7 +149,8 @@ int probeFiles(engine::CQuillonMediaCntl& facade, const std::vector<std::string>
         const auto job = app::probeFile(facade, path);
         app::reportMediaDetectorProblemOnce(prompts);
         if (!job) {
-            std::fprintf(stderr, "Error: %s\n", app::refusedFileText(path).c_str());
+            std::fprintf(stderr, "%s: %s\n", app::shownCaption("Error").c_str(),
+                         app::refusedFileText(path).c_str());
             status = 1;
             continue;
         }
@@ -174,12 +190,14 @@ private:
                 continue;
             }
             if (++interrupts == 1) {
-                std::fprintf(stderr,
-                             "\nStopping: the running conversion is abandoned and nothing unfinished is "
-                             "kept; press Ctrl-C again to quit at once.\n");
+                std::fprintf(stderr, "\n%s\n",
+                             platform::translate("BatchMain",
+                                                 "Stopping: the running conversion is abandoned and nothing "
+                                                 "unfinished is kept; press Ctrl-C again to quit at once.")
+                                 .c_str());
                 driver.stopConfirmed();
             } else {
-                std::fprintf(stderr, "\nQuitting.\n");
+                std::fprintf(stderr, "\n%s\n", platform::translate("BatchMain", "Quitting.").c_str());
                 ::_exit(130);
             }
         }
@@ -213,7 +231,8 @@ int probeMode(const app::CliRequest& request, const Places& places) {
     record.callback = [](std::int32_t, void*) {};
     engine::CQuillonMediaCntl facade(app::programEncoderFactory());
     if (facade.Init(&record) != 1) {
-        std::fprintf(stderr, "morvane-batch: the conversion engine could not be started\n");
+        std::fprintf(stderr, "morvane-batch: %s\n",
+                     platform::translate("BatchMain", "the conversion engine could not be started").c_str());
         return 1;
     }
     const int status = probeFiles(facade, request.files, places.cwd);
@@ -230,8 +249,11 @@ std::optional<std::string> chosenProfile(const app::CliRequest& request,
     }
     std::string name = catalogue.currentName();
     if (name.empty()) {
-        std::fprintf(stderr, "morvane-batch: no profile is chosen in config.ini; name one with -p "
-                             "(--list-profiles shows them)\n");
+        std::fprintf(stderr, "morvane-batch: %s\n",
+                     platform::translate(
+                         "BatchMain",
+                         "no profile is chosen in config.ini; name one with -p (--list-profiles shows them)")
+                         .c_str());
         return std::nullopt;
     }
     return name;
@@ -394,7 +416,8 @@ int convertMode(const app::CliRequest& request, const Places& places,
     driver.setUnavailableProfiles(report.unavailable);
     driver.setSimultaneous(request.jobs.value_or(app::kDefaultCliJobs));
     if (facade.Init(&record) != 1) {
-        std::fprintf(stderr, "morvane-batch: the conversion engine could not be started\n");
+        std::fprintf(stderr, "morvane-batch: %s\n",
+                     platform::translate("BatchMain", "the conversion engine could not be started").c_str());
         return 1;
     }
 
@@ -412,7 +435,8 @@ int convertMode(const app::CliRequest& request, const Places& places,
         return 0;
     }
     if (list.rowCount() == 0) {
-        std::fprintf(stderr, "morvane-batch: nothing to convert\n");
+        std::fprintf(stderr, "morvane-batch: %s\n",
+                     platform::translate("BatchMain", "nothing to convert").c_str());
         facade.Release();
         view.batchEnded(1, false);
         return 1;
@@ -443,6 +467,14 @@ int main(int argc, char** argv) {
     // What the media libraries say while files are probed belongs in the trace, not on the terminal.
     morvane::preview::setPluginMessageSink([](std::string_view line) { engine::writeTraceLine(line); });
     std::vector<std::string> arguments(argv + 1, argv + argc);
+#ifdef MORVANE_WITH_TRANSLATIONS
+    // Messages in the user's language; with --json everything stays English, since another program
+    // reads what is printed.
+    if (std::find(arguments.begin(), arguments.end(), "--json") == arguments.end()) {
+        app::installTranslations(platform::programDirectory(), nullptr,
+                                 [](const char* name) { return std::getenv(name); });
+    }
+#endif
     const auto parsed = app::parseCliArguments(arguments);
     if (!parsed) {
         std::fprintf(stderr, "morvane-batch: %s\n\n%s", parsed.error().c_str(), app::cliUsage().c_str());
@@ -481,8 +513,12 @@ int main(int argc, char** argv) {
                                         .c_str());
                 continue;
             }
-            std::printf("%s%s%s%s\n", name.c_str(), unavailable ? "\t(unavailable: " : "",
-                        unavailable ? it->second.c_str() : "", unavailable ? ")" : "");
+            std::printf("%s%s\n", name.c_str(),
+                        unavailable
+                            ? platform::withArguments(platform::translate("BatchMain", "\t(unavailable: %1)"),
+                                                      {it->second})
+                                  .c_str()
+                            : "");
         }
         return 0;
     }

@@ -5,6 +5,7 @@
 
 #include "engine/conversion_job.h"
 #include "platform/time_text.h"
+#include "platform/translation.h"
 #include "profiles/profile.h"
 
 namespace morvane::app {
@@ -141,15 +142,19 @@ std::optional<double> BatchProgress::secondsLeft(Clock::time_point now) const {
 
 std::string timeLeftText(double seconds) {
     if (!std::isfinite(seconds) || seconds < 60.0) {
-        return "less than a minute left";
+        return platform::translate("BatchProgress", "less than a minute left");
     }
     const long long minutes = std::llround(seconds / 60.0);
     if (minutes < 60) {
-        return "about " + std::to_string(minutes) + " min left";
+        return platform::withArguments(platform::translate("BatchProgress", "about %1 min left"),
+                                       {std::to_string(minutes)});
     }
-    const std::string hours = "about " + std::to_string(minutes / 60) + " h";
-    return hours + (minutes % 60 == 0 ? std::string() : " " + std::to_string(minutes % 60) + " min") +
-           " left";
+    if (minutes % 60 == 0) {
+        return platform::withArguments(platform::translate("BatchProgress", "about %1 h left"),
+                                       {std::to_string(minutes / 60)});
+    }
+    return platform::withArguments(platform::translate("BatchProgress", "about %1 h %2 min left"),
+                                   {std::to_string(minutes / 60), std::to_string(minutes % 60)});
 }
 
 std::string batchProgressText(int percent, std::optional<double> secondsLeft) {
@@ -161,18 +166,22 @@ std::string batchProgressText(int percent, std::optional<double> secondsLeft) {
 }
 
 BatchNotice batchEndNotice(const BatchCounts& counts) {
-    const auto files = [](int n) { return std::to_string(n) + (n == 1 ? " file" : " files"); };
     BatchNotice notice;
     notice.problem = counts.failed > 0;
-    notice.summary = notice.problem       ? "Conversion failed"
-                     : counts.stopped > 0 ? "Conversion stopped"
-                                          : "Conversion finished";
-    notice.body = files(counts.completed) + " converted";
+    notice.summary = notice.problem       ? platform::translate("BatchProgress", "Conversion failed")
+                     : counts.stopped > 0 ? platform::translate("BatchProgress", "Conversion stopped")
+                                          : platform::translate("BatchProgress", "Conversion finished");
+    notice.body = counts.completed == 1
+                      ? platform::translate("BatchProgress", "1 file converted")
+                      : platform::withArguments(platform::translate("BatchProgress", "%1 files converted"),
+                                                {std::to_string(counts.completed)});
     if (counts.failed > 0) {
-        notice.body += ", " + std::to_string(counts.failed) + " failed";
+        notice.body += platform::withArguments(platform::translate("BatchProgress", ", %1 failed"),
+                                               {std::to_string(counts.failed)});
     }
     if (counts.stopped > 0) {
-        notice.body += ", " + std::to_string(counts.stopped) + " stopped";
+        notice.body += platform::withArguments(platform::translate("BatchProgress", ", %1 stopped"),
+                                               {std::to_string(counts.stopped)});
     }
     return notice;
 }

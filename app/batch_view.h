@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine/conversion_job.h"
+#include "platform/translation.h"
 
 namespace morvane::app {
 
@@ -12,6 +13,17 @@ enum class MessageIcon { None, Information, Warning, Stop };
 // countdown has run out.
 enum class MessageButtons { Ok, YesNo, ShutdownCountdown };
 enum class MessageAnswer { Ok, Yes, No };
+
+// The captions messages are given with, marked for the catalogues; shownCaption() gives a caption in
+// the user's language.
+inline constexpr const char* kMessageCaptions[] = {
+    QT_TRANSLATE_NOOP("Message", "Error"),     QT_TRANSLATE_NOOP("Message", "Warning"),
+    QT_TRANSLATE_NOOP("Message", "Preview"),   QT_TRANSLATE_NOOP("Message", "Video Splitter"),
+    QT_TRANSLATE_NOOP("Message", "Shut down"),
+};
+inline std::string shownCaption(const std::string& caption) {
+    return caption.empty() ? caption : platform::translate("Message", caption.c_str());
+}
 
 // A message box the user must answer: text, caption, icon and buttons exactly as shown.
 struct Message {

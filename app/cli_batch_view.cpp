@@ -82,8 +82,9 @@ void CliBatchView::rowFinished(int row, const RowResult& result) {
     if (!json()) {
         if (!result.warning.empty()) {
             endLiveLine();
-            std::fprintf(m_err, "Warning: %s: %s\n", m_list.row(row).cells[kColumnFile].c_str(),
-                         result.warning.c_str());
+            std::fprintf(m_err, "%s: %s: %s\n", shownCaption("Warning").c_str(),
+                         m_list.row(row).cells[kColumnFile].c_str(),
+                         engine::shownRunNote(result.warning).c_str());
             std::fflush(m_err);
         }
         return;
@@ -147,6 +148,18 @@ std::vector<std::string_view> traceLines(std::string_view trace) {
     return lines;
 }
 
+// The message that a conversion failed, in the user's language: it begins as one of its two
+// patterns does, up to the first quote.
+bool isConversionFailureText(const std::string& text) {
+    for (const char* pattern : {kConversionFailedText, kConversionFailedNoTraceText}) {
+        const std::string shown = platform::translate("BatchDriver", pattern);
+        if (text.rfind(shown.substr(0, shown.find('"')), 0) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 std::string failureReasonFromTrace(std::string_view trace) {
@@ -178,22 +191,25 @@ MessageAnswer CliBatchView::ask(const Message& message) {
     endLiveLine();
     std::string text = message.text;
     std::string reason;
-    if (text.rfind("Convert fail!", 0) == 0) {
+    const std::string accomplished = platform::translate("BatchDriver", kMissionAccomplishedText);
+    if (isConversionFailureText(text)) {
         // The box's second line says why; here it follows as a line of its own.
         if (const auto lineBreak = text.find('\n'); lineBreak != std::string::npos) {
             reason = text.substr(lineBreak + 1);
             text.erase(lineBreak);
         }
-    } else if (text.rfind(kMissionAccomplishedText, 0) == 0) {
-        text = kMissionAccomplishedText; // each warning was told with its file
+    } else if (text.rfind(accomplished, 0) == 0) {
+        text = accomplished; // each warning was told with its file
     }
     if (message.caption.empty()) {
         std::fprintf(m_err, "%s\n", text.c_str());
     } else {
-        std::fprintf(m_err, "%s: %s\n", message.caption.c_str(), text.c_str());
+        std::fprintf(m_err, "%s: %s\n", shownCaption(message.caption).c_str(), text.c_str());
     }
     if (!reason.empty()) {
-        std::fprintf(m_err, "Reason: %s\n", reason.c_str());
+        std::fprintf(
+            m_err, "%s\n",
+            platform::withArguments(platform::translate("CliBatchView", "Reason: %1"), {reason}).c_str());
     }
     std::fflush(m_err);
     // Nobody is there to answer: a question is taken as confirmed (only a confirmed Ctrl-C asks).
@@ -234,7 +250,7 @@ void CliBatchView::setCellText(int row, int column, const std::string& text) {
     if (column == kColumnStatus && !json()) {
         const auto& name = m_list.row(row).cells[kColumnFile];
         endLiveLine();
-        std::fprintf(m_out, "%s: %s\n", name.c_str(), text.c_str());
+        std::fprintf(m_out, "%s: %s\n", name.c_str(), platform::translate("FileList", text.c_str()).c_str());
         std::fflush(m_out);
     }
 }
@@ -341,7 +357,8 @@ std::string CliBatchView::liveLine() {
     const auto now = std::chrono::steady_clock::now();
     // The whole batch at the end of the line, in room of its own so that the files' columns stay put.
     constexpr std::size_t kBatchWidth = 37; // " | all 100% - less than a minute left"
-    const std::string batch = " | all " + batchProgressText(m_batch->percent(), m_batch->secondsLeft(now));
+    const std::string batch = platform::translate("CliBatchView", " | all ") +
+                              batchProgressText(m_batch->percent(), m_batch->secondsLeft(now));
     const std::size_t width = kWidth - kBatchWidth;
     if (m_running.size() == 1) {
         const auto& [row, clock] = *m_running.begin();
@@ -372,18 +389,22 @@ void CliBatchView::endLiveLine() {
 
 std::string CliBatchView::resultTable() {
     const std::lock_guard lock(m_mutex);
-    std::size_t nameWidth = 9;
+    const std::string fileHeading = platform::translate("CliBatchView", "File");
+    std::size_t nameWidth = std::max<std::size_t>(9, fileHeading.size());
     for (int i = 0; i < m_list.rowCount(); ++i) {
         nameWidth = std::max(nameWidth, m_list.row(i).cells[kColumnFile].size());
     }
     nameWidth = std::min<std::size_t>(nameWidth, 48);
-    std::string table = padCell("File", nameWidth) + "  " + padCell("Target", 10) + "  " +
-                        padCell("Start", 9) + "  " + padCell("End", 9) + "  Status\n";
+    std::string table = padCell(fileHeading, nameWidth) + "  " +
+                        padCell(platform::translate("CliBatchView", "Target"), 10) + "  " +
+                        padCell(platform::translate("CliBatchView", "Start"), 9) + "  " +
+                        padCell(platform::translate("CliBatchView", "End"), 9) + "  " +
+                        platform::translate("CliBatchView", "Status") + "\n";
     for (int i = 0; i < m_list.rowCount(); ++i) {
         const auto& cells = m_list.row(i).cells;
         table += padCell(cells[kColumnFile], nameWidth) + "  " + padCell(cells[kColumnTarget], 10) + "  " +
                  padCell(cells[kColumnStart], 9) + "  " + padCell(cells[kColumnEnd], 9) + "  " +
-                 cells[kColumnStatus] + "\n";
+                 platform::translate("FileList", cells[kColumnStatus].c_str()) + "\n";
     }
     return table;
 }

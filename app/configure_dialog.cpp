@@ -2,6 +2,7 @@
 
 #include <QAbstractSpinBox>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 #include <charconv>
 #include <functional>
 
+#include "platform/translation.h"
 #include "widgets/dialog_template.h"
 
 namespace morvane::app {
@@ -29,13 +31,25 @@ constexpr int kSpinnerId = 1041;
 
 constexpr std::array<DialogControl, 8> kControls{{
     {0, ControlKind::GroupBox, nullptr, {6, 2, 146, 82}, "frame"},
-    {0, ControlKind::Label, "Simultaneous process:", {23, 12, 79, 10}, "countLabel"},
+    {0,
+     ControlKind::Label,
+     QT_TRANSLATE_NOOP("Dialog", "Simultaneous process:"),
+     {23, 12, 79, 10},
+     "countLabel"},
     {kCountBoxId, ControlKind::Edit, nullptr, {101, 11, 18, 12}, "countBox"},
     {kSpinnerId, ControlKind::Custom, nullptr, {123, 10, 10, 14}, "countSpinner"},
-    {1039, ControlKind::CheckBox, "Shutdown PC when finished.", {25, 29, 106, 12}, "shutdownCheck"},
-    {1042, ControlKind::CheckBox, "Keep the list for the next start", {25, 43, 125, 12}, "keepListCheck"},
-    {1, ControlKind::DefaultPushButton, "OK", {28, 63, 37, 14}, "okButton"},
-    {2, ControlKind::PushButton, "Cancel", {82, 63, 38, 14}, "cancelButton"},
+    {1039,
+     ControlKind::CheckBox,
+     QT_TRANSLATE_NOOP("Dialog", "Shutdown PC when finished."),
+     {25, 29, 106, 12},
+     "shutdownCheck"},
+    {1042,
+     ControlKind::CheckBox,
+     QT_TRANSLATE_NOOP("Dialog", "Keep the list for the next start"),
+     {25, 43, 125, 12},
+     "keepListCheck"},
+    {1, ControlKind::DefaultPushButton, QT_TRANSLATE_NOOP("Dialog", "OK"), {28, 63, 37, 14}, "okButton"},
+    {2, ControlKind::PushButton, QT_TRANSLATE_NOOP("Dialog", "Cancel"), {82, 63, 38, 14}, "cancelButton"},
 }};
 
 int clampCount(int count) {
@@ -114,7 +128,7 @@ int steppedProcessCount(std::string_view boxText, int lastPosition, int steps) {
 ConfigureDialog::ConfigureDialog(const ConfigureValues& values, QWidget* parent)
     : QDialog(parent), m_values(values), m_spinnerPosition(clampCount(values.processCount)) {
     setObjectName(QStringLiteral("configureDialog"));
-    setWindowTitle(QStringLiteral("Configure"));
+    setWindowTitle(QCoreApplication::translate("ConfigureDialog", "Configure"));
     const auto stepper = [this](int steps) { step(steps); };
     widgets::createDialogControls(*this, kControls, [&](const DialogControl&, QWidget& dialog) {
         return new CountSpinner(&dialog, stepper);

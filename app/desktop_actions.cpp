@@ -28,13 +28,14 @@ bool openHelp(const std::string& programDirectory, DesktopOpener& opener, UserPr
     const std::string path = helpFilePath(programDirectory);
     const QFileInfo file(QString::fromStdString(path));
     if (!file.isFile()) {
-        prompts.ask(
-            Message{"The help file is missing:\n" + path, "Error", MessageIcon::Stop, MessageButtons::Ok});
+        prompts.ask(Message{platform::translate("DesktopActions", "The help file is missing:\n") + path,
+                            "Error", MessageIcon::Stop, MessageButtons::Ok});
         return false;
     }
     if (!opener.openUrl(QUrl::fromLocalFile(file.absoluteFilePath()))) {
-        prompts.ask(Message{"No web browser could open the help file:\n" + path, "Error", MessageIcon::Stop,
-                            MessageButtons::Ok});
+        prompts.ask(Message{
+            platform::translate("DesktopActions", "No web browser could open the help file:\n") + path,
+            "Error", MessageIcon::Stop, MessageButtons::Ok});
         return false;
     }
     return true;

@@ -14,13 +14,15 @@
 #include "engine/quillon_media_cntl.h"
 #include "platform/file_identity.h"
 #include "platform/time_text.h"
+#include "platform/translation.h"
 #include "preview/media_plugin.h"
 #include "profiles/profile_catalogue.h"
 
 namespace morvane::app {
 
 std::string undecodableFileText(const std::string& path) {
-    return "The file \"" + platform::fileNameOfPath(path).value_or(std::string()) + "\" can not be decoded.";
+    return platform::withArguments(platform::translate("FileAdder", "The file \"%1\" can not be decoded."),
+                                   {platform::fileNameOfPath(path).value_or(std::string())});
 }
 
 std::optional<std::string> unaddableReason(const std::string& path) {
@@ -28,33 +30,42 @@ std::optional<std::string> unaddableReason(const std::string& path) {
     while (start < path.size()) {
         const std::size_t end = std::min(path.find('/', start), path.size());
         if (end - start > NAME_MAX) {
-            return std::string(end == path.size() ? "its name" : "the name of a folder in its path") +
-                   " is " + std::to_string(end - start) +
-                   " bytes long; a file system holds names of at most " + std::to_string(NAME_MAX) + " bytes";
+            return platform::withArguments(
+                end == path.size()
+                    ? platform::translate("FileAdder",
+                                          "its name is %1 bytes long; a file system holds names of "
+                                          "at most %2 bytes")
+                    : platform::translate("FileAdder",
+                                          "the name of a folder in its path is %1 bytes long; a file "
+                                          "system holds names of at most %2 bytes"),
+                {std::to_string(end - start), std::to_string(NAME_MAX)});
         }
         start = end + 1;
     }
     constexpr std::size_t kLongestPath = engine::kJobPathCapacity - 1;
     if (path.size() > kLongestPath) {
-        return "its path is " + std::to_string(path.size()) +
-               " bytes long; files are converted from paths of at most " + std::to_string(kLongestPath) +
-               " bytes";
+        return platform::withArguments(
+            platform::translate(
+                "FileAdder", "its path is %1 bytes long; files are converted from paths of at most %2 bytes"),
+            {std::to_string(path.size()), std::to_string(kLongestPath)});
     }
     if (const auto kind = platform::irregularFileKind(path)) {
-        return "it is " + *kind + ", not a file";
+        return platform::withArguments(platform::translate("FileAdder", "it is %1, not a file"), {*kind});
     }
     if (::access(path.c_str(), R_OK) != 0) {
         const int error = errno;
-        return error == ENOENT ? std::string("it is not there")
-                               : std::string("it cannot be read: ") + std::strerror(error);
+        return error == ENOENT
+                   ? platform::translate("FileAdder", "it is not there")
+                   : platform::translate("FileAdder", "it cannot be read: ") + std::strerror(error);
     }
     return std::nullopt;
 }
 
 std::string refusedFileText(const std::string& path) {
     const auto reason = unaddableReason(path);
-    return reason ? "The file \"" + platform::fileNameOfPath(path).value_or(std::string()) +
-                        "\" can not be added: " + *reason + "."
+    return reason ? platform::withArguments(
+                        platform::translate("FileAdder", "The file \"%1\" can not be added: %2."),
+                        {platform::fileNameOfPath(path).value_or(std::string()), *reason})
                   : undecodableFileText(path);
 }
 

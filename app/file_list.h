@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/conversion_job.h"
+#include "platform/translation.h"
 #include "profiles/profile.h"
 
 namespace morvane::app {
@@ -22,10 +23,12 @@ enum Column : int {
     kColumnCount = 6,
 };
 
-inline constexpr const char* kStatusReady = "Ready";
-inline constexpr const char* kStatusCompleted = "Completed";
-inline constexpr const char* kStatusFail = "Fail";
-inline constexpr const char* kStatusAbort = "Abort";
+// Status words: the rows keep them in English (the batch logic and the JSON events compare and
+// report them); the window and the result table show them in the user's language.
+inline constexpr const char* kStatusReady = QT_TRANSLATE_NOOP("FileList", "Ready");
+inline constexpr const char* kStatusCompleted = QT_TRANSLATE_NOOP("FileList", "Completed");
+inline constexpr const char* kStatusFail = QT_TRANSLATE_NOOP("FileList", "Fail");
+inline constexpr const char* kStatusAbort = QT_TRANSLATE_NOOP("FileList", "Abort");
 
 // One row: its check box, its cell texts, the progress bar shown in its Status cell during a
 // conversion, and the job and profile it owns.
@@ -33,7 +36,7 @@ struct FileRow {
     bool checked = true;
     std::array<std::string, kColumnCount> cells;
     std::optional<int> progress; // percentage while a progress bar is shown
-    std::string statusNote;      // the Status cell's tooltip: why the row ended so, or what to know of its output
+    std::string statusNote; // the Status cell's tooltip: why the row ended so, or what to know of its output
     std::unique_ptr<profiles::Profile> profile;
     std::unique_ptr<engine::ConversionJob> job; // job->profile points at `profile`
 };

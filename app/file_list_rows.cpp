@@ -1,6 +1,36 @@
 #include "app/file_list_rows.h"
 
+#include <QCoreApplication>
+
+#include <array>
+
 namespace morvane::app {
+
+namespace {
+
+constexpr std::array<const char*, 4> kStatusWords{kStatusReady, kStatusCompleted, kStatusFail, kStatusAbort};
+
+// A row's status word in the user's language; other texts as they stand.
+QString shownStatus(const std::string& text) {
+    for (const char* word : kStatusWords) {
+        if (text == word) {
+            return QCoreApplication::translate("FileList", word);
+        }
+    }
+    return QString::fromStdString(text);
+}
+
+// The English status word a shown one stands for; other texts as they stand.
+std::string storedStatus(const QString& text) {
+    for (const char* word : kStatusWords) {
+        if (text == QCoreApplication::translate("FileList", word)) {
+            return word;
+        }
+    }
+    return text.toStdString();
+}
+
+} // namespace
 
 int FileListRows::cellCount(int row) const {
     return m_rows.validRow(row) ? kColumnCount : 0;
@@ -9,7 +39,8 @@ int FileListRows::cellCount(int row) const {
 widgets::ListCell FileListRows::cell(int row, int column) const {
     const FileRow& r = m_rows.row(row);
     widgets::ListCell cell;
-    cell.text = QString::fromStdString(r.cells[static_cast<std::size_t>(column)]);
+    const std::string& text = r.cells[static_cast<std::size_t>(column)];
+    cell.text = column == kColumnStatus ? shownStatus(text) : QString::fromStdString(text);
     if (column == kColumnCheck) {
         cell.check = r.checked ? 1 : 0;
         cell.itemData = r.job.get();
@@ -26,7 +57,8 @@ widgets::ListCell FileListRows::cell(int row, int column) const {
 
 void FileListRows::setCell(int row, int column, const widgets::ListCell& cell) {
     FileRow& r = m_rows.row(row);
-    r.cells[static_cast<std::size_t>(column)] = cell.text.toStdString();
+    r.cells[static_cast<std::size_t>(column)] =
+        column == kColumnStatus ? storedStatus(cell.text) : cell.text.toStdString();
     if (column == kColumnCheck && cell.check >= 0) {
         r.checked = cell.check == 1;
     }

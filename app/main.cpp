@@ -3,11 +3,13 @@
 
 #include <clocale>
 #include <csignal>
+#include <cstdlib>
 
 #include "app/file_adder.h"
 #include "app/main_window.h"
 #include "app/skin.h"
 #include "app/startup_checks.h"
+#include "app/translations.h"
 #include "app/video_splitter_command.h"
 #include "engine/trace_file.h"
 #include "platform/program_dir.h"
@@ -22,6 +24,9 @@ int main(int argc, char** argv) {
     morvane::resources::initialise();
 
     const std::string programDirectory = morvane::platform::programDirectory();
+    // The window speaks the user's language where the program has a catalogue for it.
+    morvane::app::installTranslations(programDirectory, &application,
+                                      [](const char* name) { return std::getenv(name); });
     morvane::app::applySkin(application, programDirectory + "x-plus.smf");
 
     {

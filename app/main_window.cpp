@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QElapsedTimer>
 #include <QFontMetrics>
@@ -41,6 +42,7 @@
 #include "engine/trace_file.h"
 #include "platform/power_control.h"
 #include "platform/time_text.h"
+#include "platform/translation.h"
 #include "preview/player_plugin.h"
 #include "preview/preview_pane_controller.h"
 #include "preview/video_host.h"
@@ -68,21 +70,29 @@ const std::array<widgets::DialogControl, 23> kControls{{
     {kIdStop, ControlKind::Custom, nullptr, {178, 8, 24, 23}, "stopButton"},
     {kIdMore, ControlKind::Custom, nullptr, {262, 8, 24, 23}, "moreButton"},
     {kIdFileList, ControlKind::Custom, nullptr, {6, 39, 283, 152}, "fileList"},
-    {0, ControlKind::Label, "Profile:", {10, 197, 23, 10}, "profileLabel"},
+    {0, ControlKind::Label, QT_TRANSLATE_NOOP("Dialog", "Profile:"), {10, 197, 23, 10}, "profileLabel"},
     // A drop-down's template height holds its open list; the closed box is one line high.
     {kIdProfileCombo, ControlKind::Custom, nullptr, {36, 194, 248, 12}, "profileCombo"},
-    {0, ControlKind::Label, "Output:", {10, 213, 25, 10}, "outputLabel"},
+    {0, ControlKind::Label, QT_TRANSLATE_NOOP("Dialog", "Output:"), {10, 213, 25, 10}, "outputLabel"},
     {kIdOutputEdit, ControlKind::Edit, nullptr, {37, 211, 149, 12}, "outputEdit"},
-    {kIdBrowse, ControlKind::PushButton, "&Browse...", {195, 209, 44, 17}, "browseButton"},
-    {kIdOpen, ControlKind::PushButton, "&Open", {246, 209, 41, 17}, "openButton"},
+    {kIdBrowse,
+     ControlKind::PushButton,
+     QT_TRANSLATE_NOOP("Dialog", "&Browse..."),
+     {195, 209, 44, 17},
+     "browseButton"},
+    {kIdOpen,
+     ControlKind::PushButton,
+     QT_TRANSLATE_NOOP("Dialog", "&Open"),
+     {246, 209, 41, 17},
+     "openButton"},
     {kIdShutdownCheck,
      ControlKind::CheckBox,
-     "Shutdown PC when finished.",
+     QT_TRANSLATE_NOOP("Dialog", "Shutdown PC when finished."),
      {9, 235, 106, 8},
      "shutdownCheck"},
     {kIdOpenFolderCheck,
      ControlKind::CheckBox,
-     "Auto open the output folder when finished.",
+     QT_TRANSLATE_NOOP("Dialog", "Auto open the output folder when finished."),
      {142, 235, 145, 8},
      "openFolderCheck"},
     {kIdPanelFrame, ControlKind::GroupBox, nullptr, {302, 2, 128, 136}, "panelFrame"},
@@ -126,18 +136,19 @@ struct ColumnSpec {
 };
 const std::array<ColumnSpec, kColumnCount> kColumns{{
     {"", Qt::AlignHCenter},
-    {"Video File", Qt::AlignLeft},
-    {"Target", Qt::AlignHCenter},
-    {"Start", Qt::AlignHCenter},
-    {"End", Qt::AlignHCenter},
-    {"Status", Qt::AlignHCenter},
+    {QT_TRANSLATE_NOOP("MainWindow", "Video File"), Qt::AlignLeft},
+    {QT_TRANSLATE_NOOP("MainWindow", "Target"), Qt::AlignHCenter},
+    {QT_TRANSLATE_NOOP("MainWindow", "Start"), Qt::AlignHCenter},
+    {QT_TRANSLATE_NOOP("MainWindow", "End"), Qt::AlignHCenter},
+    {QT_TRANSLATE_NOOP("MainWindow", "Status"), Qt::AlignHCenter},
 }};
 
 // How long one round of adding probed files may hold the interface thread.
 constexpr qint64 kAddingRoundMs = 15;
 
-constexpr const char* kExitGuardText = "The convert is running, please stop convert and then exit.";
-constexpr const char* kBrowseTitle = "Please select output directory:";
+constexpr const char* kExitGuardText =
+    QT_TRANSLATE_NOOP("MainWindow", "The convert is running, please stop convert and then exit.");
+constexpr const char* kBrowseTitle = QT_TRANSLATE_NOOP("MainWindow", "Please select output directory:");
 
 QString resourcePicture(int number) {
     return QStringLiteral(":/res/%1.svg").arg(number);
@@ -157,7 +168,7 @@ QAbstractButton* createPictureButton(const PictureButtonRow& entry, QWidget& par
     const QColor black(0, 0, 0);
     button->setBitmaps(entry.bitmaps[0], black, entry.bitmaps[1], black, entry.bitmaps[2], black);
     button->setAlignment(3);
-    button->setTooltipText(QString::fromUtf8(entry.tooltip));
+    button->setTooltipText(QCoreApplication::translate("MainWindow", entry.tooltip));
     button->setFocusPolicy(Qt::TabFocus);
     return button;
 }
@@ -333,7 +344,7 @@ QMenu* MainWindow::buildMenu(QMenu* menu, const std::vector<MenuEntry>& entries)
             menu->addSeparator();
             continue;
         }
-        auto* action = menu->addAction(QString::fromUtf8(entry.text));
+        auto* action = menu->addAction(QCoreApplication::translate("MainWindow", entry.text));
         const int id = entry.id;
         m_commands[id] = action;
         connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
@@ -346,13 +357,13 @@ void MainWindow::createMenus() {
     m_contextMenu = buildMenu(new QMenu(this), contextMenu());
     for (const auto& entry : app::menuBar()) {
         if (entry.children.empty()) {
-            auto* action = m_menuBar->addAction(QString::fromUtf8(entry.text));
+            auto* action = m_menuBar->addAction(QCoreApplication::translate("MainWindow", entry.text));
             const int id = entry.id;
             m_commands[id] = action;
             connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
             continue;
         }
-        buildMenu(m_menuBar->addMenu(QString::fromUtf8(entry.text)), entry.children);
+        buildMenu(m_menuBar->addMenu(QCoreApplication::translate("MainWindow", entry.text)), entry.children);
     }
 }
 
@@ -688,7 +699,8 @@ void MainWindow::addFiles() {
     // A batch that ended on a RealMedia row leaves that encoder current: the converter probes.
     if (m_record.kind == engine::EncoderKind::RealMedia) {
         if (m_facade->RestoreEncoder() != 1) {
-            m_prompts->ask(Message{kEncoderProblemText, "Error", MessageIcon::Stop, MessageButtons::Ok});
+            m_prompts->ask(Message{platform::translate("BatchDriver", kEncoderProblemText), "Error",
+                                   MessageIcon::Stop, MessageButtons::Ok});
             return;
         }
         m_record.kind = engine::EncoderKind::Converter;
@@ -934,7 +946,7 @@ void MainWindow::browseOutputFolder() {
         return;
     }
     const auto folder = m_fileDialogs->browseFolder(
-        this, kBrowseTitle,
+        this, platform::translate("MainWindow", kBrowseTitle),
         browseStartFolder(outputFolderIn(m_outputEdit->text().toStdString(), m_programDirectory)));
     if (!folder) {
         return;
@@ -1007,8 +1019,8 @@ void MainWindow::showColumnsLook() {
     m_list->headerCtrl().setImages(widgets::loadPictureStrip(130, 16, devicePixelRatio()));
     for (int column = 0; column < kColumnCount; ++column) {
         const auto& entry = kColumns[static_cast<std::size_t>(column)];
-        m_list->insertColumn(column, QString::fromUtf8(entry.caption), entry.alignment,
-                             widths[static_cast<std::size_t>(column)]);
+        m_list->insertColumn(column, QCoreApplication::translate("MainWindow", entry.caption),
+                             entry.alignment, widths[static_cast<std::size_t>(column)]);
     }
     m_list->cells().setHeaderCheck(kColumnCheck, widgets::CellListModel::HeaderUnchecked);
     m_list->horizontalHeader()->show();
@@ -1250,7 +1262,7 @@ void MainWindow::rowFinished(int row, const RowResult& result) {
     if (m_files.validRow(row)) {
         m_list->cells().setToolTip(
             row, kColumnStatus,
-            QString::fromStdString(result.warning.empty() ? result.reason : result.warning));
+            QString::fromStdString(shownReason(result.warning.empty() ? result.reason : result.warning)));
     }
     if (!m_batchProgress) {
         return;
@@ -1328,7 +1340,8 @@ void MainWindow::endBatchProgress(bool notify) {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (batchBusy()) {
-        m_prompts->ask(Message{kExitGuardText, "Warning", MessageIcon::Warning, MessageButtons::Ok});
+        m_prompts->ask(Message{platform::translate("MainWindow", kExitGuardText), "Warning",
+                               MessageIcon::Warning, MessageButtons::Ok});
         event->ignore();
         return;
     }

@@ -2,39 +2,43 @@
 
 #include <algorithm>
 
+#include "platform/translation.h"
+
 namespace morvane::app {
 
 const std::vector<PictureButtonRow>& pictureButtons() {
     static const std::vector<PictureButtonRow> buttons{
-        {kIdRewind, {201, 200, 202}, "Rewind"},
-        {kIdPlay, {204, 203, 205}, "Play"},
-        {kIdPause, {207, 206, 208}, "Pause"},
-        {kIdPreviewStop, {210, 209, 211}, "Stop"},
-        {kIdFastForward, {213, 212, 214}, "Fast forward"},
-        {kIdAdd, {152, 153, 154}, "Add media file to control list"},
-        {kIdRemove, {164, 158, 166}, "Remove file from control list"},
-        {kIdSplit, {195, 196, 197}, "Split the media file"},
-        {kIdMore, {176, 177, 178}, "More..."},
-        {kIdStart, {167, 168, 169}, "Start convert"},
-        {kIdStop, {170, 171, 172}, "Stop convert"},
+        {kIdRewind, {201, 200, 202}, QT_TRANSLATE_NOOP("MainWindow", "Rewind")},
+        {kIdPlay, {204, 203, 205}, QT_TRANSLATE_NOOP("MainWindow", "Play")},
+        {kIdPause, {207, 206, 208}, QT_TRANSLATE_NOOP("MainWindow", "Pause")},
+        {kIdPreviewStop, {210, 209, 211}, QT_TRANSLATE_NOOP("MainWindow", "Stop")},
+        {kIdFastForward, {213, 212, 214}, QT_TRANSLATE_NOOP("MainWindow", "Fast forward")},
+        {kIdAdd, {152, 153, 154}, QT_TRANSLATE_NOOP("MainWindow", "Add media file to control list")},
+        {kIdRemove, {164, 158, 166}, QT_TRANSLATE_NOOP("MainWindow", "Remove file from control list")},
+        {kIdSplit, {195, 196, 197}, QT_TRANSLATE_NOOP("MainWindow", "Split the media file")},
+        {kIdMore, {176, 177, 178}, QT_TRANSLATE_NOOP("MainWindow", "More...")},
+        {kIdStart, {167, 168, 169}, QT_TRANSLATE_NOOP("MainWindow", "Start convert")},
+        {kIdStop, {170, 171, 172}, QT_TRANSLATE_NOOP("MainWindow", "Stop convert")},
     };
     return buttons;
 }
 
 const std::vector<MenuEntry>& moreMenu() {
-    static const std::vector<MenuEntry> menu{{kCmdHelp, "&Help", {}}, {}, {kCmdAbout, "&About", {}}};
+    static const std::vector<MenuEntry> menu{{kCmdHelp, QT_TRANSLATE_NOOP("MainWindow", "&Help"), {}},
+                                             {},
+                                             {kCmdAbout, QT_TRANSLATE_NOOP("MainWindow", "&About"), {}}};
     return menu;
 }
 
 const std::vector<MenuEntry>& contextMenu() {
     static const std::vector<MenuEntry> menu{
-        {kCmdAdd, "&Add", {}},
+        {kCmdAdd, QT_TRANSLATE_NOOP("MainWindow", "&Add"), {}},
         {},
-        {kCmdRemove, "&Remove ", {}},
-        {kCmdRemoveAll, "&Remove all", {}},
+        {kCmdRemove, QT_TRANSLATE_NOOP("MainWindow", "&Remove "), {}},
+        {kCmdRemoveAll, QT_TRANSLATE_NOOP("MainWindow", "&Remove all"), {}},
         {},
-        {kCmdSplit, "&Split file", {}},
-        {kCmdPlay, "&Play", {}},
+        {kCmdSplit, QT_TRANSLATE_NOOP("MainWindow", "&Split file"), {}},
+        {kCmdPlay, QT_TRANSLATE_NOOP("MainWindow", "&Play"), {}},
     };
     return menu;
 }
@@ -42,22 +46,26 @@ const std::vector<MenuEntry>& contextMenu() {
 const std::vector<MenuEntry>& menuBar() {
     static const std::vector<MenuEntry> menu{
         {0,
-         "  &File  ",
-         {{kCmdMenuAdd, "&Add...", {}},
-          {kCmdMenuRemove, "&Remove", {}},
-          {kCmdMenuRemoveAll, "&Remove All", {}},
+         QT_TRANSLATE_NOOP("MainWindow", "  &File  "),
+         {{kCmdMenuAdd, QT_TRANSLATE_NOOP("MainWindow", "&Add..."), {}},
+          {kCmdMenuRemove, QT_TRANSLATE_NOOP("MainWindow", "&Remove"), {}},
+          {kCmdMenuRemoveAll, QT_TRANSLATE_NOOP("MainWindow", "&Remove All"), {}},
           {},
-          {kCmdMenuExit, "&Exit", {}}}},
+          {kCmdMenuExit, QT_TRANSLATE_NOOP("MainWindow", "&Exit"), {}}}},
         {0,
-         "  &Edit  ",
-         {{kCmdMenuCheckAll, "&Check All", {}},
-          {kCmdMenuUncheckAll, "&UnCheck All", {}},
+         QT_TRANSLATE_NOOP("MainWindow", "  &Edit  "),
+         {{kCmdMenuCheckAll, QT_TRANSLATE_NOOP("MainWindow", "&Check All"), {}},
+          {kCmdMenuUncheckAll, QT_TRANSLATE_NOOP("MainWindow", "&UnCheck All"), {}},
           {},
-          {kCmdMenuUp, "&Up", {}},
-          {kCmdMenuDown, "&Down", {}}}},
+          {kCmdMenuUp, QT_TRANSLATE_NOOP("MainWindow", "&Up"), {}},
+          {kCmdMenuDown, QT_TRANSLATE_NOOP("MainWindow", "&Down"), {}}}},
         // The item without a command of its own opens the Configure dialog.
-        {kCmdConfigure, " &Config ", {}},
-        {0, "  &Help  ", {{kCmdMenuAbout, "&About", {}}, {}, {kCmdMenuHelp, "&Help", {}}}},
+        {kCmdConfigure, QT_TRANSLATE_NOOP("MainWindow", " &Config "), {}},
+        {0,
+         QT_TRANSLATE_NOOP("MainWindow", "  &Help  "),
+         {{kCmdMenuAbout, QT_TRANSLATE_NOOP("MainWindow", "&About"), {}},
+          {},
+          {kCmdMenuHelp, QT_TRANSLATE_NOOP("MainWindow", "&Help"), {}}}},
     };
     return menu;
 }
@@ -144,6 +152,14 @@ std::string upperCase(std::string text) {
 
 } // namespace
 
+// The descriptions of the open-file filter that are words rather than names, marked for the
+// catalogues.
+[[maybe_unused]] constexpr const char* kFilterWords[] = {
+    QT_TRANSLATE_NOOP("FileDialog", "All Files"),       QT_TRANSLATE_NOOP("FileDialog", "VCD Video file"),
+    QT_TRANSLATE_NOOP("FileDialog", "Real Media File"), QT_TRANSLATE_NOOP("FileDialog", "Flash Video Format"),
+    QT_TRANSLATE_NOOP("FileDialog", "Bitmap"),
+};
+
 std::vector<std::string> fileDialogFilters(const std::string& barSeparated) {
     // The list ends at the first empty description (the closing "||").
     const auto fields = split(barSeparated, '|');
@@ -170,7 +186,7 @@ std::vector<std::string> fileDialogFilters(const std::string& barSeparated) {
                 patterns += " " + upperCase(lower);
             }
         }
-        filters.push_back(description + " (" + patterns + ")");
+        filters.push_back(platform::translate("FileDialog", description.c_str()) + " (" + patterns + ")");
     }
     return filters;
 }

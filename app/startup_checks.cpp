@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "engine/preset_health.h"
+#include "platform/translation.h"
 #include "platform/user_files.h"
 #include "profiles/profile.h"
 
@@ -19,7 +20,7 @@ bool runnable(const std::string& path) {
 std::string folderList(const std::vector<std::string>& folders) {
     std::string text;
     for (const auto& folder : folders) {
-        text += (text.empty() ? "\"" : " or \"") + folder + "\"";
+        text += (text.empty() ? "\"" : platform::translate("StartupChecks", " or ") + "\"") + folder + "\"";
     }
     return text;
 }
@@ -27,8 +28,11 @@ std::string folderList(const std::vector<std::string>& folders) {
 } // namespace
 
 std::string unavailableProfileText(const std::string& name, const std::string& why) {
-    return "The profile \"" + name + "\" cannot be used here: " + why +
-           ". Choose another profile for that file.";
+    return platform::withArguments(
+        platform::translate(
+            "StartupChecks",
+            "The profile \"%1\" cannot be used here: %2. Choose another profile for that file."),
+        {name, why});
 }
 
 StartupReport checkStartup(const std::string& programDirectory, const profiles::ProfileCatalogue& catalogue,
@@ -36,19 +40,26 @@ StartupReport checkStartup(const std::string& programDirectory, const profiles::
     StartupReport report;
     const std::string converter = programDirectory + "vec";
     if (!runnable(converter)) {
-        report.problems.push_back("The converter \"" + converter +
-                                  "\" is missing or cannot be run, so no file can be converted. Please "
-                                  "reinstall the program.");
+        report.problems.push_back(platform::withArguments(
+            platform::translate("StartupChecks",
+                                "The converter \"%1\" is missing or cannot be run, so no file can "
+                                "be converted. Please reinstall the program."),
+            {converter}));
     }
     const auto abilities = engine::askFfmpegAbilities(ffmpeg, abilitiesCache);
     if (!abilities) {
-        report.problems.push_back("FFmpeg, which does the conversions, could not be run (" +
-                                  abilities.error() + "). Please install it (Debian package \"ffmpeg\").");
+        report.problems.push_back(platform::withArguments(
+            platform::translate("StartupChecks",
+                                "FFmpeg, which does the conversions, could not be run (%1). Please "
+                                "install it (Debian package \"ffmpeg\")."),
+            {abilities.error()}));
     }
     if (catalogue.empty()) {
-        report.problems.push_back("No profiles were found in " +
-                                  folderList(profiles::ProfileCatalogue::foldersOf(programDirectory)) +
-                                  ", so there is nothing to convert to. Please reinstall the program.");
+        report.problems.push_back(platform::withArguments(
+            platform::translate("StartupChecks",
+                                "No profiles were found in %1, so there is nothing to convert to. "
+                                "Please reinstall the program."),
+            {folderList(profiles::ProfileCatalogue::foldersOf(programDirectory))}));
     }
     const bool producerThere = runnable(programDirectory + kProducerLibrary) ||
                                ::access((programDirectory + kProducerLibrary).c_str(), R_OK) == 0;
@@ -56,8 +67,11 @@ StartupReport checkStartup(const std::string& programDirectory, const profiles::
         profiles::Profile profile;
         profiles::parseProfile(catalogue, name, profile);
         if (profile.isRealMedia() && !producerThere) {
-            report.unavailable.emplace(name, std::string("the RealMedia producer library \"") +
-                                                 programDirectory + kProducerLibrary + "\" is missing");
+            report.unavailable.emplace(
+                name,
+                platform::withArguments(
+                    platform::translate("StartupChecks", "the RealMedia producer library \"%1\" is missing"),
+                    {programDirectory + kProducerLibrary}));
             continue;
         }
         if (abilities) {

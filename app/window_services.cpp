@@ -1,5 +1,7 @@
 #include "app/window_services.h"
 
+#include <QAbstractButton>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -48,7 +50,7 @@ MessageAnswer MessageBoxPrompts::ask(const Message& message) {
     // Plain text: a path or a name may hold "<" and must not be taken for markup.
     box.setTextFormat(Qt::PlainText);
     box.setText(breakableText(QString::fromStdString(message.text)));
-    QString caption = QString::fromStdString(message.caption);
+    QString caption = QString::fromStdString(shownCaption(message.caption));
     if (caption.isEmpty() && m_owner != nullptr) {
         caption = m_owner->window()->windowTitle();
     }
@@ -73,12 +75,15 @@ MessageAnswer MessageBoxPrompts::ask(const Message& message) {
     if (message.buttons == MessageButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
+        box.button(QMessageBox::Yes)->setText(QCoreApplication::translate("Message", "&Yes"));
+        box.button(QMessageBox::No)->setText(QCoreApplication::translate("Message", "&No"));
         m_openQuestion = &box;
         const int answer = box.exec();
         m_openQuestion = nullptr;
         return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
     }
     box.setStandardButtons(QMessageBox::Ok);
+    box.button(QMessageBox::Ok)->setText(QCoreApplication::translate("Message", "OK"));
     box.exec();
     return MessageAnswer::Ok;
 }

@@ -13,6 +13,7 @@
 #include "platform/file_identity.h"
 #include "platform/process.h"
 #include "platform/text_rules.h"
+#include "platform/translation.h"
 #include "profiles/media_type_table.h"
 
 namespace morvane::engine {
@@ -173,8 +174,9 @@ std::string missingEncoder(const profiles::Profile& profile, const char* option,
     if (need == needs.end() || abilities.encoders.count(need->second.encoder) != 0) {
         return {};
     }
-    return std::string("FFmpeg on this system has no encoder ") + need->second.encoder + " (" +
-           need->second.what + ")";
+    return platform::withArguments(
+        platform::translate("PresetHealth", "FFmpeg on this system has no encoder %1 (%2)"),
+        {need->second.encoder, need->second.what});
 }
 
 } // namespace
@@ -291,7 +293,9 @@ std::string containerWritten(const profiles::Profile& profile) {
 std::string missingPiece(const profiles::Profile& profile, const FfmpegAbilities& abilities) {
     const std::string muxer = containerWritten(profile);
     if (!muxer.empty() && abilities.muxers.count(muxer) == 0) {
-        return "FFmpeg on this system cannot write the " + muxer + " container";
+        return platform::withArguments(
+            platform::translate("PresetHealth", "FFmpeg on this system cannot write the %1 container"),
+            {muxer});
     }
     if (profile.isRealMedia()) {
         return {};

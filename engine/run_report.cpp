@@ -8,6 +8,7 @@
 
 #include "engine/command_pieces.h"
 #include "platform/time_text.h"
+#include "platform/translation.h"
 
 namespace morvane::engine {
 
@@ -28,6 +29,48 @@ std::string seconds(double value) {
     return text;
 }
 
+// Texts of a failure's last lines and what they mean, in a user's words.
+const std::array<std::pair<std::string_view, const char*>, 10>& knownFailures() {
+    static const std::array<std::pair<std::string_view, const char*>, 10> known = {{
+        {"conversion interrupted by signal",
+         QT_TRANSLATE_NOOP("RunReport", "the converter was ended by a signal")},
+        {"No space left on device",
+         QT_TRANSLATE_NOOP("RunReport", "the disk of the output folder is full (No space left on device)")},
+        {"does not contain any stream",
+         QT_TRANSLATE_NOOP("RunReport", "the source has no stream this profile converts (an audio profile "
+                                        "needs an audio stream, a video profile a picture)")},
+        {"is not above zero; there is nothing to convert",
+         QT_TRANSLATE_NOOP("RunReport", "the cut starts at or after its end")},
+        {"at or after the end of the",
+         QT_TRANSLATE_NOOP("RunReport",
+                           "nothing was converted: the cut starts at or after the end of the source")},
+        {"too short for one frame of the target's encoder",
+         QT_TRANSLATE_NOOP(
+             "RunReport",
+             "nothing was converted: the source is too short for one frame of this profile's encoder")},
+        {"wrote no video frame and no audio sample",
+         QT_TRANSLATE_NOOP("RunReport",
+                           "nothing was converted: the output would hold no picture and no sound")},
+        {"is the input itself", QT_TRANSLATE_NOOP("RunReport", "the output would replace the source")},
+        {"Not a directory", QT_TRANSLATE_NOOP("RunReport", "the output folder is a file, not a folder")},
+        {"Is a directory", QT_TRANSLATE_NOOP("RunReport", "the output name is a folder")},
+    }};
+    return known;
+}
+
+// The other notes of a run the user reads (patterns with %1 ..), kept in English in the trace and the
+// JSON events and shown in the user's language.
+constexpr const char* kShortOutputWarning = QT_TRANSLATE_NOOP(
+    "RunReport",
+    "the source ended early: the output holds %1 of the %2 its header gives (is the file complete?)");
+constexpr const char* kRunNotes[] = {
+    kShortOutputWarning,
+    QT_TRANSLATE_NOOP("RunReport", "The converter failed: %1"),
+    QT_TRANSLATE_NOOP("RunReport", "this profile's target has no command recipe"),
+    QT_TRANSLATE_NOOP("RunReport", "the converter's command could not be made (the trace file tells why)"),
+    QT_TRANSLATE_NOOP("RunReport", "stopped on request while converting; nothing was kept"),
+};
+
 } // namespace
 
 void DiagnosticLines::add(std::string_view line) {
@@ -44,26 +87,11 @@ void DiagnosticLines::add(std::string_view line) {
 }
 
 std::string converterFailureReason(const std::deque<std::string>& lines) {
-    static const std::array<std::pair<std::string_view, std::string_view>, 10> known = {{
-        {"conversion interrupted by signal", "the converter was ended by a signal"},
-        {"No space left on device", "the disk of the output folder is full (No space left on device)"},
-        {"does not contain any stream", "the source has no stream this profile converts (an audio profile "
-                                        "needs an audio stream, a video profile a picture)"},
-        {"is not above zero; there is nothing to convert", "the cut starts at or after its end"},
-        {"at or after the end of the",
-         "nothing was converted: the cut starts at or after the end of the source"},
-        {"too short for one frame of the target's encoder",
-         "nothing was converted: the source is too short for one frame of this profile's encoder"},
-        {"wrote no video frame and no audio sample",
-         "nothing was converted: the output would hold no picture and no sound"},
-        {"is the input itself", "the output would replace the source"},
-        {"Not a directory", "the output folder is a file, not a folder"},
-        {"Is a directory", "the output name is a folder"},
-    }};
+    const auto& known = knownFailures();
     for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
         for (const auto& [text, reason] : known) {
             if (line->find(text) != std::string::npos) {
-                return std::string(reason);
+                return reason;
             }
         }
     }
@@ -114,8 +142,22 @@ std::optional<std::string> shortOutputWarning(double expectedSeconds, double con
     if (!(missing >= kShortestMissing && missing >= kShareMissing * expectedSeconds)) {
         return std::nullopt;
     }
-    return "the source ended early: the output holds " + seconds(std::max(convertedSeconds, 0.0)) +
-           " of the " + seconds(expectedSeconds) + " its header gives (is the file complete?)";
+    return platform::withArguments(kShortOutputWarning,
+                                   {seconds(std::max(convertedSeconds, 0.0)), seconds(expectedSeconds)});
+}
+
+std::string shownRunNote(const std::string& note) {
+    for (const auto& [text, reason] : knownFailures()) {
+        if (note == reason) {
+            return platform::translate("RunReport", reason);
+        }
+    }
+    for (const char* pattern : kRunNotes) {
+        if (const auto arguments = platform::argumentsOf(pattern, note)) {
+            return platform::withArguments(platform::translate("RunReport", pattern), *arguments);
+        }
+    }
+    return note;
 }
 
 } // namespace morvane::engine

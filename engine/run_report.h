@@ -42,4 +42,9 @@ std::optional<double> expectedOutputSeconds(const ConversionJob& job);
 // are missing; nothing otherwise.
 std::optional<std::string> shortOutputWarning(double expectedSeconds, double convertedSeconds);
 
+// A reason or warning of the above (kept in English in the trace and the JSON events) as the user reads
+// it: in the user's language where it is one of the engine's own texts; the converter's own words as
+// they stand.
+std::string shownRunNote(const std::string& note);
+
 } // namespace morvane::engine

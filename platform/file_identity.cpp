@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/translation.h"
+
 namespace morvane::platform {
 
 namespace fs = std::filesystem;
@@ -44,12 +46,13 @@ std::optional<std::string> irregularFileKind(const std::string& path) {
         return std::nullopt;
     }
     if (S_ISDIR(info.st_mode)) {
-        return "a folder";
+        return translate("FileIdentity", "a folder");
     }
     if (S_ISFIFO(info.st_mode)) {
-        return "a named pipe";
+        return translate("FileIdentity", "a named pipe");
     }
-    return S_ISSOCK(info.st_mode) ? "a socket" : "a device";
+    return S_ISSOCK(info.st_mode) ? translate("FileIdentity", "a socket")
+                                  : translate("FileIdentity", "a device");
 }
 
 std::optional<FileVersion> fileVersion(const std::string& path) {

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/program_dir.h"
+#include "platform/translation.h"
 
 namespace morvane::platform {
 
@@ -35,14 +36,15 @@ void Plugin::load() {
         if (why.starts_with(path + ": ")) {
             why.erase(0, path.size() + 2);
         }
-        m_problem = "\"" + path + "\" cannot be loaded: " + why;
+        m_problem = withArguments(translate("Plugin", "\"%1\" cannot be loaded: %2"), {path, why});
         return;
     }
     using Entry = const void* (*)(int);
     const auto entry = opened->function<Entry>(m_entryName.c_str());
     const void* table = entry != nullptr ? entry(m_version) : nullptr;
     if (table == nullptr) {
-        m_problem = "\"" + path + "\" is not a plugin of this version of the program";
+        m_problem = withArguments(
+            translate("Plugin", "\"%1\" is not a plugin of this version of the program"), {path});
         return;
     }
     m_library = *std::move(opened);

@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "platform/plugin.h"
+#include "platform/translation.h"
 #include "preview/media_plugin.h"
 
 namespace morvane::preview {
@@ -100,8 +101,11 @@ std::string mediaPluginProblem() {
 }
 
 std::string mediaPluginProblemText(const std::string& problem) {
-    return "The media detector " + problem +
-           ". Files are read by the converter instead, which is slower and learns less of them.";
+    return platform::withArguments(platform::translate("MediaPlugin",
+                                                       "The media detector %1. Files are read by the "
+                                                       "converter instead, which is slower and learns "
+                                                       "less of them."),
+                                   {problem});
 }
 
 } // namespace morvane::preview

@@ -1,5 +1,6 @@
 // The program's side of the player plugin.
 #include "platform/plugin.h"
+#include "platform/translation.h"
 #include "preview/player_plugin.h"
 
 namespace morvane::preview {
@@ -23,7 +24,8 @@ std::string playerPluginProblem() {
 }
 
 std::string playerPluginProblemText(const std::string& problem) {
-    return "The preview is unavailable: the player " + problem + ".";
+    return platform::withArguments(
+        platform::translate("PlayerPlugin", "The preview is unavailable: the player %1."), {problem});
 }
 
 } // namespace morvane::preview

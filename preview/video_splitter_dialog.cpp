@@ -1,6 +1,7 @@
 #include "preview/video_splitter_dialog.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,6 +10,7 @@
 
 #include <array>
 
+#include "platform/translation.h"
 #include "preview/video_host.h"
 #include "widgets/dialog_template.h"
 #include "widgets/image_button.h"
@@ -29,9 +31,10 @@ constexpr int kPlayButtonId = 1046;
 constexpr int kSliderId = 1069;
 constexpr int kPlayIcon = 186;
 constexpr int kPauseIcon = 185;
-constexpr const char* kErrorTime = "Error time!";
+constexpr const char* kErrorTime = QT_TRANSLATE_NOOP("VideoSplitter", "Error time!");
 constexpr const char* kErrorCaption = "Error";
-constexpr const char* kEmptyCutText = "The part to convert is empty: End must be later than Start.";
+constexpr const char* kEmptyCutText =
+    QT_TRANSLATE_NOOP("VideoSplitter", "The part to convert is empty: End must be later than Start.");
 
 // The last control lies below the template's area: the note that tells when a typed time was held
 // to the file.
@@ -40,18 +43,18 @@ constexpr std::array<DialogControl, 17> kControls{{
     {kEndPaneId, ControlKind::Custom, nullptr, {114, 7, 100, 72}, "endPane"},
     {kPlayButtonId, ControlKind::Custom, nullptr, {7, 83, 16, 14}, "playButton"},
     {kSliderId, ControlKind::Custom, nullptr, {27, 84, 187, 12}, "rangeSlider"},
-    {0, ControlKind::Label, "Min", {7, 102, 45, 8}, "minLabel"},
-    {0, ControlKind::Label, "Start", {60, 102, 45, 8}, "startLabel"},
-    {0, ControlKind::Label, "End", {116, 102, 45, 8}, "endLabel"},
-    {0, ControlKind::Label, "Max", {169, 102, 45, 8}, "maxLabel"},
+    {0, ControlKind::Label, QT_TRANSLATE_NOOP("Dialog", "Min"), {7, 102, 45, 8}, "minLabel"},
+    {0, ControlKind::Label, QT_TRANSLATE_NOOP("Dialog", "Start"), {60, 102, 45, 8}, "startLabel"},
+    {0, ControlKind::Label, QT_TRANSLATE_NOOP("Dialog", "End"), {116, 102, 45, 8}, "endLabel"},
+    {0, ControlKind::Label, QT_TRANSLATE_NOOP("Dialog", "Max"), {169, 102, 45, 8}, "maxLabel"},
     {1072, ControlKind::Edit, nullptr, {7, 111, 45, 12}, "minEdit"},
     {1073, ControlKind::Edit, nullptr, {60, 111, 45, 12}, "startEdit"},
     {1074, ControlKind::Edit, nullptr, {116, 111, 45, 12}, "endEdit"},
     {1075, ControlKind::Edit, nullptr, {169, 111, 45, 12}, "maxEdit"},
-    {0, ControlKind::Label, "Length:", {7, 128, 26, 8}, "lengthCaption"},
+    {0, ControlKind::Label, QT_TRANSLATE_NOOP("Dialog", "Length:"), {7, 128, 26, 8}, "lengthCaption"},
     {1076, ControlKind::Label, nullptr, {34, 128, 40, 8}, "lengthLabel"},
-    {1, ControlKind::DefaultPushButton, "&OK", {116, 125, 45, 14}, "okButton"},
-    {2, ControlKind::PushButton, "&Cancel", {169, 125, 45, 14}, "cancelButton"},
+    {1, ControlKind::DefaultPushButton, QT_TRANSLATE_NOOP("Dialog", "&OK"), {116, 125, 45, 14}, "okButton"},
+    {2, ControlKind::PushButton, QT_TRANSLATE_NOOP("Dialog", "&Cancel"), {169, 125, 45, 14}, "cancelButton"},
     {0, ControlKind::Label, nullptr, {7, 142, 207, 8}, "noteLabel"},
 }};
 
@@ -64,10 +67,11 @@ QString timeText(long long seconds) {
 VideoSplitterDialog::VideoSplitterDialog(QWidget* parent, ErrorPrompt prompt)
     : QDialog(parent), m_prompt(std::move(prompt)) {
     setObjectName(QStringLiteral("videoSplitterDialog"));
-    setWindowTitle(QStringLiteral("Video Splitter"));
+    setWindowTitle(QCoreApplication::translate("VideoSplitter", "Video Splitter"));
     if (!m_prompt) {
         m_prompt = [this](const std::string& text, const std::string& caption) {
-            QMessageBox::critical(this, QString::fromStdString(caption), QString::fromStdString(text));
+            QMessageBox::critical(this, QCoreApplication::translate("Message", caption.c_str()),
+                                  QString::fromStdString(text));
         };
     }
     widgets::createDialogControls(*this, kControls,
@@ -199,7 +203,7 @@ bool VideoSplitterDialog::takeTypedTime(TypedField field) {
     const std::optional<TypedTime> taken = readTypedTime(typedText.toStdString(), field, m_values);
     if (!taken) {
         edit->setText(field == TypedField::Start ? m_startBackup : m_endBackup);
-        m_prompt(kErrorTime, kErrorCaption);
+        m_prompt(QCoreApplication::translate("VideoSplitter", kErrorTime).toStdString(), kErrorCaption);
         return false;
     }
     if (field == TypedField::Start) {
@@ -217,9 +221,10 @@ bool VideoSplitterDialog::takeTypedTime(TypedField field) {
     if (taken->held) {
         // The user learns that the value was changed, and to what.
         m_noteLabel->setText(
-            QStringLiteral("%1 %2 lies outside the clip; %3 is used.")
-                .arg(field == TypedField::Start ? QStringLiteral("Start") : QStringLiteral("End"), typedText,
-                     edit->text()));
+            (field == TypedField::Start
+                 ? QCoreApplication::translate("VideoSplitter", "Start %1 lies outside the clip; %2 is used.")
+                 : QCoreApplication::translate("VideoSplitter", "End %1 lies outside the clip; %2 is used."))
+                .arg(typedText, edit->text()));
         QApplication::beep();
     }
     return true;
@@ -274,7 +279,8 @@ void VideoSplitterDialog::onPlayClicked() {
 
 void VideoSplitterDialog::showPlayPicture(bool playing) {
     m_playButton->setIcon(playing ? kPauseIcon : kPlayIcon);
-    m_playButton->setTooltipText(playing ? QStringLiteral("Pause") : QStringLiteral("Play"));
+    m_playButton->setTooltipText(playing ? QCoreApplication::translate("VideoSplitter", "Pause")
+                                         : QCoreApplication::translate("VideoSplitter", "Play"));
 }
 
 bool VideoSplitterDialog::event(QEvent* event) {
@@ -298,7 +304,7 @@ void VideoSplitterDialog::accept() {
     }
     // A cut without length would give the converter nothing to do.
     if (emptyCut(m_values)) {
-        m_prompt(kEmptyCutText, kErrorCaption);
+        m_prompt(QCoreApplication::translate("VideoSplitter", kEmptyCutText).toStdString(), kErrorCaption);
         return;
     }
     closePlayers();

@@ -1,12 +1,15 @@
 #include "profiles/parameter_panel.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QRect>
 
 #include <map>
 #include <memory>
 #include <vector>
 
+#include "platform/translation.h"
+#include "profiles/option_table.h"
 #include "profiles/panel_content.h"
 #include "widgets/option_tree.h"
 #include "widgets/option_tree_items.h"
@@ -17,6 +20,39 @@ namespace {
 
 QString fromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The headings' texts, marked for the catalogues; the rows' labels and descriptions are marked in the
+// option table.
+constexpr const char* kHeadingTexts[] = {
+    QT_TRANSLATE_NOOP("ParameterPanel", "General"),
+    QT_TRANSLATE_NOOP("ParameterPanel", "Video"),
+    QT_TRANSLATE_NOOP("ParameterPanel", "Audio"),
+    QT_TRANSLATE_NOOP("ParameterPanel", "General Options"),
+    QT_TRANSLATE_NOOP("ParameterPanel", "Video Options"),
+    QT_TRANSLATE_NOOP("ParameterPanel", "Audio Options"),
+};
+
+// A label or description as the panel shows it, in the user's language.
+QString shown(const std::string& text) {
+    return QCoreApplication::translate("ParameterPanel", text.c_str());
+}
+
+// The English label a shown one stands for: the profile's settings are found by their English
+// labels.
+std::string englishLabel(const QString& label) {
+    for (const char* heading : kHeadingTexts) {
+        if (label == QCoreApplication::translate("ParameterPanel", heading)) {
+            return heading;
+        }
+    }
+    for (const auto& definition : optionTable()) {
+        if (definition.id != 0 && definition.label != nullptr &&
+            label == QCoreApplication::translate("ParameterPanel", definition.label)) {
+            return definition.label;
+        }
+    }
+    return label.toStdString();
 }
 
 // A drop-down row that remembers the value it was shown with: a fixed list whose value is none of
@@ -78,8 +114,8 @@ void ParameterPanel::Show(const Profile& profile, bool editable) {
     std::map<OptionCategory, widgets::OptionTreeItem*> headings;
     for (const auto& heading : content.headings) {
         auto* item = m_tree->insert(std::make_unique<widgets::OptionTreeItem>());
-        item->setLabel(fromUtf8(heading.label));
-        item->setDescription(fromUtf8(heading.description));
+        item->setLabel(shown(heading.label));
+        item->setDescription(shown(heading.description));
         headings[heading.category] = item;
     }
 
@@ -96,8 +132,8 @@ void ParameterPanel::Show(const Profile& profile, bool editable) {
             fillCombo(*combo, row);
             item = combo;
         }
-        item->setLabel(fromUtf8(row.label));
-        item->setDescription(fromUtf8(row.description));
+        item->setLabel(shown(row.label));
+        item->setDescription(shown(row.description));
         item->setReadOnly(row.readOnly);
     }
 
@@ -116,8 +152,8 @@ void ParameterPanel::StoreEdits(Profile& profile) const {
             return true;
         }
         EditedText text;
-        text.headingLabel = item.parent() ? item.parent()->label().toStdString() : std::string();
-        text.label = item.label().toStdString();
+        text.headingLabel = item.parent() ? englishLabel(item.parent()->label()) : std::string();
+        text.label = englishLabel(item.label());
         if (edit) {
             text.text = static_cast<widgets::OptionTreeEdit&>(item).text().toStdString();
         } else {

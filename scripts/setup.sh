@@ -10,7 +10,7 @@ shift || true
 packages=(
     g++ cmake ninja-build pkg-config git
     libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev qt6-svg-dev libgl-dev
+    qt6-base-dev qt6-svg-dev libgl-dev qt6-l10n-tools
     libavformat-dev libavcodec-dev libavutil-dev
     libmpv-dev
     ffmpeg

@@ -1,6 +1,7 @@
 #include "widgets/dialog_template.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFont>
 #include <QGroupBox>
 #include <QIcon>
@@ -23,8 +24,10 @@ bool inside(const UnitRect& inner, const UnitRect& outer) {
            inner.y + inner.height <= outer.y + outer.height;
 }
 
+// Captions of the tables are marked for the catalogues in the context "Dialog" and shown in the
+// user's language.
 QString textOf(const DialogControl& control) {
-    return control.text ? QString::fromUtf8(control.text) : QString();
+    return control.text ? QCoreApplication::translate("Dialog", control.text) : QString();
 }
 
 QWidget* createStandard(const DialogControl& control, QWidget& dialog) {

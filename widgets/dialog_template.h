@@ -32,8 +32,9 @@ enum class ControlKind {
 struct DialogControl {
     int id = 0; // the control's number; 0 for a control that has none
     ControlKind kind = ControlKind::Label;
-    const char* text = nullptr; // caption, or the picture's resource path for a Picture
-    UnitRect rect;              // in dialog units
+    const char* text =
+        nullptr;   // caption (marked QT_TRANSLATE_NOOP("Dialog", ...)), or a Picture's resource path
+    UnitRect rect; // in dialog units
     const char* name = nullptr; // object name the dialog and its tests find the control by
 };
 

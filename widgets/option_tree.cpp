@@ -4,6 +4,7 @@
 
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -366,8 +367,8 @@ protected:
             title = item->label();
             text = item->description();
         } else if ((m_tree->options() & kOptionTreeDefaultInfo) != 0) {
-            title = QStringLiteral("No Item Selected");
-            text = QStringLiteral("Select an item to see its description.");
+            title = QCoreApplication::translate("OptionTree", "No Item Selected");
+            text = QCoreApplication::translate("OptionTree", "Select an item to see its description.");
         }
         QPainter painter(this);
         const QRect area = contentsRect().adjusted(4, 4, -4, -4);

@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -32,14 +33,14 @@ QMenu* OptionTreeLineEdit::createEditMenu(QWidget* menuParent) {
         action->setEnabled(enabled);
         connect(action, &QAction::triggered, this, slot);
     };
-    add(QStringLiteral("&Undo"), state.undo, &QLineEdit::undo);
+    add(QCoreApplication::translate("OptionTree", "&Undo"), state.undo, &QLineEdit::undo);
     menu->addSeparator();
-    add(QStringLiteral("Cu&t"), state.cut, &QLineEdit::cut);
-    add(QStringLiteral("&Copy"), state.copy, &QLineEdit::copy);
-    add(QStringLiteral("&Paste"), state.paste, &QLineEdit::paste);
-    add(QStringLiteral("&Delete"), state.del, &QLineEdit::del);
+    add(QCoreApplication::translate("OptionTree", "Cu&t"), state.cut, &QLineEdit::cut);
+    add(QCoreApplication::translate("OptionTree", "&Copy"), state.copy, &QLineEdit::copy);
+    add(QCoreApplication::translate("OptionTree", "&Paste"), state.paste, &QLineEdit::paste);
+    add(QCoreApplication::translate("OptionTree", "&Delete"), state.del, &QLineEdit::del);
     menu->addSeparator();
-    add(QStringLiteral("Select &All"), state.selectAll, &QLineEdit::selectAll);
+    add(QCoreApplication::translate("OptionTree", "Select &All"), state.selectAll, &QLineEdit::selectAll);
     return menu;
 }
 

@@ -52,6 +52,7 @@ protected:
         options.stdoutMode = platform::StdStream::Pipe;
         options.stderrMode = platform::StdStream::Pipe;
         options.workingDirectory = clips.path();
+        options.environment = environment;
         auto child = platform::ChildProcess::spawn(args, options);
         BatchRun run;
         std::thread errReader([&] {
@@ -98,7 +99,41 @@ protected:
 
     TempDir home;
     TempDir clips;
+    std::vector<std::string> environment; // set for the program on top of the test's own
 };
+
+TEST_F(BatchEndToEnd, SpeaksTheLocalesLanguageButJsonStaysEnglish) {
+    environment = {"LANGUAGE=", "LANG=de_DE.UTF-8"};
+    auto run = batch({"-j", "0", "clip.mov"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(
+        run.err.find("morvane-batch: -j erwartet, wie viele Dateien gleichzeitig konvertiert werden, von 1 "
+                     "bis 16, nicht \"0\""),
+        std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("Aufruf: morvane-batch"), std::string::npos) << run.err;
+
+    run = batch({"-p", kMp3Profile, "-o", output(), "clip.mov"});
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+    EXPECT_NE(run.out.find("clip.mov: Fertig"), std::string::npos) << run.out;
+    EXPECT_TRUE(std::regex_search(run.out, std::regex("Datei +Ziel +Anfang +Ende +Status\n"))) << run.out;
+
+    // Another program reads --json: its events and the messages beside them stay English.
+    run = batch({"--json", "-p", "no such profile", "clip.mov"});
+    EXPECT_NE(run.err.find("no profile is named \"no such profile\""), std::string::npos) << run.err;
+    run = batch({"--json", "-p", kMp3Profile, "-o", output() + "/again", "clip.mov"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("\"status\":\"Completed\""), std::string::npos) << run.out;
+
+    // A language without a catalogue: English exactly.
+    environment = {"LANGUAGE=xx", "LANG=zz_ZZ.UTF-8"};
+    run = batch({"-j", "0", "clip.mov"});
+    EXPECT_NE(
+        run.err.find("morvane-batch: -j takes how many files to convert at once, from 1 to 16, not \"0\"\n\n"
+                     "usage: morvane-batch"),
+        std::string::npos)
+        << run.err;
+}
 
 TEST_F(BatchEndToEnd, ConvertsWithTwoProfilesAndACut) {
     auto run = batch(

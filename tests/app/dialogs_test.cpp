@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -25,6 +26,7 @@
 #include "app/configure_dialog.h"
 #include "app/desktop_actions.h"
 #include "app/window_services.h"
+#include "preview/video_splitter_dialog.h"
 #include "tests/app/batch_fakes.h"
 #include "tests/support/test_support.h"
 #include "widgets/hyperlink_static.h"
@@ -259,6 +261,33 @@ TEST(AboutDialog, LongNamesAndMarkupStayWholeAndPlain) {
     expectUnclippedLayout(dialog);
     expectUnclippedInFonts(
         [&] { return std::make_unique<AboutDialog>("Quillon Video Converter", "1.0.1", opener); });
+}
+
+TEST(Dialogs, TheGermanAndFrenchCaptionsFitToo) {
+    const std::vector<std::pair<const char*, QString>> languages = {
+        {"de", QStringLiteral("Einstellungen")},
+        {"fr", QStringLiteral("Configuration")},
+    };
+    for (const auto& [language, configureTitle] : languages) {
+        SCOPED_TRACE(language);
+        QTranslator catalogue;
+        ASSERT_TRUE(catalogue.load(QStringLiteral(MORVANE_PROGRAM_DIR "/translations/morvane_%1.qm")
+                                       .arg(QString::fromUtf8(language))));
+        QCoreApplication::installTranslator(&catalogue);
+        {
+            ConfigureDialog configure{ConfigureValues{}};
+            EXPECT_EQ(configure.windowTitle(), configureTitle);
+            expectUnclippedLayout(configure);
+            RecordingOpener opener;
+            AboutDialog about("Quillon Video Converter", "1.0.1", opener);
+            EXPECT_NE(about.windowTitle(), QStringLiteral("About"));
+            expectUnclippedLayout(about);
+            preview::VideoSplitterDialog splitter;
+            EXPECT_NE(splitter.windowTitle(), QStringLiteral("Video Splitter"));
+            expectUnclippedLayout(splitter);
+        }
+        QCoreApplication::removeTranslator(&catalogue);
+    }
 }
 
 TEST(DesktopActions, OpenOutputFolder) {

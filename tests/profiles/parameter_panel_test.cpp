@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
+#include <QTranslator>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -118,6 +119,24 @@ TEST_F(ParameterPanelTest, EditsReachTheRowsProfileOnStore) {
     panel.Show(profile, true);
     EXPECT_EQ(combo("Video", "Bit Rate")->text(), QStringLiteral("900"));
     EXPECT_EQ(edit("General", "Title")->text(), QStringLiteral("Holiday, part 2"));
+}
+
+TEST_F(ParameterPanelTest, InAnotherLanguageTheRowsAreTranslatedAndEditsStillReachTheirSettings) {
+    QTranslator german;
+    ASSERT_TRUE(german.load(QStringLiteral(MORVANE_PROGRAM_DIR "/translations/morvane_de.qm")));
+    QCoreApplication::installTranslator(&german);
+    auto profile = parseParameterLines("title=,,Old\nb=,,1000\nab=,,128\n");
+    panel.Show(profile, true);
+    EXPECT_EQ(headings(), (std::vector<QString>{QStringLiteral("Allgemein"), QStringLiteral("Video"),
+                                                QStringLiteral("Audio")}));
+    EXPECT_EQ(row("Allgemein", "Titel")->description(), QStringLiteral("legt den Titel fest"));
+    type(edit("Allgemein", "Titel"), QStringLiteral("Urlaub"));
+    type(combo("Video", "Bitrate"), QStringLiteral("900"));
+    panel.StoreEdits(profile);
+    QCoreApplication::removeTranslator(&german);
+    EXPECT_EQ(profile.findParam("title")->value, "Urlaub");
+    EXPECT_EQ(profile.findParam("b")->value, "900");
+    EXPECT_EQ(profile.findParam("ab")->value, "128") << "same label, other category: untouched";
 }
 
 TEST_F(ParameterPanelTest, ReadOnlyRows) {
