@@ -97,8 +97,16 @@ AboutDialog::AboutDialog(const std::string& productName, const std::string& vers
         label->resize(label->size().expandedTo(label->sizeHint()));
     }
     widgets::fixDialogSize(*this, kWidthUnits, kHeightUnits);
-    connect(findChild<QPushButton*>(QStringLiteral("okButton")), &QPushButton::clicked, this,
-            &QDialog::accept);
+    auto* ok = findChild<QPushButton*>(QStringLiteral("okButton"));
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    // The box opens with OK, its default button, focused, so that Enter closes it; Tab goes on to
+    // the links (Enter on a focused link opens it).
+    QWidget* previous = ok;
+    for (auto* link : links) {
+        QWidget::setTabOrder(previous, link);
+        previous = link;
+    }
+    ok->setFocus(Qt::OtherFocusReason);
 }
 
 } // namespace morvane::app

@@ -25,6 +25,7 @@ AppSettings readSettings(const std::string& configPath, const std::string& defau
         iniReadString(configPath, kConfigSection, "SoftName", kDefaultSoftName, kSoftNameMax + 1);
     settings.outputFolder = outputFolderIn(
         iniReadString(configPath, kConfigSection, "Output", defaultOutput, kOutputMax + 1), programDirectory);
+    settings.addFolder = iniReadString(configPath, kConfigSection, "AddFolder", "", kOutputMax + 1);
     return settings;
 }
 
@@ -61,6 +62,38 @@ bool writeOutputFolder(const std::string& configPath, const std::string& folder)
 
 bool writeProfileId(const std::string& configPath, int position) {
     return platform::iniWriteString(configPath, kConfigSection, "ProfileID", std::to_string(position));
+}
+
+bool writeAddFolder(const std::string& configPath, const std::string& folder) {
+    return platform::iniWriteString(configPath, kConfigSection, "AddFolder", folder);
+}
+
+namespace {
+bool isFolder(const std::filesystem::path& path) {
+    std::error_code error;
+    return std::filesystem::is_directory(path, error);
+}
+} // namespace
+
+std::string addDialogStartFolder(const std::string& remembered) {
+    return !remembered.empty() && remembered.front() == '/' && isFolder(remembered) ? remembered
+                                                                                    : std::string();
+}
+
+std::string browseStartFolder(const std::string& outputText) {
+    if (outputText.empty() || outputText.front() != '/') {
+        return {};
+    }
+    // A folder not made yet (the first batch makes it) starts the browser at its nearest parent.
+    for (std::filesystem::path folder = std::filesystem::path(outputText).lexically_normal();;
+         folder = folder.parent_path()) {
+        if (isFolder(folder)) {
+            return folder.string();
+        }
+        if (folder == folder.parent_path()) {
+            return {};
+        }
+    }
 }
 
 } // namespace morvane::app

@@ -21,6 +21,8 @@ struct AppSettings {
     std::string softName;
     std::string version;
     std::string outputFolder;
+    // The folder of the last file added ("AddFolder"); empty until a file was added.
+    std::string addFolder;
 };
 
 // The path of config.ini for a program directory (which ends with "/"): beside the program, or the
@@ -46,8 +48,16 @@ bool readForceFrameServer(const std::string& configPath);
 // root folder itself, which would otherwise become an empty Output.
 std::string browsedOutputFolder(const std::string& folder);
 
-// The only two writes to config.ini.
+// The writes to config.ini.
 bool writeOutputFolder(const std::string& configPath, const std::string& folder);
 bool writeProfileId(const std::string& configPath, int position);
+bool writeAddFolder(const std::string& configPath, const std::string& folder);
+
+// The folder the open-file dialog starts in: the folder of the last file added when it still
+// exists, else nothing (the dialog's own choice).
+std::string addDialogStartFolder(const std::string& remembered);
+// The folder the folder browser starts in: the Output text when it names an existing folder, else
+// the nearest existing folder above it, else nothing.
+std::string browseStartFolder(const std::string& outputText);
 
 } // namespace morvane::app

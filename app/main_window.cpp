@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QSlider>
 #include <QStandardItemModel>
@@ -22,6 +23,7 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <span>
 
 #include "app/about_dialog.h"
@@ -48,6 +50,7 @@
 #include "widgets/cell_list_ctrl.h"
 #include "widgets/dialog_template.h"
 #include "widgets/image_button.h"
+#include "widgets/option_tree.h"
 #include "widgets/picture.h"
 #include "widgets/x_header_ctrl.h"
 
@@ -103,6 +106,27 @@ const std::array<widgets::DialogControl, 23> kControls{{
 
 // The first controls of the table lie in the left part of the window, the others in the right one.
 constexpr std::size_t kLeftPartControls = 15;
+
+// The smallest font the window shrinks its layout to on a small screen, in points.
+constexpr double kSmallestFontPoints = 6.0;
+// Room left on the screen for the window manager's frame and title bar, in pixels.
+constexpr int kFrameRoomWidth = 8;
+constexpr int kFrameRoomHeight = 32;
+
+// The size the window takes with `font`: its template laid out with the standard controls (the
+// custom ones keep their template rectangles) below a menu bar.
+QSize windowSizeAt(const QFont& font) {
+    QWidget probe;
+    probe.setFont(font);
+    const std::span<const widgets::DialogControl> table(kControls);
+    widgets::createDialogControls(probe, table.first(kLeftPartControls));
+    widgets::createDialogControls(probe, table.subspan(kLeftPartControls));
+    widgets::fixDialogSize(probe, kMainWindowWidth, kMainWindowHeight);
+    QMenuBar bar(&probe);
+    bar.setFont(font);
+    bar.addMenu(QStringLiteral("  &File  "));
+    return {probe.width(), probe.height() + bar.sizeHint().height()};
+}
 
 // The file list's columns: caption and alignment.
 struct ColumnSpec {
@@ -170,6 +194,7 @@ MainWindow::MainWindow(std::string programDirectory, WindowServices services, QW
     : QDialog(parent), m_programDirectory(std::move(programDirectory)) {
     createServices(std::move(services));
     m_rowStore = std::make_unique<FileListRows>(m_files);
+    fitFontToScreen();
     createControls();
     createMenus();
     placeMenuBar();
@@ -254,9 +279,10 @@ void MainWindow::createControls() {
         if (kControls[i].id != 0 && controls[i] != nullptr) {
             m_controls[kControls[i].id] = controls[i];
         }
-        // Push buttons never act on Enter: the window has no default button.
+        // Enter presses the focused button (picture buttons too), as Space does; Enter elsewhere
+        // does nothing, since the window has no default button.
         if (auto* push = qobject_cast<QPushButton*>(controls[i])) {
-            push->setAutoDefault(false);
+            push->setAutoDefault(true);
         }
     }
     // Picture buttons keep the template's size: their pictures are drawn for it.
@@ -288,18 +314,17 @@ void MainWindow::keepLeftPartInItsColumn() {
     if (over > 0 && room > 0) {
         box->move(box->x() - std::min(over, room), box->y());
     }
-    // Browse and Open grow with their captions (longer in some languages) and push each other right:
-    // the Output box gives up the width they need, down to a third of its own, so that the line
-    // still ends at the list's right edge.
-    QWidget* edit = m_controls[kIdOutputEdit];
-    const int beyond = m_controls[kIdOpen]->geometry().right() - list.right();
-    const int spare = edit->width() - edit->width() / 3;
-    if (beyond > 0 && spare > 0) {
-        const int shift = std::min(beyond, spare);
-        edit->resize(edit->width() - shift, edit->height());
-        for (const int id : {kIdBrowse, kIdOpen}) {
-            m_controls[id]->move(m_controls[id]->x() - shift, m_controls[id]->y());
-        }
+    // Browse and Open never get narrower than the style's smallest button; with a small font that
+    // can push Open into the right part, under the panel. The Output box then gives up the room.
+    QWidget* output = m_controls[kIdOutputEdit];
+    QWidget* browse = m_controls[kIdBrowse];
+    QWidget* open = m_controls[kIdOpen];
+    const int intrusion = open->geometry().right() + gap - m_controls[kIdPanelFrame]->geometry().left();
+    if (intrusion > 0) {
+        const int taken = std::min(intrusion, output->width() / 2);
+        output->resize(output->width() - taken, output->height());
+        browse->move(browse->x() - taken, browse->y());
+        open->move(open->x() - taken, open->y());
     }
 }
 
@@ -384,6 +409,76 @@ void MainWindow::initialise() {
     fillProfileList();
     openTrace();
     updateCommandStates();
+    arrangeTabOrder();
+}
+
+// Keyboard and screen -------------------------------------------------------------------------------
+
+void MainWindow::fitFontToScreen() {
+    const QScreen* shownOn = screen();
+    if (shownOn == nullptr) {
+        return;
+    }
+    const QSize room = shownOn->availableGeometry().size() - QSize(kFrameRoomWidth, kFrameRoomHeight);
+    const QFont fitting = widgets::fittingDialogFont(font(), room, kSmallestFontPoints, windowSizeAt);
+    if (fitting != font()) {
+        setFont(fitting);
+    }
+}
+
+void MainWindow::arrangeTabOrder() {
+    // The toolbar, the list, the boxes below it in reading order, the panel, then the preview pane.
+    std::vector<QWidget*> order;
+    for (const int id :
+         {kIdAdd, kIdRemove, kIdSplit, kIdStart, kIdStop, kIdMore, kIdFileList, kIdProfileCombo,
+          kIdOutputEdit, kIdBrowse, kIdOpen, kIdShutdownCheck, kIdOpenFolderCheck}) {
+        order.push_back(m_controls[id]);
+    }
+    // The option tree takes the focus through its view: both hold the panel's place in the chain.
+    QWidget* panel = &m_panel->tree();
+    order.push_back(panel);
+    if (panel->focusProxy() != nullptr) {
+        order.push_back(panel->focusProxy());
+    }
+    for (const int id : {kIdPreviewSlider, kIdRewind, kIdPlay, kIdPause, kIdPreviewStop, kIdFastForward}) {
+        order.push_back(m_controls[id]);
+    }
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        QWidget::setTabOrder(order[i - 1], order[i]);
+    }
+}
+
+void MainWindow::keepOnScreen() {
+    const QScreen* shownOn = screen();
+    if (shownOn == nullptr) {
+        return;
+    }
+    // A window manager may place the window partly off a small screen: its top left goes back
+    // inside, so that the panel and the preview pane stay reachable.
+    const QRect free = shownOn->availableGeometry();
+    const QRect frame = frameGeometry();
+    if (!free.contains(frame)) {
+        const int x = std::max(free.left(), std::min(frame.left(), free.right() + 1 - frame.width()));
+        const int y = std::max(free.top(), std::min(frame.top(), free.bottom() + 1 - frame.height()));
+        move(x, y);
+    }
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // After the window manager has placed the window and given it its frame.
+    QTimer::singleShot(200, this, [this] { keepOnScreen(); });
+}
+
+void MainWindow::rememberAddFolder(const std::vector<std::string>& paths) {
+    if (paths.empty()) {
+        return;
+    }
+    const std::string folder = std::filesystem::path(paths.back()).parent_path().string();
+    if (!folder.empty() && folder != m_settings.addFolder) {
+        m_settings.addFolder = folder;
+        writeAddFolder(m_settings.configPath, folder);
+    }
 }
 
 void MainWindow::setIcons() {
@@ -598,7 +693,8 @@ void MainWindow::addFiles() {
         }
         m_record.kind = engine::EncoderKind::Converter;
     }
-    auto chosen = m_fileDialogs->openFiles(this, fileDialogFilters(kOpenFileFilter));
+    auto chosen = m_fileDialogs->openFiles(this, fileDialogFilters(kOpenFileFilter),
+                                           addDialogStartFolder(m_settings.addFolder));
     if (!chosen) {
         return;
     }
@@ -637,6 +733,8 @@ void MainWindow::addStartFiles(const std::vector<std::string>& paths) {
 }
 
 void MainWindow::queueFiles(std::vector<std::string> paths, bool dropped) {
+    // The next Add opens where the last file added came from.
+    rememberAddFolder(paths);
     const std::string profileName = m_currentProfileName;
     const auto request = m_probes->enqueue(std::move(paths));
     if (request != 0) {
@@ -798,6 +896,7 @@ void MainWindow::splitSelectedRow() {
     request.start = values.start;
     request.end = values.end;
     request.maximum = values.maximum;
+    request.length = values.mediaLength;
     const auto range = m_splitter(*this, request);
     if (!range || !m_files.validRow(row)) {
         return;
@@ -832,7 +931,9 @@ void MainWindow::browseOutputFolder() {
     if (!m_editingEnabled) {
         return;
     }
-    const auto folder = m_fileDialogs->browseFolder(this, platform::translate("MainWindow", kBrowseTitle));
+    const auto folder = m_fileDialogs->browseFolder(
+        this, platform::translate("MainWindow", kBrowseTitle),
+        browseStartFolder(outputFolderIn(m_outputEdit->text().toStdString(), m_programDirectory)));
     if (!folder) {
         return;
     }
@@ -1028,6 +1129,13 @@ void MainWindow::updateCommandStates() {
 // BatchView on the window's thread ---------------------------------------------------------------
 
 MessageAnswer MainWindow::ask(const Message& message) {
+    // A message without a caption reads as the program's own: the product title, not the window
+    // manager's name for an untitled box (nor the batch's progress in the window's title).
+    if (message.caption.empty()) {
+        Message titled = message;
+        titled.caption = app::windowTitle(m_settings);
+        return m_prompts->ask(titled);
+    }
     return m_prompts->ask(message);
 }
 

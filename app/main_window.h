@@ -76,6 +76,8 @@ struct SplitRequest {
     int start = 0;
     int end = 0;
     int maximum = 0;
+    // The file's own length in seconds (the maximum is a bound a second past it); below 0 when unknown.
+    double length = -1.0;
 };
 struct CutRange {
     int start = 0;
@@ -176,6 +178,7 @@ Q_SIGNALS:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     // Enter and Escape never end the window: it closes only through its close request.
     void accept() override {}
     void reject() override {}
@@ -189,6 +192,12 @@ private:
     };
 
     void createServices(WindowServices services);
+    // Keyboard and screen: the font that lets the window fit its screen, the Tab order, and the
+    // window kept inside the screen's free area.
+    void fitFontToScreen();
+    void arrangeTabOrder();
+    void keepOnScreen();
+    void rememberAddFolder(const std::vector<std::string>& paths);
     void createControls();
     void createMenus();
     void keepLeftPartInItsColumn();

@@ -23,8 +23,8 @@ Splitter videoSplitter(UserPrompts* prompts) {
                 .ask({text, "Video Splitter", MessageIcon::Warning, MessageButtons::Ok});
         }
         const auto chosen = preview::runVideoSplitter(
-            &owner, request.sourcePath, {request.minimum, request.start, request.end, request.maximum},
-            errorPrompt);
+            &owner, request.sourcePath,
+            {request.minimum, request.start, request.end, request.maximum, request.length}, errorPrompt);
         if (!chosen) {
             return std::nullopt;
         }

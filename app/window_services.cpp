@@ -46,7 +46,11 @@ MessageAnswer MessageBoxPrompts::ask(const Message& message) {
     // Plain text: a path or a name may hold "<" and must not be taken for markup.
     box.setTextFormat(Qt::PlainText);
     box.setText(breakableText(QString::fromStdString(message.text)));
-    box.setWindowTitle(QString::fromStdString(shownCaption(message.caption)));
+    QString caption = QString::fromStdString(shownCaption(message.caption));
+    if (caption.isEmpty() && m_owner != nullptr) {
+        caption = m_owner->window()->windowTitle();
+    }
+    box.setWindowTitle(caption);
     switch (message.icon) {
     case MessageIcon::None:
         box.setIcon(QMessageBox::NoIcon);
@@ -75,12 +79,16 @@ MessageAnswer MessageBoxPrompts::ask(const Message& message) {
 }
 
 std::optional<std::vector<std::string>> QtFileDialogs::openFiles(QWidget* owner,
-                                                                 const std::vector<std::string>& filters) {
+                                                                 const std::vector<std::string>& filters,
+                                                                 const std::string& startFolder) {
     QStringList filterList;
     for (const auto& filter : filters) {
         filterList << QString::fromStdString(filter);
     }
     QFileDialog dialog(owner);
+    if (!startFolder.empty()) {
+        dialog.setDirectory(QString::fromStdString(startFolder));
+    }
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setOption(QFileDialog::ReadOnly, false);
@@ -96,8 +104,10 @@ std::optional<std::vector<std::string>> QtFileDialogs::openFiles(QWidget* owner,
     return paths;
 }
 
-std::optional<std::string> QtFileDialogs::browseFolder(QWidget* owner, const std::string& title) {
-    const QString folder = QFileDialog::getExistingDirectory(owner, QString::fromStdString(title));
+std::optional<std::string> QtFileDialogs::browseFolder(QWidget* owner, const std::string& title,
+                                                       const std::string& startFolder) {
+    const QString folder = QFileDialog::getExistingDirectory(owner, QString::fromStdString(title),
+                                                             QString::fromStdString(startFolder));
     if (folder.isEmpty()) {
         return std::nullopt;
     }

@@ -15,11 +15,13 @@ namespace morvane::app {
 class FileDialogs {
 public:
     virtual ~FileDialogs() = default;
-    // The files the user chose (several, in the dialog's order), or nothing when cancelled.
-    virtual std::optional<std::vector<std::string>> openFiles(QWidget* owner,
-                                                              const std::vector<std::string>& filters) = 0;
-    // The folder the user confirmed, or nothing when cancelled.
-    virtual std::optional<std::string> browseFolder(QWidget* owner, const std::string& title) = 0;
+    // The files the user chose (several, in the dialog's order), or nothing when cancelled. The
+    // dialog opens in `startFolder`, or where it likes when that is empty.
+    virtual std::optional<std::vector<std::string>>
+    openFiles(QWidget* owner, const std::vector<std::string>& filters, const std::string& startFolder) = 0;
+    // The folder the user confirmed, or nothing when cancelled; the browser opens in `startFolder`.
+    virtual std::optional<std::string> browseFolder(QWidget* owner, const std::string& title,
+                                                    const std::string& startFolder) = 0;
 };
 
 // A message's text as a box shows it: a run of more than `longestRun` characters without a blank (a
@@ -28,6 +30,8 @@ public:
 QString breakableText(const QString& text, int longestRun = 60);
 
 // Modal message boxes owned by a window.
+// A message without a caption takes the title of the owner's window (the program's own title), not
+// whatever the window manager would put in an empty one.
 class MessageBoxPrompts final : public UserPrompts {
 public:
     explicit MessageBoxPrompts(QWidget* owner) : m_owner(owner) {}
@@ -39,9 +43,10 @@ private:
 
 class QtFileDialogs final : public FileDialogs {
 public:
-    std::optional<std::vector<std::string>> openFiles(QWidget* owner,
-                                                      const std::vector<std::string>& filters) override;
-    std::optional<std::string> browseFolder(QWidget* owner, const std::string& title) override;
+    std::optional<std::vector<std::string>> openFiles(QWidget* owner, const std::vector<std::string>& filters,
+                                                      const std::string& startFolder) override;
+    std::optional<std::string> browseFolder(QWidget* owner, const std::string& title,
+                                            const std::string& startFolder) override;
 };
 
 } // namespace morvane::app

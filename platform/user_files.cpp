@@ -68,11 +68,12 @@ std::string folderOf(const std::string& file) {
 
 // The files of a run must be written somewhere the user can find them again, and settings must be
 // read even when the user's own copy cannot be made.
-void moveWhereWritable(const std::string& programDirectory, UserFilePlaces& places) {
+void moveWhereWritable(const std::string& programDirectory, UserFilePlaces& places,
+                       const FolderCheck& writable) {
     if (places.besideProgram) {
         return;
     }
-    if (!folderWritable(folderOf(places.traceFile))) {
+    if (!writable(folderOf(places.traceFile))) {
         if (const std::string folder = privateTemporaryFolder(); !folder.empty()) {
             places.traceFile = folder + "trace.flt";
             places.scriptFile = folder + "input.avs";
@@ -80,7 +81,7 @@ void moveWhereWritable(const std::string& programDirectory, UserFilePlaces& plac
         }
     }
     std::error_code ec;
-    if (!std::filesystem::exists(places.configFile, ec) && !folderWritable(folderOf(places.configFile))) {
+    if (!std::filesystem::exists(places.configFile, ec) && !writable(folderOf(places.configFile))) {
         places.configFile = programDirectory + "config.ini";
     }
 }
@@ -132,6 +133,16 @@ UserFilePlaces userFilePlacesFor(const std::string& programDirectory, bool progr
     return places;
 }
 
+UserFilePlaces settleUserFilePlaces(const std::string& programDirectory, const EnvironmentReader& environment,
+                                    const std::string& home, const FolderCheck& writable) {
+    const std::string program = withSlash(programDirectory);
+    auto places = userFilePlacesFor(program, writable(program), environment, home);
+    makeFolders(places);
+    seedConfig(program, places);
+    moveWhereWritable(program, places, writable);
+    return places;
+}
+
 UserFilePlaces userFilePlaces(const std::string& programDirectory) {
     const std::string program = withSlash(programDirectory);
     auto& state = cache();
@@ -140,12 +151,10 @@ UserFilePlaces userFilePlaces(const std::string& programDirectory) {
     if (known != state.places.end()) {
         return known->second;
     }
-    auto places =
-        userFilePlacesFor(program, folderWritable(program), processEnvironment, accountHomeFolder());
-    makeFolders(places);
-    seedConfig(program, places);
-    moveWhereWritable(program, places);
-    return state.places.emplace(program, std::move(places)).first->second;
+    return state.places
+        .emplace(program,
+                 settleUserFilePlaces(program, processEnvironment, accountHomeFolder(), folderWritable))
+        .first->second;
 }
 
 UserFilePlaces userFilePlaces() {

@@ -55,6 +55,15 @@ std::string accountHomeFolder();
 // alone (a link, another owner, open to others), so nobody else can plant or read files in it.
 std::string privateTemporaryFolder();
 
+// Whether a folder may be written (folderWritable for this process).
+using FolderCheck = std::function<bool(const std::string& folder)>;
+
+// The places userFilePlaces gives, worked out afresh: the rule above for the environment and home
+// given, the XDG folders made and a shipped config.ini copied, then each file kept where `writable`
+// allows it to be written.
+UserFilePlaces settleUserFilePlaces(const std::string& programDirectory, const EnvironmentReader& environment,
+                                    const std::string& home, const FolderCheck& writable);
+
 // The places for `programDirectory` in this process's environment, worked out once per program
 // directory; the XDG folders are made (mode 0700) and a shipped config.ini copied on first use.
 // Safe to call from any thread.

@@ -1,5 +1,6 @@
 #include "preview/video_splitter_dialog.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFocusEvent>
 #include <QLabel>
@@ -32,8 +33,12 @@ constexpr int kPlayIcon = 186;
 constexpr int kPauseIcon = 185;
 constexpr const char* kErrorTime = QT_TRANSLATE_NOOP("VideoSplitter", "Error time!");
 constexpr const char* kErrorCaption = "Error";
+constexpr const char* kEmptyCutText =
+    QT_TRANSLATE_NOOP("VideoSplitter", "The part to convert is empty: End must be later than Start.");
 
-constexpr std::array<DialogControl, 16> kControls{{
+// The last control lies below the template's area: the note that tells when a typed time was held
+// to the file.
+constexpr std::array<DialogControl, 17> kControls{{
     {kStartPaneId, ControlKind::Custom, nullptr, {7, 7, 100, 72}, "startPane"},
     {kEndPaneId, ControlKind::Custom, nullptr, {114, 7, 100, 72}, "endPane"},
     {kPlayButtonId, ControlKind::Custom, nullptr, {7, 83, 16, 14}, "playButton"},
@@ -50,6 +55,7 @@ constexpr std::array<DialogControl, 16> kControls{{
     {1076, ControlKind::Label, nullptr, {34, 128, 40, 8}, "lengthLabel"},
     {1, ControlKind::DefaultPushButton, QT_TRANSLATE_NOOP("Dialog", "&OK"), {116, 125, 45, 14}, "okButton"},
     {2, ControlKind::PushButton, QT_TRANSLATE_NOOP("Dialog", "&Cancel"), {169, 125, 45, 14}, "cancelButton"},
+    {0, ControlKind::Label, nullptr, {7, 142, 207, 8}, "noteLabel"},
 }};
 
 QString timeText(long long seconds) {
@@ -100,6 +106,8 @@ VideoSplitterDialog::VideoSplitterDialog(QWidget* parent, ErrorPrompt prompt)
     m_endEdit = findChild<QLineEdit*>(QStringLiteral("endEdit"));
     m_maxEdit = findChild<QLineEdit*>(QStringLiteral("maxEdit"));
     m_lengthLabel = findChild<QLabel*>(QStringLiteral("lengthLabel"));
+    m_noteLabel = findChild<QLabel*>(QStringLiteral("noteLabel"));
+    m_noteLabel->setTextFormat(Qt::PlainText);
     m_minEdit->setEnabled(false);
     m_maxEdit->setEnabled(false);
     m_startEdit->installEventFilter(this);
@@ -131,10 +139,9 @@ void VideoSplitterDialog::initialise() {
     m_slider->SetRange(m_values.start, m_values.end);
 
     m_minEdit->setText(timeText(m_values.minimum));
-    m_maxEdit->setText(timeText(m_values.maximum));
-    m_startEdit->setText(timeText(m_values.start));
-    m_endEdit->setText(timeText(m_values.end));
-    showLength(static_cast<double>(m_values.end) - m_values.start);
+    // The maximum is a bound a second past the file's end: Max shows the end itself.
+    m_maxEdit->setText(timeText(shownEnd(m_values)));
+    showTimes(true, true);
 
     m_startPlayer.Open(m_sourcePath, m_startPane, this);
     m_startShown = {};
@@ -154,11 +161,10 @@ void VideoSplitterDialog::onRangeChanged(widgets::RangeChange /*change*/) {
     const double right = m_slider->right();
     m_values.start = wholeSeconds(left);
     m_values.end = wholeSeconds(right);
-    m_startEdit->setText(timeText(m_values.start));
-    m_endEdit->setText(timeText(m_values.end));
+    showTimes(true, true);
+    m_noteLabel->clear();
     // While a thumb is dragged the panes follow on key frames; the release shows the exact frames.
     seekPanes(m_slider->isTracking() ? SeekMode::KeyFrame : SeekMode::Exact);
-    showLength(right - left);
 }
 
 void VideoSplitterDialog::seekPanes(SeekMode mode) {
@@ -177,30 +183,50 @@ void VideoSplitterDialog::seekPane(PreviewPlayer& player, PaneTarget& shown, dou
     shown = {true, seconds, exact};
 }
 
-void VideoSplitterDialog::showLength(double seconds) {
-    m_lengthLabel->setText(timeText(wholeSeconds(seconds)));
+void VideoSplitterDialog::showTimes(bool startBox, bool endBox) {
+    // Start, End and Length as they will be converted, in whole seconds. A box whose typed text is
+    // still to be taken keeps it.
+    const int start = shownTime(m_values.start, m_values);
+    const int end = shownTime(m_values.end, m_values);
+    if (startBox) {
+        m_startEdit->setText(timeText(start));
+    }
+    if (endBox) {
+        m_endEdit->setText(timeText(end));
+    }
+    m_lengthLabel->setText(timeText(std::max(end - start, 0)));
 }
 
 bool VideoSplitterDialog::takeTypedTime(TypedField field) {
     QLineEdit* edit = field == TypedField::Start ? m_startEdit : m_endEdit;
-    const std::optional<int> value = acceptTypedTime(edit->text().toStdString(), field, m_values);
-    if (!value) {
+    const QString typedText = edit->text().trimmed();
+    const std::optional<TypedTime> taken = readTypedTime(typedText.toStdString(), field, m_values);
+    if (!taken) {
         edit->setText(field == TypedField::Start ? m_startBackup : m_endBackup);
         m_prompt(QCoreApplication::translate("VideoSplitter", kErrorTime).toStdString(), kErrorCaption);
         return false;
     }
     if (field == TypedField::Start) {
-        m_slider->SetRange(*value, m_values.end);
-        m_values.start = *value;
+        m_slider->SetRange(taken->stored, m_values.end);
+        m_values.start = taken->stored;
     } else {
-        m_slider->SetRange(m_values.start, *value);
-        m_values.end = *value;
+        m_slider->SetRange(m_values.start, taken->stored);
+        m_values.end = taken->stored;
     }
     // The value as stored, and the panes and the length with it.
-    edit->setText(timeText(*value));
+    showTimes(field == TypedField::Start, field == TypedField::End);
     (field == TypedField::Start ? m_startBackup : m_endBackup) = edit->text();
     seekPanes(SeekMode::Exact);
-    showLength(static_cast<double>(m_values.end) - m_values.start);
+    m_noteLabel->clear();
+    if (taken->held) {
+        // The user learns that the value was changed, and to what.
+        m_noteLabel->setText(
+            (field == TypedField::Start
+                 ? QCoreApplication::translate("VideoSplitter", "Start %1 lies outside the clip; %2 is used.")
+                 : QCoreApplication::translate("VideoSplitter", "End %1 lies outside the clip; %2 is used."))
+                .arg(typedText, edit->text()));
+        QApplication::beep();
+    }
     return true;
 }
 
@@ -275,6 +301,11 @@ void VideoSplitterDialog::accept() {
                 return;
             }
         }
+    }
+    // A cut without length would give the converter nothing to do.
+    if (emptyCut(m_values)) {
+        m_prompt(QCoreApplication::translate("VideoSplitter", kEmptyCutText).toStdString(), kErrorCaption);
+        return;
     }
     closePlayers();
     QDialog::accept();

@@ -79,7 +79,9 @@ private:
     };
     void seekPanes(SeekMode mode);
     static void seekPane(PreviewPlayer& player, PaneTarget& shown, double seconds, SeekMode mode);
-    void showLength(double seconds);
+    // Start (when `startBox`), End (when `endBox`) and Length from the stored values, never past the
+    // file's end.
+    void showTimes(bool startBox, bool endBox);
     void showPlayPicture(bool playing);
     void closePlayers();
 
@@ -102,6 +104,7 @@ private:
     QLineEdit* m_endEdit = nullptr;
     QLineEdit* m_maxEdit = nullptr;
     QLabel* m_lengthLabel = nullptr;
+    QLabel* m_noteLabel = nullptr;
     // Declared after the panes' pointers but destroyed before the panes (children of the dialog).
     PreviewPlayer m_startPlayer;
     PreviewPlayer m_endPlayer;

@@ -67,18 +67,51 @@ std::string splitterTimeText(long long seconds) {
     return platform::formatTimeText(seconds);
 }
 
-std::optional<int> acceptTypedTime(std::string_view text, TypedField field, const SplitterValues& values) {
+int shownEnd(const SplitterValues& values) {
+    if (!(values.mediaLength >= 0.0)) {
+        return values.maximum;
+    }
+    const int rounded = wholeSeconds(std::round(values.mediaLength));
+    return std::clamp(rounded, std::min(values.minimum, values.maximum), values.maximum);
+}
+
+int shownTime(int seconds, const SplitterValues& values) {
+    return std::min(seconds, shownEnd(values));
+}
+
+bool emptyCut(const SplitterValues& values) {
+    return shownTime(values.end, values) <= shownTime(values.start, values);
+}
+
+std::optional<TypedTime> readTypedTime(std::string_view text, TypedField field,
+                                       const SplitterValues& values) {
     const std::optional<int> typed = parseSplitterTime(text);
     if (!typed) {
         return std::nullopt;
     }
     const int low = std::min(values.minimum, values.maximum);
     const int high = std::max(values.minimum, values.maximum);
-    const int value = std::clamp(*typed, low, high);
-    if (field == TypedField::Start ? value > values.end : value < values.start) {
+    const int end = shownEnd(values);
+    TypedTime taken;
+    taken.typed = *typed;
+    taken.held = *typed < low || *typed > end;
+    taken.stored = std::clamp(*typed, low, high);
+    // The shown end stands for the end of the file, which the maximum reaches.
+    if (field == TypedField::End && taken.stored >= end) {
+        taken.stored = high;
+    }
+    if (field == TypedField::Start ? taken.stored > values.end : taken.stored < values.start) {
         return std::nullopt;
     }
-    return value;
+    return taken;
+}
+
+std::optional<int> acceptTypedTime(std::string_view text, TypedField field, const SplitterValues& values) {
+    const auto taken = readTypedTime(text, field, values);
+    if (!taken) {
+        return std::nullopt;
+    }
+    return taken->stored;
 }
 
 int wholeSeconds(double seconds) {
@@ -99,6 +132,9 @@ SplitterValues splitterValuesForRow(std::string_view startText, std::string_view
     };
     values.start = read(startText, 0);
     values.end = read(endText, values.maximum);
+    if (duration >= 1.0) {
+        values.mediaLength = duration - 1.0;
+    }
     return values;
 }
 

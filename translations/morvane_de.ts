@@ -1067,5 +1067,17 @@ ist keine Anwendung verknüpft.</translation>
         <source>Play</source>
         <translation>Abspielen</translation>
     </message>
+    <message>
+        <source>The part to convert is empty: End must be later than Start.</source>
+        <translation>Der zu konvertierende Teil ist leer: Das Ende muss nach dem Anfang liegen.</translation>
+    </message>
+    <message>
+        <source>Start %1 lies outside the clip; %2 is used.</source>
+        <translation>Anfang %1 liegt außerhalb der Datei; %2 wird verwendet.</translation>
+    </message>
+    <message>
+        <source>End %1 lies outside the clip; %2 is used.</source>
+        <translation>Ende %1 liegt außerhalb der Datei; %2 wird verwendet.</translation>
+    </message>
 </context>
 </TS>

@@ -1067,5 +1067,17 @@ with the given filename extension.</source>
         <source>Play</source>
         <translation>Lecture</translation>
     </message>
+    <message>
+        <source>The part to convert is empty: End must be later than Start.</source>
+        <translation>La partie à convertir est vide&#xa0;: la fin doit être postérieure au début.</translation>
+    </message>
+    <message>
+        <source>Start %1 lies outside the clip; %2 is used.</source>
+        <translation>Le début %1 est hors de la vidéo&#xa0;; %2 est utilisé.</translation>
+    </message>
+    <message>
+        <source>End %1 lies outside the clip; %2 is used.</source>
+        <translation>La fin %1 est hors de la vidéo&#xa0;; %2 est utilisée.</translation>
+    </message>
 </context>
 </TS>

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QFont>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
@@ -185,6 +186,38 @@ void fixDialogSize(QWidget& dialog, int widthUnits, int heightUnits) {
         height = std::max(height, child->geometry().bottom() + 1 + margin.height());
     }
     dialog.setFixedSize(width, height);
+}
+
+QFont fittingDialogFont(const QFont& font, const QSize& available, double smallestPoints,
+                        const std::function<QSize(const QFont&)>& sizeAt) {
+    const auto fits = [&](const QFont& candidate) {
+        const QSize size = sizeAt(candidate);
+        return size.width() <= available.width() && size.height() <= available.height();
+    };
+    if (fits(font)) {
+        return font;
+    }
+    QFont candidate = font;
+    if (font.pointSizeF() > 0) {
+        for (double points = font.pointSizeF() - 0.5; points >= smallestPoints; points -= 0.5) {
+            candidate.setPointSizeF(points);
+            if (fits(candidate)) {
+                return candidate;
+            }
+        }
+        candidate.setPointSizeF(std::min(smallestPoints, font.pointSizeF()));
+        return candidate;
+    }
+    // A font sized in pixels: a point is 4/3 of a pixel on the reference screen.
+    const int smallestPixels = static_cast<int>(smallestPoints * 4 / 3);
+    for (int pixels = font.pixelSize() - 1; pixels >= smallestPixels; --pixels) {
+        candidate.setPixelSize(pixels);
+        if (fits(candidate)) {
+            return candidate;
+        }
+    }
+    candidate.setPixelSize(std::min(smallestPixels, font.pixelSize()));
+    return candidate;
 }
 
 } // namespace morvane::widgets

@@ -12,6 +12,7 @@
 
 #include "widgets/dialog_units.h"
 
+class QFont;
 class QSize;
 class QWidget;
 
@@ -69,5 +70,13 @@ void makeRoomForGrownControls(std::span<PlacedControl> controls);
 // inside with the template's right and bottom margin (the distance of the furthest control from
 // the template's edge, at least a few pixels).
 void fixDialogSize(QWidget& dialog, int widthUnits, int heightUnits);
+
+// The font a dialog is laid out with on a screen whose free area is `available`: `font` itself when
+// the dialog laid out with it fits, else the largest smaller size, in steps of half a point (or of a
+// pixel for a font sized in pixels), down to `smallestPoints`, at which it fits; the smallest when
+// none does. Every dialog unit follows the font, so the layout keeps its proportions. `sizeAt` lays
+// the dialog out with a font and gives the size it takes.
+QFont fittingDialogFont(const QFont& font, const QSize& available, double smallestPoints,
+                        const std::function<QSize(const QFont&)>& sizeAt);
 
 } // namespace morvane::widgets

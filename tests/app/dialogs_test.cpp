@@ -214,6 +214,26 @@ TEST(AboutDialog, ShowsNameVersionAndOpensItsLinks) {
     dialog.close();
 }
 
+TEST(AboutDialog, OpensWithOkFocusedSoEnterClosesItAndTabReachesTheLinks) {
+    RecordingOpener opener;
+    AboutDialog dialog("Quillon Video Converter", "1.0.1", opener);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    auto* ok = child<QPushButton>(dialog, "okButton");
+    EXPECT_EQ(QApplication::focusWidget(), ok);
+    QTest::keyClick(ok, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), child<QWidget>(dialog, "homePageLink"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(opener.urls.size(), 1U) << "Enter on a focused link opens it";
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), ok);
+    QTest::keyClick(ok, Qt::Key_Return);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(opener.urls.size(), 1U);
+}
+
 TEST(AboutDialog, ALinkThatDoesNotOpenSaysSo) {
     RecordingOpener opener;
     opener.succeeds = false;

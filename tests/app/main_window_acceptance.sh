@@ -211,6 +211,11 @@ tag="$(ffprobe -v error -show_entries format_tags=title -of csv=p=0 "$(output_of
 [ "$tag" != "Acceptance run" ] || fail "the first row took the second row's title"
 [ ! -e "$work/opened.txt" ] || fail "the output folder was opened though the choice was off"
 
+# Keyboard users and real screens (main_window_keyboard_steps.sh).
+# shellcheck source=main_window_keyboard_steps.sh
+source "$(dirname "${BASH_SOURCE[0]}")/main_window_keyboard_steps.sh"
+keyboard_steps
+
 # Close the window through File, Exit: the program ends.
 xdotool windowactivate --sync "$window" 2>/dev/null || true
 xdotool key alt+f
@@ -224,4 +229,5 @@ if kill -0 "$app" 2>/dev/null; then
     fail "the program did not end when its window was closed"
 fi
 wait "$app" || fail "the program ended with an error"
+large_screen_steps
 echo "PASSED: two clips added, one edited in the panel, both converted"

@@ -92,7 +92,9 @@ TEST_F(MainWindowSplitTest, OkWritesTheChosenCutIntoTheRowAndCancelWritesNothing
     ASSERT_EQ(cell(kColumnEnd), "00:00:07");
 
     split([&](preview::VideoSplitterDialog& dialog) {
-        EXPECT_EQ(dialog.values(), (preview::SplitterValues{0, 0, 7, 7}));
+        EXPECT_EQ(dialog.values(),
+                  (preview::SplitterValues{0, 0, 7, 7, window->files().row(0).job->duration - 1}));
+        EXPECT_NEAR(dialog.values().mediaLength, 6.0, 0.1) << "the splitter knows where the file really ends";
         typeInto(dialog, "startEdit", "00:00:02");
         typeInto(dialog, "endEdit", "00:00:05");
         press(dialog, "okButton");
@@ -101,7 +103,8 @@ TEST_F(MainWindowSplitTest, OkWritesTheChosenCutIntoTheRowAndCancelWritesNothing
     EXPECT_EQ(cell(kColumnEnd), "00:00:05");
 
     split([&](preview::VideoSplitterDialog& dialog) {
-        EXPECT_EQ(dialog.values(), (preview::SplitterValues{0, 2, 5, 7}));
+        EXPECT_EQ(dialog.values(),
+                  (preview::SplitterValues{0, 2, 5, 7, window->files().row(0).job->duration - 1}));
         dialog.slider().SetRange(-1.0, 3.0);
         EXPECT_EQ(dialog.values().start, 0);
         press(dialog, "cancelButton");
@@ -112,7 +115,8 @@ TEST_F(MainWindowSplitTest, OkWritesTheChosenCutIntoTheRowAndCancelWritesNothing
     // A refused time is said through the window's prompts and keeps the splitter open.
     window->list().setItemText(0, kColumnEnd, QStringLiteral("soon"));
     split([&](preview::VideoSplitterDialog& dialog) {
-        EXPECT_EQ(dialog.values(), (preview::SplitterValues{0, 2, 7, 7}))
+        EXPECT_EQ(dialog.values(),
+                  (preview::SplitterValues{0, 2, 7, 7, window->files().row(0).job->duration - 1}))
             << "an unreadable End opens the whole rest";
         typeInto(dialog, "startEdit", "later");
         press(dialog, "okButton");

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStandardItemModel>
 #include <QTest>
 #include <QUrl>
@@ -67,14 +69,17 @@ public:
 
 class FakeFileDialogs final : public FileDialogs {
 public:
-    std::optional<std::vector<std::string>> openFiles(QWidget*,
-                                                      const std::vector<std::string>& filters) override {
+    std::optional<std::vector<std::string>> openFiles(QWidget*, const std::vector<std::string>& filters,
+                                                      const std::string& startFolder) override {
         filtersSeen = filters;
+        startFolders.push_back(startFolder);
         ++opened;
         return files;
     }
-    std::optional<std::string> browseFolder(QWidget*, const std::string& title) override {
+    std::optional<std::string> browseFolder(QWidget*, const std::string& title,
+                                            const std::string& startFolder) override {
         titleSeen = title;
+        startFolders.push_back(startFolder);
         return folder;
     }
 
@@ -82,6 +87,7 @@ public:
     std::optional<std::string> folder;
     std::vector<std::string> filtersSeen;
     std::string titleSeen;
+    std::vector<std::string> startFolders; // of every dialog opened, in order
     int opened = 0;
 };
 
@@ -559,6 +565,18 @@ TEST_F(MainWindowTest, ThreeFilesConvertWithProgressInTheirStatusCells) {
     EXPECT_EQ(prompts.texts().back(), "There is no selected file in list! ");
 }
 
+TEST_F(MainWindowTest, SplitWithASplitterIsGreyedInTheMenusOnlyWhileABatchRuns) {
+    add({"one.mp4"});
+    script(kSlowScript);
+    window->setSplitter([](QWidget&, const SplitRequest&) { return std::optional<CutRange>(); });
+    EXPECT_TRUE(window->command(kCmdSplit)->isEnabled());
+    click(kIdStart);
+    EXPECT_FALSE(window->command(kCmdSplit)->isEnabled());
+    EXPECT_TRUE(button(kIdSplit)->isEnabled()) << "the Split button stays usable";
+    waitForBatchEnd();
+    EXPECT_TRUE(window->command(kCmdSplit)->isEnabled());
+}
+
 TEST_F(MainWindowTest, TheConfiguredCountConvertsRowsSideBySide) {
     add({"one.mp4", "two.mp4", "three.mp4"});
     script(kStoppableScript);
@@ -671,6 +689,176 @@ TEST_F(MainWindowTest, DestroyingTheWindowDuringABatchStopsItWithoutWaitingLong)
     window.reset();
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
     EXPECT_EQ(power.shutdownCalls, 0);
+}
+
+// Keyboard, dialogs' folders and the screen ---------------------------------------------------------
+
+class MainWindowKeyboardTest : public MainWindowTest {
+protected:
+    void showActive() {
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+    // The control that has the focus, by the name the window gives it ("panel" for the option tree).
+    std::string focused() {
+        QWidget* widget = QApplication::focusWidget();
+        auto* tree = window->findChild<widgets::OptionTree*>();
+        if (widget != nullptr && (widget == tree || tree->isAncestorOf(widget))) {
+            return "panel";
+        }
+        return widget == nullptr ? "" : widget->objectName().toStdString();
+    }
+    // A new window over the same program directory, as the next run of the program opens.
+    void reopen() {
+        window.reset();
+        engine::closeTraceFile();
+        WindowServices services;
+        services.prompts = &prompts;
+        services.fileDialogs = &dialogs;
+        services.opener = &opener;
+        services.power = &power;
+        services.notifier = &notifier;
+        window = std::make_unique<MainWindow>(dir.path() + "/", services);
+    }
+    void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
+    }
+};
+
+TEST_F(MainWindowKeyboardTest, TabWalksTheWindowInReadingOrderAndLeavesTheListWithItsRow) {
+    add({"one.mp4", "two.mp4"});
+    showActive();
+    ASSERT_EQ(window->selectedRow(), 1);
+    button(kIdAdd)->setFocus();
+    ASSERT_EQ(focused(), "addButton");
+    // Split is greyed in this window (no splitter), so Tab passes it by.
+    const std::vector<std::string> order{
+        "removeButton",      "startButton",       "stopButton",      "moreButton",
+        "fileList",          "profileCombo",      "outputEdit",      "browseButton",
+        "openButton",        "shutdownCheck",     "openFolderCheck", "panel",
+        "previewSlider",     "rewindButton",      "playButton",      "pauseButton",
+        "previewStopButton", "fastForwardButton", "addButton"};
+    std::vector<std::string> walked;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        key(Qt::Key_Tab);
+        walked.push_back(focused());
+    }
+    EXPECT_EQ(walked, order);
+    // Backwards through the panel: one stop.
+    window->findChild<QWidget*>(QStringLiteral("previewSlider"))->setFocus();
+    key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(focused(), "panel");
+    key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(focused(), "openFolderCheck");
+
+    // Into the list and out again both ways: the selected row (and so the profile) stays.
+    window->list().setFocus();
+    for (int press = 0; press < 3; ++press) {
+        key(Qt::Key_Tab);
+        EXPECT_EQ(focused(), "profileCombo");
+        key(Qt::Key_Backtab, Qt::ShiftModifier);
+        EXPECT_EQ(focused(), "fileList");
+        key(Qt::Key_Backtab, Qt::ShiftModifier);
+        EXPECT_EQ(focused(), "moreButton");
+        key(Qt::Key_Tab);
+    }
+    EXPECT_EQ(window->selectedRow(), 1);
+    // The arrows move within the list.
+    key(Qt::Key_Up);
+    EXPECT_EQ(focused(), "fileList");
+    EXPECT_EQ(window->selectedRow(), 0);
+}
+
+TEST_F(MainWindowKeyboardTest, EnterPressesTheFocusedButtonAndNothingElse) {
+    showActive();
+    dialogs.folder = dir.path();
+    button(kIdBrowse)->setFocus();
+    key(Qt::Key_Return);
+    EXPECT_EQ(dialogs.titleSeen, "Please select output directory:") << "Enter on a push button";
+    EXPECT_EQ(window->outputText(), dir.path());
+
+    dialogs.files.reset(); // the open-file dialog is cancelled
+    button(kIdAdd)->setFocus();
+    key(Qt::Key_Enter);
+    EXPECT_EQ(dialogs.opened, 1) << "Enter on a picture button";
+
+    // Elsewhere Enter neither presses a button nor ends the window.
+    for (const char* name : {"outputEdit", "shutdownCheck"}) {
+        window->findChild<QWidget*>(QString::fromLatin1(name))->setFocus();
+        key(Qt::Key_Return);
+        EXPECT_TRUE(window->isVisible()) << name;
+    }
+    EXPECT_EQ(dialogs.opened, 1);
+    EXPECT_EQ(dialogs.startFolders.size(), 2U);
+}
+
+TEST_F(MainWindowKeyboardTest, AddStartsWhereTheLastFileCameFromAndBrowseInTheOutputFolder) {
+    const std::string clips = std::filesystem::path(Clips::get().path("one.mp4")).parent_path().string();
+    dialogs.files.reset();
+    click(kIdAdd);
+    add({"one.mp4"});
+    add({"two.mp4"});
+    ASSERT_EQ(dialogs.startFolders.size(), 3U);
+    EXPECT_EQ(dialogs.startFolders[0], "") << "nothing remembered yet: the dialog's own choice";
+    EXPECT_EQ(dialogs.startFolders[1], "");
+    EXPECT_EQ(dialogs.startFolders[2], clips);
+    EXPECT_NE(test::readFile(dir.file("config.ini")).find("AddFolder=" + clips), std::string::npos);
+
+    // The next run remembers it; a folder that has gone is not offered.
+    reopen();
+    dialogs.startFolders.clear();
+    dialogs.files.reset();
+    click(kIdAdd);
+    test::writeFile(dir.file("config.ini"), "[Config]\nAddFolder=" + dir.file("gone") + "\n");
+    reopen();
+    click(kIdAdd);
+    EXPECT_EQ(dialogs.startFolders, (std::vector<std::string>{clips, ""}));
+
+    // Browse starts in the Output folder, or the nearest folder above one not made yet.
+    dialogs.folder.reset();
+    dialogs.startFolders.clear();
+    std::filesystem::create_directories(dir.file("out"));
+    for (const std::string& output : {dir.file("out"), dir.file("out") + "/not/yet", std::string("out")}) {
+        setOutput(output);
+        click(kIdBrowse);
+    }
+    EXPECT_EQ(dialogs.startFolders,
+              (std::vector<std::string>{dir.file("out"), dir.file("out"), dir.file("out")}))
+        << "a relative Output lies below the program directory";
+}
+
+TEST_F(MainWindowKeyboardTest, MessagesWithoutACaptionShowTheProductTitle) {
+    window->ask(
+        Message{"    Mission accomplished!        ", "", MessageIcon::Information, MessageButtons::Ok});
+    window->ask(Message{"text", "Warning", MessageIcon::Warning, MessageButtons::Ok});
+    ASSERT_EQ(prompts.messages.size(), 2U);
+    EXPECT_EQ(prompts.messages[0].caption, "Quillon Video Converter 1.0.1");
+    EXPECT_EQ(prompts.messages[1].caption, "Warning");
+}
+
+// Run by the suite once more on a large screen at scale factor 2, where the window's own size does
+// not fit: there its layout shrinks with its font.
+TEST_F(MainWindowKeyboardTest, TheWindowFitsTheScreensFreeAreaAndKeepsItsLayoutWhereItFits) {
+    showActive();
+    const QRect free = window->screen()->availableGeometry();
+    EXPECT_LE(window->width(), free.width());
+    EXPECT_LE(window->height(), free.height());
+    const bool scaled = qEnvironmentVariableIsSet("QT_SCALE_FACTOR");
+    EXPECT_EQ(window->font() == QApplication::font(window.get()), !scaled)
+        << window->font().pointSizeF() << " on " << free.width() << "x" << free.height();
+    // The panel and the preview pane lie inside the window.
+    for (const char* name : {"panelFrame", "previewPicture", "fastForwardButton", "openFolderCheck"}) {
+        auto* control = window->findChild<QWidget*>(QString::fromLatin1(name));
+        const QRect inWindow(control->mapTo(window.get(), QPoint(0, 0)), control->size());
+        EXPECT_TRUE(window->rect().contains(inWindow)) << name;
+    }
+    // Nothing of the left part lies under the panel.
+    const int rightPart = window->findChild<QWidget*>(QStringLiteral("panelFrame"))->geometry().left();
+    for (const char* name : {"openButton", "openFolderCheck", "profileCombo"}) {
+        EXPECT_LT(window->findChild<QWidget*>(QString::fromLatin1(name))->geometry().right(), rightPart)
+            << name;
+    }
 }
 
 } // namespace

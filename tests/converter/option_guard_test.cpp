@@ -42,6 +42,8 @@ TEST(OptionGuard, RefusesFilesDevicesAndArgumentsFfmpegWouldTakeAsOutputs) {
         {option("f", "alsa"), true},
         {option("passlogfile", "/elsewhere/log"), true},
         {option("passlogfile", "log"), false},
+        {option("passlogfile", "proto:log"), true}, // a protocol FFmpeg would open
+        {option("passlogfile", "", false), true},
         {option("pass", "1"), false},
         {option("pass:v", "2"), false},
         {option("pass", "3"), true}, // FFmpeg would rewrite the logs it reads in place

@@ -1171,5 +1171,31 @@ TEST(Translator, DeviceLimitsFollowThePictureSize) {
               fast.arguments.end());
 }
 
+TEST(Translator, DeviceRowIsTheSmallestThatHoldsBothSides) {
+    // The iPod's rows are 320x240 and 640x480, a phone's 352x288 and 640x480: a picture that is too
+    // large for the small row on one side only takes the larger row (640x240 is 600 macroblocks; the
+    // small row's level 1.3 allows 396).
+    struct Case {
+        std::string device; // "ipod" (MP4 held to 768k) or "3gp"
+        std::string size;
+        std::string level;
+    };
+    const Case cases[] = {
+        {"ipod", "320x240", "1.3"}, {"ipod", "640x240", "3.0"}, {"ipod", "320x480", "3.0"},
+        {"ipod", "640x480", "3.0"}, {"ipod", "720x576", "3.0"}, {"3gp", "352x288", "1.3"},
+        {"3gp", "640x240", "3.0"},  {"3gp", "176x480", "3.0"},  {"3gp", "1280x720", "3.0"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.device + " " + c.size);
+        const Words tail =
+            c.device == "ipod" ? Words{"-maxrate", "768k", "-y", "o.mp4"} : Words{"-y", "o.3gp"};
+        const Result result = translate(concat({{"-i", "a.avi", "-s", c.size, "-vcodec", "libx264"}, tail}));
+        const auto level = std::find(result.arguments.begin(), result.arguments.end(), "-level:v");
+        ASSERT_NE(level, result.arguments.end()) << result.error;
+        ASSERT_NE(level + 1, result.arguments.end());
+        EXPECT_EQ(*(level + 1), c.level);
+    }
+}
+
 } // namespace
 } // namespace morvane::converter

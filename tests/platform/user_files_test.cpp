@@ -89,6 +89,47 @@ TEST(UserFiles, BesideAWritableProgramOrInTheUsersXdgFolders) {
     }
 }
 
+TEST(UserFiles, SettingsGoWhereTheUserCanWriteThem) {
+    test::TempDir dir;
+    const std::string program = dir.path() + "/opt/";
+    const std::string configHome = dir.path() + "/config/";
+    const std::string userCopy = configHome + "morvane/config.ini";
+    struct Case {
+        const char* what;
+        bool programWritable;
+        bool configWritable;
+        bool userCopyExists;
+        std::string config;
+    };
+    const Case cases[] = {
+        {"installed, first run", false, true, false, userCopy},
+        {"installed, settings folder read-only, no copy yet", false, false, false, program + "config.ini"},
+        {"installed, the user's copy in a read-only folder", false, false, true, userCopy},
+        {"writable program directory", true, true, false, program + "config.ini"},
+    };
+    const auto environment = environmentOf(
+        {{"HOME", dir.path()}, {"XDG_CONFIG_HOME", configHome}, {"XDG_STATE_HOME", dir.path() + "/state"}});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(configHome);
+        std::filesystem::create_directories(program);
+        if (c.userCopyExists) {
+            std::filesystem::create_directories(configHome + "morvane");
+            test::writeFile(userCopy, "[Setting]\n");
+        }
+        // The suite runs as root, who may write everywhere: the test says which folders are locked.
+        const auto writable = [&](const std::string& folder) {
+            if (folder.rfind(program, 0) == 0) {
+                return c.programWritable;
+            }
+            return folder.rfind(configHome, 0) != 0 || c.configWritable;
+        };
+        const auto places = settleUserFilePlaces(program, environment, dir.path(), writable);
+        EXPECT_EQ(places.configFile, c.config);
+        EXPECT_EQ(places.besideProgram, c.programWritable);
+    }
+}
+
 TEST(UserFiles, WritableFolderIsJudgedForThisProcess) {
     test::TempDir dir;
     EXPECT_TRUE(folderWritable(dir.path()));

@@ -1,7 +1,11 @@
 #include "preview/preview_player.h"
 
+#include <QApplication>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -323,6 +327,65 @@ TEST_F(PreviewPlayerTest, ThePaneLoopsAtTheEndAndTheSliderFollows) {
     pane.stop();
     EXPECT_EQ(slider.value(), 0);
     EXPECT_FALSE(pane.player().isOpen());
+}
+
+// The pane's slider with its handle where a user would grab it.
+class PaneSlider : public QSlider {
+public:
+    PaneSlider() : QSlider(Qt::Horizontal) {}
+    QPoint handleCentre() const {
+        QStyleOptionSlider option;
+        initStyleOption(&option);
+        return style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this).center();
+    }
+    // One notch of the mouse wheel away from the user (three steps up), with `buttons` held.
+    void wheelUp(Qt::MouseButtons buttons) {
+        const QPointF at = handleCentre();
+        QWheelEvent wheel(at, mapToGlobal(at), {}, {0, 120}, buttons, {}, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(this, &wheel);
+    }
+};
+
+TEST_F(PreviewPlayerTest, TheSliderSeeksKeyFramesWhileItsHandleIsHeldAndExactFramesOtherwise) {
+    auto host = makeHost();
+    PaneSlider slider;
+    slider.resize(300, 24);
+    slider.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&slider));
+    PreviewPaneController pane(host.get(), &slider);
+    pane.play(s_clip); // 4 s at 30 frames a second, a key frame every second
+    ASSERT_TRUE(waitFor([&] { return pane.player().isLoaded() && shownFrame(*host) >= 0; }));
+    pane.pause();
+    // The time of the slider's percent of the clip, as the pane seeks to it: an exact seek shows the frame
+    // at that time (or the next, when the time falls inside a frame), a key-frame seek the key frame before.
+    const auto seconds = [&] { return slider.value() * pane.logic().duration() * 0.01; };
+    const auto showsExactFrame = [&] {
+        return waitFor(
+            [&] { return shownFrame(*host) >= 0 && std::abs(shownFrame(*host) - seconds() * 30) < 1; });
+    };
+    const auto showsKeyFrame = [&] {
+        return waitFor([&] { return shownFrame(*host) == static_cast<int>(seconds()) * 30; });
+    };
+
+    slider.setValue(60); // the pane's own moves never seek
+    QTest::keyClick(&slider, Qt::Key_Right);
+    ASSERT_EQ(slider.value(), 61);
+    EXPECT_TRUE(showsExactFrame()) << "a key step: " << shownFrame(*host);
+    slider.wheelUp(Qt::NoButton);
+    ASSERT_EQ(slider.value(), 64);
+    EXPECT_TRUE(showsExactFrame()) << "the wheel: " << shownFrame(*host);
+
+    QTest::mousePress(&slider, Qt::LeftButton, {}, slider.handleCentre());
+    ASSERT_TRUE(slider.isSliderDown());
+    slider.wheelUp(Qt::LeftButton);
+    ASSERT_EQ(slider.value(), 67);
+    EXPECT_TRUE(showsKeyFrame()) << "the wheel, handle held: " << shownFrame(*host);
+    QTest::mouseMove(&slider, QPoint(slider.width() / 3, slider.handleCentre().y()));
+    ASSERT_GE(seconds() - static_cast<int>(seconds()), 0.1) << "a key frame and the exact one differ";
+    EXPECT_TRUE(showsKeyFrame()) << "dragged to " << slider.value() << ": " << shownFrame(*host);
+    QTest::mouseRelease(&slider, Qt::LeftButton, {}, QPoint(slider.width() / 3, slider.handleCentre().y()));
+    EXPECT_TRUE(showsExactFrame()) << "let go at " << slider.value() << ": " << shownFrame(*host);
+    pane.stop();
 }
 
 } // namespace

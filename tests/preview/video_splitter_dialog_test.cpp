@@ -120,7 +120,7 @@ TEST_F(VideoSplitterDialogTest, OpensWithTheRangeInItsControlsAndTheExactFramesI
     auto longFile = open(splitterValuesForRow("00:00:00", "--", 3725.9), "");
     EXPECT_EQ(text(*longFile, "maxEdit"), QStringLiteral("01:02:05"));
     EXPECT_EQ(text(*longFile, "endEdit"), QStringLiteral("01:02:05"));
-    EXPECT_EQ(longFile->values(), (SplitterValues{0, 0, 3725, 3725}));
+    EXPECT_EQ(longFile->values(), (SplitterValues{0, 0, 3725, 3725, 3725.9 - 1.0}));
 }
 
 TEST_F(VideoSplitterDialogTest, DraggingTheLeftThumbUpdatesStartLengthAndTheLeftPictureOnEveryMove) {
@@ -144,8 +144,9 @@ TEST_F(VideoSplitterDialogTest, DraggingTheLeftThumbUpdatesStartLengthAndTheLeft
         const int start = static_cast<int>(left);
         EXPECT_EQ(dialog->values().start, start);
         EXPECT_EQ(text(*dialog, "startEdit"), QString::fromStdString(splitterTimeText(start)));
+        // The length of the cut as it converts: End less Start, in whole seconds.
         EXPECT_EQ(text(*dialog, "lengthLabel"),
-                  QString::fromStdString(splitterTimeText(static_cast<int>(slider.right() - left))));
+                  QString::fromStdString(splitterTimeText(static_cast<int>(slider.right()) - start)));
         // While dragging the pane shows the key frame (one a second) at or before the thumb.
         const int keyFrame = start * kRate;
         EXPECT_TRUE(waitFor([&] { return shownFrame(dialog->startPane()) == keyFrame; }))
@@ -239,6 +240,43 @@ TEST_F(VideoSplitterDialogTest, OkTakesAPendingTypedTimeAndClosesBothPlayers) {
     EXPECT_EQ(cancelled->result(), QDialog::Rejected);
     EXPECT_FALSE(cancelled->startPlayer().isOpen());
     EXPECT_FALSE(cancelled->endPlayer().isOpen());
+}
+
+TEST_F(VideoSplitterDialogTest, TheClipsRealEndIsShownHeldTimesAreNotedAndAnEmptyCutIsRefused) {
+    // A 12.04 s clip as the list opens it: bound 13, real end 12.
+    auto dialog = open(splitterValuesForRow("00:00:00", "00:00:13", 13.04), "");
+    EXPECT_EQ(text(*dialog, "maxEdit"), QStringLiteral("00:00:12"));
+    EXPECT_EQ(text(*dialog, "endEdit"), QStringLiteral("00:00:12"));
+    EXPECT_EQ(text(*dialog, "lengthLabel"), QStringLiteral("00:00:12"));
+    EXPECT_EQ(text(*dialog, "noteLabel"), QString());
+
+    type(*dialog, "startEdit", QStringLiteral("00:00:20"));
+    EXPECT_TRUE(errors.empty());
+    EXPECT_EQ(text(*dialog, "startEdit"), QStringLiteral("00:00:12"));
+    EXPECT_EQ(text(*dialog, "noteLabel"),
+              QStringLiteral("Start 00:00:20 lies outside the clip; 00:00:12 is used."));
+    EXPECT_EQ(text(*dialog, "lengthLabel"), QStringLiteral("00:00:00"));
+    dialog->accept();
+    ASSERT_EQ(errors.size(), 1U) << "an empty cut is refused";
+    EXPECT_EQ(errors[0], (std::pair<std::string, std::string>(
+                             "The part to convert is empty: End must be later than Start.", "Error")));
+    EXPECT_TRUE(dialog->isVisible());
+
+    type(*dialog, "startEdit", QStringLiteral("00:00:03"));
+    EXPECT_EQ(text(*dialog, "noteLabel"), QString()) << "a value taken as typed clears the note";
+    type(*dialog, "endEdit", QStringLiteral("00:00:13"));
+    EXPECT_EQ(text(*dialog, "noteLabel"),
+              QStringLiteral("End 00:00:13 lies outside the clip; 00:00:12 is used."));
+    EXPECT_EQ(text(*dialog, "lengthLabel"), QStringLiteral("00:00:09"));
+    // A range the slider pulls in reports itself: 3.4 .. 13 is 3 .. 12 as shown, what converts.
+    dialog->slider().SetRange(3.4, 20.0);
+    EXPECT_EQ(text(*dialog, "startEdit"), QStringLiteral("00:00:03"));
+    EXPECT_EQ(text(*dialog, "lengthLabel"), QStringLiteral("00:00:09"));
+    EXPECT_EQ(text(*dialog, "noteLabel"), QString()) << "the slider's change clears the note";
+    dialog->accept();
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(dialog->values().end, 13) << "the whole clip to its last frame";
+    EXPECT_EQ(errors.size(), 1U);
 }
 
 TEST_F(VideoSplitterDialogTest, RunningModallyGivesTheValuesOnOkAndNothingOnCancel) {

@@ -67,16 +67,56 @@ TEST(SplitterTimeTest, RowsOpenWithTheirCellsOrTheWholeFile) {
         SplitterValues values;
     };
     const std::vector<Case> cases{
-        {"00:00:10", "00:00:20", 60.0, {0, 10, 20, 60}},
-        {"00:00:00", "01:02:05", 3725.9, {0, 0, 3725, 3725}}, // the maximum is cut toward zero
-        {"", "garbage", 12.7, {0, 0, 12, 12}},                // unreadable: 0 and the length
-        {"00:05:00", "00:09:00", 120.0, {0, 120, 120, 120}},  // held to the file
-        {"100:00:00", "", 400000.0, {0, 360000, 400000, 400000}},
-        {"00:00:00", "00:00:00", 0.0, {0, 0, 0, 0}},
+        {"00:00:10", "00:00:20", 60.0, {0, 10, 20, 60, 59.0}},
+        {"00:00:00", "01:02:05", 3725.9, {0, 0, 3725, 3725, 3724.9}}, // the maximum is cut toward zero
+        {"", "garbage", 12.7, {0, 0, 12, 12, 11.7}},                  // unreadable: 0 and the length
+        {"00:05:00", "00:09:00", 120.0, {0, 120, 120, 120, 119.0}},   // held to the file
+        {"100:00:00", "", 400000.0, {0, 360000, 400000, 400000, 399999.0}},
+        {"00:00:00", "00:00:00", 0.0, {0, 0, 0, 0, -1.0}}, // no length known
     };
     for (const Case& c : cases) {
         EXPECT_EQ(splitterValuesForRow(c.start, c.end, c.duration), c.values) << c.start << " " << c.end;
     }
+}
+
+TEST(SplitterTimeTest, TheFilesRealEndIsShownAndTypedTimesPastItAreHeldAndSaidSo) {
+    // A 12.04 s clip: the probe's 13.04 s gives the bound 13, the clip ends at 12.
+    const SplitterValues clip = splitterValuesForRow("00:00:00", "00:00:13", 13.04);
+    ASSERT_EQ(clip, (SplitterValues{0, 0, 13, 13, 13.04 - 1.0}));
+    EXPECT_EQ(shownEnd(clip), 12);
+    EXPECT_EQ(shownTime(13, clip), 12);
+    EXPECT_EQ(shownTime(11, clip), 11);
+    EXPECT_EQ(shownEnd({0, 0, 13, 13, 12.6}), 13) << "rounded to the nearest second";
+    EXPECT_EQ(shownEnd({0, 0, 13, 13, 40.0}), 13) << "never past the bound";
+    EXPECT_EQ(shownEnd({0, 0, 13, 13}), 13) << "length unknown: the bound";
+
+    struct Case {
+        const char* text;
+        TypedField field;
+        int stored;
+        bool held;
+    };
+    const std::vector<Case> cases{
+        {"00:00:13", TypedField::End, 13, true},   // past the shown end: held, and the whole file
+        {"00:00:12", TypedField::End, 13, false},  // the shown end stands for the file's end
+        {"00:00:11", TypedField::End, 11, false},  //
+        {"00:00:20", TypedField::Start, 13, true}, // held to the bound: the cut is then empty
+        {"-1:00:00", TypedField::Start, 0, true},  // before the beginning
+        {"00:00:03", TypedField::Start, 3, false}, //
+    };
+    for (const Case& c : cases) {
+        const auto taken = readTypedTime(c.text, c.field, clip);
+        ASSERT_TRUE(taken) << c.text;
+        EXPECT_EQ(taken->stored, c.stored) << c.text;
+        EXPECT_EQ(taken->held, c.held) << c.text;
+    }
+
+    // An empty cut as the user sees it: equal ends, or a start at or past the file's end.
+    EXPECT_FALSE(emptyCut(clip));
+    EXPECT_TRUE(emptyCut({0, 5, 5, 13, 12.04}));
+    EXPECT_TRUE(emptyCut({0, 12, 13, 13, 12.04}));
+    EXPECT_FALSE(emptyCut({0, 11, 13, 13, 12.04}));
+    EXPECT_FALSE(emptyCut({0, 4, 5, 13}));
 }
 
 TEST(SplitterTimeTest, SliderValuesTruncateTowardZero) {

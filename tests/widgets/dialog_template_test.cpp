@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QDialog>
+#include <QFont>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +14,42 @@
 
 namespace morvane::widgets {
 namespace {
+
+TEST(DialogTemplate, TheFontShrinksInHalfPointsOnlyAsFarAsTheScreenNeeds) {
+    // A dialog 80 pixels wide and 50 high for every point of its font.
+    int layouts = 0;
+    const auto sizeAt = [&](const QFont& font) {
+        ++layouts;
+        const double points = font.pointSizeF() > 0 ? font.pointSizeF() : font.pixelSize() * 0.75;
+        return QSize(static_cast<int>(points * 80), static_cast<int>(points * 50));
+    };
+    QFont nine;
+    nine.setPointSizeF(9.0);
+    struct Case {
+        QSize available;
+        double points;
+        int layouts;
+    };
+    const std::vector<Case> cases{
+        {{720, 450}, 9.0, 1}, // fits exactly: the font and the layout stay
+        {{719, 450}, 8.5, 2}, // a pixel short: the next half point
+        {{700, 360}, 7.0, 5}, // the height decides
+        {{480, 300}, 6.0, 7}, // the smallest allowed fits just
+        {{100, 100}, 6.0, 7}, // nothing fits: the smallest
+    };
+    for (const auto& c : cases) {
+        layouts = 0;
+        const QFont chosen = fittingDialogFont(nine, c.available, 6.0, sizeAt);
+        EXPECT_EQ(chosen.pointSizeF(), c.points) << c.available.width() << "x" << c.available.height();
+        EXPECT_EQ(layouts, c.layouts);
+        EXPECT_EQ(chosen.family(), nine.family());
+    }
+    // A font sized in pixels steps by pixels.
+    QFont pixels;
+    pixels.setPixelSize(12); // 9 points
+    EXPECT_EQ(fittingDialogFont(pixels, {700, 500}, 6.0, sizeAt).pixelSize(), 11);
+    EXPECT_EQ(fittingDialogFont(pixels, {10, 10}, 6.0, sizeAt).pixelSize(), 8);
+}
 
 TEST(DialogTemplate, GrowsToTheNeededSizeAroundTheVerticalCentre) {
     struct Case {

@@ -129,8 +129,11 @@ TEST(RangeSliderMath, ArrowKeysMoveOrStretchOnThePixelGrid) {
         {{0, 10, 2.04, 5}, true, false, {0, 10, 2.1, 5.1}, ChangeBoth}, // snaps to the grid
         {{0, 10, 3, 10}, true, false, {0, 10, 3, 10}, ChangeBoth},      // at the right end: refused
         {{0, 10, 0, 4}, false, false, {0, 10, 0, 4}, ChangeBoth},       // at the left end: refused
-        {{0, 10, 3, 3}, false, true, {0, 10, 3, 3}, ChangeLeft},        // Shift+Left never crosses left
-        {{0, 10, 7, 3}, true, false, {0, 10, 7.1, 3.1}, ChangeBoth},    // a reversed range still moves
+        {{0, 10, 3, 9.9}, true, false, {0, 10, 3.1, 10}, ChangeBoth},   // lands exactly on the maximum
+        {{0, 10, 3, 9.9}, true, true, {0, 10, 3, 10}, ChangeLeft},
+        {{0, 10, 0.1, 4}, false, false, {0, 10, 0, 3.9}, ChangeBoth}, // exactly on the minimum
+        {{0, 10, 3, 3}, false, true, {0, 10, 3, 3}, ChangeLeft},      // Shift+Left never crosses left
+        {{0, 10, 7, 3}, true, false, {0, 10, 7.1, 3.1}, ChangeBoth},  // a reversed range still moves
     };
     for (const Case& c : cases) {
         RangeValues range = c.before;
