@@ -57,8 +57,8 @@ bool everyWordIn(const std::string& words, const std::string& text) {
 std::string cliUsage() {
     return platform::translate(
         "BatchCli",
-        "usage: morvane-batch [-p NAME|ID] [-o DIR] [--start HH:MM:SS] [--end HH:MM:SS] [-j N] [--json] "
-        "FILE...\n"
+        "usage: morvane-batch [-p NAME|ID] [-o DIR] [--start HH:MM:SS] [--end HH:MM:SS] [-j N] [--json]\n"
+        "                     [--journal FILE] FILE...\n"
         "       morvane-batch --list-profiles [--json]\n"
         "       morvane-batch --show-profile NAME\n"
         "       morvane-batch --probe FILE...\n"
@@ -73,6 +73,10 @@ std::string cliUsage() {
         "or ID that could mean more than one profile is refused.\n"
         "--json writes one JSON object per line on standard output (events \"added\", \"skipped\",\n"
         "\"progress\", \"finished\" and \"end\"); messages and the result table go to standard error.\n"
+        "--journal FILE records each file's outcome in FILE as it ends (one JSON line, flushed to disk);\n"
+        "run again with the same FILE, files already converted there from the same source (size and\n"
+        "time unchanged) with the same profile, settings, cut and output folder, whose output is still\n"
+        "there, are skipped and reported as such. A batch cut off at any point can so be run again.\n"
         "Ctrl-C stops the running conversions and the batch; a second Ctrl-C ends at once.\n"
         "Exit status: 0 when every file was converted, 1 when any failed or was stopped, 2 for usage "
         "errors.\n"
@@ -136,7 +140,7 @@ private:
         }
         const bool known = arg == "-p" || arg == "--profile" || arg == "-o" || arg == "--output" ||
                            arg == "--start" || arg == "--end" || arg == "--show-profile" || arg == "-j" ||
-                           arg == "--jobs";
+                           arg == "--jobs" || arg == "--journal";
         if (!known) {
             return Failure{
                 platform::withArguments(platform::translate("BatchCli", "unknown option %1"), {arg})};
@@ -166,7 +170,12 @@ private:
         if (arg == "-j" || arg == "--jobs") {
             return readJobs(arg, value);
         }
-        if (arg == "-o" || arg == "--output") {
+        if (arg == "--journal") {
+            if (value.empty()) {
+                return Failure{platform::translate("BatchCli", "the journal file must not be empty")};
+            }
+            m_request.journal = value;
+        } else if (arg == "-o" || arg == "--output") {
             if (value.empty()) {
                 return Failure{platform::translate("BatchCli", "the output folder must not be empty")};
             }
@@ -223,6 +232,9 @@ private:
              (m_request.profile && mode != CliRequest::Mode::ShowProfile))) {
             return Failure{
                 platform::translate("BatchCli", "-p, -o, -j, --start and --end go with conversions only")};
+        }
+        if (m_request.journal && mode != CliRequest::Mode::Convert) {
+            return Failure{platform::translate("BatchCli", "--journal goes with conversions only")};
         }
         if (m_request.json && mode != CliRequest::Mode::Convert && mode != CliRequest::Mode::ListProfiles) {
             return Failure{

@@ -22,8 +22,9 @@ struct CliRequest {
     std::optional<std::string> start;
     std::optional<std::string> end;
     std::vector<std::string> files;
-    bool json = false;       // --json: events as JSON lines on standard output
-    std::optional<int> jobs; // -j N: how many files are converted at once
+    bool json = false;                  // --json: events as JSON lines on standard output
+    std::optional<int> jobs;            // -j N: how many files are converted at once
+    std::optional<std::string> journal; // --journal FILE: outcomes recorded there, done files skipped
 };
 
 // How many files morvane-batch converts at once unless -j says otherwise; the most -j takes.

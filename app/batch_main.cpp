@@ -21,6 +21,7 @@
 #include "app/app_settings.h"
 #include "app/batch_cli.h"
 #include "app/batch_driver.h"
+#include "app/batch_journal.h"
 #include "app/cli_batch_view.h"
 #include "app/encoder_factory.h"
 #include "app/file_adder.h"
@@ -300,6 +301,77 @@ bool allCompleted(const app::FileList& list) {
     return true;
 }
 
+// --journal: which files an earlier run converted already, and each outcome of this run recorded as it ends.
+class JournalRun {
+public:
+    JournalRun(app::BatchJournal journal, const app::CliRequest& request, std::string profileName,
+               const profiles::ProfileCatalogue& catalogue, std::string outputFolder)
+        : m_journal(std::move(journal)), m_profileName(std::move(profileName)),
+          m_start(request.start.value_or(std::string())), m_end(request.end.value_or(std::string())),
+          m_outputFolder(std::move(outputFolder)) {
+        profiles::parseProfile(catalogue, m_profileName, m_profile);
+        if (m_journal.unreadLines() > 0) {
+            std::fprintf(
+                stderr,
+                "morvane-batch: %d line(s) of the journal \"%s\" could not be read and are not used\n",
+                m_journal.unreadLines(), m_journal.path().c_str());
+        }
+    }
+
+    // The files still to convert; those the journal holds as done are reported through `view` and counted.
+    std::vector<std::string> filesToConvert(const std::vector<std::string>& files, const std::string& cwd,
+                                            app::CliBatchView& view, std::size_t& doneBefore) const {
+        std::vector<std::string> left;
+        for (const auto& file : files) {
+            const std::string path = app::absolutePath(file, cwd);
+            if (const auto key = keyFor(path)) {
+                if (const auto done = m_journal.completed(*key)) {
+                    view.fileDoneBefore(path, done->output);
+                    ++doneBefore;
+                    continue;
+                }
+            }
+            left.push_back(path);
+        }
+        return left;
+    }
+
+    // Records the outcome of every row of `list` as the batch reports it.
+    void follow(const app::FileList& list, app::CliBatchView& view) {
+        m_keys.clear();
+        for (int row = 0; row < list.rowCount(); ++row) {
+            const auto* job = list.row(row).job.get();
+            m_keys.push_back(job ? keyFor(job->sourcePath.str()) : std::nullopt);
+        }
+        view.setOutcomeRecorder([this](int row, const app::RowResult& result) {
+            if (row < 0 || static_cast<std::size_t>(row) >= m_keys.size() ||
+                !m_keys[static_cast<std::size_t>(row)]) {
+                return;
+            }
+            const auto written =
+                m_journal.record(app::JournalEntry{*m_keys[static_cast<std::size_t>(row)], result.status,
+                                                   result.outputPath, result.seconds, result.reason});
+            if (!written && !m_warned.exchange(true)) {
+                std::fprintf(stderr, "morvane-batch: %s\n", written.error().c_str());
+            }
+        });
+    }
+
+private:
+    std::optional<app::JournalKey> keyFor(const std::string& path) const {
+        return app::journalKeyFor(path, m_profile, m_profileName, m_start, m_end, m_outputFolder);
+    }
+
+    app::BatchJournal m_journal;
+    std::string m_profileName;
+    profiles::Profile m_profile;
+    std::string m_start;
+    std::string m_end;
+    std::string m_outputFolder;
+    std::vector<std::optional<app::JournalKey>> m_keys; // by row
+    std::atomic<bool> m_warned{false};
+};
+
 int convertMode(const app::CliRequest& request, const Places& places,
                 const profiles::ProfileCatalogue& catalogue, const app::StartupReport& report) {
     const auto profileName = chosenProfile(request, catalogue);
@@ -321,6 +393,20 @@ int convertMode(const app::CliRequest& request, const Places& places,
     app::FileList list;
     app::CliBatchView view(list, outputFolder, ::isatty(STDOUT_FILENO) == 1, stdout, stderr,
                            request.json ? app::CliBatchView::Style::Json : app::CliBatchView::Style::Text);
+    std::optional<JournalRun> journal;
+    if (request.journal) {
+        auto opened = app::BatchJournal::open(app::absolutePath(*request.journal, places.cwd));
+        if (!opened) {
+            std::fprintf(stderr, "morvane-batch: %s\n", opened.error().c_str());
+            return 2;
+        }
+        journal.emplace(std::move(*opened), request, *profileName, catalogue, outputFolder);
+    }
+    app::CliRequest toConvert = request;
+    std::size_t doneBefore = 0;
+    if (journal) {
+        toConvert.files = journal->filesToConvert(request.files, places.cwd, view, doneBefore);
+    }
     platform::SystemPowerControl power;
     engine::EncoderInitRecord record;
     record.kind = engine::EncoderKind::Converter;
@@ -336,8 +422,18 @@ int convertMode(const app::CliRequest& request, const Places& places,
     }
 
     engine::openTraceFile();
-    const std::size_t undecodable =
-        addFiles(list, view, facade, catalogue, *profileName, request, places.cwd);
+    const std::size_t undecodable = toConvert.files.empty() ? 0
+                                                            : addFiles(list, view, facade, catalogue,
+                                                                       *profileName, toConvert, places.cwd);
+    if (journal) {
+        journal->follow(list, view);
+    }
+    if (list.rowCount() == 0 && doneBefore > 0 && undecodable == 0) {
+        std::fprintf(stderr, "morvane-batch: nothing left to convert: every file was converted before\n");
+        facade.Release();
+        view.batchEnded(0, false);
+        return 0;
+    }
     if (list.rowCount() == 0) {
         std::fprintf(stderr, "morvane-batch: %s\n",
                      platform::translate("BatchMain", "nothing to convert").c_str());

@@ -69,6 +69,9 @@ void CliBatchView::fileSkipped(const std::string& path, const std::string& reaso
 
 void CliBatchView::rowFinished(int row, const RowResult& result) {
     const std::lock_guard lock(m_mutex);
+    if (m_outcomeRecorder) {
+        m_outcomeRecorder(row, result);
+    }
     if (result.status == kStatusFail) {
         m_failedRowOfThread[std::this_thread::get_id()] = row;
     }
@@ -87,6 +90,23 @@ void CliBatchView::rowFinished(int row, const RowResult& result) {
                              {"output", result.outputPath.empty() ? Json(nullptr) : Json(result.outputPath)},
                              {"seconds", result.seconds},
                              {"reason", result.reason}}));
+}
+
+void CliBatchView::fileDoneBefore(const std::string& path, const std::string& output) {
+    const std::lock_guard lock(m_mutex);
+    if (json()) {
+        emitEvent(eventLine(Json{{"event", "skipped"},
+                                 {"file", path},
+                                 {"reason", "already converted (journal)"},
+                                 {"output", output}}));
+        return;
+    }
+    std::fprintf(
+        m_out, "%s\n",
+        platform::withArguments(platform::translate("CliBatchView", "Already converted (journal): %1 -> %2"),
+                                {path, output})
+            .c_str());
+    std::fflush(m_out);
 }
 
 void CliBatchView::batchEnded(int exitCode, bool stopped) {

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -62,6 +63,13 @@ public:
     void openFolder(const std::string&) override {}
     void rowFinished(int row, const RowResult& result) override;
 
+    // Called with each row's outcome as it ends, on the thread that reports it, before it is shown.
+    void setOutcomeRecorder(std::function<void(int row, const RowResult& result)> recorder) {
+        m_outcomeRecorder = std::move(recorder);
+    }
+    // A file converted by an earlier run and skipped (--journal), with the output it made then.
+    void fileDoneBefore(const std::string& path, const std::string& output);
+
     // Events of JSON mode; nothing in text mode. A row taken into the list with its profile:
     void rowAdded(int row, const std::string& profileName);
     // A file left out because it could not be read:
@@ -98,6 +106,7 @@ private:
     // The row each converting thread reported failed last: its failure message follows on that thread.
     std::map<std::thread::id, int> m_failedRowOfThread;
     Style m_style = Style::Text;
+    std::function<void(int, const RowResult&)> m_outcomeRecorder;
 };
 
 } // namespace morvane::app

@@ -25,12 +25,12 @@ using widgets::ControlKind;
 using widgets::DialogControl;
 
 constexpr int kWidthUnits = 162;
-constexpr int kHeightUnits = 79;
+constexpr int kHeightUnits = 91;
 constexpr int kCountBoxId = 1040;
 constexpr int kSpinnerId = 1041;
 
-constexpr std::array<DialogControl, 7> kControls{{
-    {0, ControlKind::GroupBox, nullptr, {6, 2, 146, 70}, "frame"},
+constexpr std::array<DialogControl, 8> kControls{{
+    {0, ControlKind::GroupBox, nullptr, {6, 2, 146, 82}, "frame"},
     {0,
      ControlKind::Label,
      QT_TRANSLATE_NOOP("Dialog", "Simultaneous process:"),
@@ -43,8 +43,13 @@ constexpr std::array<DialogControl, 7> kControls{{
      QT_TRANSLATE_NOOP("Dialog", "Shutdown PC when finished."),
      {25, 29, 106, 12},
      "shutdownCheck"},
-    {1, ControlKind::DefaultPushButton, QT_TRANSLATE_NOOP("Dialog", "OK"), {28, 51, 37, 14}, "okButton"},
-    {2, ControlKind::PushButton, QT_TRANSLATE_NOOP("Dialog", "Cancel"), {82, 51, 38, 14}, "cancelButton"},
+    {1042,
+     ControlKind::CheckBox,
+     QT_TRANSLATE_NOOP("Dialog", "Keep the list for the next start"),
+     {25, 43, 125, 12},
+     "keepListCheck"},
+    {1, ControlKind::DefaultPushButton, QT_TRANSLATE_NOOP("Dialog", "OK"), {28, 63, 37, 14}, "okButton"},
+    {2, ControlKind::PushButton, QT_TRANSLATE_NOOP("Dialog", "Cancel"), {82, 63, 38, 14}, "cancelButton"},
 }};
 
 int clampCount(int count) {
@@ -147,6 +152,8 @@ ConfigureDialog::ConfigureDialog(const ConfigureValues& values, QWidget* parent)
 
     m_countBox->setText(QString::number(m_values.processCount));
     m_shutdownCheck->setChecked(m_values.shutdownWhenDone);
+    m_keepListCheck = findChild<QCheckBox*>(QStringLiteral("keepListCheck"));
+    m_keepListCheck->setChecked(m_values.keepList);
 }
 
 void ConfigureDialog::step(int steps) {
@@ -157,6 +164,7 @@ void ConfigureDialog::step(int steps) {
 void ConfigureDialog::accept() {
     m_values.processCount = processCountFromText(m_countBox->text().toStdString());
     m_values.shutdownWhenDone = m_shutdownCheck->isChecked();
+    m_values.keepList = m_keepListCheck->isChecked();
     QDialog::accept();
 }
 

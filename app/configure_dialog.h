@@ -9,13 +9,15 @@ class QLineEdit;
 
 namespace morvane::app {
 
-// What the Configure dialog edits; both last only while the program runs.
+// What the Configure dialog edits; the count and the shutdown choice last only while the program runs,
+// the choice to keep the list is kept in config.ini.
 struct ConfigureValues {
     static constexpr int kLowestCount = 1;
     static constexpr int kHighestCount = 4;
 
     int processCount = 2;          // "Simultaneous process:": how many files a batch converts at once
     bool shutdownWhenDone = false; // "Shutdown PC when finished."
+    bool keepList = false;         // "Keep the list for the next start": kept after a clean exit too
 };
 
 // The count OK stores from the count box: the value of its first character, 0 when that is not a digit.
@@ -29,8 +31,8 @@ int simultaneousConversions(int processCount);
 // number, or `lastPosition` when the box holds none, kept between 1 and 4 before and after stepping.
 int steppedProcessCount(std::string_view boxText, int lastPosition, int steps);
 
-// "Configure": the process count with its spinner and the shutdown choice. OK stores both, Cancel
-// nothing.
+// "Configure": the process count with its spinner, the shutdown choice and the choice to keep the
+// list. OK stores them, Cancel nothing.
 class ConfigureDialog final : public QDialog {
     Q_OBJECT
 
@@ -52,6 +54,7 @@ private:
     int m_spinnerPosition = 2;
     QLineEdit* m_countBox = nullptr;
     QCheckBox* m_shutdownCheck = nullptr;
+    QCheckBox* m_keepListCheck = nullptr;
 };
 
 } // namespace morvane::app

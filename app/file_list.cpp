@@ -33,6 +33,11 @@ int FileList::append(std::unique_ptr<engine::ConversionJob> job, std::unique_ptr
     return rowCount() - 1;
 }
 
+int FileList::appendRow(FileRow row) {
+    m_rows.push_back(std::move(row));
+    return rowCount() - 1;
+}
+
 bool FileList::remove(int row) {
     if (!validRow(row)) {
         return false;

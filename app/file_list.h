@@ -52,6 +52,9 @@ public:
     // file name, target, "00:00:00", the probed duration as time text, "Ready". Returns its index.
     int append(std::unique_ptr<engine::ConversionJob> job, std::unique_ptr<profiles::Profile> profile);
 
+    // Appends a row made elsewhere (a restored one) as it is. Returns its index.
+    int appendRow(FileRow row);
+
     bool remove(int row);
     void removeAll();
     // Moves a row one place up or down; false at the ends or for a row that does not exist.

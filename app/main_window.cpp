@@ -34,6 +34,7 @@
 #include "app/encoder_factory.h"
 #include "app/file_adder.h"
 #include "app/file_list_rows.h"
+#include "app/list_keeper.h"
 #include "app/main_window_layout.h"
 #include "app/startup_checks.h"
 #include "app/window_services.h"
@@ -209,6 +210,7 @@ MainWindow::~MainWindow() {
     }
     m_driver.reset();
     m_probes.reset();
+    finishListKeeping();
     if (m_preview) {
         m_preview->stop();
     }
@@ -411,6 +413,7 @@ void MainWindow::initialise() {
     openTrace();
     updateCommandStates();
     arrangeTabOrder();
+    startListKeeping();
 }
 
 // Keyboard and screen -------------------------------------------------------------------------------
@@ -968,9 +971,14 @@ void MainWindow::showConfigure() {
     ConfigureValues values;
     values.processCount = m_processCount;
     values.shutdownWhenDone = m_shutdownWhenDone;
+    values.keepList = m_keepList;
     if (ConfigureDialog::edit(values, this)) {
         m_processCount = values.processCount;
         m_shutdownWhenDone = values.shutdownWhenDone;
+        if (values.keepList != m_keepList) {
+            m_keepList = values.keepList;
+            writeKeepList(m_settings.configPath, m_keepList);
+        }
     }
 }
 
@@ -1074,6 +1082,9 @@ void MainWindow::storeEditsOf(int row, bool readOnlyAfter) {
         return;
     }
     m_panel->StoreEdits(*profile);
+    if (m_listKeeper) {
+        m_listKeeper->changed();
+    }
     if (readOnlyAfter) {
         m_panel->SetAllReadOnly(true);
     }
@@ -1107,6 +1118,9 @@ void MainWindow::selectProfile(int index) {
         }
         row.job->profile = profile.get();
         row.profile = std::move(profile);
+        if (m_listKeeper) {
+            m_listKeeper->profilesReplaced();
+        }
         m_list->setItemText(m_selectedRow, kColumnTarget, QString::fromStdString(row.profile->targetText()));
         m_panel->Show(*row.profile, true);
         return;

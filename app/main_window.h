@@ -52,6 +52,7 @@ class DesktopNotifier;
 class DesktopOpener;
 class FileDialogs;
 class FileListRows;
+class ListKeeper;
 class WorkerBatchView;
 struct MenuEntry;
 struct StartupReport;
@@ -168,6 +169,11 @@ public:
     void rowFinished(int row, const RowResult& result) override;
     void batchFinished() override;
 
+    // The list kept on disk between runs (null once the window has closed it).
+    ListKeeper* listKeeper() const { return m_listKeeper.get(); }
+    // The Configure dialog's choice to keep the list after a clean exit.
+    bool keepListOnExit() const { return m_keepList; }
+
     // The whole batch's progress while one runs; nothing otherwise.
     const std::optional<BatchProgress>& batchProgress() const { return m_batchProgress; }
 
@@ -216,6 +222,10 @@ private:
     void createPanel();
     void fillProfileList();
     void openTrace();
+    // The list kept on disk: offered back at the opening, saved as it changes, settled at a clean exit.
+    void startListKeeping();
+    void appendRestoredRows(std::vector<FileRow> rows);
+    void finishListKeeping();
 
     // File list looks and rows.
     void showColumnsLook();
@@ -295,6 +305,9 @@ private:
     bool m_addingProbed = false;
 
     Splitter m_splitter;
+
+    std::unique_ptr<ListKeeper> m_listKeeper;
+    bool m_keepList = false;
 
     QWidget* m_client = nullptr; // the controls, below the menu bar
     QMenuBar* m_menuBar = nullptr;

@@ -14,6 +14,7 @@ namespace {
 
 constexpr const char* kAppFolder = "morvane";
 constexpr const char* kAbilitiesCacheName = "ffmpeg-abilities.txt";
+constexpr const char* kListFileName = "file-list.json";
 
 // An XDG base folder: the variable when it holds an absolute path, else `fallback` under home.
 std::string baseFolder(const EnvironmentReader& environment, const char* variable, const std::string& home,
@@ -78,6 +79,7 @@ void moveWhereWritable(const std::string& programDirectory, UserFilePlaces& plac
             places.traceFile = folder + "trace.flt";
             places.scriptFile = folder + "input.avs";
             places.abilitiesCache = folder + kAbilitiesCacheName;
+            places.listFile = folder + kListFileName;
         }
     }
     std::error_code ec;
@@ -119,6 +121,7 @@ UserFilePlaces userFilePlacesFor(const std::string& programDirectory, bool progr
         places.traceFile = program + "trace.flt";
         places.scriptFile = program + "input.avs";
         places.abilitiesCache = program + kAbilitiesCacheName;
+        places.listFile = program + kListFileName;
         return places;
     }
     const std::string configFolder =
@@ -129,6 +132,7 @@ UserFilePlaces userFilePlacesFor(const std::string& programDirectory, bool progr
     places.traceFile = stateFolder + "trace.flt";
     places.scriptFile = stateFolder + "input.avs";
     places.abilitiesCache = stateFolder + kAbilitiesCacheName;
+    places.listFile = stateFolder + kListFileName;
     places.foldersToMake = {configFolder, stateFolder};
     return places;
 }

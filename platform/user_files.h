@@ -6,7 +6,8 @@
 //     lie beside the program, as they always have (a build folder, a copy in the user's home).
 //   - Otherwise (an installed program under a system prefix) config.ini goes to
 //     $XDG_CONFIG_HOME/morvane/ (default ~/.config/morvane/) and trace.flt and input.avs to
-//     $XDG_STATE_HOME/morvane/ (default ~/.local/state/morvane/), with the cache of FFmpeg's abilities. A
+//     $XDG_STATE_HOME/morvane/ (default ~/.local/state/morvane/), with the cache of FFmpeg's abilities
+//     and the window's saved file list (file-list.json). A
 //     config.ini shipped in the program directory seeds the user's copy the first time.
 //   - Where those folders cannot be made or written either (an account whose home is not its own, a
 //     full or read-only home), trace.flt, input.avs and the cache go to a private temporary folder
@@ -29,6 +30,7 @@ struct UserFilePlaces {
     std::string traceFile;      // trace.flt
     std::string scriptFile;     // input.avs
     std::string abilitiesCache; // what FFmpeg said it can write, beside the trace
+    std::string listFile;       // the window's file list as it was last saved, beside the trace
     // Folders scanned for profiles, shipped first.
     std::vector<std::string> profileFolders;
     // Folders that must exist before the files above are written (empty beside the program).

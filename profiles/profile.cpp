@@ -132,13 +132,21 @@ bool parseProfileParam(std::string_view key, std::string_view rawValue, ProfileP
 }
 
 void parseProfileFile(const std::string& path, std::string_view name, Profile& profile) {
+    StringMap mainKeys;
+    StringMap parameterKeys;
+    const IniSectionReader reader(path);
+    reader.read("Main", mainKeys);
+    reader.read("Parameter", parameterKeys);
+    buildProfile(path, name, std::move(mainKeys), std::move(parameterKeys), profile);
+}
+
+void buildProfile(const std::string& path, std::string_view name, StringMap mainKeys, StringMap parameterKeys,
+                  Profile& profile) {
     profile = Profile{};
     profile.path = path;
     profile.name = std::string(name);
-
-    const IniSectionReader reader(path);
-    reader.read("Main", profile.mainKeys);
-    reader.read("Parameter", profile.parameterKeys);
+    profile.mainKeys = std::move(mainKeys);
+    profile.parameterKeys = std::move(parameterKeys);
 
     // These keys are looked up as written, case included.
     profile.SName = mainValue(profile.mainKeys, "SName");

@@ -150,6 +150,11 @@ std::vector<std::string> splitChoiceList(std::string_view inner);
 // A missing or empty file gives a profile with empty texts, QALevel -1 and no parameters.
 void parseProfileFile(const std::string& path, std::string_view name, Profile& profile);
 
+// Fills `profile` as parseProfileFile does, from the keys of its "Main" and "Parameter" sections as
+// read from the file at `path` (a profile kept elsewhere is rebuilt from them).
+void buildProfile(const std::string& path, std::string_view name, StringMap mainKeys, StringMap parameterKeys,
+                  Profile& profile);
+
 // The choices the parameter panel offers for a list setting: the entry's own choices when it has
 // a choice-list (even an empty one), otherwise the option table's defaults.
 std::vector<std::string> offeredChoices(const ProfileParam& param);

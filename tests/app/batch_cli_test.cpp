@@ -56,6 +56,9 @@ TEST(BatchCli, RejectsBadUsageWithAReason) {
         {{"--probe", "-o", "x", "a"}, "-p, -o, -j, --start and --end go with conversions only"},
         {{"-o", "", "a.avi"}, "the output folder must not be empty"},
         {{"--list-profiles", "-j", "2"}, "-p, -o, -j, --start and --end go with conversions only"},
+        {{"--probe", "--journal", "j", "a"}, "--journal goes with conversions only"},
+        {{"--journal", "", "a.avi"}, "the journal file must not be empty"},
+        {{"a.avi", "--journal"}, "--journal needs a value"},
     };
     for (const auto& c : bad) {
         const auto parsed = parseCliArguments(c.args);

@@ -149,6 +149,55 @@ TEST_F(BatchEndToEnd, ConvertsWithTwoProfilesAndACut) {
     EXPECT_NEAR(durationOf(outputFile(output(), "clip", ".mp3")), 2.0, 0.15);
 }
 
+// A journal makes a batch restartable: run again, each file is converted once; a changed source again.
+TEST_F(BatchEndToEnd, AJournalConvertsEachFileOnceAndAChangedSourceAgain) {
+    ASSERT_TRUE(morvane::test::generateClip(clips.file("second.mov"), "av", 2.0));
+    const std::string journal = home.path() + "/batch.journal";
+    const std::vector<std::string> args{"-p", kMp3Profile, "-o",    output(),   "-j",
+                                        "1",  "--journal", journal, "clip.mov", "second.mov"};
+    auto run = batch(args);
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+    std::istringstream lines(morvane::test::readFile(journal));
+    std::vector<nlohmann::json> entries;
+    for (std::string line; std::getline(lines, line);) {
+        entries.push_back(nlohmann::json::parse(line));
+    }
+    ASSERT_EQ(entries.size(), 2U);
+    EXPECT_EQ(entries[0]["status"], "Completed");
+    EXPECT_EQ(entries[0]["source"], clips.file("clip.mov"));
+    const auto firstOutputs = std::distance(fs::directory_iterator(output()), fs::directory_iterator());
+    EXPECT_EQ(firstOutputs, 2);
+
+    run = batch(args);
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+    EXPECT_NE(run.out.find("Already converted (journal): " + clips.file("clip.mov")), std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("Already converted (journal): " + clips.file("second.mov")), std::string::npos);
+    EXPECT_EQ(std::distance(fs::directory_iterator(output()), fs::directory_iterator()), firstOutputs)
+        << "nothing converted twice";
+
+    // The changed source is converted again, the other is not; JSON mode reports the skip as an event.
+    ASSERT_TRUE(morvane::test::generateClip(clips.file("second.mov"), "av", 3.0));
+    auto withJson = args;
+    withJson.insert(withJson.begin(), "--json");
+    run = batch(withJson);
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+    EXPECT_NE(run.out.find(R"("event":"skipped","file":")" + clips.file("clip.mov") +
+                           R"x(","reason":"already converted (journal)")x"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find(R"("event":"finished")"), std::string::npos);
+    std::istringstream after(morvane::test::readFile(journal));
+    EXPECT_EQ(std::count(std::istreambuf_iterator<char>(after), std::istreambuf_iterator<char>(), '\n'), 3);
+
+    // Something that is no journal is refused and left alone.
+    morvane::test::writeFile(home.path() + "/notes.txt", "my notes\n");
+    run = batch({"-p", kMp3Profile, "-o", output(), "--journal", home.path() + "/notes.txt", "clip.mov"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.err.find("is not a journal of morvane-batch"), std::string::npos) << run.err;
+    EXPECT_EQ(morvane::test::readFile(home.path() + "/notes.txt"), "my notes\n");
+}
+
 // Without the media detector plugin the converter reads the files: the batch still converts, and
 // says once why probing is slower.
 TEST_F(BatchEndToEnd, WithoutTheDetectorPluginTheConverterReadsTheFiles) {

@@ -146,6 +146,8 @@ large_screen_steps() {
         local wm=$!
         pids+=("$wm")
         sleep 0.5
+        # Each of these sessions ends killed: the next would first offer the killed one's list back.
+        rm -f "$work/app/file-list.json"
         DISPLAY="$large" QT_SCALE_FACTOR="$scale" "$work/app/morvane" "$work/clips/first.mp4" \
             "$work/clips/second.mp4" >"$work/morvane-large-$scale.log" 2>&1 &
         local big=$!
