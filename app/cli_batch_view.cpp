@@ -110,7 +110,11 @@ void CliBatchView::fileDoneBefore(const std::string& path, const std::string& ou
                                  {"output", output}}));
         return;
     }
-    std::fprintf(m_out, "Already converted (journal): %s -> %s\n", path.c_str(), output.c_str());
+    std::fprintf(
+        m_out, "%s\n",
+        platform::withArguments(platform::translate("CliBatchView", "Already converted (journal): %1 -> %2"),
+                                {path, output})
+            .c_str());
     std::fflush(m_out);
 }
 

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/translation.h"
+
 namespace morvane::app {
 
 namespace {
@@ -38,14 +40,22 @@ std::optional<std::string> readText(const std::string& path, std::string& error)
 } // namespace
 
 std::string restoreQuestionText(std::size_t files) {
-    return "The program did not close properly last time. Restore the " +
-           (files == 1 ? std::string("file") : std::to_string(files) + " files") + " of the last session?";
+    return files == 1 ? platform::translate("ListKeeper",
+                                            "The program did not close properly last time. Restore the "
+                                            "file of the last session?")
+                      : platform::withArguments(
+                            platform::translate("ListKeeper", "The program did not close properly last time. "
+                                                              "Restore the %1 files of the last session?"),
+                            {std::to_string(files)});
 }
 
 std::string missingFilesText(const std::vector<std::string>& paths) {
-    std::string text = paths.size() == 1
-                           ? "This file of the last session is no longer there and was left out:"
-                           : "These files of the last session are no longer there and were left out:";
+    std::string text =
+        paths.size() == 1
+            ? platform::translate("ListKeeper",
+                                  "This file of the last session is no longer there and was left out:")
+            : platform::translate("ListKeeper",
+                                  "These files of the last session are no longer there and were left out:");
     for (const auto& path : paths) {
         text += "\n" + path;
     }
@@ -54,12 +64,18 @@ std::string missingFilesText(const std::vector<std::string>& paths) {
 
 std::string setAsideText(const std::string& path, const std::string& reason, const std::string& aside,
                          const std::string& moveError) {
-    std::string text = "The saved file list \"" + path + "\" cannot be used: " + reason + ".";
+    std::string text = platform::withArguments(
+        platform::translate("ListKeeper", "The saved file list \"%1\" cannot be used: %2."), {path, reason});
     if (!aside.empty()) {
-        return text + " It was set aside as \"" + aside + "\"; the list starts empty.";
+        return text +
+               platform::withArguments(
+                   platform::translate("ListKeeper", " It was set aside as \"%1\"; the list starts empty."),
+                   {aside});
     }
-    return text + " It could not be set aside (" + moveError +
-           "); the list starts empty and will replace it.";
+    return text + platform::withArguments(platform::translate("ListKeeper",
+                                                              " It could not be set aside (%1); the "
+                                                              "list starts empty and will replace it."),
+                                          {moveError});
 }
 
 ListKeeper::ListKeeper(const FileList& rows, std::string listFile, QObject* parent)

@@ -316,12 +316,13 @@ void MainWindow::keepLeftPartInItsColumn() {
     if (over > 0 && room > 0) {
         box->move(box->x() - std::min(over, room), box->y());
     }
-    // Browse and Open never get narrower than the style's smallest button; with a small font that
-    // can push Open into the right part, under the panel. The Output box then gives up the room.
+    // Browse and Open never get narrower than the style's smallest button, and grow with longer
+    // captions (other languages); with a small font that can push Open into the right part, under the
+    // panel. The Output box then gives up the room, so that the line ends with the list.
     QWidget* output = m_controls[kIdOutputEdit];
     QWidget* browse = m_controls[kIdBrowse];
     QWidget* open = m_controls[kIdOpen];
-    const int intrusion = open->geometry().right() + gap - m_controls[kIdPanelFrame]->geometry().left();
+    const int intrusion = open->geometry().right() - list.right();
     if (intrusion > 0) {
         const int taken = std::min(intrusion, output->width() / 2);
         output->resize(output->width() - taken, output->height());

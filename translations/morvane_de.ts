@@ -27,57 +27,6 @@
 <context>
     <name>BatchCli</name>
     <message>
-        <source>usage: morvane-batch [-p NAME|ID] [-o DIR] [--start HH:MM:SS] [--end HH:MM:SS] [-j N] [--json] FILE...
-       morvane-batch --list-profiles [--json]
-       morvane-batch --show-profile NAME
-       morvane-batch --probe FILE...
-       morvane-batch --help | --version
-
-Converts the FILEs with profile NAME (default: the profile chosen last in the program) into
-folder DIR (default: the Output folder of config.ini). --start and --end cut every file. A
-profile&apos;s ID is its file name without &quot;.pf&quot; (--list-profiles --json shows both).
--j N converts N files at once (1 to 16, default 2), each with its own converter, starting in
-the order given; -j 1 converts one after another. A failure lets the running files finish
-and starts no more. Profiles that share a Name are listed with their file beside it; a NAME
-or ID that could mean more than one profile is refused.
---json writes one JSON object per line on standard output (events &quot;added&quot;, &quot;skipped&quot;,
-&quot;progress&quot;, &quot;finished&quot; and &quot;end&quot;); messages and the result table go to standard error.
-Ctrl-C stops the running conversions and the batch; a second Ctrl-C ends at once.
-Exit status: 0 when every file was converted, 1 when any failed or was stopped, 2 for usage errors.
-
---probe prints one line per FILE as the program reads it when the file is added:
-  duration     length in seconds, one second added as the file list counts it
-  width height picture size in pixels (0 without a picture)
-  video audio  1 when the file has such a stream, else 0
-  frameserver  1 when the file may be read through the frame-server script
-</source>
-        <translation>Aufruf: morvane-batch [-p NAME|ID] [-o DIR] [--start HH:MM:SS] [--end HH:MM:SS] [-j N] [--json] FILE...
-        morvane-batch --list-profiles [--json]
-        morvane-batch --show-profile NAME
-        morvane-batch --probe FILE...
-        morvane-batch --help | --version
-
-Konvertiert die Dateien (FILE) mit dem Profil NAME (Vorgabe: das zuletzt im Programm gewählte Profil)
-in den Ordner DIR (Vorgabe: der Ausgabeordner aus config.ini). --start und --end schneiden jede Datei.
-Die ID eines Profils ist sein Dateiname ohne &quot;.pf&quot; (--list-profiles --json zeigt beides).
--j N konvertiert N Dateien gleichzeitig (1 bis 16, Vorgabe 2), jede mit eigenem Konverter, in der
-angegebenen Reihenfolge; -j 1 konvertiert eine nach der anderen. Nach einem Fehler werden die
-laufenden Dateien fertig konvertiert und keine weiteren begonnen. Profile mit gleichem Namen werden mit
-ihrer Datei daneben aufgeführt; ein NAME oder eine ID, die mehr als ein Profil meinen könnte, wird abgelehnt.
---json schreibt ein JSON-Objekt je Zeile auf die Standardausgabe (Ereignisse &quot;added&quot;, &quot;skipped&quot;,
-&quot;progress&quot;, &quot;finished&quot; und &quot;end&quot;); Meldungen und die Ergebnistabelle gehen auf die Standardfehlerausgabe.
-Strg-C hält die laufenden Konvertierungen und den Stapel an; ein zweites Strg-C beendet sofort.
-Rückgabewert: 0, wenn jede Datei konvertiert wurde, 1, wenn eine fehlschlug oder angehalten wurde, 2 bei
-Aufruffehlern.
-
---probe gibt je Datei (FILE) eine Zeile aus, wie das Programm sie beim Hinzufügen liest:
-  duration     Länge in Sekunden, eine Sekunde dazugezählt wie in der Dateiliste
-  width height Bildgröße in Pixeln (0 ohne Bild)
-  video audio  1, wenn die Datei einen solchen Datenstrom hat, sonst 0
-  frameserver  1, wenn die Datei über das Frameserver-Skript gelesen werden darf
-</translation>
-    </message>
-    <message>
         <source>unknown option %1</source>
         <translation>unbekannte Option %1</translation>
     </message>
@@ -124,6 +73,76 @@ Aufruffehlern.
     <message>
         <source>--json goes with conversions and --list-profiles only</source>
         <translation>--json gilt nur für Konvertierungen und --list-profiles</translation>
+    </message>
+    <message>
+        <source>usage: morvane-batch [-p NAME|ID] [-o DIR] [--start HH:MM:SS] [--end HH:MM:SS] [-j N] [--json]
+                     [--journal FILE] FILE...
+       morvane-batch --list-profiles [--json]
+       morvane-batch --show-profile NAME
+       morvane-batch --probe FILE...
+       morvane-batch --help | --version
+
+Converts the FILEs with profile NAME (default: the profile chosen last in the program) into
+folder DIR (default: the Output folder of config.ini). --start and --end cut every file. A
+profile&apos;s ID is its file name without &quot;.pf&quot; (--list-profiles --json shows both).
+-j N converts N files at once (1 to 16, default 2), each with its own converter, starting in
+the order given; -j 1 converts one after another. A failure lets the running files finish
+and starts no more. Profiles that share a Name are listed with their file beside it; a NAME
+or ID that could mean more than one profile is refused.
+--json writes one JSON object per line on standard output (events &quot;added&quot;, &quot;skipped&quot;,
+&quot;progress&quot;, &quot;finished&quot; and &quot;end&quot;); messages and the result table go to standard error.
+--journal FILE records each file&apos;s outcome in FILE as it ends (one JSON line, flushed to disk);
+run again with the same FILE, files already converted there from the same source (size and
+time unchanged) with the same profile, settings, cut and output folder, whose output is still
+there, are skipped and reported as such. A batch cut off at any point can so be run again.
+Ctrl-C stops the running conversions and the batch; a second Ctrl-C ends at once.
+Exit status: 0 when every file was converted, 1 when any failed or was stopped, 2 for usage errors.
+
+--probe prints one line per FILE as the program reads it when the file is added:
+  duration     length in seconds, one second added as the file list counts it
+  width height picture size in pixels (0 without a picture)
+  video audio  1 when the file has such a stream, else 0
+  frameserver  1 when the file may be read through the frame-server script
+</source>
+        <translation>Aufruf: morvane-batch [-p NAME|ID] [-o DIR] [--start HH:MM:SS] [--end HH:MM:SS] [-j N] [--json]
+                      [--journal FILE] FILE...
+        morvane-batch --list-profiles [--json]
+        morvane-batch --show-profile NAME
+        morvane-batch --probe FILE...
+        morvane-batch --help | --version
+
+Konvertiert die Dateien (FILE) mit dem Profil NAME (Vorgabe: das zuletzt im Programm gewählte Profil)
+in den Ordner DIR (Vorgabe: der Ausgabeordner aus config.ini). --start und --end schneiden jede Datei.
+Die ID eines Profils ist sein Dateiname ohne &quot;.pf&quot; (--list-profiles --json zeigt beides).
+-j N konvertiert N Dateien gleichzeitig (1 bis 16, Vorgabe 2), jede mit eigenem Konverter, in der
+angegebenen Reihenfolge; -j 1 konvertiert eine nach der anderen. Nach einem Fehler werden die
+laufenden Dateien fertig konvertiert und keine weiteren begonnen. Profile mit gleichem Namen werden mit
+ihrer Datei daneben aufgeführt; ein NAME oder eine ID, die mehr als ein Profil meinen könnte, wird abgelehnt.
+--json schreibt ein JSON-Objekt je Zeile auf die Standardausgabe (Ereignisse &quot;added&quot;, &quot;skipped&quot;,
+&quot;progress&quot;, &quot;finished&quot; und &quot;end&quot;); Meldungen und die Ergebnistabelle gehen auf die Standardfehlerausgabe.
+--journal FILE hält das Ergebnis jeder Datei bei ihrem Ende in FILE fest (eine JSON-Zeile, auf die Platte
+geschrieben); ein neuer Lauf mit derselben FILE überspringt Dateien, die dort schon aus derselben Quelle
+(Größe und Zeit unverändert) mit demselben Profil, denselben Einstellungen, demselben Schnitt und
+Ausgabeordner konvertiert wurden und deren Ausgabe noch da ist, und meldet sie so. Ein an beliebiger
+Stelle abgebrochener Stapel lässt sich so erneut starten.
+Strg-C hält die laufenden Konvertierungen und den Stapel an; ein zweites Strg-C beendet sofort.
+Rückgabewert: 0, wenn jede Datei konvertiert wurde, 1, wenn eine fehlschlug oder angehalten wurde, 2 bei
+Aufruffehlern.
+
+--probe gibt je Datei (FILE) eine Zeile aus, wie das Programm sie beim Hinzufügen liest:
+  duration     Länge in Sekunden, eine Sekunde dazugezählt wie in der Dateiliste
+  width height Bildgröße in Pixeln (0 ohne Bild)
+  video audio  1, wenn die Datei einen solchen Datenstrom hat, sonst 0
+  frameserver  1, wenn die Datei über das Frameserver-Skript gelesen werden darf
+</translation>
+    </message>
+    <message>
+        <source>the journal file must not be empty</source>
+        <translation>die Journaldatei darf nicht leer sein</translation>
+    </message>
+    <message>
+        <source>--journal goes with conversions only</source>
+        <translation>--journal gilt nur für Konvertierungen</translation>
     </message>
 </context>
 <context>
@@ -301,6 +320,10 @@ Aufruffehlern.
         <source>Status</source>
         <translation>Status</translation>
     </message>
+    <message>
+        <source>Already converted (journal): %1 -&gt; %2</source>
+        <translation>Bereits konvertiert (Journal): %1 -&gt; %2</translation>
+    </message>
 </context>
 <context>
     <name>ConfigureDialog</name>
@@ -389,6 +412,10 @@ Aufruffehlern.
     <message>
         <source>&amp;Cancel</source>
         <translation>&amp;Abbrechen</translation>
+    </message>
+    <message>
+        <source>Keep the list for the next start</source>
+        <translation>Liste für den nächsten Start behalten</translation>
     </message>
 </context>
 <context>
@@ -568,6 +595,37 @@ ist keine Anwendung verknüpft.</translation>
         <translation>Der Link kann nicht geöffnet werden:
 
 </translation>
+    </message>
+</context>
+<context>
+    <name>ListKeeper</name>
+    <message>
+        <source>The program did not close properly last time. Restore the file of the last session?</source>
+        <translation>Das Programm wurde beim letzten Mal nicht richtig beendet. Die Datei der letzten Sitzung wiederherstellen?</translation>
+    </message>
+    <message>
+        <source>The program did not close properly last time. Restore the %1 files of the last session?</source>
+        <translation>Das Programm wurde beim letzten Mal nicht richtig beendet. Die %1 Dateien der letzten Sitzung wiederherstellen?</translation>
+    </message>
+    <message>
+        <source>This file of the last session is no longer there and was left out:</source>
+        <translation>Diese Datei der letzten Sitzung ist nicht mehr vorhanden und wurde ausgelassen:</translation>
+    </message>
+    <message>
+        <source>These files of the last session are no longer there and were left out:</source>
+        <translation>Diese Dateien der letzten Sitzung sind nicht mehr vorhanden und wurden ausgelassen:</translation>
+    </message>
+    <message>
+        <source>The saved file list &quot;%1&quot; cannot be used: %2.</source>
+        <translation>Die gespeicherte Dateiliste &quot;%1&quot; kann nicht verwendet werden: %2.</translation>
+    </message>
+    <message>
+        <source> It was set aside as &quot;%1&quot;; the list starts empty.</source>
+        <translation> Sie wurde als &quot;%1&quot; beiseitegelegt; die Liste beginnt leer.</translation>
+    </message>
+    <message>
+        <source> It could not be set aside (%1); the list starts empty and will replace it.</source>
+        <translation> Sie konnte nicht beiseitegelegt werden (%1); die Liste beginnt leer und wird sie ersetzen.</translation>
     </message>
 </context>
 <context>
@@ -1128,6 +1186,18 @@ ist keine Anwendung verknüpft.</translation>
     <message>
         <source>Play</source>
         <translation>Abspielen</translation>
+    </message>
+    <message>
+        <source>The part to convert is empty: End must be later than Start.</source>
+        <translation>Der zu konvertierende Teil ist leer: Das Ende muss nach dem Anfang liegen.</translation>
+    </message>
+    <message>
+        <source>Start %1 lies outside the clip; %2 is used.</source>
+        <translation>Anfang %1 liegt außerhalb der Datei; %2 wird verwendet.</translation>
+    </message>
+    <message>
+        <source>End %1 lies outside the clip; %2 is used.</source>
+        <translation>Ende %1 liegt außerhalb der Datei; %2 wird verwendet.</translation>
     </message>
 </context>
 </TS>

@@ -27,57 +27,6 @@
 <context>
     <name>BatchCli</name>
     <message>
-        <source>usage: morvane-batch [-p NAME|ID] [-o DIR] [--start HH:MM:SS] [--end HH:MM:SS] [-j N] [--json] FILE...
-       morvane-batch --list-profiles [--json]
-       morvane-batch --show-profile NAME
-       morvane-batch --probe FILE...
-       morvane-batch --help | --version
-
-Converts the FILEs with profile NAME (default: the profile chosen last in the program) into
-folder DIR (default: the Output folder of config.ini). --start and --end cut every file. A
-profile&apos;s ID is its file name without &quot;.pf&quot; (--list-profiles --json shows both).
--j N converts N files at once (1 to 16, default 2), each with its own converter, starting in
-the order given; -j 1 converts one after another. A failure lets the running files finish
-and starts no more. Profiles that share a Name are listed with their file beside it; a NAME
-or ID that could mean more than one profile is refused.
---json writes one JSON object per line on standard output (events &quot;added&quot;, &quot;skipped&quot;,
-&quot;progress&quot;, &quot;finished&quot; and &quot;end&quot;); messages and the result table go to standard error.
-Ctrl-C stops the running conversions and the batch; a second Ctrl-C ends at once.
-Exit status: 0 when every file was converted, 1 when any failed or was stopped, 2 for usage errors.
-
---probe prints one line per FILE as the program reads it when the file is added:
-  duration     length in seconds, one second added as the file list counts it
-  width height picture size in pixels (0 without a picture)
-  video audio  1 when the file has such a stream, else 0
-  frameserver  1 when the file may be read through the frame-server script
-</source>
-        <translation>usage&#xa0;: morvane-batch [-p NAME|ID] [-o DIR] [--start HH:MM:SS] [--end HH:MM:SS] [-j N] [--json] FILE...
-        morvane-batch --list-profiles [--json]
-        morvane-batch --show-profile NAME
-        morvane-batch --probe FILE...
-        morvane-batch --help | --version
-
-Convertit les fichiers (FILE) avec le profil NAME (par défaut&#xa0;: le dernier profil choisi dans le programme)
-dans le dossier DIR (par défaut&#xa0;: le dossier de sortie de config.ini). --start et --end coupent chaque
-fichier. L&apos;ID d&apos;un profil est son nom de fichier sans &quot;.pf&quot; (--list-profiles --json affiche les deux).
--j N convertit N fichiers à la fois (1 à 16, 2 par défaut), chacun avec son propre convertisseur, dans
-l&apos;ordre donné&#xa0;; -j 1 les convertit l&apos;un après l&apos;autre. Après un échec, les fichiers en cours se terminent
-et aucun autre ne commence. Les profils qui partagent un nom sont listés avec leur fichier à côté&#xa0;; un
-NAME ou un ID qui pourrait désigner plusieurs profils est refusé.
---json écrit un objet JSON par ligne sur la sortie standard (événements &quot;added&quot;, &quot;skipped&quot;,
-&quot;progress&quot;, &quot;finished&quot; et &quot;end&quot;)&#xa0;; les messages et le tableau des résultats vont sur la sortie d&apos;erreur.
-Ctrl-C arrête les conversions en cours et le lot&#xa0;; un second Ctrl-C quitte aussitôt.
-Code de retour&#xa0;: 0 si chaque fichier a été converti, 1 si l&apos;un a échoué ou a été arrêté, 2 pour les
-erreurs d&apos;utilisation.
-
---probe affiche une ligne par fichier (FILE), tel que le programme le lit quand il est ajouté&#xa0;:
-  duration     durée en secondes, une seconde ajoutée comme le compte la liste des fichiers
-  width height taille de l&apos;image en pixels (0 sans image)
-  video audio  1 si le fichier a un tel flux, sinon 0
-  frameserver  1 si le fichier peut être lu par le script du serveur d&apos;images
-</translation>
-    </message>
-    <message>
         <source>unknown option %1</source>
         <translation>option inconnue %1</translation>
     </message>
@@ -124,6 +73,76 @@ erreurs d&apos;utilisation.
     <message>
         <source>--json goes with conversions and --list-profiles only</source>
         <translation>--json ne s&apos;emploie qu&apos;avec les conversions et --list-profiles</translation>
+    </message>
+    <message>
+        <source>usage: morvane-batch [-p NAME|ID] [-o DIR] [--start HH:MM:SS] [--end HH:MM:SS] [-j N] [--json]
+                     [--journal FILE] FILE...
+       morvane-batch --list-profiles [--json]
+       morvane-batch --show-profile NAME
+       morvane-batch --probe FILE...
+       morvane-batch --help | --version
+
+Converts the FILEs with profile NAME (default: the profile chosen last in the program) into
+folder DIR (default: the Output folder of config.ini). --start and --end cut every file. A
+profile&apos;s ID is its file name without &quot;.pf&quot; (--list-profiles --json shows both).
+-j N converts N files at once (1 to 16, default 2), each with its own converter, starting in
+the order given; -j 1 converts one after another. A failure lets the running files finish
+and starts no more. Profiles that share a Name are listed with their file beside it; a NAME
+or ID that could mean more than one profile is refused.
+--json writes one JSON object per line on standard output (events &quot;added&quot;, &quot;skipped&quot;,
+&quot;progress&quot;, &quot;finished&quot; and &quot;end&quot;); messages and the result table go to standard error.
+--journal FILE records each file&apos;s outcome in FILE as it ends (one JSON line, flushed to disk);
+run again with the same FILE, files already converted there from the same source (size and
+time unchanged) with the same profile, settings, cut and output folder, whose output is still
+there, are skipped and reported as such. A batch cut off at any point can so be run again.
+Ctrl-C stops the running conversions and the batch; a second Ctrl-C ends at once.
+Exit status: 0 when every file was converted, 1 when any failed or was stopped, 2 for usage errors.
+
+--probe prints one line per FILE as the program reads it when the file is added:
+  duration     length in seconds, one second added as the file list counts it
+  width height picture size in pixels (0 without a picture)
+  video audio  1 when the file has such a stream, else 0
+  frameserver  1 when the file may be read through the frame-server script
+</source>
+        <translation>usage&#xa0;: morvane-batch [-p NAME|ID] [-o DIR] [--start HH:MM:SS] [--end HH:MM:SS] [-j N] [--json]
+                      [--journal FILE] FILE...
+        morvane-batch --list-profiles [--json]
+        morvane-batch --show-profile NAME
+        morvane-batch --probe FILE...
+        morvane-batch --help | --version
+
+Convertit les fichiers (FILE) avec le profil NAME (par défaut&#xa0;: le dernier profil choisi dans le programme)
+dans le dossier DIR (par défaut&#xa0;: le dossier de sortie de config.ini). --start et --end coupent chaque
+fichier. L&apos;ID d&apos;un profil est son nom de fichier sans &quot;.pf&quot; (--list-profiles --json affiche les deux).
+-j N convertit N fichiers à la fois (1 à 16, 2 par défaut), chacun avec son propre convertisseur, dans
+l&apos;ordre donné&#xa0;; -j 1 les convertit l&apos;un après l&apos;autre. Après un échec, les fichiers en cours se terminent
+et aucun autre ne commence. Les profils qui partagent un nom sont listés avec leur fichier à côté&#xa0;; un
+NAME ou un ID qui pourrait désigner plusieurs profils est refusé.
+--json écrit un objet JSON par ligne sur la sortie standard (événements &quot;added&quot;, &quot;skipped&quot;,
+&quot;progress&quot;, &quot;finished&quot; et &quot;end&quot;)&#xa0;; les messages et le tableau des résultats vont sur la sortie d&apos;erreur.
+--journal FILE note dans FILE le résultat de chaque fichier à sa fin (une ligne JSON, écrite sur disque)&#xa0;;
+relancé avec le même FILE, les fichiers déjà convertis à partir de la même source (taille et date
+inchangées) avec le même profil, les mêmes réglages, la même coupe et le même dossier de sortie, dont la
+sortie existe encore, sont sautés et signalés comme tels. Un lot interrompu à tout moment peut ainsi
+être relancé.
+Ctrl-C arrête les conversions en cours et le lot&#xa0;; un second Ctrl-C quitte aussitôt.
+Code de retour&#xa0;: 0 si chaque fichier a été converti, 1 si l&apos;un a échoué ou a été arrêté, 2 pour les
+erreurs d&apos;utilisation.
+
+--probe affiche une ligne par fichier (FILE), tel que le programme le lit quand il est ajouté&#xa0;:
+  duration     durée en secondes, une seconde ajoutée comme le compte la liste des fichiers
+  width height taille de l&apos;image en pixels (0 sans image)
+  video audio  1 si le fichier a un tel flux, sinon 0
+  frameserver  1 si le fichier peut être lu par le script du serveur d&apos;images
+</translation>
+    </message>
+    <message>
+        <source>the journal file must not be empty</source>
+        <translation>le fichier journal ne doit pas être vide</translation>
+    </message>
+    <message>
+        <source>--journal goes with conversions only</source>
+        <translation>--journal ne s&apos;emploie que pour les conversions</translation>
     </message>
 </context>
 <context>
@@ -301,6 +320,10 @@ erreurs d&apos;utilisation.
         <source>Status</source>
         <translation>État</translation>
     </message>
+    <message>
+        <source>Already converted (journal): %1 -&gt; %2</source>
+        <translation>Déjà converti (journal)&#xa0;: %1 -&gt; %2</translation>
+    </message>
 </context>
 <context>
     <name>ConfigureDialog</name>
@@ -389,6 +412,10 @@ erreurs d&apos;utilisation.
     <message>
         <source>&amp;Cancel</source>
         <translation>&amp;Annuler</translation>
+    </message>
+    <message>
+        <source>Keep the list for the next start</source>
+        <translation>Garder la liste pour le prochain démarrage</translation>
     </message>
 </context>
 <context>
@@ -568,6 +595,37 @@ with the given filename extension.</source>
         <translation>Impossible d&apos;ouvrir le lien&#xa0;:
 
 </translation>
+    </message>
+</context>
+<context>
+    <name>ListKeeper</name>
+    <message>
+        <source>The program did not close properly last time. Restore the file of the last session?</source>
+        <translation>Le programme ne s&apos;est pas fermé correctement la dernière fois. Restaurer le fichier de la dernière session&#xa0;?</translation>
+    </message>
+    <message>
+        <source>The program did not close properly last time. Restore the %1 files of the last session?</source>
+        <translation>Le programme ne s&apos;est pas fermé correctement la dernière fois. Restaurer les %1 fichiers de la dernière session&#xa0;?</translation>
+    </message>
+    <message>
+        <source>This file of the last session is no longer there and was left out:</source>
+        <translation>Ce fichier de la dernière session n&apos;existe plus et a été laissé de côté&#xa0;:</translation>
+    </message>
+    <message>
+        <source>These files of the last session are no longer there and were left out:</source>
+        <translation>Ces fichiers de la dernière session n&apos;existent plus et ont été laissés de côté&#xa0;:</translation>
+    </message>
+    <message>
+        <source>The saved file list &quot;%1&quot; cannot be used: %2.</source>
+        <translation>La liste de fichiers enregistrée &quot;%1&quot; ne peut pas être utilisée&#xa0;: %2.</translation>
+    </message>
+    <message>
+        <source> It was set aside as &quot;%1&quot;; the list starts empty.</source>
+        <translation> Elle a été mise de côté sous &quot;%1&quot;&#xa0;; la liste démarre vide.</translation>
+    </message>
+    <message>
+        <source> It could not be set aside (%1); the list starts empty and will replace it.</source>
+        <translation> Elle n&apos;a pas pu être mise de côté (%1)&#xa0;; la liste démarre vide et la remplacera.</translation>
     </message>
 </context>
 <context>
@@ -1128,6 +1186,18 @@ with the given filename extension.</source>
     <message>
         <source>Play</source>
         <translation>Lecture</translation>
+    </message>
+    <message>
+        <source>The part to convert is empty: End must be later than Start.</source>
+        <translation>La partie à convertir est vide&#xa0;: la fin doit être postérieure au début.</translation>
+    </message>
+    <message>
+        <source>Start %1 lies outside the clip; %2 is used.</source>
+        <translation>Le début %1 est hors de la vidéo&#xa0;; %2 est utilisé.</translation>
+    </message>
+    <message>
+        <source>End %1 lies outside the clip; %2 is used.</source>
+        <translation>La fin %1 est hors de la vidéo&#xa0;; %2 est utilisée.</translation>
     </message>
 </context>
 </TS>
