@@ -69,7 +69,41 @@ bool oldOptionIsText(std::string_view name) {
     return contains(kTextOptions, name);
 }
 
-OldCommand parseOldCommand(const std::vector<std::string>& arguments) {
+namespace {
+
+// Where the words of an unquoted text value go on: the index of its option, -1 for none.
+using TextOption = std::ptrdiff_t;
+
+// Reads the option at `at` (before `end`) into the command; gives the index after it.
+std::size_t readOption(const std::vector<std::string>& arguments, std::size_t at, std::size_t end,
+                       bool haveInput, OldCommand& command, TextOption& textOption) {
+    const std::string& token = arguments[at];
+    OldOption option;
+    option.name = token.substr(1);
+    option.beforeInput = !haveInput;
+    const OldArity arity = oldOptionArity(option.name);
+    const bool nextIsValue = at + 1 < end && !isKnownOption(arguments[at + 1]) &&
+                             (arity == OldArity::Value || !looksLikeOption(arguments[at + 1]));
+    std::size_t next = at + 1;
+    if (arity == OldArity::Switch || !nextIsValue) {
+        if (arity == OldArity::Value) {
+            command.notes.push_back("ignored " + token + ": it has no value");
+            textOption = -1;
+            return next;
+        }
+    } else {
+        option.value = arguments[at + 1];
+        option.hasValue = true;
+        next = at + 2;
+    }
+    textOption = oldOptionIsText(option.name) ? static_cast<TextOption>(command.options.size()) : -1;
+    command.options.push_back(std::move(option));
+    return next;
+}
+
+} // namespace
+
+platform::Expected<OldCommand> parseOldCommand(const std::vector<std::string>& arguments) {
     OldCommand command;
     std::size_t end = arguments.size();
     bool haveOutput = false;
@@ -82,14 +116,13 @@ OldCommand parseOldCommand(const std::vector<std::string>& arguments) {
 
     bool haveInput = false;
     std::vector<std::string> stray;
-    std::ptrdiff_t textOption = -1; // option whose unquoted words may continue in the next argument
+    TextOption textOption = -1; // option whose unquoted words may continue in the next argument
     for (std::size_t i = 0; i < end;) {
         const std::string& token = arguments[i];
         if (token == "-i") {
             textOption = -1;
             if (i + 1 >= end) {
-                command.error = "the option -i needs an input file";
-                return command;
+                return platform::Failure{"the option -i needs an input file"};
             }
             if (haveInput) {
                 command.notes.push_back("ignored the second input \"" + arguments[i + 1] +
@@ -102,28 +135,7 @@ OldCommand parseOldCommand(const std::vector<std::string>& arguments) {
             continue;
         }
         if (looksLikeOption(token)) {
-            OldOption option;
-            option.name = token.substr(1);
-            option.beforeInput = !haveInput;
-            const OldArity arity = oldOptionArity(option.name);
-            const bool nextIsValue = i + 1 < end && !isKnownOption(arguments[i + 1]) &&
-                                     (arity == OldArity::Value || !looksLikeOption(arguments[i + 1]));
-            if (arity == OldArity::Switch || !nextIsValue) {
-                if (arity == OldArity::Value) {
-                    command.notes.push_back("ignored " + token + ": it has no value");
-                    textOption = -1;
-                    ++i;
-                    continue;
-                }
-                ++i;
-            } else {
-                option.value = arguments[i + 1];
-                option.hasValue = true;
-                i += 2;
-            }
-            textOption =
-                oldOptionIsText(option.name) ? static_cast<std::ptrdiff_t>(command.options.size()) : -1;
-            command.options.push_back(std::move(option));
+            i = readOption(arguments, i, end, haveInput, command, textOption);
             continue;
         }
         if (textOption >= 0 && !token.empty()) {
@@ -145,9 +157,10 @@ OldCommand parseOldCommand(const std::vector<std::string>& arguments) {
         command.notes.push_back("ignored the stray argument \"" + token + "\"");
     }
     if (!haveInput || command.input.empty()) {
-        command.error = "no input file: the command needs -i and a file";
-    } else if (!haveOutput || command.output.empty()) {
-        command.error = "no output file: the command must end with -y and a file";
+        return platform::Failure{"no input file: the command needs -i and a file"};
+    }
+    if (!haveOutput || command.output.empty()) {
+        return platform::Failure{"no output file: the command must end with -y and a file"};
     }
     return command;
 }

@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/expected.h"
+
 namespace morvane::converter {
 
 // One option of the old dialect as the program wrote it.
@@ -20,7 +22,6 @@ struct OldCommand {
     std::string output;
     std::vector<OldOption> options; // in command-line order, without "-i" and the output
     std::vector<std::string> notes; // one line for each argument that had to be ignored
-    std::string error;              // not empty when the command cannot run
 };
 
 // How an option of the old dialect is written.
@@ -34,7 +35,7 @@ OldArity oldOptionArity(std::string_view name);
 bool oldOptionIsText(std::string_view name);
 
 // Splits the arguments that follow "ffmpeg-converter": "-i" and the input, options, "-y" and the
-// output, which is always the last argument.
-OldCommand parseOldCommand(const std::vector<std::string>& arguments);
+// output, which is always the last argument. A failure says why the command cannot run.
+platform::Expected<OldCommand> parseOldCommand(const std::vector<std::string>& arguments);
 
 } // namespace morvane::converter

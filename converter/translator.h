@@ -7,6 +7,7 @@
 
 #include "converter/old_arguments.h"
 #include "converter/script_reader.h"
+#include "platform/expected.h"
 
 namespace morvane::converter {
 
@@ -54,7 +55,6 @@ struct Translation {
     bool seeksInput = false;            // the start of the cut is sought on the input
     double cutStart = 0.0;              // where the cut starts in the source, in seconds (0: its start)
     std::string muxer;                  // the container written; empty when FFmpeg picks it by name
-    std::string error;                  // not empty: nothing may run
 };
 
 // The fixed start of every FFmpeg argument vector: no banner, no interactive statistics, warnings and
@@ -62,8 +62,8 @@ struct Translation {
 const std::vector<std::string>& ffmpegPreamble();
 
 // Translates an old-dialect conversion into FFmpeg 5.1 arguments so that the file comes out as the
-// old converter made it, with the device targets' constraints kept.
-Translation translateCommand(const TranslationRequest& request);
+// old converter made it, with the device targets' constraints kept; a failure says why nothing may run.
+platform::Expected<Translation> translateCommand(const TranslationRequest& request);
 
 // "file:" before a path, so FFmpeg reads any name (a leading dash, a colon) as a file.
 std::string fileUrl(const std::string& path);

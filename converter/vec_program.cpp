@@ -30,7 +30,7 @@
 #include "converter/run_outcome.h"
 #include "converter/script_reader.h"
 #include "converter/translator.h"
-#include "converter/work_files.h"
+#include "converter/work_output.h"
 #include "platform/fd_io.h"
 #include "platform/file_identity.h"
 #include "platform/process.h"
@@ -560,31 +560,25 @@ std::optional<std::string> cutBeyondTheEnd(double cutStart, const SourceFacts& s
     return std::string(text);
 }
 
-int runConversion(const std::vector<std::string>& arguments) {
-    OldCommand command = parseOldCommand(arguments);
-    if (!command.error.empty()) {
-        diagnose(command.error);
-        return kUsageExit;
-    }
-    // A profile's options may not reach beyond the input and the output.
+// Refuses a command whose options reach beyond the input and the output; gives the exit code then.
+std::optional<int> refusedOptions(const OldCommand& command) {
     for (const auto& option : command.options) {
         if (const auto refusal = refusedOption(option)) {
             diagnose(*refusal + "; nothing was converted");
             return kUsageExit;
         }
     }
-    const auto ffmpeg = platform::findProgram("ffmpeg");
-    if (!ffmpeg) {
-        diagnose("ffmpeg was not found in PATH; it does the conversions (Debian package \"ffmpeg\")");
-        return kNotFoundExit;
-    }
+    return std::nullopt;
+}
 
+// Refuses an input that cannot be converted into the output, and reads the script when the input is
+// one; gives the exit code when it refuses.
+std::optional<int> refusedInput(const OldCommand& command, TranslationRequest& request) {
     // FFmpeg would wait for ever for a writer on a named pipe, and a folder is nothing to convert.
     if (const auto reason = notARegularFile(command.input)) {
         diagnose(*reason + "; nothing was converted");
         return 1;
     }
-    TranslationRequest request;
     auto script = openScript(command.input);
     if (!script) {
         diagnose(script.error());
@@ -602,6 +596,89 @@ int runConversion(const std::vector<std::string>& arguments) {
                  "would destroy it, so nothing was done");
         return 1;
     }
+    return std::nullopt;
+}
+
+// Refuses a translation whose container writes beyond the output or whose cut holds nothing; gives
+// the exit code then.
+std::optional<int> refusedTranslation(const Translation& translation, const TranslationRequest& request) {
+    // However the container is asked for (a format option, the output's extension), it writes the
+    // output alone: segments, playlists, numbered pictures or a second output would land beside it.
+    if (formatReachesBeyondTheOutput(translation.muxer)) {
+        diagnose("refused the " + translation.muxer + " container for \"" + request.command.output +
+                 "\": it writes other files than the output, or reaches a device; nothing was converted");
+        return kUsageExit;
+    }
+    if (const auto beyond = translation.cutStart > 0.0
+                                ? cutBeyondTheEnd(translation.cutStart, request.probe())
+                                : std::nullopt) {
+        diagnose(*beyond + "; nothing was written to \"" + request.command.output + "\"");
+        return 1;
+    }
+    return std::nullopt;
+}
+
+// Runs FFmpeg on the translation; when the input cannot seek to the start of the cut, once more with
+// the cut made on the output side.
+int convert(const std::string& ffmpeg, const Translation& translation, TranslationRequest& request,
+            WorkOutput& work, const PassLogs& passLogs, platform::SignalPipe& signals) {
+    say(shownCommand(ffmpeg, translation.arguments, request.command.output));
+    for (const auto& note : request.command.notes) {
+        diagnose(note);
+    }
+    for (const auto& note : translation.notes) {
+        diagnose(note);
+    }
+    // A length guessed from the bit rate says nothing about where the source ends.
+    const auto sourceLength = [&request] {
+        const SourceFacts facts = request.probe();
+        return facts.known && !facts.lengthGuessed ? facts.duration : 0.0;
+    };
+    ConversionRun run(ffmpeg, translation.arguments, work, request.command.output, passLogs);
+    run.describeCut(translation.cutStart, sourceLength);
+    run.describeStreams(request.streamProbe);
+    if (translation.seeksInput) {
+        run.watchSeeking();
+    }
+    const int exitCode = run.run(signals);
+    if (!run.seekFailed()) {
+        return exitCode;
+    }
+    diagnose("the input cannot seek to the start of the cut; decoding it from its beginning instead");
+    request.seekOnOutput = true;
+    const auto again = translateCommand(request);
+    if (!again) {
+        diagnose(again.error());
+        return kUsageExit;
+    }
+    say(shownCommand(ffmpeg, again->arguments, request.command.output));
+    ConversionRun fromTheStart(ffmpeg, again->arguments, work, request.command.output, passLogs);
+    fromTheStart.describeCut(again->cutStart, sourceLength);
+    fromTheStart.describeStreams(request.streamProbe);
+    return fromTheStart.run(signals);
+}
+
+int runConversion(const std::vector<std::string>& arguments) {
+    auto parsed = parseOldCommand(arguments);
+    if (!parsed) {
+        diagnose(parsed.error());
+        return kUsageExit;
+    }
+    OldCommand command = *std::move(parsed);
+    if (const auto refused = refusedOptions(command)) {
+        return *refused;
+    }
+    const auto ffmpeg = platform::findProgram("ffmpeg");
+    if (!ffmpeg) {
+        diagnose("ffmpeg was not found in PATH; it does the conversions (Debian package \"ffmpeg\")");
+        return kNotFoundExit;
+    }
+
+    TranslationRequest request;
+    if (const auto refused = refusedInput(command, request)) {
+        return *refused;
+    }
+    const std::string source = request.script ? request.script->path : command.input;
     if (const auto refusal = listOfFilesRefusal(source)) {
         diagnose(*refusal);
         return 1;
@@ -619,7 +696,7 @@ int runConversion(const std::vector<std::string>& arguments) {
     request.command = std::move(command);
     // A first pass's logs are named after the work file, so it needs a name from the start.
     auto work = WorkOutput::create(request.command.output, passLogs.written);
-    Translation translation;
+    platform::Expected<Translation> translation = Translation{};
     for (;;) {
         if (!work) {
             diagnose("cannot write into the folder of \"" + request.command.output + "\": " + work.error());
@@ -632,60 +709,20 @@ int runConversion(const std::vector<std::string>& arguments) {
         request.writePath = work->ffmpegPath();
         request.unnamedWrite = work->kind() == WorkOutput::Kind::Unnamed;
         translation = translateCommand(request);
-        if (!request.unnamedWrite || !translation.error.empty() || !translation.muxer.empty()) {
+        if (!request.unnamedWrite || !translation || !translation->muxer.empty()) {
             break;
         }
         // Only FFmpeg knows the container for this name: the work file must carry it.
         work = WorkOutput::create(request.command.output, true);
     }
-    if (!translation.error.empty()) {
-        diagnose(translation.error);
+    if (!translation) {
+        diagnose(translation.error());
         return kUsageExit;
     }
-    // However the container is asked for (a format option, the output's extension), it writes the
-    // output alone: segments, playlists, numbered pictures or a second output would land beside it.
-    if (formatReachesBeyondTheOutput(translation.muxer)) {
-        diagnose("refused the " + translation.muxer + " container for \"" + request.command.output +
-                 "\": it writes other files than the output, or reaches a device; nothing was converted");
-        return kUsageExit;
+    if (const auto refused = refusedTranslation(*translation, request)) {
+        return *refused;
     }
-    if (const auto beyond = translation.cutStart > 0.0
-                                ? cutBeyondTheEnd(translation.cutStart, request.probe())
-                                : std::nullopt) {
-        diagnose(*beyond + "; nothing was written to \"" + request.command.output + "\"");
-        return 1;
-    }
-
-    say(shownCommand(*ffmpeg, translation.arguments, request.command.output));
-    for (const auto& note : request.command.notes) {
-        diagnose(note);
-    }
-    for (const auto& note : translation.notes) {
-        diagnose(note);
-    }
-    // A length guessed from the bit rate says nothing about where the source ends.
-    const auto sourceLength = [&request] {
-        const SourceFacts facts = request.probe();
-        return facts.known && !facts.lengthGuessed ? facts.duration : 0.0;
-    };
-    ConversionRun run(*ffmpeg, translation.arguments, *work, request.command.output, passLogs);
-    run.describeCut(translation.cutStart, sourceLength);
-    run.describeStreams(request.streamProbe);
-    if (translation.seeksInput) {
-        run.watchSeeking();
-    }
-    const int exitCode = run.run(signals);
-    if (!run.seekFailed()) {
-        return exitCode;
-    }
-    diagnose("the input cannot seek to the start of the cut; decoding it from its beginning instead");
-    request.seekOnOutput = true;
-    const Translation again = translateCommand(request);
-    say(shownCommand(*ffmpeg, again.arguments, request.command.output));
-    ConversionRun fromTheStart(*ffmpeg, again.arguments, *work, request.command.output, passLogs);
-    fromTheStart.describeCut(again.cutStart, sourceLength);
-    fromTheStart.describeStreams(request.streamProbe);
-    return fromTheStart.run(signals);
+    return convert(*ffmpeg, *translation, request, *work, passLogs, signals);
 }
 
 } // namespace

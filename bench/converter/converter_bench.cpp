@@ -86,7 +86,7 @@ Words vecCommand(const Words& old) {
 // The ffmpeg command vec runs for `old`, writing straight to `output`.
 Words directCommand(const Words& old, const std::string& output) {
     converter::TranslationRequest request;
-    request.command = converter::parseOldCommand(old);
+    request.command = converter::parseOldCommand(old).value();
     request.outputPath = request.command.output;
     request.writePath = output;
     // vec's probe module lies beside vec.
@@ -95,7 +95,7 @@ Words directCommand(const Words& old, const std::string& output) {
     const std::string input = request.command.input;
     request.probe = [input] { return converter::probeSource(input); };
     Words argv{"ffmpeg"};
-    const auto translation = converter::translateCommand(request);
+    const auto translation = converter::translateCommand(request).value();
     argv.insert(argv.end(), translation.arguments.begin(), translation.arguments.end());
     return argv;
 }

@@ -114,9 +114,10 @@ TEST(OptionGuard, FuzzedProfileValuesStayOneArgumentEach) {
         auto arguments = platform::splitCommandLine(command);
         ASSERT_GE(arguments.size(), 2u);
         arguments.erase(arguments.begin(), arguments.begin() + 2); // the program and its mode
-        const OldCommand parsed = parseOldCommand(arguments);
+        const auto parsing = parseOldCommand(arguments);
         SCOPED_TRACE(text + command);
-        ASSERT_TRUE(parsed.error.empty()) << parsed.error;
+        ASSERT_TRUE(parsing) << parsing.error();
+        const OldCommand& parsed = *parsing;
         EXPECT_EQ(parsed.input, "/media/in/clip.mov");
         EXPECT_EQ(parsed.output, job.outputPath.str());
         const std::set<std::string> allowed(keys.begin(), keys.end());

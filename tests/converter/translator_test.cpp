@@ -40,14 +40,21 @@ struct Result {
 
 // Translates the arguments that follow "ffmpeg-converter"; the output is written in place.
 Result translate(const Words& old, const SourceFacts& facts = clipFacts()) {
+    auto parsed = parseOldCommand(old);
+    if (!parsed) {
+        return {{}, {}, parsed.error()};
+    }
     TranslationRequest request;
-    request.command = parseOldCommand(old);
+    request.command = *std::move(parsed);
     request.outputPath = request.command.output;
     request.writePath = request.command.output;
     request.source = facts;
-    const Translation translation = translateCommand(request);
+    const auto translated = translateCommand(request);
+    if (!translated) {
+        return {{}, {}, translated.error()};
+    }
+    const Translation& translation = *translated;
     Result result;
-    result.error = translation.error;
     result.notes = translation.notes;
     const auto& preamble = ffmpegPreamble();
     if (translation.arguments.size() >= preamble.size()) {
@@ -899,12 +906,12 @@ TEST(Translator, StartsOfZeroAndLengthsToTheEndCutNothing) {
 
     // An input that cannot seek is cut on the output side.
     TranslationRequest request;
-    request.command = parseOldCommand({"-i", "in.h264", "-ss", "00:00:02", "-t", "1", "-y", "o.avi"});
+    request.command = *parseOldCommand({"-i", "in.h264", "-ss", "00:00:02", "-t", "1", "-y", "o.avi"});
     request.outputPath = request.writePath = "o.avi";
     request.source = clipFacts();
-    EXPECT_TRUE(translateCommand(request).seeksInput);
+    EXPECT_TRUE(translateCommand(request)->seeksInput);
     request.seekOnOutput = true;
-    const Translation after = translateCommand(request);
+    const Translation after = *translateCommand(request);
     EXPECT_FALSE(after.seeksInput);
     const Words tail = {"-i",     "file:in.h264", "-map",     "0:V:0?", "-map",
                         "0:a:0?", "-ss",          "00:00:02", "-t",     "1"};
@@ -1074,13 +1081,13 @@ TEST(Translator, PicturesAndOddSources) {
 
 TEST(Translator, FrameServerScriptSource) {
     TranslationRequest request;
-    request.command = parseOldCommand({"-vsync", "24", "-async", "24", "-i", "/prog/input.avs", "-r", "25.00",
-                                       "-vcodec", "mpeg4", "-y", "/o/c.avi"});
+    request.command = *parseOldCommand({"-vsync", "24", "-async", "24", "-i", "/prog/input.avs", "-r",
+                                        "25.00", "-vcodec", "mpeg4", "-y", "/o/c.avi"});
     request.script = ScriptSource{"/m/clip.asf", 23.976, true};
     request.outputPath = "/o/c.avi";
     request.writePath = "/o/c.vec-part-x.avi";
     request.source = clipFacts();
-    const auto converted = translateCommand(request);
+    const Translation converted = *translateCommand(request);
     const Words expected = concat({ffmpegPreamble(),
                                    {"-i", "file:/m/clip.asf", "-map", "0:V:0?", "-map", "0:a:0?", "-fps_mode",
                                     "cfr", "-r", "25.00", "-c:v", "mpeg4", "-vf", "fps=23.976,fps=25.00"},
@@ -1089,7 +1096,7 @@ TEST(Translator, FrameServerScriptSource) {
     EXPECT_EQ(converted.arguments, expected);
 
     request.script = ScriptSource{"/m/clip.mov", 23.976, false}; // keeps the source's timing
-    const auto kept = translateCommand(request);
+    const Translation kept = *translateCommand(request);
     EXPECT_EQ(std::count(kept.arguments.begin(), kept.arguments.end(), "fps=25.00"),
               1); // the command's own rate
 }
@@ -1142,13 +1149,13 @@ TEST(Translator, AsksAboutTheInputOnlyWhenAChoiceDependsOnIt) {
     odd.width = 321;
     const auto run = [&](const Words& old) {
         TranslationRequest request;
-        request.command = parseOldCommand(old);
+        request.command = *parseOldCommand(old);
         request.outputPath = request.writePath = request.command.output;
         request.probe = [&] {
             ++probes;
             return odd;
         };
-        return translateCommand(request);
+        return *translateCommand(request);
     };
     // A fixed frame size depends on the source's shape: asked once. Without size or length: nothing to ask.
     run(concat({typedHead(), {"-vcodec", "libx264", "-acodec", "libfaac", "-y", "o.mp4"}}));
@@ -1198,12 +1205,15 @@ bool contains(const Words& words, const Words& run) {
 Result translateWithStreams(const Words& old, const StreamFacts& streams,
                             const SourceFacts& facts = clipFacts()) {
     TranslationRequest request;
-    request.command = parseOldCommand(old);
+    request.command = *parseOldCommand(old);
     request.outputPath = request.writePath = request.command.output;
     request.source = facts;
     request.streamProbe = [streams] { return streams; };
-    const Translation translation = translateCommand(request);
-    return {translation.arguments, translation.notes, translation.error};
+    const auto translation = translateCommand(request);
+    if (!translation) {
+        return {{}, {}, translation.error()};
+    }
+    return {translation->arguments, translation->notes, ""};
 }
 
 TEST(Translator, RateLimitedDevicesKeepTheirRateAndBuffer) {

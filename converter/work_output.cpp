@@ -1,4 +1,4 @@
-#include "converter/work_files.h"
+#include "converter/work_output.h"
 
 #include <dirent.h>
 #include <fcntl.h>

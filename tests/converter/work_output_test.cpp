@@ -1,5 +1,5 @@
 // The converter's work files: which names a later run takes for abandoned and removes.
-#include "converter/work_files.h"
+#include "converter/work_output.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -35,7 +35,7 @@ void writeMarked(const std::string& path, const std::string& markedAs) {
     ASSERT_EQ(::setxattr(path.c_str(), "user.morvane.work", markedAs.data(), markedAs.size(), 0), 0);
 }
 
-TEST(WorkFiles, OnlyAbandonedWorkFilesAndTheirLogsAreRemoved) {
+TEST(WorkOutput, OnlyAbandonedWorkFilesAndTheirLogsAreRemoved) {
     test::TempDir dir;
     const Names holders = {"clip.vec-part-Ab12Cd.mp4", "bare.vec-part-000000"};
     const Names abandoned = {"clip.vec-part-Ab12Cd.mp4", "clip.vec-part-Ab12Cd.mp4.pass-0.log",
@@ -86,7 +86,7 @@ TEST(WorkFiles, OnlyAbandonedWorkFilesAndTheirLogsAreRemoved) {
 }
 
 // A work file no longer needed leaves nothing; a stopped run never takes the place of a file there.
-TEST(WorkFiles, PlacingKeepsOrReplacesAndDiscardingLeavesNothing) {
+TEST(WorkOutput, PlacingKeepsOrReplacesAndDiscardingLeavesNothing) {
     test::TempDir dir;
     const std::string output = dir.file("out.mkv");
     for (const bool named : {false, true}) {
