@@ -350,14 +350,14 @@ std::optional<int> ConversionRun::start() {
     options.passedDescriptor = m_work.passedDescriptor();
     std::vector<std::string> argv{m_ffmpeg};
     argv.insert(argv.end(), m_arguments.begin(), m_arguments.end());
-    platform::SpawnError spawnError;
-    m_child = platform::ChildProcess::spawn(argv, options, &spawnError);
-    if (m_child.valid()) {
+    auto started = platform::ChildProcess::start(argv, options);
+    if (started) {
+        m_child = *std::move(started);
         return std::nullopt;
     }
     m_work.discard();
-    diagnose(spawnError.message + "; nothing was written to \"" + m_output + "\"");
-    return spawnError.error == ENOENT ? kNotFoundExit : 1;
+    diagnose(started.error() + "; nothing was written to \"" + m_output + "\"");
+    return started.errorCode() == ENOENT ? kNotFoundExit : 1;
 }
 
 void ConversionRun::pumpUntilClosed(platform::SignalPipe& signals) {

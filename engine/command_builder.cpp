@@ -72,9 +72,9 @@ std::string inputPath(const ConversionJob& job, bool frameServerAllowed, FrameSe
     }
     const std::string script = job.scriptPath.str();
     // Another run's script must never be replaced before its converter has read it.
-    std::string error;
-    if (lock != nullptr && !lock->acquire(script, FrameServerScriptLock::kLongestWait, &error)) {
-        logAndTrace(kLineScriptNotWritten, error + "; the converter reads \"" + source + "\" directly");
+    if (auto held = lock != nullptr ? lock->acquire(script) : platform::Expected<void>(); !held) {
+        logAndTrace(kLineScriptNotWritten,
+                    held.error() + "; the converter reads \"" + source + "\" directly");
         return source;
     }
     const auto outcome = writeFrameServerScript(script, source);

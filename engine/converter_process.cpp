@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <exception>
 
 #include "engine/engine_log.h"
@@ -76,7 +77,7 @@ std::int32_t ConverterProcess::Start() {
 
 void ConverterProcess::abandon(platform::ChildProcess& child, std::string_view why) {
     // Nobody reads the converter's output any more: end it rather than wait for it forever.
-    m_lastRun.status = EIO;
+    m_lastRun.io = platform::Failure{std::string(why), EIO};
     logErrorInfo(kRunnerModule, "ReadOutput", why);
     child.kill(SIGKILL);
 }
@@ -91,18 +92,18 @@ std::int32_t ConverterProcess::run() {
     options.environment = m_environment;
     options.dieWithParent = true; // this thread waits for the converter, so it outlives it
 
-    platform::SpawnError error;
-    platform::ChildProcess child = platform::ChildProcess::spawnCommandLine(m_commandLine, options, &error);
-    if (!child.valid()) {
-        m_lastRun.status = error.error != 0 ? error.error : EINVAL;
-        m_lastRun.error = error.message;
+    auto started = platform::ChildProcess::startCommandLine(m_commandLine, options);
+    if (!started) {
+        const std::string& why = started.error();
+        m_lastRun.io = platform::Failure{why, started.errorCode() != 0 ? started.errorCode() : EINVAL};
         // The trace the user is asked to send must say why nothing ran.
         writeTraceLine(m_commandLine);
-        writeTraceLine(error.message);
-        logErrorInfo(kRunnerModule, "Start", error.message);
-        notify(ConverterEvent::Finished, m_lastRun.status);
+        writeTraceLine(why);
+        logErrorInfo(kRunnerModule, "Start", why);
+        notify(ConverterEvent::Finished, m_lastRun.status());
         return 0;
     }
+    platform::ChildProcess child = *std::move(started);
     m_lastRun.started = true;
     {
         const std::lock_guard lock(m_mutex);
@@ -142,7 +143,7 @@ std::int32_t ConverterProcess::run() {
     const bool stopped = m_stopped.exchange(false);
     m_lastRun.stopRequested = stopped;
     if (!stopped) {
-        notify(ConverterEvent::Finished, m_lastRun.status);
+        notify(ConverterEvent::Finished, m_lastRun.status());
     }
     return 1;
 }
@@ -169,7 +170,7 @@ void ConverterProcess::readOutput(platform::ChildProcess& child) {
     const std::string lastLine = readError != 0 ? m_pending : std::string();
     const bool hadLastLine = finishLines(m_pending, onLine);
     if (readError != 0) {
-        m_lastRun.status = readError;
+        m_lastRun.io = platform::Failure{std::strerror(readError), readError};
         if (hadLastLine) {
             logErrorInfo(kRunnerModule, "PostMessage", lastLine);
         }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/media_encoder.h"
+#include "platform/expected.h"
 #include "platform/process.h"
 
 namespace morvane::engine {
@@ -27,8 +28,12 @@ struct ConverterRun {
     bool started = false;
     bool stopRequested = false;
     platform::ExitStatus exit;
-    std::int64_t status = 0; // 0, or the system error code of a failed start or read
-    std::string error;       // why the converter could not be started
+    // A failure when the converter could not be started or its output not read: why, with the
+    // system error code as its number.
+    platform::Expected<void> io;
+
+    // 0, or the system error code of a failed start or read.
+    std::int64_t status() const { return io.errorCode(); }
 };
 
 // Starts the external converter with a prepared command line, reads everything it prints (standard

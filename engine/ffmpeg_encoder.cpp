@@ -148,7 +148,7 @@ std::int32_t CFfmpegEncoder::RunConversion(const char* /*outputPath*/, std::int3
         const std::int32_t started = m_process.Start();
         m_scriptLock.release(); // the converter has ended, so it reads no script any more
         if (started == 0) {
-            const std::string& error = m_process.lastRun().error;
+            const std::string& error = m_process.lastRun().io.error();
             return failWith("the converter could not be started" + (error.empty() ? "" : ": " + error));
         }
         return judgeRun(outputPath, workFilesBefore, outputBefore);

@@ -74,19 +74,17 @@ std::string frameServerScriptText(ScriptKind kind, std::string_view sourcePath) 
     return text;
 }
 
-bool FrameServerScriptLock::acquire(const std::string& scriptPath, std::chrono::milliseconds longest,
-                                    std::string* error) {
+platform::Expected<void> FrameServerScriptLock::acquire(const std::string& scriptPath,
+                                                        std::chrono::milliseconds longest) {
     if (held()) {
-        return true;
+        return {};
     }
     const auto slash = scriptPath.rfind('/');
     const std::string folder =
         slash == std::string::npos ? std::string(".") : scriptPath.substr(0, slash == 0 ? 1 : slash);
     const auto fail = [&](const std::string& why) {
-        if (error != nullptr) {
-            *error = "cannot have the frame-server script \"" + scriptPath + "\" to itself: " + why;
-        }
-        return false;
+        return platform::Failure{"cannot have the frame-server script \"" + scriptPath +
+                                 "\" to itself: " + why};
     };
     platform::UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!fd.valid()) {
@@ -103,7 +101,7 @@ bool FrameServerScriptLock::acquire(const std::string& scriptPath, std::chrono::
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     m_folder = std::move(fd);
-    return true;
+    return {};
 }
 
 void FrameServerScriptLock::release() {

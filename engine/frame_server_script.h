@@ -48,10 +48,10 @@ public:
     FrameServerScriptLock(const FrameServerScriptLock&) = delete;
     FrameServerScriptLock& operator=(const FrameServerScriptLock&) = delete;
 
-    // Waits at most `longest` for the script at `scriptPath`; false (with the reason) when it could
-    // not be had. Holding it already counts as having it.
-    bool acquire(const std::string& scriptPath, std::chrono::milliseconds longest = kLongestWait,
-                 std::string* error = nullptr);
+    // Waits at most `longest` for the script at `scriptPath`; a failure says why it could not be had.
+    // Holding it already counts as having it.
+    platform::Expected<void> acquire(const std::string& scriptPath,
+                                     std::chrono::milliseconds longest = kLongestWait);
     void release();
     bool held() const { return m_folder.valid(); }
 

@@ -44,11 +44,11 @@ std::set<std::string, std::less<>> namesAfterLegend(std::string_view text, std::
 platform::Expected<std::string> outputOf(const std::vector<std::string>& argv) {
     platform::SpawnOptions options;
     options.stderrMode = platform::StdStream::Closed;
-    platform::SpawnError error;
-    auto child = platform::ChildProcess::spawn(argv, options, &error);
-    if (!child.valid()) {
-        return platform::Failure{error.message};
+    auto started = platform::ChildProcess::start(argv, options);
+    if (!started) {
+        return started.failure();
     }
+    platform::ChildProcess child = *std::move(started);
     std::string text;
     std::array<char, 4096> buffer{};
     for (ssize_t n = 0; (n = child.readStdout(buffer.data(), buffer.size())) > 0;) {

@@ -10,6 +10,7 @@
 //     }
 
 #include <cassert>
+#include <cstdint>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -17,9 +18,11 @@
 
 namespace morvane::platform {
 
-// Why something failed, in words for the user or the log.
+// Why something failed, in words for the user or the log, and where a caller answers with a number
+// (an errno, a library's status code), that number.
 struct Failure {
     std::string reason;
+    std::int64_t code = 0; // 0: no number
 };
 
 template <typename T>
@@ -72,6 +75,10 @@ public:
         static const std::string kNone;
         return hasValue() ? kNone : std::get<1>(m_state).reason;
     }
+    // The failure's number; 0 when there is a value or the failure has none.
+    std::int64_t errorCode() const { return hasValue() ? 0 : std::get<1>(m_state).code; }
+    // The failure as it came, to pass it on; an empty one when there is a value.
+    Failure failure() const { return hasValue() ? Failure{} : std::get<1>(m_state); }
 
 private:
     std::variant<T, Failure> m_state;
@@ -82,14 +89,17 @@ template <>
 class [[nodiscard]] Expected<void> {
 public:
     Expected() = default;
-    Expected(Failure failure) : m_reason(std::move(failure.reason)), m_failed(true) {}
+    Expected(Failure failure) : m_reason(std::move(failure.reason)), m_code(failure.code), m_failed(true) {}
 
     bool hasValue() const { return !m_failed; }
     explicit operator bool() const { return hasValue(); }
     const std::string& error() const { return m_reason; }
+    std::int64_t errorCode() const { return m_code; }
+    Failure failure() const { return Failure{m_reason, m_code}; }
 
 private:
     std::string m_reason;
+    std::int64_t m_code = 0;
     bool m_failed = false;
 };
 

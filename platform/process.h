@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/expected.h"
 #include "platform/unique_fd.h"
 
 namespace morvane::platform {
@@ -43,11 +44,6 @@ struct ExitStatus {
     std::string describe() const; // "exit code 3", "killed by signal 9 (Killed)"
 };
 
-struct SpawnError {
-    int error = 0;       // errno of the failing step
-    std::string message; // "cannot start \"/x/vec\": No such file or directory"
-};
-
 // A running child process with RAII ownership: its pipes close and, when it is still running,
 // it is killed and reaped when the object goes. The child sees only its three standard
 // descriptors (and the one passed on, if any) and runs at the program's normal priority (never the idle
@@ -62,12 +58,14 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
     ~ChildProcess();
 
-    // argv[0] is the program: a path, or a name looked up in PATH.
-    static ChildProcess spawn(const std::vector<std::string>& argv, const SpawnOptions& options,
-                              SpawnError* error = nullptr);
+    // argv[0] is the program: a path, or a name looked up in PATH. A failure says why, as in
+    // "cannot start \"/x/vec\": No such file or directory", with the failing step's errno as its number.
+    static Expected<ChildProcess> start(const std::vector<std::string>& argv, const SpawnOptions& options);
     // Splits the command-line text by the Windows rules first.
-    static ChildProcess spawnCommandLine(std::string_view commandLine, const SpawnOptions& options,
-                                         SpawnError* error = nullptr);
+    static Expected<ChildProcess> startCommandLine(std::string_view commandLine, const SpawnOptions& options);
+    // As start(), for callers that need no reason: a child that is not valid() when it failed.
+    static ChildProcess spawn(const std::vector<std::string>& argv, const SpawnOptions& options);
+    static ChildProcess spawnCommandLine(std::string_view commandLine, const SpawnOptions& options);
 
     bool valid() const { return m_pid > 0; }
     pid_t pid() const { return m_pid; }

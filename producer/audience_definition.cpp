@@ -1,5 +1,7 @@
 #include "producer/audience_definition.h"
 
+#include "producer/failure.h"
+
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -113,23 +115,21 @@ platform::Expected<AudienceDefinition> parseAudience(const KeyValueFile& file) {
     return audience;
 }
 
-Status loadAudiences(const std::string& folder, std::vector<AudienceDefinition>& audiences,
-                     std::string& error) {
+platform::Expected<std::vector<AudienceDefinition>> loadAudiences(const std::string& folder) {
     namespace fs = std::filesystem;
-    audiences.clear();
-    std::error_code failure;
-    if (!fs::is_directory(folder, failure)) {
-        error = "no audiences folder \"" + folder + "\"";
-        return rm::kFileNotFound;
+    std::vector<AudienceDefinition> audiences;
+    std::error_code failed;
+    if (!fs::is_directory(folder, failed)) {
+        return failure(rm::kFileNotFound, "no audiences folder \"" + folder + "\"");
     }
-    fs::directory_iterator entries(folder, failure);
-    if (failure) {
-        error = "cannot list the audiences folder \"" + folder + "\": " + failure.message();
-        return rm::kAccessDenied;
+    fs::directory_iterator entries(folder, failed);
+    if (failed) {
+        return failure(rm::kAccessDenied,
+                       "cannot list the audiences folder \"" + folder + "\": " + failed.message());
     }
     for (const fs::directory_entry& entry : entries) {
         const fs::path& path = entry.path();
-        if (path.extension() != kAudienceFileExtension || !entry.is_regular_file(failure)) {
+        if (path.extension() != kAudienceFileExtension || !entry.is_regular_file(failed)) {
             continue;
         }
         const auto file = KeyValueFile::read(path.string());
@@ -138,14 +138,13 @@ Status loadAudiences(const std::string& folder, std::vector<AudienceDefinition>&
                                   ? platform::Failure{"has lines that are not \"key=value\""}
                                   : parseAudience(*file);
         if (!audience) {
-            error = "the audience file \"" + path.string() + "\": " + audience.error();
-            return rm::kInvalidData;
+            return failure(rm::kInvalidData,
+                           "the audience file \"" + path.string() + "\": " + audience.error());
         }
         audiences.push_back(*audience);
     }
     if (audiences.empty()) {
-        error = "the audiences folder \"" + folder + "\" holds no audience";
-        return rm::kFileNotFound;
+        return failure(rm::kFileNotFound, "the audiences folder \"" + folder + "\" holds no audience");
     }
     std::sort(audiences.begin(), audiences.end(),
               [](const AudienceDefinition& a, const AudienceDefinition& b) { return a.name < b.name; });
@@ -153,10 +152,9 @@ Status loadAudiences(const std::string& folder, std::vector<AudienceDefinition>&
         audiences.begin(), audiences.end(),
         [](const AudienceDefinition& a, const AudienceDefinition& b) { return a.name == b.name; });
     if (twice != audiences.end()) {
-        error = "the audience \"" + twice->name + "\" is defined twice";
-        return rm::kInvalidData;
+        return failure(rm::kInvalidData, "the audience \"" + twice->name + "\" is defined twice");
     }
-    return rm::kOk;
+    return audiences;
 }
 
 } // namespace morvane::producer

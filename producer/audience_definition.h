@@ -47,8 +47,7 @@ platform::Expected<AudienceDefinition> parseAudience(const KeyValueFile& file);
 
 // Every audience file of `folder`, in byte-value order of the audience names (the audience numbers).
 // Fails on a missing folder, an empty one, a malformed file or a name given twice.
-Status loadAudiences(const std::string& folder, std::vector<AudienceDefinition>& audiences,
-                     std::string& error);
+platform::Expected<std::vector<AudienceDefinition>> loadAudiences(const std::string& folder);
 
 const char* rateControlName(RateControl control);
 const char* channelChoiceName(ChannelChoice choice);

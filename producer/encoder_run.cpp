@@ -70,12 +70,12 @@ RunOutcome runEncoder(const std::string& program, const std::vector<std::string>
     options.stdoutMode = platform::StdStream::Pipe;
     options.stderrMode = platform::StdStream::MergeWithStdout;
     options.passedDescriptor = passedDescriptor;
-    platform::SpawnError error;
-    platform::ChildProcess child = platform::ChildProcess::spawn(argv, options, &error);
-    if (!child.valid()) {
-        outcome.startError = error.message.empty() ? "cannot start " + program : error.message;
+    auto started = platform::ChildProcess::start(argv, options);
+    if (!started) {
+        outcome.startError = started.error().empty() ? "cannot start " + program : started.error();
         return outcome;
     }
+    platform::ChildProcess child = *std::move(started);
     outcome.started = true;
 
     ProgressTracker tracker(totalSeconds);

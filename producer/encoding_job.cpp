@@ -81,12 +81,11 @@ bool readChannels(const std::string& text, ChannelChoice& choice) {
 }
 
 // The streams of the first audience; a RealMedia file here carries one rate only.
-Status readAudience(rm::MediaProfile& media, PlanRequest& request, std::string& audienceName,
-                    std::string& error) {
+// Gives the audience's name.
+platform::Expected<std::string> readAudience(rm::MediaProfile& media, PlanRequest& request) {
     std::uint32_t count = 0;
     if (rm::failed(media.getAudienceCount(&count)) || count == 0) {
-        error = "the media profile has no audience";
-        return rm::kUnexpected;
+        return failure(rm::kUnexpected, "the media profile has no audience");
     }
     if (count > 1) {
         logInfo("the media profile has " + std::to_string(count) +
@@ -94,20 +93,19 @@ Status readAudience(rm::MediaProfile& media, PlanRequest& request, std::string& 
     }
     ObjectRef<rm::Audience> audience;
     if (const Status status = media.getAudience(0, audience.put()); rm::failed(status) || !audience) {
-        error = "cannot read the media profile's audience";
-        return rm::failed(status) ? status : rm::kPointer;
+        return failure(rm::failed(status) ? status : rm::kPointer,
+                       "cannot read the media profile's audience");
     }
-    audienceName = textOf(*audience, "name", "(unnamed)");
+    std::string audienceName = textOf(*audience, "name", "(unnamed)");
     std::uint32_t streams = 0;
     if (const Status status = audience->getStreamCount(&streams); rm::failed(status)) {
-        error = "cannot count the audience's streams";
-        return status;
+        return failure(status, "cannot count the audience's streams");
     }
     for (std::uint32_t i = 0; i < streams; ++i) {
         ObjectRef<rm::Stream> stream;
         if (const Status status = audience->getStream(i, stream.put()); rm::failed(status) || !stream) {
-            error = "cannot read stream " + std::to_string(i) + " of the audience";
-            return rm::failed(status) ? status : rm::kPointer;
+            return failure(rm::failed(status) ? status : rm::kPointer,
+                           "cannot read stream " + std::to_string(i) + " of the audience");
         }
         const std::string type = textOf(*stream, rm::kPropPluginType, "");
         if (type == rm::kPluginTypeVideoStream && !request.video) {
@@ -116,8 +114,7 @@ Status readAudience(rm::MediaProfile& media, PlanRequest& request, std::string& 
                 static_cast<int>(std::min<std::uint32_t>(unsignedOf(*stream, "bitrate"), 1000000));
             video.maxFrameRate = numberOf(*stream, "maxFrameRate", 0.0);
             if (!readRateControl(textOf(*stream, "rateControl", "cbr"), video.rateControl)) {
-                error = "the video stream has an unknown rate control";
-                return rm::kInvalidArgument;
+                return failure(rm::kInvalidArgument, "the video stream has an unknown rate control");
             }
             video.quality = static_cast<int>(std::min<std::uint32_t>(unsignedOf(*stream, "quality"), 100));
             video.maxKeyFrameInterval = numberOf(*stream, rm::kPropMaxKeyFrameInterval, 10.0);
@@ -129,43 +126,37 @@ Status readAudience(rm::MediaProfile& media, PlanRequest& request, std::string& 
             audio.bitrateKbps =
                 static_cast<int>(std::min<std::uint32_t>(unsignedOf(*stream, "bitrate"), 100000));
             if (!readChannels(textOf(*stream, "channels", "stereo"), audio.channels)) {
-                error = "the audio stream has an unknown channel choice";
-                return rm::kInvalidArgument;
+                return failure(rm::kInvalidArgument, "the audio stream has an unknown channel choice");
             }
             audio.maxSampleRate =
                 static_cast<int>(std::min<std::uint32_t>(unsignedOf(*stream, "maxSampleRate"), 192000));
             request.audio = audio;
         }
     }
-    return rm::kOk;
+    return audienceName;
 }
 
 // Checks a destination file name before anything is written.
-Status checkDestination(const std::string& path, const std::string& sourcePath, std::string& error) {
+platform::Expected<void> checkDestination(const std::string& path, const std::string& sourcePath) {
     if (path.empty()) {
-        error = "the destination names no file";
-        return rm::kInvalidArgument;
+        return failure(rm::kInvalidArgument, "the destination names no file");
     }
-    std::error_code failure;
+    std::error_code failed;
     const fs::path target(path);
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    if (!fs::is_directory(folder, failure)) {
-        error = "the output folder \"" + folder.string() + "\" does not exist";
-        return rm::kFileNotFound;
+    if (!fs::is_directory(folder, failed)) {
+        return failure(rm::kFileNotFound, "the output folder \"" + folder.string() + "\" does not exist");
     }
-    if (fs::is_directory(target, failure)) {
-        error = "the destination \"" + path + "\" is a folder";
-        return rm::kInvalidArgument;
+    if (fs::is_directory(target, failed)) {
+        return failure(rm::kInvalidArgument, "the destination \"" + path + "\" is a folder");
     }
-    if (fs::exists(target, failure) && fs::equivalent(target, fs::path(sourcePath), failure)) {
-        error = "the destination \"" + path + "\" is the source itself";
-        return rm::kInvalidArgument;
+    if (fs::exists(target, failed) && fs::equivalent(target, fs::path(sourcePath), failed)) {
+        return failure(rm::kInvalidArgument, "the destination \"" + path + "\" is the source itself");
     }
     if (::access(folder.c_str(), W_OK) != 0) {
-        error = "the output folder \"" + folder.string() + "\" cannot be written";
-        return rm::kAccessDenied;
+        return failure(rm::kAccessDenied, "the output folder \"" + folder.string() + "\" cannot be written");
     }
-    return rm::kOk;
+    return {};
 }
 
 std::string describePlan(const OutputTarget& target, const EncodingPlan& plan) {
@@ -186,10 +177,11 @@ std::string describePlan(const OutputTarget& target, const EncodingPlan& plan) {
 }
 
 // What every output shares: the probed source, the cut range and the prefilters.
-Status readCommonRequest(InputObject& input, PlanRequest& common, std::string& error) {
-    if (const Status status = input.probe(error); rm::failed(status)) {
-        return status;
+platform::Expected<PlanRequest> readCommonRequest(InputObject& input) {
+    if (auto probed = input.probe(); !probed) {
+        return probed.failure();
     }
+    PlanRequest common;
     const SourceFacts& facts = input.facts();
     common.sourcePath = input.probedPath();
     common.source = facts;
@@ -202,37 +194,34 @@ Status readCommonRequest(InputObject& input, PlanRequest& common, std::string& e
         } else if (type == rm::kPluginTypeAudioGain) {
             const double gain = numberOf(*prefilter, rm::kPropGain, 0.0);
             if (gain < -60.0 || gain > 60.0) {
-                error = "the audio gain is outside -60 to 60 dB";
-                return rm::kInvalidArgument;
+                return failure(rm::kInvalidArgument, "the audio gain is outside -60 to 60 dB");
             }
             if (gain != 0.0) {
                 common.gainDb = gain;
             }
         } else {
-            error = "unknown prefilter \"" + type + "\"";
-            return rm::kInvalidArgument;
+            return failure(rm::kInvalidArgument, "unknown prefilter \"" + type + "\"");
         }
     }
-    return rm::kOk;
+    return common;
 }
 
 // One target per destination of every output profile, each checked before anything is encoded.
-Status collectTargets(const std::vector<ObjectRef<rm::OutputProfile>>& outputs, const PlanRequest& common,
-                      std::vector<OutputTarget>& targets, std::string& error) {
+platform::Expected<std::vector<OutputTarget>>
+collectTargets(const std::vector<ObjectRef<rm::OutputProfile>>& outputs, const PlanRequest& common) {
     if (outputs.empty()) {
-        error = "the job has no output profile";
-        return rm::kUnexpected;
+        return failure(rm::kUnexpected, "the job has no output profile");
     }
+    std::vector<OutputTarget> targets;
     for (const auto& output : outputs) {
         ObjectRef<rm::MediaProfile> media;
         if (rm::failed(output->getMediaProfile(media.put())) || !media) {
-            error = "an output profile has no media profile";
-            return rm::kUnexpected;
+            return failure(rm::kUnexpected, "an output profile has no media profile");
         }
         PlanRequest request = common;
-        std::string audienceName;
-        if (const Status status = readAudience(*media, request, audienceName, error); rm::failed(status)) {
-            return status;
+        const auto audienceName = readAudience(*media, request);
+        if (!audienceName) {
+            return audienceName.failure();
         }
         request.width = unsignedOf(*media, rm::kPropOutputWidth);
         request.height = unsignedOf(*media, rm::kPropOutputHeight);
@@ -241,28 +230,24 @@ Status collectTargets(const std::vector<ObjectRef<rm::OutputProfile>>& outputs, 
 
         std::uint32_t destinations = 0;
         if (rm::failed(output->getDestinationCount(&destinations)) || destinations == 0) {
-            error = "an output profile has no destination";
-            return rm::kUnexpected;
+            return failure(rm::kUnexpected, "an output profile has no destination");
         }
         for (std::uint32_t i = 0; i < destinations; ++i) {
             ObjectRef<rm::Destination> destination;
             if (rm::failed(output->getDestination(i, destination.put())) || !destination) {
-                error = "cannot read a destination";
-                return rm::kUnexpected;
+                return failure(rm::kUnexpected, "cannot read a destination");
             }
             if (textOf(*destination, rm::kPropPluginType, "") != rm::kPluginTypeFileDestination) {
-                error = "a destination is not a file destination";
-                return rm::kInvalidArgument;
+                return failure(rm::kInvalidArgument, "a destination is not a file destination");
             }
-            OutputTarget target{textOf(*destination, rm::kPropFilename, ""), request, audienceName};
-            if (const Status status = checkDestination(target.path, common.sourcePath, error);
-                rm::failed(status)) {
-                return status;
+            OutputTarget target{textOf(*destination, rm::kPropFilename, ""), request, *audienceName};
+            if (auto checked = checkDestination(target.path, common.sourcePath); !checked) {
+                return checked.failure();
             }
             targets.push_back(std::move(target));
         }
     }
-    return rm::kOk;
+    return targets;
 }
 
 // Where the file system cannot make an unnamed file, the encoder writes a named work file beside the
@@ -316,9 +301,92 @@ struct NamedWork {
     }
 };
 
+// Runs the encoder for the `index`th of `total` targets; progress is reported for the whole job.
+RunOutcome runTarget(const EncodingPlan& plan, int index, int total, const LibrarySettings& settings,
+                     EventManagerObject& events, const std::atomic<bool>& stop, int writeDescriptor) {
+    // The start event already stands for 0 %.
+    int last = index * 100 / total;
+    const auto onPercent = [&](int percent) {
+        const std::int32_t overall = (index * 100 + percent) / total;
+        if (overall > last && overall < 100) {
+            last = overall;
+            events.broadcast(rm::kEventProgress, &overall);
+            logLine(LogLevel::Debug, "progress " + std::to_string(overall) + "%");
+        }
+    };
+    const auto onMessage = [](std::string_view line) { logError(line); };
+    return runEncoder(settings.ffmpegProgram, plan.arguments, plan.duration, onPercent, onMessage,
+                      writeDescriptor, &stop);
+}
+
+// The source's packets that did not decode in a run: how many, and of which kind.
+struct DecodeLosses {
+    int lost = 0;
+    std::string kinds; // "picture", "sound" or "sound and picture"
+};
+
+DecodeLosses decodeLosses(const RunOutcome& outcome, const OutputTarget& target) {
+    DecodeLosses losses;
+    for (const auto& [stream, count] : outcome.packetsLost) {
+        losses.lost += count;
+        const std::string kind = stream == target.request.source.videoStream ? "picture" : "sound";
+        losses.kinds = losses.kinds.empty() || losses.kinds == kind ? kind : "sound and picture";
+    }
+    return losses;
+}
+
+// Whether the run made the file: it started, was not stopped, and ended well or with only packets that
+// did not decode.
+platform::Expected<void> judgeRun(const RunOutcome& outcome, const OutputTarget& target,
+                                  const DecodeLosses& losses) {
+    if (!outcome.started) {
+        return failure(rm::kFileNotFound, outcome.startError);
+    }
+    if (outcome.stopped) {
+        // The unnamed file goes with its descriptor, a named work file with its owner.
+        return failure(rm::kAborted, "stopped on request; nothing was written to \"" + target.path + "\"");
+    }
+    const bool damaged = losses.lost > 0;
+    const bool complete =
+        outcome.exit.success() || (damaged && outcome.exit.kind == platform::ExitStatus::Kind::Exited &&
+                                   outcome.exit.code == kDecodeErrorExit && outcome.progressEnded);
+    if (damaged && (!complete || outcome.outputSeconds <= 0.0)) {
+        return failure(rm::kEncodingFailed, "the source's " + losses.kinds + " cannot be decoded (" +
+                                                std::to_string(losses.lost) + " packets did not decode)");
+    }
+    if (!complete) {
+        return failure(rm::kEncodingFailed, "the encoder ended with " + outcome.exit.describe() +
+                                                " while writing \"" + target.path + "\"");
+    }
+    return {};
+}
+
+// Gives the finished file the destination's name.
+platform::Expected<void> placeOutput(const OutputTarget& target, const platform::UnnamedFile& unnamed,
+                                     NamedWork& named) {
+    std::error_code failed;
+    if (unnamed.valid()) {
+        // A spare name taken on the way shares the unnamed file's lock, so no sweep takes it meanwhile.
+        const int placed = unnamed.place(target.path, true, [&] {
+            return platform::workFileName(target.path, kWorkMark, platform::randomWorkTag());
+        });
+        failed = std::error_code(placed, std::generic_category());
+    } else {
+        platform::unmarkWorkFile(named.file.fd.get()); // a result is no work file
+        fs::rename(named.file.path, target.path, failed);
+        named.placed = !failed;
+    }
+    if (failed) {
+        return failure(rm::kAccessDenied,
+                       "cannot name the output \"" + target.path + "\": " + failed.message());
+    }
+    return {};
+}
+
 // Encodes the `index`th of `total` targets; progress is reported for the whole job.
-Status encodeTarget(OutputTarget& target, int index, int total, const LibrarySettings& settings,
-                    EventManagerObject& events, const std::atomic<bool>& stop, std::string& error) {
+platform::Expected<void> encodeTarget(OutputTarget& target, int index, int total,
+                                      const LibrarySettings& settings, EventManagerObject& events,
+                                      const std::atomic<bool>& stop) {
     // A failed encoding must not destroy a file of the same name: the encoder writes a file without a
     // name in the destination's folder, which takes the name once complete, so an encoding ended in any
     // way leaves nothing behind. Where the file system cannot make one, it writes beside the
@@ -335,88 +403,38 @@ Status encodeTarget(OutputTarget& target, int index, int total, const LibrarySet
     } else {
         auto created = platform::createWorkFile(target.path, kWorkMark);
         if (!created) {
-            error = "cannot write into the folder of \"" + target.path + "\": " + created.error();
-            return rm::kAccessDenied;
+            return failure(rm::kAccessDenied,
+                           "cannot write into the folder of \"" + target.path + "\": " + created.error());
         }
         named.file = *std::move(created);
         target.request.writePath = named.file.path;
     }
-    EncodingPlan plan;
-    if (!buildEncodingPlan(target.request, settings, plan, error)) {
-        return rm::kInvalidArgument;
+    const auto plan = buildEncodingPlan(target.request, settings);
+    if (!plan) {
+        return failure(rm::kInvalidArgument, plan.error());
     }
-    logInfo(describePlan(target, plan));
-    logInfo(describeCommand(settings.ffmpegProgram, plan.arguments));
+    logInfo(describePlan(target, *plan));
+    logInfo(describeCommand(settings.ffmpegProgram, plan->arguments));
 
-    // The start event already stands for 0 %.
-    int last = index * 100 / total;
-    const auto onPercent = [&](int percent) {
-        const std::int32_t overall = (index * 100 + percent) / total;
-        if (overall > last && overall < 100) {
-            last = overall;
-            events.broadcast(rm::kEventProgress, &overall);
-            logLine(LogLevel::Debug, "progress " + std::to_string(overall) + "%");
-        }
-    };
-    const auto onMessage = [](std::string_view line) { logError(line); };
-    const RunOutcome outcome = runEncoder(settings.ffmpegProgram, plan.arguments, plan.duration, onPercent,
-                                          onMessage, unnamed.fd(), &stop);
-    std::error_code failure;
-    if (!outcome.started) {
-        error = outcome.startError;
-        return rm::kFileNotFound;
+    const RunOutcome outcome = runTarget(*plan, index, total, settings, events, stop, unnamed.fd());
+    const DecodeLosses losses = decodeLosses(outcome, target);
+    if (auto judged = judgeRun(outcome, target, losses); !judged) {
+        return judged;
     }
-    if (outcome.stopped) {
-        // The unnamed file goes with its descriptor, a named work file with `named`.
-        error = "stopped on request; nothing was written to \"" + target.path + "\"";
-        return rm::kAborted;
-    }
-    int lost = 0;
-    std::string kinds;
-    for (const auto& [stream, count] : outcome.packetsLost) {
-        lost += count;
-        const std::string kind = stream == target.request.source.videoStream ? "picture" : "sound";
-        kinds = kinds.empty() || kinds == kind ? kind : "sound and picture";
-    }
-    const bool damaged = lost > 0;
-    const bool complete =
-        outcome.exit.success() || (damaged && outcome.exit.kind == platform::ExitStatus::Kind::Exited &&
-                                   outcome.exit.code == kDecodeErrorExit && outcome.progressEnded);
-    if (damaged && (!complete || outcome.outputSeconds <= 0.0)) {
-        error = "the source's " + kinds + " cannot be decoded (" + std::to_string(lost) +
-                " packets did not decode)";
-        return rm::kEncodingFailed;
-    }
-    if (!complete) {
-        error =
-            "the encoder ended with " + outcome.exit.describe() + " while writing \"" + target.path + "\"";
-        return rm::kEncodingFailed;
-    }
-    if (unnamed.valid()) {
-        // A spare name taken on the way shares the unnamed file's lock, so no sweep takes it meanwhile.
-        const int placed = unnamed.place(target.path, true, [&] {
-            return platform::workFileName(target.path, kWorkMark, platform::randomWorkTag());
-        });
-        failure = std::error_code(placed, std::generic_category());
-    } else {
-        platform::unmarkWorkFile(named.file.fd.get()); // a result is no work file
-        fs::rename(named.file.path, target.path, failure);
-        named.placed = !failure;
-    }
-    if (failure) {
-        error = "cannot name the output \"" + target.path + "\": " + failure.message();
-        return rm::kAccessDenied;
+    if (auto placed = placeOutput(target, unnamed, named); !placed) {
+        return placed;
     }
     logInfo("wrote \"" + target.path + "\"");
-    if (damaged) {
+    if (losses.lost > 0) {
         // Where packets did not decode, the times run on over the gaps: the file says how much it holds.
         const auto written = probeSource(target.path);
         char held[32];
         std::snprintf(held, sizeof held, "%.3f s", written ? written->duration : outcome.outputSeconds);
-        logInfo(std::to_string(lost) + " packets of the source's " + kinds + " could not be decoded; \"" +
-                target.path + "\" holds the " + held + " that could be decoded");
+        logInfo(std::to_string(losses.lost) + " packets of the source's " + losses.kinds +
+                " could not be decoded; \"" + target.path + "\" holds the " + held +
+                " that could be decoded");
     }
-    return rm::kOk;
+    return {};
 }
 
 } // namespace
@@ -497,12 +515,12 @@ Status EncodingJobObject::startEncoding(std::int32_t wait) noexcept {
     }
     const Status status = guardedCall([&] {
         m_events->broadcast(rm::kEventStarted);
-        std::string error;
-        const Status result = encodeAll(error);
-        if (rm::failed(result)) {
+        const auto result = encodeAll();
+        if (!result) {
+            const std::string& error = result.error();
             logError(error.empty() ? std::string("the encoding failed") : error);
             m_events->broadcast(rm::kEventError, nullptr, error.c_str());
-            return result;
+            return statusOf(result);
         }
         m_events->broadcast(rm::kEventFinished);
         return rm::kOk;
@@ -516,32 +534,30 @@ Status EncodingJobObject::stopEncoding() noexcept {
     return rm::kOk;
 }
 
-Status EncodingJobObject::encodeAll(std::string& error) {
+platform::Expected<void> EncodingJobObject::encodeAll() {
     if (!m_input) {
-        error = "the job has no input";
-        return rm::kUnexpected;
+        return failure(rm::kUnexpected, "the job has no input");
     }
-    PlanRequest common;
-    if (const Status status = readCommonRequest(*m_input, common, error); rm::failed(status)) {
-        return status;
+    const auto common = readCommonRequest(*m_input);
+    if (!common) {
+        return common.failure();
     }
-    std::vector<OutputTarget> targets;
-    if (const Status status = collectTargets(m_outputs, common, targets, error); rm::failed(status)) {
-        return status;
+    auto targets = collectTargets(m_outputs, *common);
+    if (!targets) {
+        return targets.failure();
     }
-    const int total = static_cast<int>(targets.size());
+    const int total = static_cast<int>(targets->size());
     for (int index = 0; index < total; ++index) {
         if (m_stopRequested.load()) {
-            error = "stopped on request before the encoding started";
-            return rm::kAborted;
+            return failure(rm::kAborted, "stopped on request before the encoding started");
         }
-        const Status status = encodeTarget(targets[static_cast<std::size_t>(index)], index, total,
-                                           *m_settings, *m_events, m_stopRequested, error);
-        if (rm::failed(status)) {
-            return status;
+        if (auto encoded = encodeTarget((*targets)[static_cast<std::size_t>(index)], index, total,
+                                        *m_settings, *m_events, m_stopRequested);
+            !encoded) {
+            return encoded;
         }
     }
-    return rm::kOk;
+    return {};
 }
 
 } // namespace morvane::producer

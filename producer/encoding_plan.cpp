@@ -67,13 +67,12 @@ std::string fitPictureFilters(const SourceFacts& source, FrameSize frame) {
 
 namespace {
 
-bool addVideoArguments(const PlanRequest& request, const VideoStreamSettings& video,
-                       const CodecSettings& codecs, EncodingPlan& plan, std::string& error) {
+platform::Expected<void> addVideoArguments(const PlanRequest& request, const VideoStreamSettings& video,
+                                           const CodecSettings& codecs, EncodingPlan& plan) {
     plan.size = outputFrameSize(request.width, request.height, request.source, codecs);
     plan.frameRate = outputFrameRate(request.source, video.maxFrameRate, request.videoMode);
     if (plan.frameRate == 0) {
-        error = "unknown video mode \"" + request.videoMode + "\"";
-        return false;
+        return platform::Failure{"unknown video mode \"" + request.videoMode + "\""};
     }
     const double keyInterval = video.maxKeyFrameInterval > 0.0 ? video.maxKeyFrameInterval : 10.0;
     plan.keyFrameInterval = std::max(1, static_cast<int>(std::lround(keyInterval * plan.frameRate)));
@@ -120,18 +119,16 @@ bool addVideoArguments(const PlanRequest& request, const VideoStreamSettings& vi
     } else if (video.complexity == "high") {
         args.insert(args.end(), {"-mbd", "rd", "-trellis", "1"});
     } else if (video.complexity != "low") {
-        error = "unknown encoding complexity \"" + video.complexity + "\"";
-        return false;
+        return platform::Failure{"unknown encoding complexity \"" + video.complexity + "\""};
     }
     plan.video = true;
-    return true;
+    return {};
 }
 
-bool addAudioArguments(const PlanRequest& request, const AudioStreamSettings& audio,
-                       const CodecSettings& codecs, EncodingPlan& plan, std::string& error) {
+platform::Expected<void> addAudioArguments(const PlanRequest& request, const AudioStreamSettings& audio,
+                                           const CodecSettings& codecs, EncodingPlan& plan) {
     if (request.audioMode != "music" && request.audioMode != "voice") {
-        error = "unknown audio mode \"" + request.audioMode + "\"";
-        return false;
+        return platform::Failure{"unknown audio mode \"" + request.audioMode + "\""};
     }
     const bool voice = request.audioMode == "voice";
     plan.channels =
@@ -154,7 +151,7 @@ bool addAudioArguments(const PlanRequest& request, const AudioStreamSettings& au
                 {"-af", (request.gainDb ? "volume=" + number(*request.gainDb) + "dB," : std::string()) +
                             "asoftclip=type=hard"});
     plan.audio = true;
-    return true;
+    return {};
 }
 
 } // namespace
@@ -239,24 +236,21 @@ int outputChannels(int sourceChannels, ChannelChoice choice, const std::string& 
     return std::min(source, std::max(codecMaxChannels, 1));
 }
 
-bool buildEncodingPlan(const PlanRequest& request, const LibrarySettings& settings, EncodingPlan& plan,
-                       std::string& error) {
-    plan = EncodingPlan{};
+platform::Expected<EncodingPlan> buildEncodingPlan(const PlanRequest& request,
+                                                   const LibrarySettings& settings) {
+    EncodingPlan plan;
     const SourceFacts& source = request.source;
     const bool video = source.hasVideo && request.video.has_value();
     const bool audio = source.hasAudio && request.audio.has_value();
     if (!video && !audio) {
-        error = source.hasVideo ? "the audience has no stream for the source's video"
-                                : "the audience has no stream for the source's audio";
-        return false;
+        return platform::Failure{source.hasVideo ? "the audience has no stream for the source's video"
+                                                 : "the audience has no stream for the source's audio"};
     }
     if (request.startTime < 0.0 || (request.endTime > 0.0 && request.endTime <= request.startTime)) {
-        error = "the cut range is empty";
-        return false;
+        return platform::Failure{"the cut range is empty"};
     }
     if (source.duration > 0.0 && request.startTime >= source.duration) {
-        error = "the cut starts after the end of the source";
-        return false;
+        return platform::Failure{"the cut starts after the end of the source"};
     }
     const double end = request.endTime > 0.0 && (source.duration <= 0.0 || request.endTime < source.duration)
                            ? request.endTime
@@ -277,11 +271,15 @@ bool buildEncodingPlan(const PlanRequest& request, const LibrarySettings& settin
     if (request.endTime > 0.0) {
         args.insert(args.end(), {"-t", number(request.endTime - request.startTime)});
     }
-    if (video && !addVideoArguments(request, *request.video, settings.codecs, plan, error)) {
-        return false;
+    if (auto added = video ? addVideoArguments(request, *request.video, settings.codecs, plan)
+                           : platform::Expected<void>();
+        !added) {
+        return added.failure();
     }
-    if (audio && !addAudioArguments(request, *request.audio, settings.codecs, plan, error)) {
-        return false;
+    if (auto added = audio ? addAudioArguments(request, *request.audio, settings.codecs, plan)
+                           : platform::Expected<void>();
+        !added) {
+        return added.failure();
     }
     // RealMedia keeps a title, an author, a copyright and a comment; the author is the artist of files
     // that name one.
@@ -295,7 +293,7 @@ bool buildEncodingPlan(const PlanRequest& request, const LibrarySettings& settin
         }
     }
     args.insert(args.end(), {"-f", "rm", "file:" + request.writePath});
-    return true;
+    return plan;
 }
 
 } // namespace morvane::producer

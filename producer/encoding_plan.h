@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/expected.h"
 #include "producer/audience_definition.h"
 #include "producer/library_settings.h"
 #include "producer/source_probe.h"
@@ -83,9 +84,8 @@ int outputSampleRate(int sourceRate, int maxSampleRate, const std::vector<int>& 
 int outputChannels(int sourceChannels, ChannelChoice choice, const std::string& audioMode,
                    int codecMaxChannels);
 
-// False with `error` when the request cannot be encoded (no stream left, bad mode, cut outside the
-// source).
-bool buildEncodingPlan(const PlanRequest& request, const LibrarySettings& settings, EncodingPlan& plan,
-                       std::string& error);
+// The plan, or why the request cannot be encoded (no stream left, bad mode, cut outside the source).
+platform::Expected<EncodingPlan> buildEncodingPlan(const PlanRequest& request,
+                                                   const LibrarySettings& settings);
 
 } // namespace morvane::producer

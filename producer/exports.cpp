@@ -4,6 +4,7 @@
 #include <memory>
 #include <new>
 
+#include "producer/failure.h"
 #include "producer/library_settings.h"
 #include "producer/objects.h"
 
@@ -15,15 +16,13 @@ using morvane::realmedia::Status;
 MORVANE_PRODUCER_EXPORT Status SetDLLAccessPath(const char* accessPathList) noexcept {
     using namespace morvane::producer;
     return guardedCall([&] {
-        auto settings = std::make_shared<LibrarySettings>();
-        std::string error;
-        const Status status = loadLibrarySettings(accessPathList, *settings, error);
-        if (morvane::realmedia::failed(status)) {
+        auto settings = loadLibrarySettings(accessPathList);
+        if (!settings) {
             // No log writer exists yet: standard error is the only witness.
-            std::fprintf(stderr, "libencsession: %s\n", error.c_str());
-            return status;
+            std::fprintf(stderr, "libencsession: %s\n", settings.error().c_str());
+            return statusOf(settings);
         }
-        installSettings(std::move(settings));
+        installSettings(std::make_shared<const LibrarySettings>(*std::move(settings)));
         return morvane::realmedia::kOk;
     });
 }

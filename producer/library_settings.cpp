@@ -5,6 +5,7 @@
 #include <mutex>
 #include <sstream>
 
+#include "producer/failure.h"
 #include "producer/key_value_file.h"
 
 namespace morvane::producer {
@@ -20,41 +21,37 @@ constexpr const char* kPluginsFile = "plugins.conf";
 std::mutex g_settingsMutex;
 std::shared_ptr<const LibrarySettings> g_settings;
 
-bool readPositive(const KeyValueFile& file, std::string_view key, int& target, std::string& error) {
+platform::Expected<void> readPositive(const KeyValueFile& file, std::string_view key, int& target) {
     if (file.find(key) == nullptr) {
-        return true;
+        return {};
     }
     const auto value = file.number(key);
     if (!value || *value < 1 || *value > 1e9) {
-        error = "bad value for " + std::string(key);
-        return false;
+        return failure(rm::kInvalidData, "bad value for " + std::string(key));
     }
     target = static_cast<int>(*value);
-    return true;
+    return {};
 }
 
-Status readFile(const LibrarySettings& settings, const char* folderName, const char* fileName,
-                KeyValueFile& file, std::string& error) {
+platform::Expected<KeyValueFile> readFile(const LibrarySettings& settings, const char* folderName,
+                                          const char* fileName) {
     const std::string folder = settings.folder(folderName);
     if (folder.empty()) {
-        error = std::string("the access-path list has no ") + folderName + " entry";
-        return rm::kInvalidArgument;
+        return failure(rm::kInvalidArgument,
+                       std::string("the access-path list has no ") + folderName + " entry");
     }
     const std::string path = joinPath(folder, fileName);
     auto read = KeyValueFile::read(path);
     if (!read) {
-        error = "cannot read " + path;
-        return rm::kFileNotFound;
+        return failure(rm::kFileNotFound, "cannot read " + path);
     }
     if (read->malformedLines() > 0) {
-        error = path + " has lines that are not \"key=value\"";
-        return rm::kInvalidData;
+        return failure(rm::kInvalidData, path + " has lines that are not \"key=value\"");
     }
-    file = std::move(*read);
-    return rm::kOk;
+    return std::move(*read);
 }
 
-Status readCodecs(const KeyValueFile& file, CodecSettings& codecs, std::string& error) {
+platform::Expected<void> readCodecs(const KeyValueFile& file, CodecSettings& codecs) {
     codecs.videoEncoder = file.text("video", codecs.videoEncoder);
     codecs.audioEncoder = file.text("audio", codecs.audioEncoder);
     if (const std::string* rates = file.find("sampleRates")) {
@@ -64,29 +61,50 @@ Status readCodecs(const KeyValueFile& file, CodecSettings& codecs, std::string& 
         while (std::getline(list, item, ',')) {
             const auto rate = KeyValueFile::parse("r=" + item).number("r");
             if (!rate || *rate < 8000 || *rate > 192000) {
-                error = "bad sample rate \"" + item + "\" in the codec settings";
-                return rm::kInvalidData;
+                return failure(rm::kInvalidData, "bad sample rate \"" + item + "\" in the codec settings");
             }
             codecs.sampleRates.push_back(static_cast<int>(*rate));
         }
         std::sort(codecs.sampleRates.begin(), codecs.sampleRates.end());
         if (codecs.sampleRates.empty()) {
-            error = "the codec settings list no sample rate";
-            return rm::kInvalidData;
+            return failure(rm::kInvalidData, "the codec settings list no sample rate");
         }
     }
-    if (!readPositive(file, "sizeMultiple", codecs.sizeMultiple, error) ||
-        !readPositive(file, "maxPixels", codecs.maxPixels, error) ||
-        !readPositive(file, "maxFrameKbits", codecs.maxFrameKbits, error) ||
-        !readPositive(file, "minAudioBitrate", codecs.minAudioKbps, error) ||
-        !readPositive(file, "maxAudioChannels", codecs.maxAudioChannels, error)) {
-        return rm::kInvalidData;
+    for (const auto& [key, target] :
+         {std::pair{"sizeMultiple", &codecs.sizeMultiple}, std::pair{"maxPixels", &codecs.maxPixels},
+          std::pair{"maxFrameKbits", &codecs.maxFrameKbits},
+          std::pair{"minAudioBitrate", &codecs.minAudioKbps},
+          std::pair{"maxAudioChannels", &codecs.maxAudioChannels}}) {
+        if (auto read = readPositive(file, key, *target); !read) {
+            return read;
+        }
     }
     if (codecs.videoEncoder.empty() || codecs.audioEncoder.empty()) {
-        error = "the codec settings name no encoder";
-        return rm::kInvalidData;
+        return failure(rm::kInvalidData, "the codec settings name no encoder");
     }
-    return rm::kOk;
+    return {};
+}
+
+// The "name=path" entries of the access-path list.
+platform::Expected<void> readAccessPaths(const char* accessPathList, LibrarySettings& settings) {
+    if (accessPathList == nullptr) {
+        return failure(rm::kPointer, "no access-path list");
+    }
+    std::size_t position = 0;
+    while (position < rm::kAccessPathListBytes && accessPathList[position] != '\0') {
+        const std::size_t length = ::strnlen(accessPathList + position, rm::kAccessPathListBytes - position);
+        if (position + length >= rm::kAccessPathListBytes) {
+            return failure(rm::kInvalidArgument, "the access-path list is not terminated");
+        }
+        const std::string_view entry(accessPathList + position, length);
+        const std::size_t equals = entry.find('=');
+        if (equals == std::string_view::npos || equals == 0 || equals + 1 == entry.size()) {
+            return failure(rm::kInvalidArgument, "bad access-path entry \"" + std::string(entry) + "\"");
+        }
+        settings.accessPaths[std::string(entry.substr(0, equals))] = std::string(entry.substr(equals + 1));
+        position += length + 1;
+    }
+    return {};
 }
 
 } // namespace
@@ -110,62 +128,40 @@ std::string joinPath(std::string_view folder, std::string_view name) {
     return path;
 }
 
-Status loadLibrarySettings(const char* accessPathList, LibrarySettings& settings, std::string& error) {
-    if (accessPathList == nullptr) {
-        error = "no access-path list";
-        return rm::kPointer;
+platform::Expected<LibrarySettings> loadLibrarySettings(const char* accessPathList) {
+    LibrarySettings settings;
+    if (auto read = readAccessPaths(accessPathList, settings); !read) {
+        return read.failure();
     }
-    std::size_t position = 0;
-    while (position < rm::kAccessPathListBytes && accessPathList[position] != '\0') {
-        const std::size_t length = ::strnlen(accessPathList + position, rm::kAccessPathListBytes - position);
-        if (position + length >= rm::kAccessPathListBytes) {
-            error = "the access-path list is not terminated";
-            return rm::kInvalidArgument;
-        }
-        const std::string_view entry(accessPathList + position, length);
-        const std::size_t equals = entry.find('=');
-        if (equals == std::string_view::npos || equals == 0 || equals + 1 == entry.size()) {
-            error = "bad access-path entry \"" + std::string(entry) + "\"";
-            return rm::kInvalidArgument;
-        }
-        settings.accessPaths[std::string(entry.substr(0, equals))] = std::string(entry.substr(equals + 1));
-        position += length + 1;
+    auto common = readFile(settings, rm::kAccessPathCommon, kCommonFile);
+    if (!common) {
+        return common.failure();
     }
-
-    KeyValueFile common;
-    KeyValueFile codecs;
-    KeyValueFile plugins;
-    if (const Status status = readFile(settings, rm::kAccessPathCommon, kCommonFile, common, error);
-        rm::failed(status)) {
-        return status;
+    auto codecs = readFile(settings, rm::kAccessPathCodecs, kCodecsFile);
+    if (!codecs) {
+        return codecs.failure();
     }
-    if (const Status status = readFile(settings, rm::kAccessPathCodecs, kCodecsFile, codecs, error);
-        rm::failed(status)) {
-        return status;
+    auto plugins = readFile(settings, rm::kAccessPathPlugins, kPluginsFile);
+    if (!plugins) {
+        return plugins.failure();
     }
-    if (const Status status = readFile(settings, rm::kAccessPathPlugins, kPluginsFile, plugins, error);
-        rm::failed(status)) {
-        return status;
-    }
-    settings.ffmpegProgram = common.text("ffmpeg", settings.ffmpegProgram);
-    if (const auto period = common.number("progressPeriod")) {
+    settings.ffmpegProgram = common->text("ffmpeg", settings.ffmpegProgram);
+    if (const auto period = common->number("progressPeriod")) {
         if (*period < 0.05 || *period > 10.0) {
-            error = "bad value for progressPeriod";
-            return rm::kInvalidData;
+            return failure(rm::kInvalidData, "bad value for progressPeriod");
         }
         settings.progressPeriod = *period;
     }
     if (settings.ffmpegProgram.empty()) {
-        error = "no encoder program named";
-        return rm::kInvalidData;
+        return failure(rm::kInvalidData, "no encoder program named");
     }
-    if (const Status status = readCodecs(codecs, settings.codecs, error); rm::failed(status)) {
-        return status;
+    if (auto read = readCodecs(*codecs, settings.codecs); !read) {
+        return read.failure();
     }
-    for (const auto& [name, type] : plugins.values()) {
+    for (const auto& [name, type] : plugins->values()) {
         settings.plugins[name] = type;
     }
-    return rm::kOk;
+    return settings;
 }
 
 std::shared_ptr<const LibrarySettings> currentSettings() {

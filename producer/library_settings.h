@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/expected.h"
 #include "realmedia/producer_bindings.h"
 
 namespace morvane::producer {
@@ -39,9 +40,8 @@ struct LibrarySettings {
 };
 
 // Reads the access-path list ("name=path" texts, each ended by a zero byte, the list by another;
-// at most kAccessPathListBytes are looked at) and the settings files it leads to. `error` explains
-// a failure.
-Status loadLibrarySettings(const char* accessPathList, LibrarySettings& settings, std::string& error);
+// at most kAccessPathListBytes are looked at) and the settings files it leads to.
+platform::Expected<LibrarySettings> loadLibrarySettings(const char* accessPathList);
 
 // The settings the library runs with; null until SetDLLAccessPath has succeeded.
 std::shared_ptr<const LibrarySettings> currentSettings();

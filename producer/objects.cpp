@@ -103,21 +103,20 @@ Status InputObject::getPrefilter(std::uint32_t index, rm::Prefilter** result) no
     return itemOf(m_prefilters, index, result);
 }
 
-Status InputObject::probe(std::string& error) {
+platform::Expected<void> InputObject::probe() {
     const std::string path = properties().text(rm::kPropFilename);
     if (path.empty()) {
-        error = "the input names no file";
-        return rm::kInvalidArgument;
+        return failure(rm::kInvalidArgument, "the input names no file");
     }
     if (path == m_probedPath) {
-        return rm::kOk;
+        return {};
     }
     const auto probed = probeSource(path);
     if (!probed) {
-        error = probed.error();
         m_probedPath.clear();
-        std::error_code failure;
-        return std::filesystem::exists(path, failure) ? rm::kInvalidData : rm::kFileNotFound;
+        std::error_code missing;
+        return failure(std::filesystem::exists(path, missing) ? rm::kInvalidData : rm::kFileNotFound,
+                       probed.error());
     }
     const SourceFacts& facts = *probed;
     m_facts = facts;
@@ -127,7 +126,7 @@ Status InputObject::probe(std::string& error) {
     store.set(rm::kPropHasAudio, std::int32_t{facts.hasAudio ? 1 : 0});
     store.set(rm::kPropPluginName, m_pluginName + "-" + facts.formatName);
     store.set("duration", facts.duration);
-    return rm::kOk;
+    return {};
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -295,14 +294,12 @@ Status AudienceManagerObject::setAudiencesFolder(const char* folder) noexcept {
         return rm::kPointer;
     }
     return guardedCall([&] {
-        std::string error;
-        std::vector<AudienceDefinition> audiences;
-        const Status status = loadAudiences(folder, audiences, error);
-        if (rm::failed(status)) {
-            logError(error);
-            return status;
+        auto audiences = loadAudiences(folder);
+        if (!audiences) {
+            logError(audiences.error());
+            return statusOf(audiences);
         }
-        m_audiences = std::move(audiences);
+        m_audiences = *std::move(audiences);
         return rm::kOk;
     });
 }
@@ -473,59 +470,62 @@ Status JobFactoryObject::buildInstance(const InterfaceId& id, rm::PropertySet* p
     return guardedCall([&] { return build(id, properties, result); });
 }
 
+Status JobFactoryObject::checkPlugin(const PropertyStore& given, const char* expectedType) const {
+    const std::string type = given.text(rm::kPropPluginType);
+    const std::string name = given.text(rm::kPropPluginName);
+    if (type != expectedType) {
+        logError("a plug-in of type \"" + std::string(expectedType) + "\" was asked for with the type \"" +
+                 type + "\"");
+        return rm::kInvalidArgument;
+    }
+    if (!name.empty() && m_settings->pluginType(name) != type) {
+        logError("the plug-in \"" + name + "\" of type \"" + type + "\" is not installed");
+        return rm::kNotFound;
+    }
+    return rm::kOk;
+}
+
+Status JobFactoryObject::buildInput(const PropertyStore& given, void** result) {
+    if (const Status status = checkPlugin(given, rm::kPluginTypeFileInput); rm::failed(status)) {
+        return status;
+    }
+    std::string pluginName;
+    for (const auto& [plugin, pluginType] : m_settings->plugins) {
+        if (pluginType == rm::kPluginTypeFileInput) {
+            pluginName = plugin;
+            break;
+        }
+    }
+    if (pluginName.empty()) {
+        logError("no input plug-in is installed");
+        return rm::kNotFound;
+    }
+    auto input = makeObject<InputObject>(pluginName);
+    if (!input) {
+        return rm::kOutOfMemory;
+    }
+    input->properties().copyFrom(given);
+    if (const auto probed = input->probe(); !probed) {
+        logError(probed.error());
+        return statusOf(probed);
+    }
+    return handOutAs<rm::Input>(input, result);
+}
+
 Status JobFactoryObject::build(const InterfaceId& id, rm::PropertySet* properties, void** result) {
     PropertyStore given;
     copyProperties(properties, given);
     const std::string type = given.text(rm::kPropPluginType);
-    const std::string name = given.text(rm::kPropPluginName);
-
-    // A plug-in must be one the plugins folder offers, under its own type.
-    const auto checkPlugin = [&](const char* expectedType) -> Status {
-        if (type != expectedType) {
-            logError("a plug-in of type \"" + std::string(expectedType) +
-                     "\" was asked for with the type \"" + type + "\"");
-            return rm::kInvalidArgument;
-        }
-        if (!name.empty() && m_settings->pluginType(name) != type) {
-            logError("the plug-in \"" + name + "\" of type \"" + type + "\" is not installed");
-            return rm::kNotFound;
-        }
-        return rm::kOk;
-    };
 
     if (id == rm::kInputId) {
-        if (const Status status = checkPlugin(rm::kPluginTypeFileInput); rm::failed(status)) {
-            return status;
-        }
-        std::string pluginName;
-        for (const auto& [plugin, pluginType] : m_settings->plugins) {
-            if (pluginType == rm::kPluginTypeFileInput) {
-                pluginName = plugin;
-                break;
-            }
-        }
-        if (pluginName.empty()) {
-            logError("no input plug-in is installed");
-            return rm::kNotFound;
-        }
-        auto input = makeObject<InputObject>(pluginName);
-        if (!input) {
-            return rm::kOutOfMemory;
-        }
-        input->properties().copyFrom(given);
-        std::string error;
-        if (const Status status = input->probe(error); rm::failed(status)) {
-            logError(error);
-            return status;
-        }
-        return handOutAs<rm::Input>(input, result);
+        return buildInput(given, result);
     }
     if (id == rm::kPrefilterId) {
         if (type != rm::kPluginTypeBlackLevel && type != rm::kPluginTypeAudioGain) {
             logError("there is no prefilter of type \"" + type + "\"");
             return rm::kNotFound;
         }
-        if (const Status status = checkPlugin(type.c_str()); rm::failed(status)) {
+        if (const Status status = checkPlugin(given, type.c_str()); rm::failed(status)) {
             return status;
         }
         auto prefilter = makeObject<PrefilterObject>();
@@ -536,7 +536,7 @@ Status JobFactoryObject::build(const InterfaceId& id, rm::PropertySet* propertie
         return handOutAs<rm::Prefilter>(prefilter, result);
     }
     if (id == rm::kDestinationId) {
-        if (const Status status = checkPlugin(rm::kPluginTypeFileDestination); rm::failed(status)) {
+        if (const Status status = checkPlugin(given, rm::kPluginTypeFileDestination); rm::failed(status)) {
             return status;
         }
         auto destination = makeObject<DestinationObject>();

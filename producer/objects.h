@@ -8,6 +8,7 @@
 
 #include "platform/unique_fd.h"
 #include "producer/audience_definition.h"
+#include "producer/failure.h"
 #include "producer/library_settings.h"
 #include "producer/log_hub.h"
 #include "producer/object_base.h"
@@ -51,7 +52,7 @@ public:
     Status getPrefilter(std::uint32_t index, rm::Prefilter** result) noexcept override;
 
     // Probes the file named by "filename" unless that file was probed already.
-    Status probe(std::string& error);
+    platform::Expected<void> probe();
     const SourceFacts& facts() const { return m_facts; }
     const std::string& probedPath() const { return m_probedPath; }
     const std::vector<ObjectRef<rm::Prefilter>>& prefilters() const { return m_prefilters; }
@@ -147,7 +148,7 @@ protected:
     void* findInterface(const InterfaceId& id) noexcept override;
 
 private:
-    Status encodeAll(std::string& error);
+    platform::Expected<void> encodeAll();
 
     std::shared_ptr<const LibrarySettings> m_settings;
     ObjectRef<InputObject> m_input;
@@ -216,6 +217,9 @@ protected:
 
 private:
     Status build(const InterfaceId& id, rm::PropertySet* properties, void** result);
+    // Whether the plug-in `given` names is one the plugins folder offers, under its own type.
+    Status checkPlugin(const PropertyStore& given, const char* expectedType) const;
+    Status buildInput(const PropertyStore& given, void** result);
 
     std::shared_ptr<const LibrarySettings> m_settings;
 };

@@ -22,16 +22,17 @@ public:
         options.stdinMode = StdStream::Pipe;
         options.stdoutMode = StdStream::Pipe;
         options.stderrMode = StdStream::Pipe;
-        SpawnError error;
         // systemd-inhibit starts its command once the inhibitor is held, and gives up at once without logind:
         // the command's first line says the inhibitor is there, the end of the output that it is not.
-        m_child = ChildProcess::spawn({"systemd-inhibit", "--what=sleep:idle", "--who=Morvane",
-                                       "--why=" + why, "--mode=block", "sh", "-c", "echo held && exec cat"},
-                                      options, &error);
-        if (!m_child.valid()) {
-            m_description = "sleep and idle are not inhibited: " + error.message;
+        auto started =
+            ChildProcess::start({"systemd-inhibit", "--what=sleep:idle", "--who=Morvane", "--why=" + why,
+                                 "--mode=block", "sh", "-c", "echo held && exec cat"},
+                                options);
+        if (!started) {
+            m_description = "sleep and idle are not inhibited: " + started.error();
             return;
         }
+        m_child = *std::move(started);
         if (!saysHeld()) {
             m_child.kill(SIGTERM);
             const auto status = m_child.wait();
@@ -108,13 +109,13 @@ std::optional<Failure> SystemPowerControl::shutdown() {
     options.stdoutMode = StdStream::Closed;
     options.stderrMode = StdStream::Pipe;
     options.dieWithParent = false; // the request must outlive us
-    SpawnError error;
     const std::vector<std::string> command =
         m_powerOff.empty() ? std::vector<std::string>{"systemctl", "poweroff"} : m_powerOff;
-    auto child = ChildProcess::spawn(command, options, &error);
-    if (!child.valid()) {
-        return Failure{command.front() + " cannot be started: " + error.message};
+    auto started = ChildProcess::start(command, options);
+    if (!started) {
+        return Failure{command.front() + " cannot be started: " + started.error()};
     }
+    ChildProcess child = *std::move(started);
     // What systemctl says when logind cannot be reached or refuses.
     std::string said;
     char buffer[512];

@@ -387,19 +387,24 @@ void ChildProcess::release() {
     m_status.reset();
 }
 
-ChildProcess ChildProcess::spawnCommandLine(std::string_view commandLine, const SpawnOptions& options,
-                                            SpawnError* error) {
-    return spawn(splitCommandLine(commandLine), options, error);
+Expected<ChildProcess> ChildProcess::startCommandLine(std::string_view commandLine,
+                                                      const SpawnOptions& options) {
+    return start(splitCommandLine(commandLine), options);
 }
 
-ChildProcess ChildProcess::spawn(const std::vector<std::string>& argv, const SpawnOptions& options,
-                                 SpawnError* error) {
+ChildProcess ChildProcess::spawn(const std::vector<std::string>& argv, const SpawnOptions& options) {
+    auto started = start(argv, options);
+    return started ? *std::move(started) : ChildProcess();
+}
+
+ChildProcess ChildProcess::spawnCommandLine(std::string_view commandLine, const SpawnOptions& options) {
+    return spawn(splitCommandLine(commandLine), options);
+}
+
+Expected<ChildProcess> ChildProcess::start(const std::vector<std::string>& argv,
+                                           const SpawnOptions& options) {
     const auto fail = [&](int err, const std::string& what) {
-        if (error != nullptr) {
-            error->error = err;
-            error->message = what + ": " + std::strerror(err);
-        }
-        return ChildProcess();
+        return Failure{what + ": " + std::strerror(err), err};
     };
     if (argv.empty() || argv.front().empty()) {
         return fail(EINVAL, "cannot start a program without a name");

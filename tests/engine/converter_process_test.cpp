@@ -214,11 +214,11 @@ TEST(ConverterProcess, MissingConverterSendsTheEndEventWithTheError) {
     EXPECT_EQ(owner.events().front().code, ConverterEvent::Finished);
     EXPECT_EQ(owner.events().front().number, ENOENT);
     EXPECT_FALSE(process.lastRun().started);
-    EXPECT_NE(process.lastRun().error.find("No such file"), std::string::npos);
+    EXPECT_NE(process.lastRun().io.error().find("No such file"), std::string::npos);
     const auto errors = log.messages(1);
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors.front(), "Module:CFFMPEGENCODER,Line:Start,Error Info :" + process.lastRun().error);
-    EXPECT_EQ(program.trace(), command + "\r\n" + process.lastRun().error + "\r\n");
+    EXPECT_EQ(errors.front(), "Module:CFFMPEGENCODER,Line:Start,Error Info :" + process.lastRun().io.error());
+    EXPECT_EQ(program.trace(), command + "\r\n" + process.lastRun().io.error() + "\r\n");
 }
 
 TEST(ConverterProcess, RunsInTheGivenWorkingDirectory) {

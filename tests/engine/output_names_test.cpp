@@ -124,22 +124,22 @@ TEST(FrameServerScriptLock, OneHolderAtATimeAcrossThreads) {
     FrameServerScriptLock first;
     ASSERT_TRUE(first.acquire(script));
     EXPECT_TRUE(first.acquire(script)) << "holding it counts as having it";
-    std::string error;
-    bool second = true;
+    platform::Expected<void> second;
     std::thread([&] {
         FrameServerScriptLock other;
-        second = other.acquire(script, std::chrono::milliseconds(100), &error);
+        second = other.acquire(script, std::chrono::milliseconds(100));
     }).join();
     EXPECT_FALSE(second);
-    EXPECT_NE(error.find("another conversion has held it for too long"), std::string::npos) << error;
+    EXPECT_NE(second.error().find("another conversion has held it for too long"), std::string::npos)
+        << second.error();
     first.release();
     std::thread([&] {
         FrameServerScriptLock other;
-        second = other.acquire(script, std::chrono::milliseconds(100), &error);
+        second = other.acquire(script, std::chrono::milliseconds(100));
     }).join();
-    EXPECT_TRUE(second) << error;
+    EXPECT_TRUE(second) << second.error();
     FrameServerScriptLock nowhere;
-    EXPECT_FALSE(nowhere.acquire(dir.file("missing/input.avs"), std::chrono::milliseconds(10), &error));
+    EXPECT_FALSE(nowhere.acquire(dir.file("missing/input.avs"), std::chrono::milliseconds(10)));
 }
 
 } // namespace

@@ -47,14 +47,19 @@ TEST(FuzzFindings, ConverterInfoLineReadsNumbersAsScanfDoes) {
 
 // The sample rate after "-ar" as FFmpeg would receive it; empty when the translation failed or has none.
 std::string translatedSampleRate(const std::vector<std::string>& arguments) {
+    auto parsed = converter::parseOldCommand(arguments);
+    if (!parsed) {
+        return {};
+    }
     converter::TranslationRequest request;
-    request.command = converter::parseOldCommand(arguments);
+    request.command = *std::move(parsed);
     request.outputPath = request.command.output;
     request.writePath = request.command.output + ".part";
-    const auto translation = converter::translateCommand(request);
-    for (std::size_t i = 0; i + 1 < translation.arguments.size(); ++i) {
-        if (translation.arguments[i] == "-ar") {
-            return translation.arguments[i + 1];
+    const auto translated = converter::translateCommand(request);
+    const auto& words = translated ? translated->arguments : std::vector<std::string>{};
+    for (std::size_t i = 0; i + 1 < words.size(); ++i) {
+        if (words[i] == "-ar") {
+            return words[i + 1];
         }
     }
     return {};

@@ -34,13 +34,15 @@ bool contains(const std::vector<std::string>& texts, std::string_view wanted) {
     return false;
 }
 
-void checkParsed(const std::vector<std::string>& arguments, const OldCommand& command) {
+void checkParsed(const std::vector<std::string>& arguments, const platform::Expected<OldCommand>& parsed) {
     const std::size_t inBytes = totalBytes(arguments);
     const std::string what = shown(arguments);
-    MORVANE_FUZZ_CHECK(!command.error.empty() || (!command.input.empty() && !command.output.empty()), what);
-    if (command.input.empty() || command.output.empty()) {
-        MORVANE_FUZZ_CHECK(!command.error.empty(), what);
+    if (!parsed) {
+        MORVANE_FUZZ_CHECK(!parsed.error().empty(), what);
+        return;
     }
+    const OldCommand& command = *parsed;
+    MORVANE_FUZZ_CHECK(!command.input.empty() && !command.output.empty(), what);
     MORVANE_FUZZ_CHECK(command.options.size() + command.notes.size() <= arguments.size() + 1, what);
     std::size_t optionBytes = 0;
     for (const auto& option : command.options) {
@@ -51,17 +53,20 @@ void checkParsed(const std::vector<std::string>& arguments, const OldCommand& co
     }
     MORVANE_FUZZ_CHECK(optionBytes <= inBytes + arguments.size(), what);
     MORVANE_FUZZ_CHECK(totalBytes(command.notes) <= 2 * inBytes + 64 * arguments.size(), what);
-    if (command.error.empty()) {
-        MORVANE_FUZZ_CHECK(contains(arguments, command.input) && contains(arguments, command.output), what);
-    }
+    MORVANE_FUZZ_CHECK(contains(arguments, command.input) && contains(arguments, command.output), what);
 }
 
 void checkTranslated(const std::vector<std::string>& arguments, const converter::TranslationRequest& request,
-                     const converter::Translation& translation) {
+                     const platform::Expected<converter::Translation>& translated) {
     const std::string what = shown(arguments);
-    MORVANE_FUZZ_CHECK(translation.error.empty() == !translation.arguments.empty(),
-                       what + " " + translation.error);
-    MORVANE_FUZZ_CHECK(translation.error.size() <= 2 * totalBytes(arguments) + 300, shown(translation.error));
+    if (!translated) {
+        MORVANE_FUZZ_CHECK(!translated.error().empty(), what);
+        MORVANE_FUZZ_CHECK(translated.error().size() <= 2 * totalBytes(arguments) + 300,
+                           shown(translated.error()));
+        return;
+    }
+    const converter::Translation& translation = *translated;
+    MORVANE_FUZZ_CHECK(!translation.arguments.empty(), what);
     const std::size_t inBytes =
         totalBytes(arguments) + request.writePath.size() + (request.script ? request.script->path.size() : 0);
     MORVANE_FUZZ_CHECK(translation.arguments.size() <= 4 * arguments.size() + 64,
@@ -73,9 +78,6 @@ void checkTranslated(const std::vector<std::string>& arguments, const converter:
                        what + " " + shown(translation.notes));
     MORVANE_FUZZ_CHECK(totalBytes(translation.notes) <= 64 * inBytes + 4096,
                        what + " " + shown(translation.notes));
-    if (!translation.error.empty()) {
-        return;
-    }
     // FFmpeg's preamble first; the input read as a file; the temporary output last, also read as a file.
     const auto& preamble = converter::ffmpegPreamble();
     const auto& out = translation.arguments;
@@ -112,8 +114,12 @@ void fuzzOldArguments(const std::uint8_t* data, std::size_t size) {
     const std::uint8_t sizes = input.takeByte();
     const auto arguments = splitAtLineFeeds(input.rest());
 
-    const auto command = converter::parseOldCommand(arguments);
-    checkParsed(arguments, command);
+    const auto parsed = converter::parseOldCommand(arguments);
+    checkParsed(arguments, parsed);
+    if (!parsed) {
+        return;
+    }
+    const OldCommand& command = *parsed;
 
     converter::TranslationRequest request;
     request.command = command;

@@ -50,5 +50,20 @@ TEST(Expected, VoidCarriesOnlySuccessOrTheReason) {
     EXPECT_FALSE(Expected<void>(Failure{}));
 }
 
+TEST(Expected, CarriesTheFailuresNumberOn) {
+    const Expected<int> plain = Failure{"no number"};
+    EXPECT_EQ(plain.errorCode(), 0);
+    const Expected<int> numbered = Failure{"not there", 2};
+    EXPECT_EQ(numbered.errorCode(), 2);
+    EXPECT_EQ(half(4).errorCode(), 0);
+    // Passed on to another shape, the reason and the number stay together.
+    const Expected<void> passed = numbered.failure();
+    EXPECT_FALSE(passed);
+    EXPECT_EQ(passed.error(), "not there");
+    EXPECT_EQ(passed.errorCode(), 2);
+    EXPECT_TRUE(Expected<void>());
+    EXPECT_EQ(Expected<void>().errorCode(), 0);
+}
+
 } // namespace
 } // namespace morvane::platform

@@ -99,19 +99,22 @@ TEST(Process, WritingToAChildThatIsGoneFailsWithoutKillingUs) {
 }
 
 TEST(Process, StartFailuresAreExplained) {
-    SpawnError error;
-    auto missing = ChildProcess::spawn({"/nonexistent/bin/vec", "ffmpeg-converter"}, SpawnOptions{}, &error);
-    EXPECT_FALSE(missing.valid());
-    EXPECT_EQ(error.error, ENOENT);
-    EXPECT_NE(error.message.find("/nonexistent/bin/vec"), std::string::npos) << error.message;
+    auto missing = ChildProcess::start({"/nonexistent/bin/vec", "ffmpeg-converter"}, SpawnOptions{});
+    EXPECT_FALSE(missing);
+    EXPECT_EQ(missing.errorCode(), ENOENT);
+    EXPECT_NE(missing.error().find("/nonexistent/bin/vec"), std::string::npos) << missing.error();
+    EXPECT_FALSE(ChildProcess::spawn({"/nonexistent/bin/vec"}, SpawnOptions{}).valid());
 
     SpawnOptions options;
     options.workingDirectory = "/nonexistent/output/folder";
-    auto badDir = ChildProcess::spawn({kProbe, "cwd"}, options, &error);
-    EXPECT_FALSE(badDir.valid());
-    EXPECT_NE(error.message.find("/nonexistent/output/folder"), std::string::npos) << error.message;
+    auto badDir = ChildProcess::start({kProbe, "cwd"}, options);
+    EXPECT_FALSE(badDir);
+    EXPECT_NE(badDir.error().find("/nonexistent/output/folder"), std::string::npos) << badDir.error();
 
-    EXPECT_FALSE(ChildProcess::spawnCommandLine("   ", SpawnOptions{}, &error).valid());
+    const auto blank = ChildProcess::startCommandLine("   ", SpawnOptions{});
+    EXPECT_FALSE(blank);
+    EXPECT_EQ(blank.errorCode(), EINVAL);
+    EXPECT_FALSE(ChildProcess::spawnCommandLine("   ", SpawnOptions{}).valid());
 }
 
 TEST(Process, KillWaitForAndDestructionEndTheChild) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "producer/audience_definition.h"
+#include "producer/failure.h"
 #include "producer/key_value_file.h"
 #include "producer/library_settings.h"
 #include "realmedia/audience_table.h"
@@ -18,10 +19,21 @@ using realmedia::AudienceTable;
 
 const std::string kProgramDir = std::string(MORVANE_BUILT_PROGRAM_DIR) + "/";
 
+// The status a caller of the library would get, the loaded value or the reason beside it.
+template <typename T>
+Status loadedInto(platform::Expected<T> loaded, T& value, std::string& error) {
+    error = loaded.error();
+    if (loaded) {
+        value = *std::move(loaded);
+    }
+    return statusOf(loaded);
+}
+
 TEST(AudienceFiles, TheShippedAudiencesAreTheTablesInTheSameOrder) {
     std::vector<AudienceDefinition> audiences;
     std::string error;
-    ASSERT_EQ(loadAudiences(kProgramDir + "audiences", audiences, error), realmedia::kOk) << error;
+    ASSERT_EQ(loadedInto(loadAudiences(kProgramDir + "audiences"), audiences, error), realmedia::kOk)
+        << error;
     ASSERT_EQ(audiences.size(), AudienceTable::kNames.size());
     for (std::size_t i = 0; i < audiences.size(); ++i) {
         EXPECT_EQ(audiences[i].name, AudienceTable::kNames[i]) << i;
@@ -31,7 +43,8 @@ TEST(AudienceFiles, TheShippedAudiencesAreTheTablesInTheSameOrder) {
 TEST(AudienceFiles, TheShippedAudiencesFollowTheirNames) {
     std::vector<AudienceDefinition> audiences;
     std::string error;
-    ASSERT_EQ(loadAudiences(kProgramDir + "audiences", audiences, error), realmedia::kOk) << error;
+    ASSERT_EQ(loadedInto(loadAudiences(kProgramDir + "audiences"), audiences, error), realmedia::kOk)
+        << error;
     for (const auto& audience : audiences) {
         SCOPED_TRACE(audience.name);
         const auto has = [&](const char* part) { return audience.name.find(part) != std::string::npos; };
@@ -100,23 +113,23 @@ TEST(AudienceFiles, AFolderMustHoldDistinctWellFormedAudiences) {
     test::TempDir temp;
     std::vector<AudienceDefinition> audiences;
     std::string error;
-    EXPECT_EQ(loadAudiences(temp.file("missing"), audiences, error), realmedia::kFileNotFound);
-    EXPECT_EQ(loadAudiences(temp.path(), audiences, error), realmedia::kFileNotFound);
+    EXPECT_EQ(loadedInto(loadAudiences(temp.file("missing")), audiences, error), realmedia::kFileNotFound);
+    EXPECT_EQ(loadedInto(loadAudiences(temp.path()), audiences, error), realmedia::kFileNotFound);
 
     const std::string body = "totalBitrate=100\nvideoShare=80\naudioShare=20\n";
     test::writeFile(temp.file("b.aud"), "name=B\n" + body);
     test::writeFile(temp.file("a.aud"), "name=A\n" + body);
     test::writeFile(temp.file("notes.txt"), "not an audience");
-    ASSERT_EQ(loadAudiences(temp.path(), audiences, error), realmedia::kOk) << error;
+    ASSERT_EQ(loadedInto(loadAudiences(temp.path()), audiences, error), realmedia::kOk) << error;
     ASSERT_EQ(audiences.size(), 2u);
     EXPECT_EQ(audiences[0].name, "A");
 
     test::writeFile(temp.file("c.aud"), "name=A\n" + body);
-    EXPECT_EQ(loadAudiences(temp.path(), audiences, error), realmedia::kInvalidData);
+    EXPECT_EQ(loadedInto(loadAudiences(temp.path()), audiences, error), realmedia::kInvalidData);
     EXPECT_NE(error.find("twice"), std::string::npos) << error;
 
     test::writeFile(temp.file("c.aud"), "name=C\n" + body + "just words\n");
-    EXPECT_EQ(loadAudiences(temp.path(), audiences, error), realmedia::kInvalidData);
+    EXPECT_EQ(loadedInto(loadAudiences(temp.path()), audiences, error), realmedia::kInvalidData);
     EXPECT_NE(error.find("c.aud"), std::string::npos) << error;
 }
 
@@ -146,7 +159,9 @@ std::string accessList(const std::string& dir) {
 TEST(LibrarySettings, AreReadFromTheFoldersOfTheAccessPathList) {
     LibrarySettings settings;
     std::string error;
-    ASSERT_EQ(loadLibrarySettings(accessList(kProgramDir).c_str(), settings, error), realmedia::kOk) << error;
+    ASSERT_EQ(loadedInto(loadLibrarySettings(accessList(kProgramDir).c_str()), settings, error),
+              realmedia::kOk)
+        << error;
     EXPECT_EQ(settings.folder("DT_Codecs"), kProgramDir + "codecs");
     EXPECT_EQ(settings.ffmpegProgram, "ffmpeg");
     EXPECT_EQ(settings.codecs.videoEncoder, "rv20");
@@ -165,31 +180,37 @@ TEST(LibrarySettings, MissingFoldersFilesOrEntriesAreRefused) {
     }
     LibrarySettings settings;
     std::string error;
-    EXPECT_EQ(loadLibrarySettings(accessList(dir).c_str(), settings, error), realmedia::kFileNotFound);
+    EXPECT_EQ(loadedInto(loadLibrarySettings(accessList(dir).c_str()), settings, error),
+              realmedia::kFileNotFound);
     EXPECT_NE(error.find("producer.conf"), std::string::npos) << error;
 
     fs::copy_file(kProgramDir + "common/producer.conf", dir + "common/producer.conf");
     fs::copy_file(kProgramDir + "plugins/plugins.conf", dir + "plugins/plugins.conf");
     test::writeFile(dir + "codecs/codecs.conf", "sampleRates=32000,lots\n");
     settings = LibrarySettings{};
-    EXPECT_EQ(loadLibrarySettings(accessList(dir).c_str(), settings, error), realmedia::kInvalidData);
+    EXPECT_EQ(loadedInto(loadLibrarySettings(accessList(dir).c_str()), settings, error),
+              realmedia::kInvalidData);
     EXPECT_NE(error.find("lots"), std::string::npos) << error;
 
     test::writeFile(dir + "codecs/codecs.conf", "maxPixels=0\n");
     settings = LibrarySettings{};
-    EXPECT_EQ(loadLibrarySettings(accessList(dir).c_str(), settings, error), realmedia::kInvalidData);
+    EXPECT_EQ(loadedInto(loadLibrarySettings(accessList(dir).c_str()), settings, error),
+              realmedia::kInvalidData);
 
     const std::string withoutCommon = std::string("DT_Plugins=") + dir + "plugins" + '\0' + '\0';
     settings = LibrarySettings{};
-    EXPECT_EQ(loadLibrarySettings(withoutCommon.c_str(), settings, error), realmedia::kInvalidArgument);
+    EXPECT_EQ(loadedInto(loadLibrarySettings(withoutCommon.c_str()), settings, error),
+              realmedia::kInvalidArgument);
 
     const std::string malformed = std::string("DT_Plugins") + '\0' + '\0';
-    EXPECT_EQ(loadLibrarySettings(malformed.c_str(), settings, error), realmedia::kInvalidArgument);
-    EXPECT_EQ(loadLibrarySettings(nullptr, settings, error), realmedia::kPointer);
+    EXPECT_EQ(loadedInto(loadLibrarySettings(malformed.c_str()), settings, error),
+              realmedia::kInvalidArgument);
+    EXPECT_EQ(loadedInto(loadLibrarySettings(nullptr), settings, error), realmedia::kPointer);
 
     std::string unterminated(realmedia::kAccessPathListBytes, 'x');
     unterminated.replace(0, 2, "A=");
-    EXPECT_EQ(loadLibrarySettings(unterminated.c_str(), settings, error), realmedia::kInvalidArgument);
+    EXPECT_EQ(loadedInto(loadLibrarySettings(unterminated.c_str()), settings, error),
+              realmedia::kInvalidArgument);
 }
 
 } // namespace

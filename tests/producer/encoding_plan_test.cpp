@@ -9,6 +9,17 @@
 namespace morvane::producer {
 namespace {
 
+// The plan into `plan`, or false with the reason in `error`.
+bool buildPlan(const PlanRequest& request, const LibrarySettings& settings, EncodingPlan& plan,
+               std::string& error) {
+    auto built = buildEncodingPlan(request, settings);
+    error = built.error();
+    if (built) {
+        plan = *std::move(built);
+    }
+    return built.hasValue();
+}
+
 // True when `part` occurs in `whole` as consecutive items.
 bool containsRun(const std::vector<std::string>& whole, const std::vector<std::string>& part) {
     return std::search(whole.begin(), whole.end(), part.begin(), part.end()) != whole.end();
@@ -163,7 +174,7 @@ TEST_F(EncodingPlanRequest, GivesTheEncoderEverySetting) {
     request.gainDb = 6.0;
     request.startTime = 5;
     request.endTime = 15;
-    ASSERT_TRUE(buildEncodingPlan(request, settings, plan, error)) << error;
+    ASSERT_TRUE(buildPlan(request, settings, plan, error)) << error;
     const auto& args = plan.arguments;
     EXPECT_TRUE(containsRun(args, {"-progress", "pipe:1"}));
     EXPECT_TRUE(containsRun(args, {"-ss", "5", "-i", "file:/media/a clip.avi", "-t", "10"}));
@@ -183,7 +194,7 @@ TEST_F(EncodingPlanRequest, GivesTheEncoderEverySetting) {
 }
 
 TEST_F(EncodingPlanRequest, WithoutPrefiltersOrCutNothingOfThemAppears) {
-    ASSERT_TRUE(buildEncodingPlan(request, settings, plan, error)) << error;
+    ASSERT_TRUE(buildPlan(request, settings, plan, error)) << error;
     const auto& args = plan.arguments;
     EXPECT_EQ(positionOf(args, "-ss"), static_cast<std::ptrdiff_t>(args.size()));
     EXPECT_EQ(positionOf(args, "-t"), static_cast<std::ptrdiff_t>(args.size()));
@@ -207,20 +218,20 @@ TEST_F(EncodingPlanRequest, RateControlShapesTheBitRateSettings) {
         request.video->bitrateKbps = 1000;
         request.video->rateControl = c.control;
         request.video->quality = c.quality;
-        ASSERT_TRUE(buildEncodingPlan(request, settings, plan, error)) << error;
+        ASSERT_TRUE(buildPlan(request, settings, plan, error)) << error;
         EXPECT_TRUE(containsRun(plan.arguments, c.expected)) << c.expected.front() << " " << c.quality;
     }
 }
 
 TEST_F(EncodingPlanRequest, KeepsOnlyTheStreamsBothSourceAndAudienceHave) {
     request.source.hasAudio = false;
-    ASSERT_TRUE(buildEncodingPlan(request, settings, plan, error)) << error;
+    ASSERT_TRUE(buildPlan(request, settings, plan, error)) << error;
     EXPECT_TRUE(plan.video);
     EXPECT_FALSE(plan.audio);
     EXPECT_EQ(positionOf(plan.arguments, "-c:a"), static_cast<std::ptrdiff_t>(plan.arguments.size()));
 
     request.source = source(0, 0);
-    ASSERT_TRUE(buildEncodingPlan(request, settings, plan, error)) << error;
+    ASSERT_TRUE(buildPlan(request, settings, plan, error)) << error;
     EXPECT_FALSE(plan.video);
     EXPECT_TRUE(plan.audio);
 
@@ -228,7 +239,7 @@ TEST_F(EncodingPlanRequest, KeepsOnlyTheStreamsBothSourceAndAudienceHave) {
     request.source = source(640, 480);
     request.source.hasAudio = false;
     request.video.reset();
-    EXPECT_FALSE(buildEncodingPlan(request, settings, plan, error));
+    EXPECT_FALSE(buildPlan(request, settings, plan, error));
     EXPECT_NE(error.find("no stream"), std::string::npos) << error;
 }
 
@@ -237,7 +248,7 @@ TEST_F(EncodingPlanRequest, RefusesWhatCannotBeEncoded) {
         PlanRequest saved = request;
         change(request);
         error.clear();
-        EXPECT_FALSE(buildEncodingPlan(request, settings, plan, error)) << why;
+        EXPECT_FALSE(buildPlan(request, settings, plan, error)) << why;
         EXPECT_FALSE(error.empty()) << why;
         request = saved;
     };
@@ -256,21 +267,21 @@ TEST_F(EncodingPlanRequest, RefusesWhatCannotBeEncoded) {
 TEST_F(EncodingPlanRequest, AnEndBeyondTheSourceMeasuresProgressToTheSourcesEnd) {
     request.startTime = 20;
     request.endTime = 100;
-    ASSERT_TRUE(buildEncodingPlan(request, settings, plan, error)) << error;
+    ASSERT_TRUE(buildPlan(request, settings, plan, error)) << error;
     EXPECT_DOUBLE_EQ(plan.duration, 10.0);
 }
 
 TEST_F(EncodingPlanRequest, FieldsAreWovenAndTagsKeptWithTheArtistAsAuthor) {
     request.source.interlaced = true;
     request.source.tags = {{"title", "Ogg Title"}, {"artist", "Ogg Artist"}, {"album", "A"}};
-    ASSERT_TRUE(buildEncodingPlan(request, settings, plan, error)) << error;
+    ASSERT_TRUE(buildPlan(request, settings, plan, error)) << error;
     EXPECT_TRUE(containsRun(plan.arguments,
                             {"-vf", "yadif=deint=interlaced,fps=15,scale=320:240,setsar=1,format=yuv420p"}));
     EXPECT_TRUE(containsRun(plan.arguments,
                             {"-metadata", "title=Ogg Title", "-metadata", "author=Ogg Artist", "-f", "rm"}));
     // A file's own author wins over its artist.
     request.source.tags["author"] = "Writer";
-    ASSERT_TRUE(buildEncodingPlan(request, settings, plan, error)) << error;
+    ASSERT_TRUE(buildPlan(request, settings, plan, error)) << error;
     EXPECT_TRUE(containsRun(plan.arguments, {"-metadata", "author=Writer", "-f", "rm"}));
 }
 

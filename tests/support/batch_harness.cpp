@@ -67,7 +67,7 @@ WatchedProgram::WatchedProgram(const std::vector<std::string>& argv, const Watch
     spawn.stderrMode = platform::StdStream::Pipe;
     spawn.workingDirectory = options.workingDirectory;
     spawn.environment = options.environment;
-    platform::SpawnError error;
+    platform::Expected<platform::ChildProcess> started = platform::ChildProcess();
     {
         const std::lock_guard lock(spawnMutex());
         rlimit saved{};
@@ -77,14 +77,17 @@ WatchedProgram::WatchedProgram(const std::vector<std::string>& argv, const Watch
             lowered.rlim_cur = static_cast<rlim_t>(*options.fileSizeLimit);
             ::setrlimit(RLIMIT_FSIZE, &lowered);
         }
-        m_child = platform::ChildProcess::spawn(argv, spawn, &error);
+        started = platform::ChildProcess::start(argv, spawn);
         if (options.fileSizeLimit) {
             ::setrlimit(RLIMIT_FSIZE, &saved);
         }
     }
     m_deadline = std::chrono::steady_clock::now() + options.timeLimit;
+    if (started) {
+        m_child = *std::move(started);
+    }
     if (!m_child.valid()) {
-        m_spawnError = error.message;
+        m_spawnError = started.error();
         m_outClosed = m_errClosed = true;
         return;
     }

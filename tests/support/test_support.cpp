@@ -62,14 +62,14 @@ int runProgram(const std::vector<std::string>& argv, std::string* output) {
     options.stdoutMode = output != nullptr ? platform::StdStream::Pipe : platform::StdStream::Closed;
     options.stderrMode =
         output != nullptr ? platform::StdStream::MergeWithStdout : platform::StdStream::Closed;
-    platform::SpawnError error;
-    auto child = platform::ChildProcess::spawn(argv, options, &error);
-    if (!child.valid()) {
+    auto started = platform::ChildProcess::start(argv, options);
+    if (!started) {
         if (output != nullptr) {
-            *output = error.message;
+            *output = started.error();
         }
         return 127;
     }
+    platform::ChildProcess child = *std::move(started);
     if (output != nullptr) {
         output->clear();
         char buffer[4096];
