@@ -4,7 +4,7 @@
 #include <QTabWidget>
 
 #include "resources/resources.h"
-#include "widgets/gallery/gallery_pages.h"
+#include "examples/widget_gallery/gallery_pages.h"
 
 namespace {
 
