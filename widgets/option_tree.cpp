@@ -27,6 +27,8 @@ OptionTree::OptionTree(QWidget* parent, unsigned options, int controlId)
     m_view->setModel(m_model);
     m_delegate = new OptionTreeDelegate(this, m_view);
     m_view->setItemDelegate(m_delegate);
+    // The editors are the tree's, not the view's: their values go to the rows through the tree.
+    QObject::disconnect(m_delegate, &QAbstractItemDelegate::commitData, m_view, nullptr);
     connect(m_delegate, &OptionTreeDelegate::commitData, this, &OptionTree::writeEditor);
     m_view->header()->resizeSection(0, m_divider);
     m_info = new OptionTreeInfoPane(this);
