@@ -349,6 +349,13 @@ void OptionTree::setFocusedItem(OptionTreeItem* item) {
     if (item != nullptr && item->m_tree != this) {
         return;
     }
+    moveFocus(item);
+    if (item != nullptr && m_focused == item) {
+        scrollIntoView(item);
+    }
+}
+
+void OptionTree::moveFocus(OptionTreeItem* item) {
     clearSelection();
     if (item != nullptr) {
         selectRow(item);
@@ -358,9 +365,6 @@ void OptionTree::setFocusedItem(OptionTreeItem* item) {
     m_info->update();
     if (changed) {
         sendNotify(kOptionTreeSelChange, item);
-    }
-    if (item != nullptr && m_focused == item) {
-        scrollIntoView(item);
     }
 }
 
@@ -575,14 +579,7 @@ void OptionTree::listPress(const QPoint& pos) {
     case OptionTreeHit::Value:
     case OptionTreeHit::Label: {
         const bool onValue = hitTestOptionRow(pos.x(), row) == OptionTreeHit::Value;
-        clearSelection();
-        selectRow(item);
-        const bool changed = item != m_focused;
-        m_focused = item;
-        m_info->update();
-        if (changed) {
-            sendNotify(kOptionTreeSelChange, item);
-        }
+        moveFocus(item);
         if (onValue) {
             activateItem(item);
         }

@@ -121,6 +121,8 @@ private:
     void clearSelection();
     void selectRow(OptionTreeItem* item);
     void scrollIntoView(OptionTreeItem* item);
+    // Selects `item` (none clears the selection) as the focused row; notifies a change of focus.
+    void moveFocus(OptionTreeItem* item);
     // Toggles a row with children unless the owner cancels; returns true when it changed.
     bool toggleExpanded(OptionTreeItem* item);
     void commitItem(OptionTreeItem* item);
