@@ -3,8 +3,8 @@
 #include <QStringList>
 #include <QTabWidget>
 
-#include "resources/resources.h"
 #include "examples/widget_gallery/gallery_pages.h"
+#include "resources/resources.h"
 
 namespace {
 
