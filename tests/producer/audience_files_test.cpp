@@ -156,6 +156,18 @@ std::string accessList(const std::string& dir) {
     return list;
 }
 
+// A failure keeps its status on the way to the exported interface, the high bit of an error status too;
+// a failure that names none answers kUnexpected, never kOk.
+TEST(LibraryFailures, CarryTheirStatusToTheCaller) {
+    EXPECT_EQ(statusOf(platform::Expected<int>(1)), realmedia::kOk);
+    EXPECT_EQ(statusOf(platform::Expected<void>()), realmedia::kOk);
+    const platform::Expected<int> denied = failure(realmedia::kAccessDenied, "the folder cannot be written");
+    EXPECT_EQ(statusOf(denied), realmedia::kAccessDenied);
+    EXPECT_TRUE(realmedia::failed(statusOf(denied)));
+    EXPECT_EQ(statusOf(platform::Expected<void>(denied.failure())), realmedia::kAccessDenied);
+    EXPECT_EQ(statusOf(platform::Expected<void>(platform::Failure{"no status"})), realmedia::kUnexpected);
+}
+
 TEST(LibrarySettings, AreReadFromTheFoldersOfTheAccessPathList) {
     LibrarySettings settings;
     std::string error;
