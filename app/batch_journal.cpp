@@ -13,6 +13,7 @@
 
 #include "platform/fd_io.h"
 #include "platform/file_identity.h"
+#include "platform/translation.h"
 #include "profiles/profile.h"
 
 namespace morvane::app {
@@ -135,11 +136,14 @@ platform::Expected<BatchJournal> BatchJournal::open(const std::string& path) {
     journal.m_path = path;
     journal.m_fd.reset(::open(path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK, 0644));
     if (!journal.m_fd.valid()) {
-        return platform::Failure{"cannot open the journal \"" + path + "\": " + std::strerror(errno)};
+        return platform::Failure{
+            platform::withArguments(platform::translate("BatchJournal", "cannot open the journal \"%1\": %2"),
+                                    {path, std::strerror(errno)})};
     }
     struct stat st {};
     if (::fstat(journal.m_fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        return platform::Failure{"the journal \"" + path + "\" is not a regular file"};
+        return platform::Failure{platform::withArguments(
+            platform::translate("BatchJournal", "the journal \"%1\" is not a regular file"), {path})};
     }
     std::string text;
     char buffer[65536];
@@ -150,7 +154,9 @@ platform::Expected<BatchJournal> BatchJournal::open(const std::string& path) {
             continue;
         }
         if (got < 0) {
-            return platform::Failure{"cannot read the journal \"" + path + "\": " + std::strerror(errno)};
+            return platform::Failure{platform::withArguments(
+                platform::translate("BatchJournal", "cannot read the journal \"%1\": %2"),
+                {path, std::strerror(errno)})};
         }
         if (got == 0) {
             break;
@@ -167,8 +173,10 @@ platform::Expected<BatchJournal> BatchJournal::open(const std::string& path) {
         const auto entry = parseJournalLine(line);
         if (first && !entry && whole) {
             // Someone's own file given by mistake: it is not ours to write into.
-            return platform::Failure{"\"" + path +
-                                     "\" is not a journal of morvane-batch; it is left as it is"};
+            return platform::Failure{platform::withArguments(
+                platform::translate("BatchJournal",
+                                    "\"%1\" is not a journal of morvane-batch; it is left as it is"),
+                {path})};
         }
         first = false;
         if (!entry) {
@@ -199,7 +207,9 @@ platform::Expected<void> BatchJournal::record(const JournalEntry& entry) {
     // The line a crash cut short stays a line of its own.
     const std::string line = (m_needsLineFeed ? std::string("\n") : std::string()) + journalLine(entry);
     if (!platform::writeAll(m_fd.get(), line) || ::fsync(m_fd.get()) != 0) {
-        return platform::Failure{"cannot write the journal \"" + m_path + "\": " + std::strerror(errno)};
+        return platform::Failure{platform::withArguments(
+            platform::translate("BatchJournal", "cannot write the journal \"%1\": %2"),
+            {m_path, std::strerror(errno)})};
     }
     m_needsLineFeed = false;
     m_last[entry.key.source] = entry;

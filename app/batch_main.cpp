@@ -372,6 +372,44 @@ private:
     std::atomic<bool> m_warned{false};
 };
 
+std::string outputFolderOf(const app::CliRequest& request, const Places& places) {
+    if (request.outputFolder) {
+        return app::absolutePath(*request.outputFolder, places.cwd);
+    }
+    return app::readSettings(places.configPath, app::defaultVideosFolder(), places.programDirectory)
+        .outputFolder;
+}
+
+// Opens the journal the request names, if any; false (the reason written) when it cannot be opened.
+bool openJournal(std::optional<JournalRun>& journal, const app::CliRequest& request, const Places& places,
+                 const std::string& profileName, const profiles::ProfileCatalogue& catalogue,
+                 const std::string& outputFolder) {
+    if (!request.journal) {
+        return true;
+    }
+    auto opened = app::BatchJournal::open(app::absolutePath(*request.journal, places.cwd));
+    if (!opened) {
+        std::fprintf(stderr, "morvane-batch: %s\n", opened.error().c_str());
+        return false;
+    }
+    journal.emplace(std::move(*opened), request, profileName, catalogue, outputFolder);
+    return true;
+}
+
+// Ends a run that has no row to convert: a success when every file was converted by an earlier run.
+int endWithoutRows(engine::CQuillonMediaCntl& facade, app::CliBatchView& view, bool allDoneBefore) {
+    if (allDoneBefore) {
+        std::fprintf(stderr, "morvane-batch: nothing left to convert: every file was converted before\n");
+    } else {
+        std::fprintf(stderr, "morvane-batch: %s\n",
+                     platform::translate("BatchMain", "nothing to convert").c_str());
+    }
+    facade.Release();
+    const int exitCode = allDoneBefore ? 0 : 1;
+    view.batchEnded(exitCode, false);
+    return exitCode;
+}
+
 int convertMode(const app::CliRequest& request, const Places& places,
                 const profiles::ProfileCatalogue& catalogue, const app::StartupReport& report) {
     const auto profileName = chosenProfile(request, catalogue);
@@ -383,24 +421,15 @@ int convertMode(const app::CliRequest& request, const Places& places,
                      app::unavailableProfileText(it->first, it->second).c_str());
         return 1;
     }
-    const std::string outputFolder =
-        request.outputFolder
-            ? app::absolutePath(*request.outputFolder, places.cwd)
-            : app::readSettings(places.configPath, app::defaultVideosFolder(), places.programDirectory)
-                  .outputFolder;
+    const std::string outputFolder = outputFolderOf(request, places);
 
     // The driver registers itself as the record's progress callback before the engine copies it.
     app::FileList list;
     app::CliBatchView view(list, outputFolder, ::isatty(STDOUT_FILENO) == 1, stdout, stderr,
                            request.json ? app::CliBatchView::Style::Json : app::CliBatchView::Style::Text);
     std::optional<JournalRun> journal;
-    if (request.journal) {
-        auto opened = app::BatchJournal::open(app::absolutePath(*request.journal, places.cwd));
-        if (!opened) {
-            std::fprintf(stderr, "morvane-batch: %s\n", opened.error().c_str());
-            return 2;
-        }
-        journal.emplace(std::move(*opened), request, *profileName, catalogue, outputFolder);
+    if (!openJournal(journal, request, places, *profileName, catalogue, outputFolder)) {
+        return 2;
     }
     app::CliRequest toConvert = request;
     std::size_t doneBefore = 0;
@@ -428,18 +457,8 @@ int convertMode(const app::CliRequest& request, const Places& places,
     if (journal) {
         journal->follow(list, view);
     }
-    if (list.rowCount() == 0 && doneBefore > 0 && undecodable == 0) {
-        std::fprintf(stderr, "morvane-batch: nothing left to convert: every file was converted before\n");
-        facade.Release();
-        view.batchEnded(0, false);
-        return 0;
-    }
     if (list.rowCount() == 0) {
-        std::fprintf(stderr, "morvane-batch: %s\n",
-                     platform::translate("BatchMain", "nothing to convert").c_str());
-        facade.Release();
-        view.batchEnded(1, false);
-        return 1;
+        return endWithoutRows(facade, view, doneBefore > 0 && undecodable == 0);
     }
     {
         const InterruptWatcher watcher(driver);

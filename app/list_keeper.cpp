@@ -62,10 +62,36 @@ std::string missingFilesText(const std::vector<std::string>& paths) {
     return text;
 }
 
+namespace {
+
+// Why a saved list cannot be used, as the reader tells it (in English, like the trace), shown in the
+// user's language.
+std::string shownListProblem(const std::string& reason) {
+    static constexpr const char* kProblems[] = {
+        QT_TRANSLATE_NOOP("ListKeeper", "it is empty"),
+        QT_TRANSLATE_NOOP("ListKeeper", "it is cut short"),
+        QT_TRANSLATE_NOOP("ListKeeper", "it is not readable (%1)"),
+        QT_TRANSLATE_NOOP("ListKeeper", "it is not a saved file list"),
+        QT_TRANSLATE_NOOP("ListKeeper", "a later version of the program wrote it (version %1)"),
+        QT_TRANSLATE_NOOP("ListKeeper", "it has no version this program knows"),
+        QT_TRANSLATE_NOOP("ListKeeper", "its profiles or rows are not lists"),
+        QT_TRANSLATE_NOOP("ListKeeper", "it is damaged: %1"),
+    };
+    for (const char* pattern : kProblems) {
+        if (const auto arguments = platform::argumentsOf(pattern, reason)) {
+            return platform::withArguments(platform::translate("ListKeeper", pattern), *arguments);
+        }
+    }
+    return reason;
+}
+
+} // namespace
+
 std::string setAsideText(const std::string& path, const std::string& reason, const std::string& aside,
                          const std::string& moveError) {
     std::string text = platform::withArguments(
-        platform::translate("ListKeeper", "The saved file list \"%1\" cannot be used: %2."), {path, reason});
+        platform::translate("ListKeeper", "The saved file list \"%1\" cannot be used: %2."),
+        {path, shownListProblem(reason)});
     if (!aside.empty()) {
         return text +
                platform::withArguments(

@@ -33,10 +33,13 @@
 #include "app/desktop_notifier.h"
 #include "app/encoder_factory.h"
 #include "app/file_adder.h"
+#include "app/file_list_controller.h"
 #include "app/file_list_rows.h"
 #include "app/list_keeper.h"
+#include "app/main_window_controls.h"
 #include "app/main_window_layout.h"
 #include "app/startup_checks.h"
+#include "app/window_batch_view.h"
 #include "app/window_services.h"
 #include "app/worker_batch_view.h"
 #include "engine/trace_file.h"
@@ -61,117 +64,12 @@ namespace {
 
 using widgets::ControlKind;
 
-// The window's template: every control with its id, kind, caption and rectangle in dialog units.
-const std::array<widgets::DialogControl, 23> kControls{{
-    {kIdAdd, ControlKind::Custom, nullptr, {12, 8, 24, 23}, "addButton"},
-    {kIdRemove, ControlKind::Custom, nullptr, {53, 8, 24, 23}, "removeButton"},
-    {kIdSplit, ControlKind::Custom, nullptr, {94, 8, 24, 23}, "splitButton"},
-    {kIdStart, ControlKind::Custom, nullptr, {135, 8, 24, 23}, "startButton"},
-    {kIdStop, ControlKind::Custom, nullptr, {178, 8, 24, 23}, "stopButton"},
-    {kIdMore, ControlKind::Custom, nullptr, {262, 8, 24, 23}, "moreButton"},
-    {kIdFileList, ControlKind::Custom, nullptr, {6, 39, 283, 152}, "fileList"},
-    {0, ControlKind::Label, QT_TRANSLATE_NOOP("Dialog", "Profile:"), {10, 197, 23, 10}, "profileLabel"},
-    // A drop-down's template height holds its open list; the closed box is one line high.
-    {kIdProfileCombo, ControlKind::Custom, nullptr, {36, 194, 248, 12}, "profileCombo"},
-    {0, ControlKind::Label, QT_TRANSLATE_NOOP("Dialog", "Output:"), {10, 213, 25, 10}, "outputLabel"},
-    {kIdOutputEdit, ControlKind::Edit, nullptr, {37, 211, 149, 12}, "outputEdit"},
-    {kIdBrowse,
-     ControlKind::PushButton,
-     QT_TRANSLATE_NOOP("Dialog", "&Browse..."),
-     {195, 209, 44, 17},
-     "browseButton"},
-    {kIdOpen,
-     ControlKind::PushButton,
-     QT_TRANSLATE_NOOP("Dialog", "&Open"),
-     {246, 209, 41, 17},
-     "openButton"},
-    {kIdShutdownCheck,
-     ControlKind::CheckBox,
-     QT_TRANSLATE_NOOP("Dialog", "Shutdown PC when finished."),
-     {9, 235, 106, 8},
-     "shutdownCheck"},
-    {kIdOpenFolderCheck,
-     ControlKind::CheckBox,
-     QT_TRANSLATE_NOOP("Dialog", "Auto open the output folder when finished."),
-     {142, 235, 145, 8},
-     "openFolderCheck"},
-    {kIdPanelFrame, ControlKind::GroupBox, nullptr, {302, 2, 128, 136}, "panelFrame"},
-    {kIdPreviewPicture, ControlKind::Custom, nullptr, {302, 141, 128, 88}, "previewPicture"},
-    {kIdPreviewSlider, ControlKind::Custom, nullptr, {302, 234, 126, 10}, "previewSlider"},
-    {kIdRewind, ControlKind::Custom, nullptr, {317, 246, 18, 11}, "rewindButton"},
-    {kIdPlay, ControlKind::Custom, nullptr, {339, 246, 18, 11}, "playButton"},
-    {kIdPause, ControlKind::Custom, nullptr, {359, 246, 18, 11}, "pauseButton"},
-    {kIdPreviewStop, ControlKind::Custom, nullptr, {378, 246, 19, 11}, "previewStopButton"},
-    {kIdFastForward, ControlKind::Custom, nullptr, {398, 246, 19, 11}, "fastForwardButton"},
-}};
-
-// The first controls of the table lie in the left part of the window, the others in the right one.
-constexpr std::size_t kLeftPartControls = 15;
-
-// The smallest font the window shrinks its layout to on a small screen, in points.
-constexpr double kSmallestFontPoints = 6.0;
-// Room left on the screen for the window manager's frame and title bar, in pixels.
-constexpr int kFrameRoomWidth = 8;
-constexpr int kFrameRoomHeight = 32;
-
-// The size the window takes with `font`: its template laid out with the standard controls (the
-// custom ones keep their template rectangles) below a menu bar.
-QSize windowSizeAt(const QFont& font) {
-    QWidget probe;
-    probe.setFont(font);
-    const std::span<const widgets::DialogControl> table(kControls);
-    widgets::createDialogControls(probe, table.first(kLeftPartControls));
-    widgets::createDialogControls(probe, table.subspan(kLeftPartControls));
-    widgets::fixDialogSize(probe, kMainWindowWidth, kMainWindowHeight);
-    QMenuBar bar(&probe);
-    bar.setFont(font);
-    bar.addMenu(QStringLiteral("  &File  "));
-    return {probe.width(), probe.height() + bar.sizeHint().height()};
-}
-
-// The file list's columns: caption and alignment.
-struct ColumnSpec {
-    const char* caption;
-    Qt::Alignment alignment;
-};
-const std::array<ColumnSpec, kColumnCount> kColumns{{
-    {"", Qt::AlignHCenter},
-    {QT_TRANSLATE_NOOP("MainWindow", "Video File"), Qt::AlignLeft},
-    {QT_TRANSLATE_NOOP("MainWindow", "Target"), Qt::AlignHCenter},
-    {QT_TRANSLATE_NOOP("MainWindow", "Start"), Qt::AlignHCenter},
-    {QT_TRANSLATE_NOOP("MainWindow", "End"), Qt::AlignHCenter},
-    {QT_TRANSLATE_NOOP("MainWindow", "Status"), Qt::AlignHCenter},
-}};
-
 // How long one round of adding probed files may hold the interface thread.
 constexpr qint64 kAddingRoundMs = 15;
 
 constexpr const char* kExitGuardText =
     QT_TRANSLATE_NOOP("MainWindow", "The convert is running, please stop convert and then exit.");
 constexpr const char* kBrowseTitle = QT_TRANSLATE_NOOP("MainWindow", "Please select output directory:");
-
-QString resourcePicture(int number) {
-    return QStringLiteral(":/res/%1.svg").arg(number);
-}
-
-const PictureButtonRow* pictureButtonRow(int id) {
-    for (const auto& entry : pictureButtons()) {
-        if (entry.id == id) {
-            return &entry;
-        }
-    }
-    return nullptr;
-}
-
-QAbstractButton* createPictureButton(const PictureButtonRow& entry, QWidget& parent) {
-    auto* button = new widgets::ImageButton(&parent);
-    const QColor black(0, 0, 0);
-    button->setBitmaps(entry.bitmaps[0], black, entry.bitmaps[1], black, entry.bitmaps[2], black);
-    button->setAlignment(3);
-    button->setTooltipText(QCoreApplication::translate("MainWindow", entry.tooltip));
-    button->setFocusPolicy(Qt::TabFocus);
-    return button;
-}
 
 // Probes a file the way the list adds it, whichever encoder the batch left current.
 std::unique_ptr<engine::ConversionJob> probeForList(engine::CQuillonMediaCntl& facade,
@@ -197,6 +95,8 @@ MainWindow::MainWindow(std::string programDirectory, WindowServices services, QW
     m_rowStore = std::make_unique<FileListRows>(m_files);
     fitFontToScreen();
     createControls();
+    m_rows = std::make_unique<FileListController>(*this, m_files, *m_list);
+    m_batchView = std::make_unique<WindowBatchView>(*this, m_files, *m_list);
     createMenus();
     placeMenuBar();
     connectCommands();
@@ -248,128 +148,8 @@ void MainWindow::createServices(WindowServices services) {
     m_encoders = services.encoders ? std::move(services.encoders) : programEncoderFactory();
 }
 
-void MainWindow::createControls() {
-    setObjectName(QStringLiteral("mainWindow"));
-    m_menuBar = new QMenuBar(this);
-    m_client = new QWidget(this);
-    m_client->setObjectName(QStringLiteral("client"));
-
-    const auto custom = [this](const widgets::DialogControl& row, QWidget& parent) -> QWidget* {
-        if (const auto* entry = pictureButtonRow(row.id)) {
-            return createPictureButton(*entry, parent);
-        }
-        switch (row.id) {
-        case kIdFileList:
-            return new widgets::CellListCtrl(&parent, m_rowStore.get());
-        case kIdProfileCombo:
-            return new QComboBox(&parent);
-        case kIdPreviewPicture:
-            return new preview::VideoHost(&parent);
-        case kIdPreviewSlider:
-            return new QSlider(Qt::Horizontal, &parent);
-        default:
-            return nullptr;
-        }
-    };
-    // The left part of the window and the right one (panel and preview pane) are laid out apart, so
-    // that a caption growing to its text on the left never pushes the preview pane aside.
-    const std::span<const widgets::DialogControl> table(kControls);
-    auto controls = widgets::createDialogControls(*m_client, table.first(kLeftPartControls), custom);
-    const auto right = widgets::createDialogControls(*m_client, table.subspan(kLeftPartControls), custom);
-    controls.insert(controls.end(), right.begin(), right.end());
-    for (std::size_t i = 0; i < kControls.size(); ++i) {
-        if (kControls[i].id != 0 && controls[i] != nullptr) {
-            m_controls[kControls[i].id] = controls[i];
-        }
-        // Enter presses the focused button (picture buttons too), as Space does; Enter elsewhere
-        // does nothing, since the window has no default button.
-        if (auto* push = qobject_cast<QPushButton*>(controls[i])) {
-            push->setAutoDefault(true);
-        }
-    }
-    // Picture buttons keep the template's size: their pictures are drawn for it.
-    for (const auto& row : kControls) {
-        if (pictureButtonRow(row.id) != nullptr) {
-            m_controls[row.id]->setGeometry(
-                widgets::dialogRect(*m_client, row.rect.x, row.rect.y, row.rect.width, row.rect.height));
-        }
-    }
-    keepLeftPartInItsColumn();
-    m_list = static_cast<widgets::CellListCtrl*>(m_controls[kIdFileList]);
-    m_profileCombo = static_cast<QComboBox*>(m_controls[kIdProfileCombo]);
-    m_outputEdit = static_cast<QLineEdit*>(m_controls[kIdOutputEdit]);
-    m_shutdownCheck = static_cast<QCheckBox*>(m_controls[kIdShutdownCheck]);
-    m_openFolderCheck = static_cast<QCheckBox*>(m_controls[kIdOpenFolderCheck]);
-
-    widgets::fixDialogSize(*m_client, kMainWindowWidth, kMainWindowHeight);
-}
-
-void MainWindow::keepLeftPartInItsColumn() {
-    // The open-folder choice is the widest caption of the left part: when it grew past the list's
-    // right edge it takes the free room after the shutdown choice instead.
-    QWidget* box = m_controls[kIdOpenFolderCheck];
-    const QRect list = m_controls[kIdFileList]->geometry();
-    const QRect before = m_controls[kIdShutdownCheck]->geometry();
-    const int gap = widgets::dialogRect(*m_client, 0, 0, 4, 0).width();
-    const int over = box->geometry().right() - list.right();
-    const int room = box->geometry().left() - (before.right() + gap);
-    if (over > 0 && room > 0) {
-        box->move(box->x() - std::min(over, room), box->y());
-    }
-    // Browse and Open never get narrower than the style's smallest button, and grow with longer
-    // captions (other languages); with a small font that can push Open into the right part, under the
-    // panel. The Output box then gives up the room, so that the line ends with the list.
-    QWidget* output = m_controls[kIdOutputEdit];
-    QWidget* browse = m_controls[kIdBrowse];
-    QWidget* open = m_controls[kIdOpen];
-    const int intrusion = open->geometry().right() - list.right();
-    if (intrusion > 0) {
-        const int taken = std::min(intrusion, output->width() / 2);
-        output->resize(output->width() - taken, output->height());
-        browse->move(browse->x() - taken, browse->y());
-        open->move(open->x() - taken, open->y());
-    }
-}
-
-void MainWindow::placeMenuBar() {
-    // The menu bar lies above the template's area, as a window's menu does.
-    const int menuHeight = m_menuBar->sizeHint().height();
-    m_client->move(0, menuHeight);
-    m_menuBar->setGeometry(0, 0, m_client->width(), menuHeight);
-    setFixedSize(m_client->width(), m_client->height() + menuHeight);
-}
-
-QMenu* MainWindow::buildMenu(QMenu* menu, const std::vector<MenuEntry>& entries) {
-    for (const auto& entry : entries) {
-        if (entry.text[0] == '\0') {
-            menu->addSeparator();
-            continue;
-        }
-        auto* action = menu->addAction(QCoreApplication::translate("MainWindow", entry.text));
-        const int id = entry.id;
-        m_commands[id] = action;
-        connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
-    }
-    return menu;
-}
-
-void MainWindow::createMenus() {
-    m_moreMenu = buildMenu(new QMenu(this), moreMenu());
-    m_contextMenu = buildMenu(new QMenu(this), contextMenu());
-    for (const auto& entry : app::menuBar()) {
-        if (entry.children.empty()) {
-            auto* action = m_menuBar->addAction(QCoreApplication::translate("MainWindow", entry.text));
-            const int id = entry.id;
-            m_commands[id] = action;
-            connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
-            continue;
-        }
-        buildMenu(m_menuBar->addMenu(QCoreApplication::translate("MainWindow", entry.text)), entry.children);
-    }
-}
-
 void MainWindow::connectCommands() {
-    for (const auto& row : kControls) {
+    for (const auto& row : mainWindowControls()) {
         if (auto* button = qobject_cast<QAbstractButton*>(m_controls[row.id]);
             button != nullptr && row.kind != ControlKind::CheckBox) {
             const int id = row.id;
@@ -382,10 +162,10 @@ void MainWindow::connectCommands() {
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_list, &QWidget::customContextMenuRequested, this, [this] { showContextMenu(); });
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { onSelectionChanged(); });
+            [this] { m_rows->onSelectionChanged(); });
     connect(&m_list->cells(), &QAbstractItemModel::dataChanged, this,
             [this](const QModelIndex& first, const QModelIndex& last) {
-                onRowsChanged(first.row(), last.row());
+                m_rows->onRowsChanged(first.row(), last.row());
             });
 }
 
@@ -394,7 +174,7 @@ void MainWindow::initialise() {
     // must be the progress callback's receiver before the engine starts, the panel shows the
     // profile the list remembers.
     setIcons();
-    showBackgroundLook();
+    m_rows->showBackgroundLook();
     readConfiguration();
     setTitle();
     showOutputFolder();
@@ -414,58 +194,6 @@ void MainWindow::initialise() {
     updateCommandStates();
     arrangeTabOrder();
     startListKeeping();
-}
-
-// Keyboard and screen -------------------------------------------------------------------------------
-
-void MainWindow::fitFontToScreen() {
-    const QScreen* shownOn = screen();
-    if (shownOn == nullptr) {
-        return;
-    }
-    const QSize room = shownOn->availableGeometry().size() - QSize(kFrameRoomWidth, kFrameRoomHeight);
-    const QFont fitting = widgets::fittingDialogFont(font(), room, kSmallestFontPoints, windowSizeAt);
-    if (fitting != font()) {
-        setFont(fitting);
-    }
-}
-
-void MainWindow::arrangeTabOrder() {
-    // The toolbar, the list, the boxes below it in reading order, the panel, then the preview pane.
-    std::vector<QWidget*> order;
-    for (const int id :
-         {kIdAdd, kIdRemove, kIdSplit, kIdStart, kIdStop, kIdMore, kIdFileList, kIdProfileCombo,
-          kIdOutputEdit, kIdBrowse, kIdOpen, kIdShutdownCheck, kIdOpenFolderCheck}) {
-        order.push_back(m_controls[id]);
-    }
-    // The option tree takes the focus through its view: both hold the panel's place in the chain.
-    QWidget* panel = &m_panel->tree();
-    order.push_back(panel);
-    if (panel->focusProxy() != nullptr) {
-        order.push_back(panel->focusProxy());
-    }
-    for (const int id : {kIdPreviewSlider, kIdRewind, kIdPlay, kIdPause, kIdPreviewStop, kIdFastForward}) {
-        order.push_back(m_controls[id]);
-    }
-    for (std::size_t i = 1; i < order.size(); ++i) {
-        QWidget::setTabOrder(order[i - 1], order[i]);
-    }
-}
-
-void MainWindow::keepOnScreen() {
-    const QScreen* shownOn = screen();
-    if (shownOn == nullptr) {
-        return;
-    }
-    // A window manager may place the window partly off a small screen: its top left goes back
-    // inside, so that the panel and the preview pane stay reachable.
-    const QRect free = shownOn->availableGeometry();
-    const QRect frame = frameGeometry();
-    if (!free.contains(frame)) {
-        const int x = std::max(free.left(), std::min(frame.left(), free.right() + 1 - frame.width()));
-        const int y = std::max(free.top(), std::min(frame.top(), free.bottom() + 1 - frame.height()));
-        move(x, y);
-    }
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
@@ -517,11 +245,7 @@ void MainWindow::initialiseEngine() {
                                                               QStringLiteral("org.morvane.Morvane"));
         m_notifier = m_ownNotifier.get();
     }
-    m_titleTimer = new QTimer(this);
-    m_titleTimer->setInterval(1000);
-    connect(m_titleTimer, &QTimer::timeout, this, &MainWindow::showBatchTitle);
-
-    m_workerView = std::make_unique<WorkerBatchView>(*this, [this](std::function<void()> call) {
+    m_workerView = std::make_unique<WorkerBatchView>(*m_batchView, [this](std::function<void()> call) {
         QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
     });
     connect(m_shutdownCheck, &QCheckBox::toggled, this,
@@ -555,9 +279,8 @@ void MainWindow::createPanel() {
     // settings it has when it starts, even when it was not deselected before.
     connect(&m_panel->tree(), &widgets::OptionTree::notify, this,
             [this](int code, widgets::OptionTreeItem* /*item*/, bool* /*cancel*/) {
-                if (code == widgets::kOptionTreeItemChanged && batchBusy() &&
-                    m_files.validRow(m_selectedRow)) {
-                    storeEditsOf(m_selectedRow, false);
+                if (code == widgets::kOptionTreeItemChanged && batchBusy()) {
+                    m_rows->storeSelectedEdits();
                 }
             });
 }
@@ -576,7 +299,8 @@ void MainWindow::fillProfileList() {
     if (profiles::parseProfile(m_catalogue, m_currentProfileName, m_shownProfile)) {
         m_panel->Show(m_shownProfile, false);
     }
-    connect(m_profileCombo, &QComboBox::currentIndexChanged, this, &MainWindow::selectProfile);
+    connect(m_profileCombo, &QComboBox::currentIndexChanged, this,
+            [this](int index) { m_rows->selectProfile(index); });
 }
 
 void MainWindow::openTrace() {
@@ -596,6 +320,18 @@ QAction* MainWindow::command(int id) const {
 std::size_t MainWindow::filesBeingProbed() const {
     // A result leaves the queue's count only once it is on its way here.
     return m_probes->pending() + static_cast<std::size_t>(m_resultsOnTheWay.load()) + m_probed.size();
+}
+
+int MainWindow::selectedRow() const {
+    return m_rows->selectedRow();
+}
+
+std::string MainWindow::outputText() const {
+    return m_outputEdit->text().toStdString();
+}
+
+const std::optional<BatchProgress>& MainWindow::batchProgress() const {
+    return m_batchView->batchProgress();
 }
 
 bool MainWindow::batchBusy() const {
@@ -619,29 +355,29 @@ void MainWindow::runCommand(int id) {
     case kIdRemove:
     case kCmdRemove:
     case kCmdMenuRemove:
-        removeSelectedRow();
+        m_rows->removeSelectedRow();
         break;
     case kCmdRemoveAll:
     case kCmdMenuRemoveAll:
-        removeAllRows();
+        m_rows->removeAllRows();
         break;
     case kIdMoveUp:
     case kCmdMenuUp:
-        moveSelectedRow(-1);
+        m_rows->moveSelectedRow(-1);
         break;
     case kIdMoveDown:
     case kCmdMenuDown:
-        moveSelectedRow(1);
+        m_rows->moveSelectedRow(1);
         break;
     case kCmdMenuCheckAll:
-        checkAllRows(true);
+        m_rows->checkAllRows(true);
         break;
     case kCmdMenuUncheckAll:
-        checkAllRows(false);
+        m_rows->checkAllRows(false);
         break;
     case kIdSplit:
     case kCmdSplit:
-        splitSelectedRow();
+        m_rows->splitSelectedRow();
         break;
     case kIdStart:
         startConvert();
@@ -672,24 +408,32 @@ void MainWindow::runCommand(int id) {
     case kCmdMenuExit:
         close();
         break;
+    default:
+        runPreviewCommand(id);
+        break;
+    }
+}
+
+bool MainWindow::runPreviewCommand(int id) {
+    switch (id) {
     case kIdPlay:
     case kCmdPlay:
         playPreview();
-        break;
+        return true;
     case kIdPause:
         m_preview->pause();
-        break;
+        return true;
     case kIdPreviewStop:
         m_preview->stop();
-        break;
+        return true;
     case kIdRewind:
         m_preview->stepBack();
-        break;
+        return true;
     case kIdFastForward:
         m_preview->stepForward();
-        break;
+        return true;
     default:
-        break;
+        return false;
     }
 }
 
@@ -793,7 +537,7 @@ void MainWindow::addProbedFiles() {
     }
     if (selectLast && m_files.rowCount() > 0) {
         m_list->setFocus();
-        selectListRow(m_files.rowCount() - 1);
+        m_rows->selectListRow(m_files.rowCount() - 1);
     }
     m_addingProbed = false;
 }
@@ -811,7 +555,7 @@ bool MainWindow::addProbedFile(ProbeQueue::Result result) {
         m_prompts->ask(Message{refusedFileText(result.path), "Error", MessageIcon::Stop, MessageButtons::Ok});
     } else {
         if (!m_columnsPresent) {
-            showColumnsLook();
+            m_rows->showColumnsLook();
         }
         auto& profile = request->second.profile;
         if (!profile) {
@@ -824,7 +568,7 @@ bool MainWindow::addProbedFile(ProbeQueue::Result result) {
         });
         if (batchBusy()) {
             m_workerView->rowAdded(m_files.row(row));
-            batchRowChanged(row);
+            m_batchView->batchRowChanged(row);
         }
     }
     if (result.lastOfRequest) {
@@ -835,104 +579,19 @@ bool MainWindow::addProbedFile(ProbeQueue::Result result) {
     return dropped ? added : result.lastOfRequest;
 }
 
-void MainWindow::removeSelectedRow() {
-    if (!m_editingEnabled) {
-        return;
-    }
-    const int row = m_selectedRow;
-    if (!m_files.validRow(row)) {
-        return;
-    }
-    // Deselecting first stores the panel's edits while the row is still there.
-    m_list->selectionModel()->clearSelection();
-    changeRows([&] { m_list->cells().removeRowsWith(row, row, [&] { m_files.remove(row); }); }, -1);
-    const int next = row < m_files.rowCount() ? row : row - 1;
-    if (next >= 0) {
-        m_list->setFocus();
-        selectListRow(next);
-    }
-    if (m_files.rowCount() == 0 && m_columnsPresent) {
-        showBackgroundLook();
-    }
-}
-
-void MainWindow::removeAllRows() {
-    if (!m_editingEnabled || m_files.rowCount() == 0) {
-        return;
-    }
-    m_list->selectionModel()->clearSelection();
-    changeRows([&] { m_list->cells().resetWith([&] { m_files.removeAll(); }); }, -1);
-}
-
-void MainWindow::moveSelectedRow(int step) {
-    if (!m_editingEnabled) {
-        return;
-    }
-    const int row = m_selectedRow;
-    const int target = row + step;
-    if (!m_files.validRow(row) || !m_files.validRow(target)) {
-        return;
-    }
-    // The selection goes with the row: the window follows it without storing anything.
-    changeRows(
-        [&] {
-            m_list->cells().moveRowWith(row, step < 0 ? target : target + 1, [&] {
-                if (step < 0) {
-                    m_files.moveUp(row);
-                } else {
-                    m_files.moveDown(row);
-                }
-            });
-        },
-        target);
-    m_list->setFocus();
-    selectListRow(target);
-}
-
-void MainWindow::checkAllRows(bool checked) {
-    for (int row = 0; row < m_files.rowCount(); ++row) {
-        m_list->setCheck(row, kColumnCheck, checked ? 1 : 0);
-    }
-}
-
-void MainWindow::splitSelectedRow() {
-    const int row = m_list->getSelectedRow();
-    if (!m_splitter || !m_files.validRow(row)) {
-        return;
-    }
-    const FileRow& r = m_files.row(row);
-    SplitRequest request;
-    request.sourcePath = r.job->sourcePath.str();
-    // Cells that do not read as times open the whole file.
-    const auto values =
-        preview::splitterValuesForRow(r.cells[kColumnStart], r.cells[kColumnEnd], r.job->duration);
-    request.start = values.start;
-    request.end = values.end;
-    request.maximum = values.maximum;
-    request.length = values.mediaLength;
-    const auto range = m_splitter(*this, request);
-    if (!range || !m_files.validRow(row)) {
-        return;
-    }
-    m_list->setItemText(row, kColumnStart, QString::fromStdString(platform::formatTimeText(range->start)));
-    m_list->setItemText(row, kColumnEnd, QString::fromStdString(platform::formatTimeText(range->end)));
-}
-
 void MainWindow::startConvert() {
     // One batch at a time: a second Start while one starts or runs is ignored.
     if (batchBusy()) {
         return;
     }
-    if (m_files.validRow(m_selectedRow)) {
-        storeEditsOf(m_selectedRow, false);
-    }
+    m_rows->storeSelectedEdits();
     m_workerView->begin(m_files, m_outputEdit->text().toStdString(), m_shutdownCheck->isChecked(),
                         m_openFolderCheck->isChecked());
     m_driver->setSimultaneous(simultaneousConversions(m_processCount));
     if (m_driver->startRequest()) {
         // The rows the worker copied must keep their places until it has ended.
-        setEditingEnabled(false);
-        beginBatchProgress();
+        m_batchView->setEditingEnabled(false);
+        m_batchView->beginBatchProgress();
     }
 }
 
@@ -1008,139 +667,6 @@ void MainWindow::playPreview() {
 
 // List looks, selection and profiles ----------------------------------------------------------------
 
-void MainWindow::showColumnsLook() {
-    // The rule's widths, with room for whole times where the font needs more than the rule gives.
-    const QFontMetrics metrics(m_list->font());
-    const int timeWidth =
-        metrics.horizontalAdvance(QStringLiteral("00:00:00")) + 2 * metrics.averageCharWidth();
-    const auto widths = widenedColumnWidths(fileListColumnWidths(m_list->width()),
-                                            {0, 8 * metrics.averageCharWidth(), 0, timeWidth, timeWidth, 0});
-    // The check-box column is narrower than the style's smallest section.
-    m_list->horizontalHeader()->setMinimumSectionSize(0);
-    m_list->headerCtrl().setImages(widgets::loadPictureStrip(130, 16, devicePixelRatio()));
-    for (int column = 0; column < kColumnCount; ++column) {
-        const auto& entry = kColumns[static_cast<std::size_t>(column)];
-        m_list->insertColumn(column, QCoreApplication::translate("MainWindow", entry.caption),
-                             entry.alignment, widths[static_cast<std::size_t>(column)]);
-    }
-    m_list->cells().setHeaderCheck(kColumnCheck, widgets::CellListModel::HeaderUnchecked);
-    m_list->horizontalHeader()->show();
-    m_list->viewport()->setPalette(m_list->palette());
-    m_columnsPresent = true;
-}
-
-void MainWindow::showBackgroundLook() {
-    for (int column = m_list->cells().columnCount() - 1; column >= 0; --column) {
-        m_list->deleteColumn(column);
-    }
-    m_list->headerCtrl().setImages({});
-    m_list->horizontalHeader()->hide();
-    QPalette tiled = m_list->palette();
-    tiled.setBrush(QPalette::Base, QBrush(QPixmap(resourcePicture(199))));
-    m_list->viewport()->setPalette(tiled);
-    m_list->viewport()->setAutoFillBackground(true);
-    m_columnsPresent = false;
-}
-
-void MainWindow::selectListRow(int row) {
-    m_list->selectRow(row);
-}
-
-void MainWindow::changeRows(const std::function<void()>& change, int selectedAfter) {
-    // While rows go or move the view moves its selection about on its own, in the old numbering.
-    m_rowsChanging = true;
-    change();
-    m_rowsChanging = false;
-    m_selectedRow = selectedAfter;
-    if (m_list->getSelectedRow() != m_selectedRow) {
-        m_list->selectionModel()->clearSelection();
-    }
-}
-
-void MainWindow::onSelectionChanged() {
-    if (m_rowsChanging) {
-        return;
-    }
-    // The row the window held selected is left first: its edits go back into its profile.
-    const int now = m_list->getSelectedRow();
-    if (now == m_selectedRow) {
-        return;
-    }
-    if (m_files.validRow(m_selectedRow)) {
-        storeEditsOf(m_selectedRow, true);
-    }
-    m_selectedRow = -1;
-    if (!m_files.validRow(now)) {
-        return;
-    }
-    m_selectedRow = now;
-    const auto& profile = m_files.row(now).profile;
-    if (!profile) {
-        return;
-    }
-    const int entry = profiles::findChoiceByPrefix(m_catalogue.names(), profile->name);
-    if (entry >= 0) {
-        const QSignalBlocker blocker(m_profileCombo);
-        m_profileCombo->setCurrentIndex(entry);
-    }
-    m_currentProfileName = profile->name;
-    m_panel->Show(*profile, true);
-}
-
-void MainWindow::storeEditsOf(int row, bool readOnlyAfter) {
-    auto& profile = m_files.row(row).profile;
-    if (!profile) {
-        return;
-    }
-    m_panel->StoreEdits(*profile);
-    if (m_listKeeper) {
-        m_listKeeper->changed();
-    }
-    if (readOnlyAfter) {
-        m_panel->SetAllReadOnly(true);
-    }
-    if (batchBusy()) {
-        m_workerView->rowProfileChanged(row, *profile);
-    }
-}
-
-void MainWindow::onRowsChanged(int first, int last) {
-    // Check marks and cut ranges may change while a batch runs; the worker sees them between rows.
-    if (!batchBusy()) {
-        return;
-    }
-    for (int row = std::max(first, 0); row <= last && m_files.validRow(row); ++row) {
-        const FileRow& r = m_files.row(row);
-        m_workerView->rowChecked(row, r.checked);
-        m_workerView->rowCutChanged(row, r.cells[kColumnStart], r.cells[kColumnEnd]);
-        batchRowChanged(row);
-    }
-}
-
-void MainWindow::selectProfile(int index) {
-    m_catalogue.selectProfile(index, m_settings.configPath);
-    m_currentProfileName = m_catalogue.currentName();
-    if (m_files.validRow(m_selectedRow)) {
-        // The selected row takes a fresh profile of the new name: its earlier edits go.
-        FileRow& row = m_files.row(m_selectedRow);
-        auto profile = std::make_unique<profiles::Profile>();
-        if (!profiles::parseProfile(m_catalogue, m_currentProfileName, *profile)) {
-            return;
-        }
-        row.job->profile = profile.get();
-        row.profile = std::move(profile);
-        if (m_listKeeper) {
-            m_listKeeper->profilesReplaced();
-        }
-        m_list->setItemText(m_selectedRow, kColumnTarget, QString::fromStdString(row.profile->targetText()));
-        m_panel->Show(*row.profile, true);
-        return;
-    }
-    if (profiles::parseProfile(m_catalogue, m_currentProfileName, m_shownProfile)) {
-        m_panel->Show(m_shownProfile, false);
-    }
-}
-
 void MainWindow::updateCommandStates() {
     for (const auto& [id, action] : m_commands) {
         bool enabled = m_editingEnabled || !greyedDuringBatch(id);
@@ -1154,188 +680,7 @@ void MainWindow::updateCommandStates() {
 
 // BatchView on the window's thread ---------------------------------------------------------------
 
-MessageAnswer MainWindow::ask(const Message& message) {
-    // A message without a caption reads as the program's own: the product title, not the window
-    // manager's name for an untitled box (nor the batch's progress in the window's title).
-    if (message.caption.empty()) {
-        Message titled = message;
-        titled.caption = app::windowTitle(m_settings);
-        return m_prompts->ask(titled);
-    }
-    return m_prompts->ask(message);
-}
-
-int MainWindow::rowCount() {
-    return m_files.rowCount();
-}
-
-bool MainWindow::isChecked(int row) {
-    return m_files.validRow(row) && m_files.row(row).checked;
-}
-
-void MainWindow::setChecked(int row, bool checked) {
-    m_list->setCheck(row, kColumnCheck, checked ? 1 : 0);
-}
-
-std::string MainWindow::cellText(int row, int column) {
-    return m_list->itemText(row, column).toStdString();
-}
-
-void MainWindow::setCellText(int row, int column, const std::string& text) {
-    m_list->setItemText(row, column, QString::fromStdString(text));
-}
-
-engine::ConversionJob* MainWindow::job(int row) {
-    return m_files.validRow(row) ? m_files.row(row).job.get() : nullptr;
-}
-
-void MainWindow::showProgress(int row, int percent) {
-    m_list->setProgress(row, kColumnStatus);
-    setProgress(row, percent);
-}
-
-void MainWindow::setProgress(int row, int percent) {
-    m_list->updateProgress(row, kColumnStatus, percent);
-    if (m_batchProgress) {
-        if (!m_batchProgress->contains(row) && m_files.validRow(row)) {
-            batchRowChanged(row); // a row the batch took without the window seeing it join
-        }
-        m_batchProgress->rowProgress(row, percent, BatchProgress::Clock::now());
-        showBatchTitle();
-    }
-}
-
-void MainWindow::removeProgress(int row) {
-    m_list->clearProgress(row, kColumnStatus);
-}
-
-std::string MainWindow::outputText() {
-    return m_outputEdit->text().toStdString();
-}
-
-void MainWindow::setOutputText(const std::string& text) {
-    m_outputEdit->setText(QString::fromStdString(text));
-}
-
-bool MainWindow::shutdownWhenDone() {
-    return m_shutdownCheck->isChecked();
-}
-
-bool MainWindow::openFolderWhenDone() {
-    return m_openFolderCheck->isChecked();
-}
-
-void MainWindow::setEditingEnabled(bool enabled) {
-    if (enabled && m_batchProgress) {
-        endBatchProgress(false);
-    }
-    if (enabled && !m_editingEnabled) {
-        // The end of a batch: the shutdown choice as it stood then is what the Configure dialog shows.
-        m_shutdownWhenDone = m_shutdownCheck->isChecked();
-    }
-    m_editingEnabled = enabled;
-    for (const int id : {kIdStart, kIdRemove, kIdBrowse, kIdAdd, kIdOutputEdit, kIdProfileCombo}) {
-        m_controls[id]->setEnabled(enabled);
-    }
-    updateCommandStates();
-}
-
-void MainWindow::setStartEnabled(bool enabled) {
-    m_controls[kIdStart]->setEnabled(enabled);
-}
-
-void MainWindow::stopPreview() {
-    m_preview->stop();
-}
-
-void MainWindow::storePanelEdits() {
-    if (m_files.validRow(m_selectedRow)) {
-        storeEditsOf(m_selectedRow, false);
-    }
-}
-
-void MainWindow::openFolder(const std::string& folder) {
-    app::openOutputFolder(folder, *m_opener);
-}
-
-void MainWindow::rowFinished(int row, const RowResult& result) {
-    // The row's status says what happened; its tooltip why, or what to know about its output.
-    if (m_files.validRow(row)) {
-        m_list->cells().setToolTip(
-            row, kColumnStatus,
-            QString::fromStdString(shownReason(result.warning.empty() ? result.reason : result.warning)));
-    }
-    if (!m_batchProgress) {
-        return;
-    }
-    m_batchProgress->rowDone(row, BatchProgress::Clock::now());
-    if (result.status == kStatusCompleted) {
-        ++m_batchCounts.completed;
-    } else if (result.status == kStatusFail) {
-        ++m_batchCounts.failed;
-    } else {
-        ++m_batchCounts.stopped;
-    }
-    showBatchTitle();
-}
-
-void MainWindow::batchFinished() {
-    // A stop question still open has nothing left to stop: it gives way to the end of the batch.
-    if (m_stopQuestionOpen) {
-        m_prompts->dismissOpenQuestion();
-    }
-    endBatchProgress(true);
-}
-
 // Whole-batch progress ----------------------------------------------------------------------------
-
-void MainWindow::beginBatchProgress() {
-    m_batchProgress.emplace(BatchProgress::Clock::now());
-    m_batchCounts = {};
-    for (int row = 0; row < m_files.rowCount(); ++row) {
-        batchRowChanged(row);
-    }
-    m_titleTimer->start();
-    showBatchTitle();
-}
-
-void MainWindow::batchRowChanged(int row) {
-    if (!m_batchProgress || !m_files.validRow(row)) {
-        return;
-    }
-    const FileRow& r = m_files.row(row);
-    const auto now = BatchProgress::Clock::now();
-    if (r.checked) {
-        m_batchProgress->addRow(row, rowWork(r.job.get(), r.cells[kColumnStart], r.cells[kColumnEnd]), now);
-    } else {
-        m_batchProgress->dropRow(row, now);
-    }
-}
-
-void MainWindow::showBatchTitle() {
-    if (!m_batchProgress) {
-        return;
-    }
-    const auto text =
-        QString::fromStdString(batchProgressText(m_batchProgress->percent(),
-                                                 m_batchProgress->secondsLeft(BatchProgress::Clock::now())) +
-                               " - " + app::windowTitle(m_settings));
-    if (text != windowTitle()) {
-        setWindowTitle(text);
-    }
-}
-
-void MainWindow::endBatchProgress(bool notify) {
-    if (!m_batchProgress) {
-        return;
-    }
-    m_titleTimer->stop();
-    m_batchProgress.reset();
-    setTitle();
-    if (notify) {
-        m_notifier->notify(batchEndNotice(m_batchCounts));
-    }
-}
 
 // Closing -------------------------------------------------------------------------------------------
 

@@ -27,7 +27,6 @@ class QComboBox;
 class QLineEdit;
 class QMenu;
 class QMenuBar;
-class QTimer;
 
 namespace morvane::platform {
 class PowerControl;
@@ -51,8 +50,10 @@ class BatchDriver;
 class DesktopNotifier;
 class DesktopOpener;
 class FileDialogs;
+class FileListController;
 class FileListRows;
 class ListKeeper;
+class WindowBatchView;
 class WorkerBatchView;
 struct MenuEntry;
 struct StartupReport;
@@ -88,9 +89,10 @@ struct CutRange {
 using Splitter = std::function<std::optional<CutRange>(QWidget& owner, const SplitRequest& request)>;
 
 // The program's only top-level window: the file list with its buttons and menus, the profile and
-// Output boxes, the batch, the parameter panel and the preview pane. It is the batch's view on its
-// own thread; the batch worker reaches it only through a WorkerBatchView.
-class MainWindow final : public QDialog, public BatchView {
+// Output boxes, the batch, the parameter panel and the preview pane. Its file-list controller runs the
+// row commands and keeps the panel in step with the selection; its window batch view is the batch's
+// view on the window's thread, which the batch worker reaches only through a WorkerBatchView.
+class MainWindow final : public QDialog {
     Q_OBJECT
 
 public:
@@ -105,7 +107,7 @@ public:
     engine::CQuillonMediaCntl& facade() { return *m_facade; }
     const FileList& files() const { return m_files; }
     widgets::CellListCtrl& list() const { return *m_list; }
-    int selectedRow() const { return m_selectedRow; }
+    int selectedRow() const;
     bool columnsPresent() const { return m_columnsPresent; }
     const BatchDriver& driver() const { return *m_driver; }
     // The Configure dialog's "Simultaneous process:" count, as its OK stores it; the next Start uses it.
@@ -132,11 +134,6 @@ public:
     // The start-up checks' findings: problems shown in one warning, unusable profiles greyed in the
     // profile box with their reason and refused at Start.
     void applyStartupReport(const StartupReport& report);
-    void removeSelectedRow();
-    void removeAllRows();
-    void moveSelectedRow(int step);
-    void checkAllRows(bool checked);
-    void splitSelectedRow();
     void startConvert();
     void stopConvert();
     void browseOutputFolder();
@@ -146,28 +143,10 @@ public:
     void showAbout();
     void showConfigure();
 
-    // BatchView, on the window's thread.
-    MessageAnswer ask(const Message& message) override;
-    int rowCount() override;
-    bool isChecked(int row) override;
-    void setChecked(int row, bool checked) override;
-    std::string cellText(int row, int column) override;
-    void setCellText(int row, int column, const std::string& text) override;
-    engine::ConversionJob* job(int row) override;
-    void showProgress(int row, int percent) override;
-    void setProgress(int row, int percent) override;
-    void removeProgress(int row) override;
-    std::string outputText() override;
-    void setOutputText(const std::string& text) override;
-    bool shutdownWhenDone() override;
-    bool openFolderWhenDone() override;
-    void setEditingEnabled(bool enabled) override;
-    void setStartEnabled(bool enabled) override;
-    void stopPreview() override;
-    void storePanelEdits() override;
-    void openFolder(const std::string& folder) override;
-    void rowFinished(int row, const RowResult& result) override;
-    void batchFinished() override;
+    // The batch's view on the window's thread.
+    WindowBatchView& batchView() const { return *m_batchView; }
+    // The Output box's text.
+    std::string outputText() const;
 
     // The list kept on disk between runs (null once the window has closed it).
     ListKeeper* listKeeper() const { return m_listKeeper.get(); }
@@ -175,7 +154,7 @@ public:
     bool keepListOnExit() const { return m_keepList; }
 
     // The whole batch's progress while one runs; nothing otherwise.
-    const std::optional<BatchProgress>& batchProgress() const { return m_batchProgress; }
+    const std::optional<BatchProgress>& batchProgress() const;
 
 Q_SIGNALS:
     // A probed file became a row, or was refused as undecodable.
@@ -190,6 +169,9 @@ protected:
     void reject() override {}
 
 private:
+    friend class FileListController;
+    friend class WindowBatchView;
+
     struct AddRequest {
         std::string profileName;
         bool dropped = false;
@@ -227,34 +209,19 @@ private:
     void appendRestoredRows(std::vector<FileRow> rows);
     void finishListKeeping();
 
-    // File list looks and rows.
-    void showColumnsLook();
-    void showBackgroundLook();
-    void selectListRow(int row);
     void queueFiles(std::vector<std::string> paths, bool dropped);
     void fileProbed(ProbeQueue::Result result);
     void addProbedFiles();
     // Adds one probed file; true when the last row is to be selected afterwards.
     bool addProbedFile(ProbeQueue::Result result);
-    void onSelectionChanged();
-    // Runs a change that removes or moves rows; `selectedAfter` is the row selected after it, or -1.
-    void changeRows(const std::function<void()>& change, int selectedAfter);
-    void onRowsChanged(int first, int last);
     void showContextMenu();
     void playPreview();
 
-    void selectProfile(int index);
-    void storeEditsOf(int row, bool readOnlyAfter);
     void updateCommandStates();
     bool batchBusy() const;
 
-    // The whole batch's progress in the title while a batch runs.
-    void beginBatchProgress();
-    // A row's check mark or cut changed during the batch: it joins, leaves or changes length.
-    void batchRowChanged(int row);
-    void showBatchTitle();
-    // Back to the plain title; with `notify`, the desktop hears how the batch ended.
-    void endBatchProgress(bool notify);
+    // Commands of the preview pane's buttons; false for any other id.
+    bool runPreviewCommand(int id);
 
     std::string m_programDirectory;
     AppSettings m_settings;
@@ -287,17 +254,15 @@ private:
     // The rows; the list control shows them through m_rowStore.
     FileList m_files;
     std::unique_ptr<FileListRows> m_rowStore;
-    int m_selectedRow = -1;
+    std::unique_ptr<FileListController> m_rows;
     bool m_columnsPresent = false;
-    bool m_rowsChanging = false;
     bool m_stopQuestionOpen = false; // the stop question is being asked
 
+    // The worker's view goes before the window's, which it calls into.
+    std::unique_ptr<WindowBatchView> m_batchView;
     std::unique_ptr<WorkerBatchView> m_workerView;
     std::unique_ptr<BatchDriver> m_driver;
     bool m_editingEnabled = true;
-    std::optional<BatchProgress> m_batchProgress;
-    BatchCounts m_batchCounts;
-    QTimer* m_titleTimer = nullptr; // counts the time left down between reports
 
     std::unique_ptr<ProbeQueue> m_probes;
     std::map<std::uint64_t, AddRequest> m_addRequests;

@@ -1,6 +1,8 @@
 // The main window's list kept on disk between runs (app/list_keeper.h).
 #include "app/list_keeper.h"
 #include "app/main_window.h"
+
+#include "app/file_list_controller.h"
 #include "platform/user_files.h"
 #include "widgets/cell_list_ctrl.h"
 
@@ -19,7 +21,7 @@ void MainWindow::appendRestoredRows(std::vector<FileRow> rows) {
         return;
     }
     if (!m_columnsPresent) {
-        showColumnsLook();
+        m_rows->showColumnsLook();
     }
     const int first = m_files.rowCount();
     const int last = first + static_cast<int>(rows.size()) - 1;

@@ -5,9 +5,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <exception>
+#include <tuple>
 #include <type_traits>
 
 #include <nlohmann/json.hpp>
@@ -135,6 +137,30 @@ T member(const Json& object, const char* key, T fallback) {
     }
 }
 
+// The facts probed from a row's source, by their names in the file. The saved row and the job name
+// them alike, so one list serves the snapshot, the file's writer and reader, and the restore.
+constexpr std::array<const char*, 12> kFactNames{"duration",     "frameRate", "audioBitrate", "sampleRate",
+                                                 "videoBitrate", "width",     "height",       "channels",
+                                                 "video",        "audio",     "frameServer",  "targetCode"};
+
+template <typename Row>
+auto factsOf(Row& row) {
+    return std::tie(row.duration, row.sourceFrameRate, row.sourceAudioBitrate, row.sourceSampleRate,
+                    row.sourceVideoBitrate, row.sourceWidth, row.sourceHeight, row.sourceChannels,
+                    row.hasVideo, row.hasAudio, row.useFrameServer, row.targetCode);
+}
+
+// Calls `visit(name, field)` for each fact of `row`, in the file's order.
+template <typename Row, typename Visit>
+void forEachFact(Row& row, Visit&& visit) {
+    std::apply(
+        [&visit](auto&... field) {
+            std::size_t i = 0;
+            (visit(kFactNames[i++], field), ...);
+        },
+        factsOf(row));
+}
+
 Json keysJson(const profiles::StringMap& keys) {
     Json object = Json::object();
     for (const auto& [key, value] : keys) {
@@ -166,6 +192,49 @@ profiles::StringMap keysOf(const Json& object) {
         keys[key] = textOf(value);
     }
     return keys;
+}
+
+std::shared_ptr<SavedProfile> profileOfEntry(const Json& entry) {
+    if (!entry.is_object()) {
+        throw BadDocument{"a profile in it is not a profile"};
+    }
+    auto profile = std::make_shared<SavedProfile>();
+    profile->name = member<std::string>(entry, "name", {});
+    profile->path = member<std::string>(entry, "path", {});
+    profile->mainKeys = keysOf(entry.value("main", Json::object()));
+    profile->parameterKeys = keysOf(entry.value("parameter", Json::object()));
+    return profile;
+}
+
+SavedRow rowOfEntry(const Json& entry, std::size_t profileCount) {
+    if (!entry.is_object()) {
+        throw BadDocument{"a row in it is not a row"};
+    }
+    SavedRow row;
+    row.sourcePath = member<std::string>(entry, "source", {});
+    if (row.sourcePath.empty()) {
+        throw BadDocument{"a row in it names no file"};
+    }
+    row.checked = member<bool>(entry, "checked", true);
+    row.target = member<std::string>(entry, "target", {});
+    row.start = member<std::string>(entry, "start", "00:00:00");
+    row.end = member<std::string>(entry, "end", "00:00:00");
+    row.status = member<std::string>(entry, "status", kStatusReady);
+    row.profile = member<int>(entry, "profile", -1);
+    if (row.profile < -1 || row.profile >= static_cast<int>(profileCount)) {
+        throw BadDocument{"a row in it names a profile that is not there"};
+    }
+    for (const auto& pair : entry.value("settings", Json::array())) {
+        if (!pair.is_array() || pair.size() != 2) {
+            throw BadDocument{"a row's settings are not names and values"};
+        }
+        row.settings.emplace_back(textOf(pair[0]), textOf(pair[1]));
+    }
+    const Json& facts = entry.value("facts", Json::object());
+    forEachFact(row, [&facts](const char* name, auto& value) {
+        value = member<std::decay_t<decltype(value)>>(facts, name, {});
+    });
+    return row;
 }
 
 } // namespace
@@ -223,18 +292,7 @@ SavedList ListSnapshotter::snapshot(const FileList& rows, bool open) {
         saved.status = row.progress ? std::string(kStatusReady) : row.cells[kColumnStatus];
         if (const engine::ConversionJob* job = row.job.get()) {
             saved.sourcePath = job->sourcePath.str();
-            saved.duration = job->duration;
-            saved.sourceFrameRate = job->sourceFrameRate;
-            saved.sourceAudioBitrate = job->sourceAudioBitrate;
-            saved.sourceSampleRate = job->sourceSampleRate;
-            saved.sourceVideoBitrate = job->sourceVideoBitrate;
-            saved.sourceWidth = job->sourceWidth;
-            saved.sourceHeight = job->sourceHeight;
-            saved.sourceChannels = job->sourceChannels;
-            saved.hasVideo = job->hasVideo;
-            saved.hasAudio = job->hasAudio;
-            saved.useFrameServer = job->useFrameServer;
-            saved.targetCode = job->targetCode;
+            factsOf(saved) = factsOf(*job);
         }
         if (!row.profile) {
             continue;
@@ -284,18 +342,9 @@ std::string savedListText(const SavedList& list) {
             }
             entry["settings"] = std::move(settings);
         }
-        entry["facts"] = Json{{"duration", row.duration},
-                              {"frameRate", row.sourceFrameRate},
-                              {"audioBitrate", row.sourceAudioBitrate},
-                              {"sampleRate", row.sourceSampleRate},
-                              {"videoBitrate", row.sourceVideoBitrate},
-                              {"width", row.sourceWidth},
-                              {"height", row.sourceHeight},
-                              {"channels", row.sourceChannels},
-                              {"video", row.hasVideo},
-                              {"audio", row.hasAudio},
-                              {"frameServer", row.useFrameServer},
-                              {"targetCode", row.targetCode}};
+        Json facts = Json::object();
+        forEachFact(row, [&facts](const char* name, const auto& value) { facts[name] = value; });
+        entry["facts"] = std::move(facts);
         rowArray.push_back(std::move(entry));
     }
     return document.dump(1, '\t') + "\n";
@@ -332,54 +381,10 @@ platform::Expected<SavedList> parseSavedList(std::string_view text) {
             return platform::Failure{"its profiles or rows are not lists"};
         }
         for (const auto& entry : profileArray) {
-            if (!entry.is_object()) {
-                throw BadDocument{"a profile in it is not a profile"};
-            }
-            auto profile = std::make_shared<SavedProfile>();
-            profile->name = member<std::string>(entry, "name", {});
-            profile->path = member<std::string>(entry, "path", {});
-            profile->mainKeys = keysOf(entry.value("main", Json::object()));
-            profile->parameterKeys = keysOf(entry.value("parameter", Json::object()));
-            list.profiles.push_back(std::move(profile));
+            list.profiles.push_back(profileOfEntry(entry));
         }
         for (const auto& entry : rowArray) {
-            if (!entry.is_object()) {
-                throw BadDocument{"a row in it is not a row"};
-            }
-            SavedRow row;
-            row.sourcePath = member<std::string>(entry, "source", {});
-            if (row.sourcePath.empty()) {
-                throw BadDocument{"a row in it names no file"};
-            }
-            row.checked = member<bool>(entry, "checked", true);
-            row.target = member<std::string>(entry, "target", {});
-            row.start = member<std::string>(entry, "start", "00:00:00");
-            row.end = member<std::string>(entry, "end", "00:00:00");
-            row.status = member<std::string>(entry, "status", kStatusReady);
-            row.profile = member<int>(entry, "profile", -1);
-            if (row.profile < -1 || row.profile >= static_cast<int>(list.profiles.size())) {
-                throw BadDocument{"a row in it names a profile that is not there"};
-            }
-            for (const auto& pair : entry.value("settings", Json::array())) {
-                if (!pair.is_array() || pair.size() != 2) {
-                    throw BadDocument{"a row's settings are not names and values"};
-                }
-                row.settings.emplace_back(textOf(pair[0]), textOf(pair[1]));
-            }
-            const Json& facts = entry.value("facts", Json::object());
-            row.duration = member<double>(facts, "duration", 0.0);
-            row.sourceFrameRate = member<double>(facts, "frameRate", 0.0);
-            row.sourceAudioBitrate = member<double>(facts, "audioBitrate", 0.0);
-            row.sourceSampleRate = member<double>(facts, "sampleRate", 0.0);
-            row.sourceVideoBitrate = member<std::int32_t>(facts, "videoBitrate", 0);
-            row.sourceWidth = member<std::int32_t>(facts, "width", 0);
-            row.sourceHeight = member<std::int32_t>(facts, "height", 0);
-            row.sourceChannels = member<std::int32_t>(facts, "channels", 0);
-            row.hasVideo = member<std::int32_t>(facts, "video", 0);
-            row.hasAudio = member<std::int32_t>(facts, "audio", 0);
-            row.useFrameServer = member<std::int32_t>(facts, "frameServer", 0);
-            row.targetCode = member<std::int32_t>(facts, "targetCode", 0);
-            list.rows.push_back(std::move(row));
+            list.rows.push_back(rowOfEntry(entry, list.profiles.size()));
         }
         return list;
     } catch (const BadDocument& bad) {
@@ -407,18 +412,7 @@ RestoredRows restoreRows(const SavedList& list, const std::function<bool(const s
         FileRow row;
         auto job = std::make_unique<engine::ConversionJob>();
         job->sourcePath = saved.sourcePath;
-        job->duration = saved.duration;
-        job->sourceFrameRate = saved.sourceFrameRate;
-        job->sourceAudioBitrate = saved.sourceAudioBitrate;
-        job->sourceSampleRate = saved.sourceSampleRate;
-        job->sourceVideoBitrate = saved.sourceVideoBitrate;
-        job->sourceWidth = saved.sourceWidth;
-        job->sourceHeight = saved.sourceHeight;
-        job->sourceChannels = saved.sourceChannels;
-        job->hasVideo = saved.hasVideo;
-        job->hasAudio = saved.hasAudio;
-        job->useFrameServer = saved.useFrameServer;
-        job->targetCode = saved.targetCode;
+        factsOf(*job) = factsOf(saved);
         if (saved.profile >= 0) {
             row.profile =
                 std::make_unique<profiles::Profile>(*bases[static_cast<std::size_t>(saved.profile)]);

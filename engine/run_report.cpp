@@ -69,6 +69,25 @@ constexpr const char* kRunNotes[] = {
     QT_TRANSLATE_NOOP("RunReport", "this profile's target has no command recipe"),
     QT_TRANSLATE_NOOP("RunReport", "the converter's command could not be made (the trace file tells why)"),
     QT_TRANSLATE_NOOP("RunReport", "stopped on request while converting; nothing was kept"),
+    QT_TRANSLATE_NOOP("RunReport", "the conversion could not be prepared"),
+    QT_TRANSLATE_NOOP("RunReport", "the converter could not be started"),
+    QT_TRANSLATE_NOOP("RunReport", "the converter could not be started: %1"),
+    QT_TRANSLATE_NOOP("RunReport", "the conversion met an unexpected error"),
+    QT_TRANSLATE_NOOP("RunReport", "the converter was ended by a signal (%1)"),
+    QT_TRANSLATE_NOOP("RunReport", "the converter failed with %1"),
+    QT_TRANSLATE_NOOP("RunReport", "nothing new was written to \"%1\""),
+    QT_TRANSLATE_NOOP("RunReport", "the converter's output could not be read"),
+    QT_TRANSLATE_NOOP("RunReport", "the conversion failed (the trace file %1 tells why)"),
+    QT_TRANSLATE_NOOP("RunReport", "the conversion failed (no trace file could be written)"),
+    QT_TRANSLATE_NOOP("RunReport",
+                      "the output name part \"%1\" holds a path separator, which would put the "
+                      "output outside the output folder (a codec or extension value of the profile)"),
+    QT_TRANSLATE_NOOP("RunReport",
+                      "the output name part \"%1\" holds a zero byte, which would put the output "
+                      "outside the output folder (a codec or extension value of the profile)"),
+    QT_TRANSLATE_NOOP("RunReport", "the output name \"%1\" names no file in the output folder"),
+    QT_TRANSLATE_NOOP("RunReport", "RealMedia producer: %1 stopped on request"),
+    QT_TRANSLATE_NOOP("RunReport", "RealMedia producer: %1 failed (status %2)"),
 };
 
 } // namespace

@@ -51,6 +51,13 @@ out="$(ls "$work"/out/*.mp4 2>/dev/null | head -n 1)"
 [ -n "$out" ] && ffprobe -v error -show_entries format=duration -of csv=p=0 "$out" | awk '{exit !($1 > 1.8)}' ||
     fail "output too short"
 
+# It speaks the user's language: German catalogue installed and found.
+for language in de fr; do
+    [ -s "/usr/lib/morvane/translations/morvane_$language.qm" ] || fail "no $language catalogue"
+done
+german="$(LANGUAGE=de morvane-batch --no-such-option 2>&1 || true)"
+grep -q '^Aufruf: morvane-batch' <<<"$german" || fail "morvane-batch does not speak German with LANGUAGE=de"
+
 # The window starts (offscreen) and stays up until it is ended.
 runuser -u morvane-deb-test -- env HOME="$work/home" QT_QPA_PLATFORM=offscreen timeout 5 morvane \
     >"$work/window.log" 2>&1 && status=0 || status=$?

@@ -62,7 +62,7 @@ class PanelCombo final : public widgets::OptionTreeCombo {
 public:
     void keepUnlistedValue(const QString& value) {
         m_unlisted = value;
-        comboBox()->setPlaceholderText(value);
+        setPlaceholderText(value);
     }
     bool hasUnlistedValue() const {
         return style() == kDropDownList && currentIndex() < 0 && !m_unlisted.isEmpty();

@@ -1,10 +1,11 @@
 #!/bin/bash
 # Lists the product's functions longer than 80 lines and source files longer than 800 lines (tests,
-# benchmarks, examples and generated tables aside). Exit status 1 when there is any.
+# benchmarks, examples, build tools (converter/tools) and generated tables aside). Exit status 1 when there is any.
 # Needs Universal Ctags (Debian: universal-ctags).
 cd "$(dirname "$0")/.." || exit 2
 folders=(app engine profiles realmedia preview widgets platform resources converter producer media)
-files=$(find "${folders[@]}" -name '*.cpp' -o -name '*.h' 2>/dev/null | grep -v '_table_data\|generated' | sort)
+files=$(find "${folders[@]}" -path converter/tools -prune -o \( -name '*.cpp' -o -name '*.h' \) -print 2>/dev/null |
+    grep -v '_table_data\|generated' | sort)
 found=0
 while read -r lines file; do
     [ "$file" = total ] && continue

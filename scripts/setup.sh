@@ -18,8 +18,12 @@ packages=(
     desktop-file-utils appstream
     nlohmann-json3-dev
     parallel
-    # The window's acceptance test: a virtual display, a window manager and a driver for clicks and keys.
-    xvfb openbox xdotool
+    # The window's acceptance tests: a virtual display, a window manager, a driver for clicks and keys,
+    # and a reader of the kept file list.
+    xvfb openbox xdotool jq
+    # A private message bus for the desktop-notice test; German and French locales for the tests that
+    # run the programs in those languages; the size check of functions and files.
+    dbus-daemon locales-all universal-ctags
 )
 
 missing=()

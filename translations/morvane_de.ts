@@ -197,6 +197,29 @@ Aufruffehlern.
     </message>
 </context>
 <context>
+    <name>BatchJournal</name>
+    <message>
+        <source>cannot open the journal &quot;%1&quot;: %2</source>
+        <translation>das Journal &quot;%1&quot; kann nicht geöffnet werden: %2</translation>
+    </message>
+    <message>
+        <source>the journal &quot;%1&quot; is not a regular file</source>
+        <translation>das Journal &quot;%1&quot; ist keine gewöhnliche Datei</translation>
+    </message>
+    <message>
+        <source>cannot read the journal &quot;%1&quot;: %2</source>
+        <translation>das Journal &quot;%1&quot; kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a journal of morvane-batch; it is left as it is</source>
+        <translation>&quot;%1&quot; ist kein Journal von morvane-batch; die Datei bleibt unverändert</translation>
+    </message>
+    <message>
+        <source>cannot write the journal &quot;%1&quot;: %2</source>
+        <translation>das Journal &quot;%1&quot; kann nicht geschrieben werden: %2</translation>
+    </message>
+</context>
+<context>
     <name>BatchMain</name>
     <message>
         <source>no profile is named &quot;%1&quot;</source>
@@ -626,6 +649,38 @@ ist keine Anwendung verknüpft.</translation>
     <message>
         <source> It could not be set aside (%1); the list starts empty and will replace it.</source>
         <translation> Sie konnte nicht beiseitegelegt werden (%1); die Liste beginnt leer und wird sie ersetzen.</translation>
+    </message>
+    <message>
+        <source>it is empty</source>
+        <translation>sie ist leer</translation>
+    </message>
+    <message>
+        <source>it is cut short</source>
+        <translation>sie ist unvollständig (abgeschnitten)</translation>
+    </message>
+    <message>
+        <source>it is not readable (%1)</source>
+        <translation>sie ist nicht lesbar (%1)</translation>
+    </message>
+    <message>
+        <source>it is not a saved file list</source>
+        <translation>sie ist keine gespeicherte Dateiliste</translation>
+    </message>
+    <message>
+        <source>a later version of the program wrote it (version %1)</source>
+        <translation>eine neuere Version des Programms hat sie geschrieben (Version %1)</translation>
+    </message>
+    <message>
+        <source>it has no version this program knows</source>
+        <translation>sie hat keine Version, die dieses Programm kennt</translation>
+    </message>
+    <message>
+        <source>its profiles or rows are not lists</source>
+        <translation>ihre Profile oder Zeilen sind keine Listen</translation>
+    </message>
+    <message>
+        <source>it is damaged: %1</source>
+        <translation>sie ist beschädigt: %1</translation>
     </message>
 </context>
 <context>
@@ -1140,6 +1195,66 @@ ist keine Anwendung verknüpft.</translation>
     <message>
         <source>stopped on request while converting; nothing was kept</source>
         <translation>während der Konvertierung auf Wunsch angehalten; nichts wurde behalten</translation>
+    </message>
+    <message>
+        <source>the conversion could not be prepared</source>
+        <translation>die Konvertierung konnte nicht vorbereitet werden</translation>
+    </message>
+    <message>
+        <source>the converter could not be started</source>
+        <translation>der Konverter konnte nicht gestartet werden</translation>
+    </message>
+    <message>
+        <source>the converter could not be started: %1</source>
+        <translation>der Konverter konnte nicht gestartet werden: %1</translation>
+    </message>
+    <message>
+        <source>the conversion met an unexpected error</source>
+        <translation>bei der Konvertierung trat ein unerwarteter Fehler auf</translation>
+    </message>
+    <message>
+        <source>the converter was ended by a signal (%1)</source>
+        <translation>der Konverter wurde durch ein Signal beendet (%1)</translation>
+    </message>
+    <message>
+        <source>the converter failed with %1</source>
+        <translation>der Konverter ist fehlgeschlagen: %1</translation>
+    </message>
+    <message>
+        <source>nothing new was written to &quot;%1&quot;</source>
+        <translation>nach &quot;%1&quot; wurde nichts Neues geschrieben</translation>
+    </message>
+    <message>
+        <source>the converter&apos;s output could not be read</source>
+        <translation>die Ausgabe des Konverters konnte nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>the conversion failed (the trace file %1 tells why)</source>
+        <translation>die Konvertierung ist fehlgeschlagen (die Protokolldatei %1 nennt den Grund)</translation>
+    </message>
+    <message>
+        <source>the conversion failed (no trace file could be written)</source>
+        <translation>die Konvertierung ist fehlgeschlagen (es konnte keine Protokolldatei geschrieben werden)</translation>
+    </message>
+    <message>
+        <source>the output name part &quot;%1&quot; holds a path separator, which would put the output outside the output folder (a codec or extension value of the profile)</source>
+        <translation>der Namensteil &quot;%1&quot; der Ausgabe enthält ein Pfadtrennzeichen, das die Ausgabe außerhalb des Ausgabeordners ablegen würde (ein Codec- oder Endungswert des Profils)</translation>
+    </message>
+    <message>
+        <source>the output name part &quot;%1&quot; holds a zero byte, which would put the output outside the output folder (a codec or extension value of the profile)</source>
+        <translation>der Namensteil &quot;%1&quot; der Ausgabe enthält ein Nullbyte, das die Ausgabe außerhalb des Ausgabeordners ablegen würde (ein Codec- oder Endungswert des Profils)</translation>
+    </message>
+    <message>
+        <source>the output name &quot;%1&quot; names no file in the output folder</source>
+        <translation>der Ausgabename &quot;%1&quot; bezeichnet keine Datei im Ausgabeordner</translation>
+    </message>
+    <message>
+        <source>RealMedia producer: %1 stopped on request</source>
+        <translation>RealMedia-Erzeuger: %1 auf Anforderung angehalten</translation>
+    </message>
+    <message>
+        <source>RealMedia producer: %1 failed (status %2)</source>
+        <translation>RealMedia-Erzeuger: %1 fehlgeschlagen (Status %2)</translation>
     </message>
 </context>
 <context>

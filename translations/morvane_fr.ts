@@ -197,6 +197,29 @@ erreurs d&apos;utilisation.
     </message>
 </context>
 <context>
+    <name>BatchJournal</name>
+    <message>
+        <source>cannot open the journal &quot;%1&quot;: %2</source>
+        <translation>impossible d&apos;ouvrir le journal &quot;%1&quot;&#xa0;: %2</translation>
+    </message>
+    <message>
+        <source>the journal &quot;%1&quot; is not a regular file</source>
+        <translation>le journal &quot;%1&quot; n&apos;est pas un fichier ordinaire</translation>
+    </message>
+    <message>
+        <source>cannot read the journal &quot;%1&quot;: %2</source>
+        <translation>impossible de lire le journal &quot;%1&quot;&#xa0;: %2</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a journal of morvane-batch; it is left as it is</source>
+        <translation>&quot;%1&quot; n&apos;est pas un journal de morvane-batch&#xa0;; il est laissé tel quel</translation>
+    </message>
+    <message>
+        <source>cannot write the journal &quot;%1&quot;: %2</source>
+        <translation>impossible d&apos;écrire le journal &quot;%1&quot;&#xa0;: %2</translation>
+    </message>
+</context>
+<context>
     <name>BatchMain</name>
     <message>
         <source>no profile is named &quot;%1&quot;</source>
@@ -626,6 +649,38 @@ with the given filename extension.</source>
     <message>
         <source> It could not be set aside (%1); the list starts empty and will replace it.</source>
         <translation> Elle n&apos;a pas pu être mise de côté (%1)&#xa0;; la liste démarre vide et la remplacera.</translation>
+    </message>
+    <message>
+        <source>it is empty</source>
+        <translation>elle est vide</translation>
+    </message>
+    <message>
+        <source>it is cut short</source>
+        <translation>elle est tronquée</translation>
+    </message>
+    <message>
+        <source>it is not readable (%1)</source>
+        <translation>elle est illisible (%1)</translation>
+    </message>
+    <message>
+        <source>it is not a saved file list</source>
+        <translation>ce n&apos;est pas une liste de fichiers enregistrée</translation>
+    </message>
+    <message>
+        <source>a later version of the program wrote it (version %1)</source>
+        <translation>une version plus récente du programme l&apos;a écrite (version %1)</translation>
+    </message>
+    <message>
+        <source>it has no version this program knows</source>
+        <translation>elle n&apos;a aucune version que ce programme connaisse</translation>
+    </message>
+    <message>
+        <source>its profiles or rows are not lists</source>
+        <translation>ses profils ou ses lignes ne sont pas des listes</translation>
+    </message>
+    <message>
+        <source>it is damaged: %1</source>
+        <translation>elle est endommagée&#xa0;: %1</translation>
     </message>
 </context>
 <context>
@@ -1140,6 +1195,66 @@ with the given filename extension.</source>
     <message>
         <source>stopped on request while converting; nothing was kept</source>
         <translation>arrêté à la demande pendant la conversion&#xa0;; rien n&apos;a été gardé</translation>
+    </message>
+    <message>
+        <source>the conversion could not be prepared</source>
+        <translation>la conversion n&apos;a pas pu être préparée</translation>
+    </message>
+    <message>
+        <source>the converter could not be started</source>
+        <translation>le convertisseur n&apos;a pas pu être lancé</translation>
+    </message>
+    <message>
+        <source>the converter could not be started: %1</source>
+        <translation>le convertisseur n&apos;a pas pu être lancé&#xa0;: %1</translation>
+    </message>
+    <message>
+        <source>the conversion met an unexpected error</source>
+        <translation>la conversion a rencontré une erreur inattendue</translation>
+    </message>
+    <message>
+        <source>the converter was ended by a signal (%1)</source>
+        <translation>le convertisseur a été arrêté par un signal (%1)</translation>
+    </message>
+    <message>
+        <source>the converter failed with %1</source>
+        <translation>le convertisseur a échoué&#xa0;: %1</translation>
+    </message>
+    <message>
+        <source>nothing new was written to &quot;%1&quot;</source>
+        <translation>rien de nouveau n&apos;a été écrit dans &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>the converter&apos;s output could not be read</source>
+        <translation>la sortie du convertisseur n&apos;a pas pu être lue</translation>
+    </message>
+    <message>
+        <source>the conversion failed (the trace file %1 tells why)</source>
+        <translation>la conversion a échoué (le fichier de trace %1 en donne la raison)</translation>
+    </message>
+    <message>
+        <source>the conversion failed (no trace file could be written)</source>
+        <translation>la conversion a échoué (aucun fichier de trace n&apos;a pu être écrit)</translation>
+    </message>
+    <message>
+        <source>the output name part &quot;%1&quot; holds a path separator, which would put the output outside the output folder (a codec or extension value of the profile)</source>
+        <translation>la partie &quot;%1&quot; du nom de sortie contient un séparateur de chemin, qui placerait la sortie hors du dossier de sortie (une valeur de codec ou d&apos;extension du profil)</translation>
+    </message>
+    <message>
+        <source>the output name part &quot;%1&quot; holds a zero byte, which would put the output outside the output folder (a codec or extension value of the profile)</source>
+        <translation>la partie &quot;%1&quot; du nom de sortie contient un octet nul, qui placerait la sortie hors du dossier de sortie (une valeur de codec ou d&apos;extension du profil)</translation>
+    </message>
+    <message>
+        <source>the output name &quot;%1&quot; names no file in the output folder</source>
+        <translation>le nom de sortie &quot;%1&quot; ne désigne aucun fichier du dossier de sortie</translation>
+    </message>
+    <message>
+        <source>RealMedia producer: %1 stopped on request</source>
+        <translation>Producteur RealMedia&#xa0;: %1 arrêté à la demande</translation>
+    </message>
+    <message>
+        <source>RealMedia producer: %1 failed (status %2)</source>
+        <translation>Producteur RealMedia&#xa0;: échec de %1 (état %2)</translation>
     </message>
 </context>
 <context>

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QColor>
-#include <QPointer>
 #include <QRect>
 #include <QString>
 #include <QWidget>
@@ -10,13 +8,14 @@
 #include <memory>
 #include <vector>
 
+#include "widgets/option_tree_item.h"
+
 class QAbstractItemModel;
 class QModelIndex;
-class QPainter;
 
 namespace morvane::widgets {
 
-class OptionTree;
+class OptionTreeDelegate;
 class OptionTreeModel;
 class OptionTreeView;
 class OptionTreeInfoPane;
@@ -39,100 +38,6 @@ enum OptionTreeCode : int {
     kOptionTreeItemExpanding = -1108, // a row is about to expand or collapse; cancellable
     kOptionTreeColumnClick = -1109,   // the divider is about to be dragged; cancellable
     kOptionTreePropClick = -1110,     // a row is about to be activated; cancellable
-};
-
-// One row of the option tree. A plain row (type 1) is a heading: it draws nothing in its value column and
-// has no editor. The tree owns every inserted row.
-class OptionTreeItem {
-public:
-    enum Type { kPlain = 1, kCombo = 4, kEdit = 6 };
-
-    OptionTreeItem();
-    virtual ~OptionTreeItem();
-    OptionTreeItem(const OptionTreeItem&) = delete;
-    OptionTreeItem& operator=(const OptionTreeItem&) = delete;
-
-    int type() const { return m_type; }
-    int id() const { return m_id; }
-    OptionTree* tree() const { return m_tree; }
-    // The row's parent, or none for a top-level row (the hidden root is never returned).
-    OptionTreeItem* parent() const;
-    int childCount() const { return static_cast<int>(m_children.size()); }
-    OptionTreeItem* child(int index) const;
-    bool isTopLevel() const;
-
-    QString label() const { return m_label; }
-    void setLabel(const QString& label);
-    QString description() const { return m_description; }
-    void setDescription(const QString& description);
-
-    bool isReadOnly() const { return m_readOnly; }
-    virtual void setReadOnly(bool readOnly);
-    bool isSelected() const { return m_selected; }
-    bool isExpanded() const { return m_expanded; }
-    void setExpanded(bool expanded);
-    bool isActivated() const { return m_activated; }
-    bool isCommitted() const { return m_committed; }
-
-    int height() const { return m_height; }
-    void setHeight(int height);
-
-    void setItemData(void* data) { m_itemData = data; }
-    void* itemData() const { return m_itemData; }
-
-    QColor labelBackground() const { return m_labelBackground; }
-    QColor valueBackground() const { return m_valueBackground; }
-    QColor labelText() const { return m_labelText; }
-    QColor valueTextColour() const { return m_valueTextColour; }
-    void setColours(const QColor& labelBackground, const QColor& valueBackground, const QColor& labelText,
-                    const QColor& valueText);
-
-    // The text shown in the value column while the row is not being edited.
-    virtual QString valueText() const { return {}; }
-    // The editor shown over the value column while activated (none for a plain row).
-    virtual QWidget* editor() const { return nullptr; }
-
-    // Row hooks, called by the tree.
-    virtual void drawValue(QPainter& painter, const QRect& valueRect, const QColor& colour) const;
-    virtual void activate();
-    virtual void placeEditor(const QRect& valueRect);
-    virtual void commit();
-    virtual void onSelected() {}
-    virtual void onDeselected() {}
-
-protected:
-    explicit OptionTreeItem(int type);
-    // The window editors are created in (the list pane's viewport), or none before insertion.
-    QWidget* editorParent() const;
-    // Tells the tree that the value text changed, so the value cell repaints.
-    void valueChanged();
-    // Shows `widget` as this row's editor: placed, visible and focused.
-    void showEditor(QWidget* widget);
-    // Lets the tree watch a newly created editor for its keys.
-    void editorCreated(QWidget* widget);
-
-private:
-    friend class OptionTree;
-    friend class OptionTreeModel;
-
-    int m_type = kPlain;
-    int m_id = 0;
-    OptionTree* m_tree = nullptr;
-    OptionTreeItem* m_parent = nullptr;
-    std::vector<std::unique_ptr<OptionTreeItem>> m_children;
-    QString m_label;
-    QString m_description;
-    int m_height = 18;
-    bool m_selected = false;
-    bool m_expanded = false;
-    bool m_activated = false;
-    bool m_readOnly = false;
-    bool m_committed = false;
-    void* m_itemData = nullptr;
-    QColor m_labelBackground;
-    QColor m_valueBackground;
-    QColor m_labelText;
-    QColor m_valueTextColour;
 };
 
 // A property grid: labelled rows in a tree, a label and a value column split by a draggable divider, the
@@ -216,9 +121,23 @@ private:
     void clearSelection();
     void selectRow(OptionTreeItem* item);
     void scrollIntoView(OptionTreeItem* item);
+    // Selects `item` (none clears the selection) as the focused row; notifies a change of focus.
+    void moveFocus(OptionTreeItem* item);
     // Toggles a row with children unless the owner cancels; returns true when it changed.
     bool toggleExpanded(OptionTreeItem* item);
     void commitItem(OptionTreeItem* item);
+    // A row's editor: the open one, or one the delegate makes, filled and hidden (none for a row
+    // without an editor).
+    QWidget* editorOf(OptionTreeItem* item);
+    // The open editor of `item` shows the row's value again.
+    void fillEditor(OptionTreeItem& item);
+    // The open editor of `item` covers its value cell while the row is activated and visible.
+    void placeEditor(OptionTreeItem& item);
+    // Writes the open editor's value to the row and lets the editor go.
+    void closeEditor(OptionTreeItem& item);
+    // An editor's value changed: it goes to its row at once.
+    void writeEditor(QWidget* editor);
+    void rowHeightChanged();
     void onFocusChanged(QWidget* old, QWidget* now);
     bool editorKey(OptionTreeItem* item, int key, Qt::KeyboardModifiers modifiers);
     void listKey(int key, Qt::KeyboardModifiers modifiers, bool* handled);
@@ -234,6 +153,7 @@ private:
     OptionTreeItem* m_focused = nullptr;
     OptionTreeModel* m_model = nullptr;
     OptionTreeView* m_view = nullptr;
+    OptionTreeDelegate* m_delegate = nullptr;
     OptionTreeInfoPane* m_info = nullptr;
 };
 

@@ -8,7 +8,6 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMenu>
-#include <QPlainTextEdit>
 
 namespace morvane::widgets {
 
@@ -54,77 +53,54 @@ void OptionTreeLineEdit::contextMenuEvent(QContextMenuEvent* event) {
 
 OptionTreeEdit::OptionTreeEdit() : OptionTreeItem(kEdit) {}
 
-OptionTreeEdit::~OptionTreeEdit() {
-    delete m_line.data();
-    delete m_multiLine.data();
-}
+OptionTreeEdit::~OptionTreeEdit() = default;
 
 bool OptionTreeEdit::createWindow(unsigned options) {
-    QWidget* parent = editorParent();
-    if (parent == nullptr || editor() != nullptr) {
+    if (tree() == nullptr || m_editable) {
         return false;
     }
-    QWidget* created = nullptr;
-    if ((options & kMultiLine) != 0) {
-        m_multiLine = new QPlainTextEdit(parent);
-        m_multiLine->setFrameShape(QFrame::NoFrame);
-        QObject::connect(m_multiLine, &QPlainTextEdit::textChanged, m_multiLine, [this] { valueChanged(); });
-        m_multiLine->setReadOnly(isReadOnly());
-        created = m_multiLine;
+    m_editable = true;
+    m_multiLine = (options & kMultiLine) != 0;
+    if (m_multiLine) {
         setHeight(kMultiLineHeight);
-    } else {
-        m_line = new OptionTreeLineEdit(parent);
-        m_line->setFrame(false);
-        QObject::connect(m_line, &QLineEdit::textChanged, m_line, [this] { valueChanged(); });
-        m_line->setReadOnly(isReadOnly());
-        created = m_line;
     }
-    editorCreated(created);
     return true;
 }
 
-QString OptionTreeEdit::text() const {
-    if (m_line) {
-        return m_line->text();
-    }
-    if (m_multiLine) {
-        return m_multiLine->toPlainText();
-    }
-    return {};
-}
-
 void OptionTreeEdit::setText(const QString& text) {
-    if (m_line) {
-        m_line->setText(text);
-        m_line->setCursorPosition(0);
-    } else if (m_multiLine) {
-        m_multiLine->setPlainText(text);
+    m_text = text;
+    valueChanged();
+}
+
+OptionTreeLineEdit* OptionTreeEdit::lineEdit() {
+    return m_multiLine ? nullptr : qobject_cast<OptionTreeLineEdit*>(editor());
+}
+
+QVariant OptionTreeEdit::editData(int role) const {
+    switch (role) {
+    case Qt::EditRole:
+        return m_text;
+    case kOptionTreeMultiLineRole:
+        return m_multiLine;
+    default:
+        return OptionTreeItem::editData(role);
     }
 }
 
-QWidget* OptionTreeEdit::editor() const {
-    if (m_line) {
-        return m_line;
+bool OptionTreeEdit::setEditData(const QVariant& value, int role) {
+    if (role != Qt::EditRole) {
+        return false;
     }
-    return m_multiLine;
-}
-
-void OptionTreeEdit::setReadOnly(bool readOnly) {
-    if (m_line) {
-        m_line->setReadOnly(readOnly);
-    }
-    if (m_multiLine) {
-        m_multiLine->setReadOnly(readOnly);
-    }
-    OptionTreeItem::setReadOnly(readOnly);
+    m_text = value.toString();
+    return true;
 }
 
 void OptionTreeEdit::activate() {
     OptionTreeItem::activate();
-    if (isActivated() && m_line) {
+    if (auto* line = qobject_cast<QLineEdit*>(currentEditor()); isActivated() && line != nullptr) {
         // The caret at the start and nothing selected.
-        m_line->deselect();
-        m_line->setCursorPosition(0);
+        line->deselect();
+        line->setCursorPosition(0);
     }
 }
 
@@ -133,99 +109,100 @@ void OptionTreeEdit::activate() {
 
 OptionTreeCombo::OptionTreeCombo() : OptionTreeItem(kCombo) {}
 
-OptionTreeCombo::~OptionTreeCombo() {
-    delete m_combo.data();
-}
+OptionTreeCombo::~OptionTreeCombo() = default;
 
 bool OptionTreeCombo::createWindow(Style style) {
-    QWidget* parent = editorParent();
-    if (parent == nullptr || m_combo) {
+    if (tree() == nullptr || m_editable) {
         return false;
     }
+    m_editable = true;
     m_style = style;
-    m_combo = new QComboBox(parent);
-    m_combo->setEditable(style == kDropDown);
-    m_combo->setInsertPolicy(QComboBox::NoInsert);
-    m_combo->setFrame(false);
-    m_combo->setEnabled(!isReadOnly());
-    QObject::connect(m_combo, &QComboBox::currentIndexChanged, m_combo, [this] { valueChanged(); });
-    QObject::connect(m_combo, &QComboBox::editTextChanged, m_combo, [this] { valueChanged(); });
-    editorCreated(m_combo);
     return true;
 }
 
 void OptionTreeCombo::addString(const QString& text) {
-    if (!m_combo) {
+    if (!m_editable) {
         return;
     }
-    // A list starts without a selection; the first entry added must not select itself.
-    const int before = m_combo->currentIndex();
-    const QString editText = m_combo->isEditable() ? m_combo->currentText() : QString();
-    m_combo->addItem(text);
-    if (before < 0) {
-        m_combo->setCurrentIndex(-1);
-        if (m_combo->isEditable()) {
-            m_combo->setEditText(editText);
-        }
-    }
-}
-
-int OptionTreeCombo::count() const {
-    return m_combo ? m_combo->count() : 0;
+    // A list starts without a selection: an added entry does not select itself.
+    m_entries.append(text);
+    valueChanged();
 }
 
 int OptionTreeCombo::selectString(int startAfter, const QString& prefix) {
-    if (!m_combo) {
+    if (!m_editable) {
         return -1;
     }
-    std::vector<QString> entries;
-    entries.reserve(static_cast<std::size_t>(m_combo->count()));
-    for (int i = 0; i < m_combo->count(); ++i) {
-        entries.push_back(m_combo->itemText(i));
-    }
+    const std::vector<QString> entries(m_entries.begin(), m_entries.end());
     const int found = findEntryByPrefix(entries, startAfter, prefix);
     if (found >= 0) {
-        m_combo->setCurrentIndex(found);
+        setCurrentIndex(found);
     }
     return found;
 }
 
-int OptionTreeCombo::currentIndex() const {
-    return m_combo ? m_combo->currentIndex() : -1;
-}
-
 void OptionTreeCombo::setCurrentIndex(int index) {
-    if (m_combo) {
-        m_combo->setCurrentIndex(index);
+    if (!m_editable) {
+        return;
     }
+    m_current = index >= 0 && index < count() ? index : -1;
+    if (m_style == kDropDown) {
+        m_editText = m_current >= 0 ? m_entries[m_current] : QString();
+    }
+    valueChanged();
 }
 
 void OptionTreeCombo::setEditText(const QString& text) {
-    if (m_combo && m_combo->isEditable()) {
-        m_combo->setEditText(text);
+    if (m_editable && m_style == kDropDown) {
+        m_editText = text;
+        valueChanged();
     }
+}
+
+void OptionTreeCombo::setPlaceholderText(const QString& text) {
+    m_placeholder = text;
+    valueChanged();
 }
 
 QString OptionTreeCombo::text() const {
-    if (!m_combo) {
-        return {};
+    if (m_style == kDropDown) {
+        return m_editText;
     }
-    if (m_combo->isEditable()) {
-        return m_combo->currentText();
-    }
-    const int index = m_combo->currentIndex();
-    return index < 0 ? QString() : m_combo->itemText(index);
+    return m_current < 0 ? QString() : m_entries[m_current];
 }
 
-QWidget* OptionTreeCombo::editor() const {
-    return m_combo;
+QComboBox* OptionTreeCombo::comboBox() {
+    return qobject_cast<QComboBox*>(editor());
 }
 
-void OptionTreeCombo::setReadOnly(bool readOnly) {
-    if (m_combo) {
-        m_combo->setEnabled(!readOnly);
+QVariant OptionTreeCombo::editData(int role) const {
+    switch (role) {
+    case Qt::EditRole:
+        return text();
+    case kOptionTreeEditableRole:
+        return m_style == kDropDown;
+    case kOptionTreeChoicesRole:
+        return m_entries;
+    case kOptionTreeCurrentRole:
+        return m_current;
+    case kOptionTreePlaceholderRole:
+        return m_placeholder;
+    default:
+        return OptionTreeItem::editData(role);
     }
-    OptionTreeItem::setReadOnly(readOnly);
+}
+
+bool OptionTreeCombo::setEditData(const QVariant& value, int role) {
+    if (role == kOptionTreeCurrentRole) {
+        const int index = value.toInt();
+        m_current = index >= 0 && index < count() ? index : -1;
+        return true;
+    }
+    if (role == Qt::EditRole && m_style == kDropDown) {
+        m_editText = value.toString();
+        return true;
+    }
+    return false;
 }
 
 } // namespace morvane::widgets

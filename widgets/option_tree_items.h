@@ -4,7 +4,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPlainTextEdit>
+#include <QStringList>
 
 class QMenu;
 
@@ -32,22 +32,26 @@ public:
     OptionTreeEdit();
     ~OptionTreeEdit() override;
 
-    // Creates the field, hidden; the row must be inserted first. Returns false when it cannot.
+    // Makes the row editable, with a single-line or a multi-line field that the tree's delegate makes
+    // when the row opens; the row must be inserted first. Returns false when it cannot, or did before.
     bool createWindow(unsigned options = kSingleLine);
-    bool isMultiLine() const { return m_multiLine != nullptr; }
+    bool isMultiLine() const { return m_multiLine; }
 
-    QString text() const;
+    QString text() const { return m_text; }
     void setText(const QString& text);
-    OptionTreeLineEdit* lineEdit() const { return m_line; }
+    // The single-line field (made, hidden, when none is open), or none.
+    OptionTreeLineEdit* lineEdit();
 
     QString valueText() const override { return text(); }
-    QWidget* editor() const override;
-    void setReadOnly(bool readOnly) override;
+    bool hasEditor() const override { return m_editable; }
+    QVariant editData(int role) const override;
+    bool setEditData(const QVariant& value, int role) override;
     void activate() override;
 
 private:
-    QPointer<OptionTreeLineEdit> m_line;
-    QPointer<QPlainTextEdit> m_multiLine;
+    QString m_text;
+    bool m_editable = false;
+    bool m_multiLine = false;
 };
 
 // A row whose value is chosen in a combo box (type 4).
@@ -59,30 +63,40 @@ public:
     OptionTreeCombo();
     ~OptionTreeCombo() override;
 
-    // Creates the combo box, hidden; the row must be inserted first. Returns false when it cannot.
+    // Makes the row editable with a combo box of `style` that the tree's delegate makes when the row
+    // opens; the row must be inserted first. Returns false when it cannot, or did before.
     bool createWindow(Style style);
     Style style() const { return m_style; }
 
     void addString(const QString& text);
-    int count() const;
+    int count() const { return static_cast<int>(m_entries.size()); }
     // Selects the first entry that begins with `prefix` (no regard to case), searching after entry
     // `startAfter` and wrapping round; returns its index or -1 (the selection is then unchanged).
     int selectString(int startAfter, const QString& prefix);
-    int currentIndex() const;
+    int currentIndex() const { return m_current; }
+    // Selects entry `index`; any other number clears the selection (and a drop-down's text).
     void setCurrentIndex(int index);
     // The text of the editable field (drop-down style); a drop-down list ignores it.
     void setEditText(const QString& text);
+    // What a drop-down list shows while none of its entries is selected.
+    void setPlaceholderText(const QString& text);
     // The current text: the field's text, or the selected entry of a list (empty without selection).
     QString text() const;
-    QComboBox* comboBox() const { return m_combo; }
+    // The combo box (made, hidden, when none is open), or none.
+    QComboBox* comboBox();
 
     QString valueText() const override { return text(); }
-    QWidget* editor() const override;
-    void setReadOnly(bool readOnly) override;
+    bool hasEditor() const override { return m_editable; }
+    QVariant editData(int role) const override;
+    bool setEditData(const QVariant& value, int role) override;
 
 private:
-    QPointer<QComboBox> m_combo;
+    QStringList m_entries;
+    int m_current = -1;
+    QString m_editText;
+    QString m_placeholder;
     Style m_style = kDropDownList;
+    bool m_editable = false;
 };
 
 } // namespace morvane::widgets

@@ -25,6 +25,7 @@
 #include "app/list_keeper.h"
 #include "app/main_window.h"
 #include "app/saved_list.h"
+#include "bench/app/ui_timing.h"
 #include "engine/trace_file.h"
 #include "platform/program_dir.h"
 #include "profiles/profile.h"
@@ -37,30 +38,14 @@ namespace {
 namespace app = morvane::app;
 namespace fs = std::filesystem;
 namespace test = morvane::test;
+using morvane::bench::threadCpuMs;
+using morvane::bench::waitUntil;
 
 constexpr int kRows = 1000;
 constexpr int kChanges = 200;
 
-double threadCpuMs() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
-}
-
 double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
 }
 
 double median(std::vector<double> values) {

@@ -30,6 +30,7 @@
 #include "app/file_adder.h"
 #include "app/main_window.h"
 #include "app/main_window_layout.h"
+#include "bench/app/ui_timing.h"
 #include "engine/quillon_media_cntl.h"
 #include "engine/trace_file.h"
 #include "platform/program_dir.h"
@@ -41,26 +42,10 @@ namespace {
 
 namespace app = morvane::app;
 namespace test = morvane::test;
+using morvane::bench::threadCpuMs;
+using morvane::bench::waitUntil;
 
 constexpr int kDroppedFiles = 500;
-
-bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
-
-double threadCpuMs() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
-}
 
 // A 1 ms timer on the UI thread: the longest wall-clock gap between its ticks is the longest stall.
 // On a loaded machine much of a gap is waiting for a core; the UI thread's own CPU time between two

@@ -33,32 +33,9 @@ fail() {
     exit 1
 }
 
-Xvfb -displayfd 5 -screen 0 1280x800x24 -nolisten tcp 5>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n 1 "$work/display")"
-if command -v openbox >/dev/null; then
-    openbox >/dev/null 2>&1 &
-    pids+=($!)
-    sleep 0.5
-fi
-
-# A program directory of the test's own, where the list is kept (beside the program).
-mkdir -p "$work/app" "$work/out" "$work/clips" "$work/bin"
-for entry in "$program_dir"/*; do
-    ln -s "$entry" "$work/app/$(basename "$entry")"
-done
-rm -f "$work/app/config.ini" "$work/app/trace.flt" "$work/app/input.avs" "$work/app/file-list.json"*
-rm -f "$work/app/morvane"
-cp "$program_dir/morvane" "$work/app/morvane"
-printf '[Config]\nOutput=%s\n' "$work/out" >"$work/app/config.ini"
-# The desktop's opener, recorded instead of starting a file manager.
-printf '#!/bin/sh\necho "$@" >>"%s/opened.txt"\n' "$work" >"$work/bin/xdg-open"
-chmod +x "$work/bin/xdg-open"
+. "$(dirname "${BASH_SOURCE[0]}")/acceptance_setup.sh"
+start_virtual_display
+make_program_dir "$program_dir"
 export PATH="$work/bin:$PATH"
 export MORVANE_TESTING=1
 export QT_QPA_PLATFORM=xcb

@@ -47,37 +47,9 @@ fail() {
     exit 1
 }
 
-# A virtual display of its own (the server picks a free number) with a window manager when there is one.
-Xvfb -displayfd 5 -screen 0 1280x800x24 -nolisten tcp 5>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n 1 "$work/display")"
-if command -v openbox >/dev/null; then
-    openbox >/dev/null 2>&1 &
-    pids+=($!)
-    sleep 0.5
-fi
-
-# A program directory of the test's own: the build's files, its own config.ini and output folder.
-mkdir -p "$work/app" "$work/out" "$work/clips" "$work/bin"
-for entry in "$program_dir"/*; do
-    ln -s "$entry" "$work/app/$(basename "$entry")"
-done
-rm -f "$work/app/config.ini" "$work/app/trace.flt" "$work/app/input.avs"
-rm -f "$work/app/morvane"
-cp "$program_dir/morvane" "$work/app/morvane" # the program directory is where the executable lies
-printf '[Config]\nOutput=%s\n' "$work/out" >"$work/app/config.ini"
-
-# The desktop's opener, recorded instead of starting a file manager.
-cat >"$work/bin/xdg-open" <<EOF
-#!/bin/sh
-echo "\$@" >>"$work/opened.txt"
-EOF
-chmod +x "$work/bin/xdg-open"
+. "$(dirname "${BASH_SOURCE[0]}")/acceptance_setup.sh"
+start_virtual_display
+make_program_dir "$program_dir"
 # The power-off request, recorded and refused (the program refuses it under MORVANE_TESTING before
 # it gets this far; this records it should that ever change).
 cat >"$work/bin/systemctl" <<EOF

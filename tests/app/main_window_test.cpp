@@ -31,6 +31,7 @@
 #include "app/file_adder.h"
 #include "app/main_window_layout.h"
 #include "app/startup_checks.h"
+#include "app/window_batch_view.h"
 #include "app/window_services.h"
 #include "engine/trace_file.h"
 #include "platform/program_dir.h"
@@ -901,9 +902,9 @@ TEST_F(MainWindowKeyboardTest, AddStartsWhereTheLastFileCameFromAndBrowseInTheOu
 }
 
 TEST_F(MainWindowKeyboardTest, MessagesWithoutACaptionShowTheProductTitle) {
-    window->ask(
+    window->batchView().ask(
         Message{"    Mission accomplished!        ", "", MessageIcon::Information, MessageButtons::Ok});
-    window->ask(Message{"text", "Warning", MessageIcon::Warning, MessageButtons::Ok});
+    window->batchView().ask(Message{"text", "Warning", MessageIcon::Warning, MessageButtons::Ok});
     ASSERT_EQ(prompts.messages.size(), 2U);
     EXPECT_EQ(prompts.messages[0].caption, "Quillon Video Converter 1.0.1");
     EXPECT_EQ(prompts.messages[1].caption, "Warning");

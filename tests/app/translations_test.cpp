@@ -27,6 +27,7 @@
 #include "app/batch_driver.h"
 #include "app/file_list.h"
 #include "app/file_list_rows.h"
+#include "app/list_keeper.h"
 #include "app/main_window.h"
 #include "app/main_window_layout.h"
 #include "app/window_services.h"
@@ -296,8 +297,16 @@ TEST(Translations, ReasonsKeptInEnglishForTheTraceAreShownInTheLanguage) {
               "der Ausgabeordner ist eine Datei, kein Ordner");
     EXPECT_EQ(shownReason("the output file \"/out/a.mp4\" is missing or empty"),
               "die Ausgabedatei \"/out/a.mp4\" fehlt oder ist leer");
+    EXPECT_EQ(shownReason("the converter was ended by a signal (Killed)"),
+              "der Konverter wurde durch ein Signal beendet (Killed)");
+    EXPECT_EQ(shownReason("nothing new was written to \"/out/a b.mp4\""),
+              "nach \"/out/a b.mp4\" wurde nichts Neues geschrieben");
     EXPECT_EQ(shownReason("Unknown encoder 'libfoo'"), "Unknown encoder 'libfoo'")
         << "the converter's own words";
+    EXPECT_EQ(
+        setAsideText("/h/list.json", "it is damaged: row 3 has no path", "/h/list.json.bad", {}),
+        "Die gespeicherte Dateiliste \"/h/list.json\" kann nicht verwendet werden: sie ist beschädigt: row 3 "
+        "has no path. Sie wurde als \"/h/list.json.bad\" beiseitegelegt; die Liste beginnt leer.");
 }
 
 // One message of a catalogue.

@@ -23,7 +23,8 @@ fi
 SOURCE_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 FUZZ_DIR=$SOURCE_DIR/tests/fuzz
 BUILD_DIR=${MORVANE_FUZZ_BUILD_DIR:-$SOURCE_DIR/build-fuzz}
-ALL_TARGETS=(ini_file profile command_line converter_output script_reader old_arguments time_text probe_output info_line)
+ALL_TARGETS=(ini_file profile command_line converter_output script_reader old_arguments time_text probe_output info_line
+    output_path)
 if [[ $# -gt 0 ]]; then
     TARGETS=("$@")
 else

@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "widgets/gallery/gallery_pages.h"
+#include "examples/widget_gallery/gallery_pages.h"
 #include "widgets/option_tree.h"
 #include "widgets/option_tree_items.h"
 

@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "widgets/gallery/gallery_pages.h"
+#include "examples/widget_gallery/gallery_pages.h"
 #include "widgets/range_slider.h"
 
 namespace morvane::gallery {

@@ -9,9 +9,9 @@
 
 #include <array>
 
+#include "examples/widget_gallery/gallery_pages.h"
 #include "widgets/cell_geometry.h"
 #include "widgets/cell_list_ctrl.h"
-#include "widgets/gallery/gallery_pages.h"
 #include "widgets/picture.h"
 #include "widgets/x_header_ctrl.h"
 

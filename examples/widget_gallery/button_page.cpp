@@ -8,7 +8,7 @@
 
 #include <array>
 
-#include "widgets/gallery/gallery_pages.h"
+#include "examples/widget_gallery/gallery_pages.h"
 #include "widgets/image_button.h"
 #include "widgets/picture.h"
 

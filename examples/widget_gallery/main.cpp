@@ -3,8 +3,8 @@
 #include <QStringList>
 #include <QTabWidget>
 
+#include "examples/widget_gallery/gallery_pages.h"
 #include "resources/resources.h"
-#include "widgets/gallery/gallery_pages.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "widgets/gallery/gallery_pages.h"
+#include "examples/widget_gallery/gallery_pages.h"
 #include "widgets/hyperlink_static.h"
 
 namespace morvane::gallery {
