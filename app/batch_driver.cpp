@@ -16,6 +16,7 @@
 #include "engine/quillon_media_cntl.h"
 #include "engine/run_report.h"
 #include "engine/trace_file.h"
+#include "media/media_plugin.h"
 #include "platform/power_control.h"
 #include "platform/process.h"
 #include "platform/time_text.h"
@@ -452,15 +453,18 @@ void BatchDriver::showFoundLength(int row, engine::ConversionJob& job, const std
     if (job.startTime.view() != "00:00:00" || job.endTime.view() != endCellText(job.duration)) {
         return;
     }
-    engine::ConversionJob converted;
-    if (engine::probeMediaFile(m_programDirectory, output.c_str(), &converted) != 1) {
+    // Read by the media layer alone: asking the converter would start it once more for every row.
+    media::MediaFacts facts;
+    if (media::detectMediaFactsWithPlugin(output, facts) != media::kDetectOk || facts.duration <= 0.0) {
         return;
     }
     // A header can state far less than the file holds; the converter read all of it, so the row shows
-    // the length the output has. A second more or less is the counting's own.
-    if (converted.duration > job.duration + 1.0) {
-        job.duration = converted.duration;
-        m_view.setCellText(row, kColumnEnd, endCellText(converted.duration));
+    // the length the output has (plus one second, as every probed length). A second more or less is
+    // the counting's own.
+    const double length = facts.duration + 1.0;
+    if (length > job.duration + 1.0) {
+        job.duration = length;
+        m_view.setCellText(row, kColumnEnd, endCellText(length));
     }
 }
 

@@ -32,13 +32,13 @@
 #endif
 #include "engine/quillon_media_cntl.h"
 #include "engine/trace_file.h"
+#include "media/media_plugin.h"
 #include "platform/fd_io.h"
 #include "platform/power_control.h"
 #include "platform/program_dir.h"
 #include "platform/signal_pipe.h"
 #include "platform/translation.h"
 #include "platform/unique_fd.h"
-#include "preview/media_plugin.h"
 #include "profiles/profile_catalogue.h"
 
 namespace {
@@ -484,7 +484,7 @@ int main(int argc, char** argv) {
     // the converter's own failure is reported), not end the program without a word.
     ::signal(SIGXFSZ, SIG_IGN);
     // What the media libraries say while files are probed belongs in the trace, not on the terminal.
-    morvane::preview::setPluginMessageSink([](std::string_view line) { engine::writeTraceLine(line); });
+    morvane::media::setPluginMessageSink([](std::string_view line) { engine::writeTraceLine(line); });
     std::vector<std::string> arguments(argv + 1, argv + argc);
 #ifdef MORVANE_WITH_TRANSLATIONS
     // Messages in the user's language; with --json everything stays English, since another program

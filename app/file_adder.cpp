@@ -12,10 +12,10 @@
 #include "app/batch_cli.h"
 #include "engine/media_probe.h"
 #include "engine/quillon_media_cntl.h"
+#include "media/media_plugin.h"
 #include "platform/file_identity.h"
 #include "platform/time_text.h"
 #include "platform/translation.h"
-#include "preview/media_plugin.h"
 #include "profiles/profile_catalogue.h"
 
 namespace morvane::app {
@@ -130,12 +130,12 @@ std::unique_ptr<engine::ConversionJob> probeFileWithConverter(const std::string&
 
 void reportMediaDetectorProblemOnce(UserPrompts& prompts) {
     static std::atomic<bool> told{false};
-    const std::string problem = preview::mediaPluginProblem();
+    const std::string problem = media::mediaPluginProblem();
     if (problem.empty() || told.exchange(true)) {
         return;
     }
-    prompts.ask(Message{preview::mediaPluginProblemText(problem), "Warning", MessageIcon::Warning,
-                        MessageButtons::Ok});
+    prompts.ask(
+        Message{media::mediaPluginProblemText(problem), "Warning", MessageIcon::Warning, MessageButtons::Ok});
 }
 
 int appendProbedFile(FileList& list, const profiles::ProfileCatalogue& catalogue,

@@ -1,6 +1,5 @@
 #include "converter/vec_program.h"
 
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -38,10 +37,8 @@
 #include "platform/unique_fd.h"
 #include "platform/work_files.h"
 
-#include "converter/vec_probe.h"
-#include "platform/program_dir.h"
-#include "platform/shared_library.h"
-#include "preview/media_facts_record.h"
+#include "media/media_facts_record.h"
+#include "media/media_plugin.h"
 
 namespace morvane::converter {
 
@@ -119,66 +116,33 @@ platform::Expected<std::optional<ScriptSource>> openScript(const std::string& in
     return std::optional<ScriptSource>(*std::move(reading));
 }
 
-// Reads a file with the probe module; loads it on first use.
+// Reads a file with the media layer's plugin, loaded on first use; the libraries' own messages would
+// only disturb vec's lines, so they are silenced.
 class MediaProbe {
 public:
+    MediaProbe() { media::setPluginMessageSink({}); }
+
     // The detector's status; `reason` says why when the file could not be read.
-    int probe(const std::string& path, preview::MediaFacts& facts, std::string& reason) {
-        facts = preview::MediaFacts{};
-        if (const auto loaded = load(); !loaded) {
-            reason = loaded.error();
-            return preview::kDetectFailed;
+    int probe(const std::string& path, media::MediaFacts& facts, std::string& reason) {
+        const int status = media::detectMediaFactsWithPlugin(path, facts);
+        reason = status == media::kDetectOk ? std::string() : media::mediaPluginProblem();
+        if (status != media::kDetectOk && reason.empty()) {
+            reason = media::detectStatusText(status);
         }
-        MorvaneMediaFacts found{};
-        char why[256] = "";
-        const int status = m_function(path.c_str(), &found, why, sizeof why);
-        reason = why;
-        facts = preview::mediaFactsOf(found);
         return status;
     }
 
     StreamFacts streamFacts(const std::string& path) {
         StreamFacts facts;
-        if (!load() || m_streamFunction == nullptr) {
-            return facts;
-        }
-        VecStreamFacts found{};
-        if (m_streamFunction(path.c_str(), &found) == 0) {
-            facts.interlaced = found.interlaced != 0;
+        media::MediaStreams found;
+        if (media::readMediaStreamsWithPlugin(path, found) == media::kDetectOk) {
+            facts.interlaced = found.interlaced;
             facts.tagStream = found.tagsOnStream == 1 ? 'a' : found.tagsOnStream == 2 ? 'v' : 0;
             facts.audioStream = found.audioStream;
             facts.videoStream = found.videoStream;
         }
         return facts;
     }
-
-private:
-    platform::Expected<void> load() {
-        if (m_function != nullptr) {
-            return {};
-        }
-        const std::string path = platform::programDirectory() + kProbeLibrary;
-        auto opened = platform::SharedLibrary::open(path);
-        if (opened) {
-            m_library = *std::move(opened);
-            m_function = m_library.function<VecProbeFunction>(kProbeFunction);
-            m_streamFunction = m_library.function<VecStreamFactsFunction>(kStreamFactsFunction);
-            // The FFmpeg libraries keep allocations for the life of the process; unmapping them at exit
-            // would only turn those into apparent leaks, so the module stays until the process ends.
-            if (void* again = ::dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE)) {
-                ::dlclose(again);
-            }
-        }
-        if (m_function == nullptr) {
-            return platform::Failure{"cannot load the media probe \"" + path + "\"" +
-                                     (opened.error().empty() ? "" : ": " + opened.error())};
-        }
-        return {};
-    }
-
-    platform::SharedLibrary m_library;
-    VecProbeFunction m_function = nullptr;
-    VecStreamFactsFunction m_streamFunction = nullptr;
 };
 
 MediaProbe& mediaProbe() {
@@ -468,8 +432,8 @@ int ConversionRun::finish() {
     if (verdict.keepOutput && facts.soundPacketsLost + facts.picturePacketsLost > 0) {
         // Where packets did not decode, the times run on over the gaps: the file itself says how much
         // it holds.
-        preview::MediaFacts kept;
-        if (std::string reason; mediaProbe().probe(m_output, kept, reason) == preview::kDetectOk) {
+        media::MediaFacts kept;
+        if (std::string reason; mediaProbe().probe(m_output, kept, reason) == media::kDetectOk) {
             facts.writtenSeconds = kept.duration;
             verdict.message = judgeRun(facts, m_output).message;
         }
@@ -485,7 +449,7 @@ int ConversionRun::finish() {
 
 // The information line of a file that was not read, and why.
 int infoRefused(const std::string& reason) {
-    say(formatInfoLine(preview::MediaFacts{}));
+    say(formatInfoLine(media::MediaFacts{}));
     diagnose(reason + "; it was not read");
     return 1;
 }
@@ -499,15 +463,15 @@ int runInfo(const std::string& path) {
     if (const auto reason = script ? notARegularFile(probed) : std::nullopt) {
         return infoRefused(*reason);
     }
-    preview::MediaFacts facts;
+    media::MediaFacts facts;
     std::string reason;
-    const int status = script ? mediaProbe().probe(probed, facts, reason) : preview::kDetectFailed;
-    say(formatInfoLine(status == preview::kDetectOk ? facts : preview::MediaFacts{}));
+    const int status = script ? mediaProbe().probe(probed, facts, reason) : media::kDetectFailed;
+    say(formatInfoLine(status == media::kDetectOk ? facts : media::MediaFacts{}));
     if (!script) {
         diagnose(script.error());
         return 1;
     }
-    if (status != preview::kDetectOk) {
+    if (status != media::kDetectOk) {
         if (reason.empty()) {
             const long long size = fileSize(probed);
             reason = size < 0 ? std::strerror(ENOENT) : size == 0 ? "the file is empty" : "not a media file";
@@ -522,13 +486,13 @@ int runInfo(const std::string& path) {
 // FFmpeg read those files instead. Facts the program hands over were read from this very file by the
 // same detector, which refuses such lists.
 std::optional<std::string> listOfFilesRefusal(const std::string& path) {
-    const char* record = std::getenv(preview::kSourceFactsVariable);
-    if (record != nullptr && preview::mediaFactsFromRecord(record, path)) {
+    const char* record = std::getenv(media::kSourceFactsVariable);
+    if (record != nullptr && media::mediaFactsFromRecord(record, path)) {
         return std::nullopt;
     }
-    preview::MediaFacts facts;
+    media::MediaFacts facts;
     std::string reason;
-    if (mediaProbe().probe(path, facts, reason) != kProbeListOfFiles) {
+    if (mediaProbe().probe(path, facts, reason) != media::kDetectListOfFiles) {
         return std::nullopt;
     }
     return "the input \"" + path + "\" is not read: " + reason + "; nothing was converted";
@@ -728,15 +692,15 @@ int runConversion(const std::vector<std::string>& arguments) {
 } // namespace
 
 SourceFacts probeSource(const std::string& path) {
-    preview::MediaFacts facts;
+    media::MediaFacts facts;
     SourceFacts source;
     // The program hands over the facts it has just read of the input: loading the FFmpeg libraries
     // to read the file once more would add tens of milliseconds to every file of a batch. They count
     // only for the very version of the file they were read from.
-    const char* record = std::getenv(preview::kSourceFactsVariable);
-    if (auto handed = record != nullptr ? preview::mediaFactsFromRecord(record, path) : std::nullopt) {
+    const char* record = std::getenv(media::kSourceFactsVariable);
+    if (auto handed = record != nullptr ? media::mediaFactsFromRecord(record, path) : std::nullopt) {
         facts = *handed;
-    } else if (std::string reason; mediaProbe().probe(path, facts, reason) != preview::kDetectOk) {
+    } else if (std::string reason; mediaProbe().probe(path, facts, reason) != media::kDetectOk) {
         return source;
     }
     source.known = true;
@@ -753,7 +717,7 @@ SourceFacts probeSource(const std::string& path) {
     return source;
 }
 
-std::string formatInfoLine(const preview::MediaFacts& facts) {
+std::string formatInfoLine(const media::MediaFacts& facts) {
     // A length tag can say anything: not a number counts as none, beyond the counter as its end.
     const double length = std::isnan(facts.duration) ? 0.0 : std::max(facts.duration, 0.0);
     const double whole = std::min(std::floor(length), static_cast<double>(std::numeric_limits<int>::max()));
@@ -768,7 +732,7 @@ std::string formatInfoLine(const preview::MediaFacts& facts) {
 }
 
 std::string temporaryOutputName(const std::string& outputPath, const std::string& tag) {
-    return platform::workFileName(outputPath, ".vec-part-", tag);
+    return platform::workFileName(outputPath, platform::kConverterWorkMark, tag);
 }
 
 int vecMain(const std::vector<std::string>& arguments) {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "converter/translator.h"
-#include "preview/media_detector.h"
+#include "media/media_detector.h"
 
 namespace morvane::converter {
 
@@ -17,7 +17,7 @@ SourceFacts probeSource(const std::string& path);
 
 // The information line for a probed file: "Duration:%d Width:%d Height:%d Video:%d Audio:%d".
 // A positive length shorter than a second counts as one second; a still picture has none.
-std::string formatInfoLine(const preview::MediaFacts& facts);
+std::string formatInfoLine(const media::MediaFacts& facts);
 
 // The temporary name beside `outputPath` that FFmpeg writes to: the same folder and extension, so the
 // same container is chosen, with `tag` in the name.

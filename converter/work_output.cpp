@@ -22,7 +22,7 @@ namespace morvane::converter {
 
 namespace {
 
-constexpr std::string_view kWorkMark = ".vec-part-";
+constexpr std::string_view kWorkMark = platform::kConverterWorkMark;
 constexpr std::string_view kPassLogMark = ".pass-";
 
 std::string folderOf(const std::string& path) {

@@ -4,68 +4,29 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <system_error>
 
 #include "platform/command_line.h"
 #include "platform/text_rules.h"
+#include "platform/time_text.h"
 
 namespace morvane::engine {
 
 namespace {
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// Drops leading blanks and a sign; tells whether the sign was a minus.
-std::string_view skipBlanksAndSign(std::string_view text, bool& negative) {
-    std::size_t at = 0;
-    while (at < text.size() && isBlank(text[at])) {
-        ++at;
+// Reads "h:m:s" as far as it goes; what was not read stays 0. A time text never needs more than 32
+// bits: larger numbers are held there.
+long long timeTextSeconds(std::string_view text) {
+    const platform::TimeTextParts parts = platform::readTimeTextParts(text);
+    constexpr long long kLargest = std::numeric_limits<std::int32_t>::max();
+    long long total = 0;
+    for (int i = 0; i < 3; ++i) {
+        const long long magnitude = std::min(std::abs(parts.numbers[i]), kLargest);
+        total = total * 60 + (parts.numbers[i] < 0 ? -magnitude : magnitude);
     }
-    negative = false;
-    if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
-        negative = text[at] == '-';
-        ++at;
-    }
-    return text.substr(at);
-}
-
-struct TimeParts {
-    long long hours = 0;
-    long long minutes = 0;
-    long long seconds = 0;
-};
-
-// Reads "h:m:s" as far as it goes: each number is an optional sign and digits; reading stops at the
-// first piece that does not fit, and what was not read stays 0.
-TimeParts readTimeParts(std::string_view text) {
-    TimeParts parts;
-    long long* const fields[] = {&parts.hours, &parts.minutes, &parts.seconds};
-    for (std::size_t i = 0; i < 3; ++i) {
-        if (i > 0) {
-            if (text.empty() || text.front() != ':') {
-                break;
-            }
-            text.remove_prefix(1);
-        }
-        bool negative = false;
-        std::string_view digits = skipBlanksAndSign(text, negative);
-        long long value = 0;
-        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-        if (error == std::errc::invalid_argument) {
-            break;
-        }
-        if (error == std::errc::result_out_of_range) {
-            value = std::numeric_limits<std::int32_t>::max();
-        }
-        // A time text never needs more than 32 bits; larger numbers are held there.
-        value = std::min<long long>(value, std::numeric_limits<std::int32_t>::max());
-        *fields[i] = negative ? -value : value;
-        text = digits.substr(static_cast<std::size_t>(end - digits.data()));
-    }
-    return parts;
+    return total;
 }
 
 } // namespace
@@ -90,10 +51,7 @@ void appendTwoDecimals(std::string& out, double value) {
 }
 
 long long cutLengthSeconds(std::string_view startTime, std::string_view endTime) {
-    const TimeParts start = readTimeParts(startTime);
-    const TimeParts end = readTimeParts(endTime);
-    return (end.hours - start.hours) * 3600 + (end.minutes - start.minutes) * 60 +
-           (end.seconds - start.seconds);
+    return timeTextSeconds(endTime) - timeTextSeconds(startTime);
 }
 
 std::string bareArgument(std::string_view text) {

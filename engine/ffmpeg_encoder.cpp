@@ -10,9 +10,10 @@
 #include "engine/media_probe.h"
 #include "engine/progress.h"
 #include "engine/trace_file.h"
+#include "media/media_facts_record.h"
+#include "media/remembered_facts.h"
 #include "platform/fixed_text.h"
 #include "platform/work_files.h"
-#include "preview/media_facts_record.h"
 
 namespace morvane::engine {
 
@@ -134,10 +135,10 @@ std::int32_t CFfmpegEncoder::RunConversion(const char* /*outputPath*/, std::int3
         // The converter writes its output (and anything relative) into the output folder.
         const std::string outputPath = m_job.outputPath.str();
         const auto workFilesBefore = converterWorkFiles(outputPath);
-        const FileStamp outputBefore = fileStamp(outputPath);
+        const auto outputBefore = platform::fileVersion(outputPath);
         std::vector<std::string> environment;
-        if (const std::string facts = sourceFactsRecord(m_job.sourcePath.str()); !facts.empty()) {
-            environment.push_back(std::string(preview::kSourceFactsVariable) + "=" + facts);
+        if (const std::string facts = media::currentFactsRecord(m_job.sourcePath.str()); !facts.empty()) {
+            environment.push_back(std::string(media::kSourceFactsVariable) + "=" + facts);
         }
         // A stop abandons the run: what was converted so far is no finished file.
         environment.push_back(std::string(platform::kDiscardOnStopVariable) + "=1");
@@ -166,7 +167,7 @@ std::int32_t CFfmpegEncoder::failWith(std::string reason) {
 
 std::int32_t CFfmpegEncoder::judgeRun(const std::string& outputPath,
                                       const std::vector<std::string>& workFilesBefore,
-                                      const FileStamp& outputBefore) {
+                                      const std::optional<platform::FileVersion>& outputBefore) {
     const ConverterRun& run = m_process.lastRun();
     const ConverterVerdict verdict = judgeConverterExit(run.exit, run.stopRequested);
     const bool signalled = run.exit.kind == platform::ExitStatus::Kind::Signalled;
@@ -196,7 +197,7 @@ std::int32_t CFfmpegEncoder::judgeRun(const std::string& outputPath,
         const std::string said = converterFailureReason(m_diagnostics.lines());
         return failWith(said.empty() ? "the converter failed with " + run.exit.describe() : said);
     }
-    if (outputBefore.exists && fileStamp(outputPath) == outputBefore) {
+    if (outputBefore && platform::fileVersion(outputPath) == outputBefore) {
         // A run that wrote nothing new: the file there is an earlier one, not this run's.
         writeTraceLine("Nothing new was written to \"" + outputPath + "\"; the file already there was kept");
         return failWith("nothing new was written to \"" + outputPath + "\"");

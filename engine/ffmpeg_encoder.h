@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "engine/frame_server_script.h"
 #include "engine/media_encoder.h"
 #include "engine/run_report.h"
+#include "platform/file_identity.h"
 
 namespace morvane::engine {
 
@@ -54,7 +56,7 @@ private:
     void reportProgressLine(std::string_view line);
     // Judges the ended converter run; the result of RunConversion.
     std::int32_t judgeRun(const std::string& outputPath, const std::vector<std::string>& workFilesBefore,
-                          const FileStamp& outputBefore);
+                          const std::optional<platform::FileVersion>& outputBefore);
     std::int32_t failWith(std::string reason);
 
     ConversionJob m_job;

@@ -20,8 +20,6 @@ namespace morvane::engine {
 
 namespace {
 
-constexpr std::string_view kWorkFileMark = ".vec-part-";
-constexpr std::size_t kWorkFileTagLength = 6;
 // An extension longer than this is taken as part of the name when a name is cut.
 constexpr std::size_t kLongestKeptExtension = 16;
 
@@ -57,20 +55,17 @@ PathParts splitPath(std::string_view path) {
     return parts;
 }
 
-bool isTagCharacter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
-
-bool isWorkFileOf(std::string_view name, const PathParts& output) {
-    const std::size_t length =
-        output.stem.size() + kWorkFileMark.size() + kWorkFileTagLength + output.extension.size();
-    if (name.size() != length || name.substr(0, output.stem.size()) != output.stem ||
-        name.substr(output.stem.size(), kWorkFileMark.size()) != kWorkFileMark ||
-        name.substr(name.size() - output.extension.size()) != output.extension) {
+// A work file of the converter for the output named `outputName`: the name the converter gives that
+// output's work file with the tag this one carries.
+bool isWorkFileOf(std::string_view name, std::string_view outputName) {
+    constexpr std::string_view kMark = platform::kConverterWorkMark;
+    if (!platform::isWorkFileName(name, kMark)) {
         return false;
     }
-    const std::string_view tag = name.substr(output.stem.size() + kWorkFileMark.size(), kWorkFileTagLength);
-    return std::all_of(tag.begin(), tag.end(), isTagCharacter);
+    // After the tag comes at most an extension, which holds no second dot: the last mark is the one.
+    const auto mark = name.rfind(kMark);
+    const std::string_view tag = name.substr(mark + kMark.size(), platform::kWorkTagLength);
+    return name == platform::workFileName(outputName, kMark, tag);
 }
 
 } // namespace
@@ -89,21 +84,6 @@ std::optional<std::string> sourceProblem(const std::string& sourcePath) {
                "\" is not a regular file (a named pipe or a device); the converter would wait for it forever";
     }
     return std::nullopt;
-}
-
-FileStamp fileStamp(const std::string& path) {
-    struct stat info {};
-    FileStamp stamp;
-    if (::stat(path.c_str(), &info) != 0) {
-        return stamp;
-    }
-    stamp.exists = true;
-    stamp.device = info.st_dev;
-    stamp.inode = info.st_ino;
-    stamp.modifiedNanoseconds =
-        static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
-    stamp.size = info.st_size;
-    return stamp;
 }
 
 std::string fitOutputFileName(std::string_view path, std::size_t longest) {
@@ -162,7 +142,7 @@ std::vector<std::string> converterWorkFiles(const std::string& outputPath) {
         return found;
     }
     while (const dirent* entry = ::readdir(folder)) {
-        if (isWorkFileOf(entry->d_name, parts)) {
+        if (isWorkFileOf(entry->d_name, std::string_view(outputPath).substr(parts.nameOffset))) {
             found.push_back(outputPath.substr(0, parts.nameOffset) + entry->d_name);
         }
     }

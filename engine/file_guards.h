@@ -26,20 +26,6 @@ std::optional<std::string> sourceProblem(const std::string& sourcePath);
 // the whole name, so that two long names sharing their beginning still name two files.
 std::string fitOutputFileName(std::string_view path, std::size_t longest = kLongestOutputName);
 
-// Enough of a file's identity to tell whether a run put a new file at a path: a converter renames
-// its finished work file into place, which gives the path another inode.
-struct FileStamp {
-    bool exists = false;
-    unsigned long long device = 0;
-    unsigned long long inode = 0;
-    long long modifiedNanoseconds = 0;
-    long long size = 0;
-
-    bool operator==(const FileStamp&) const = default;
-};
-
-FileStamp fileStamp(const std::string& path);
-
 // The converter's work files for an output path that lie in its folder now:
 // "<name without extension>.vec-part-<six letters or digits><extension>".
 std::vector<std::string> converterWorkFiles(const std::string& outputPath);

@@ -7,18 +7,15 @@
 #include <charconv>
 #include <cstdio>
 #include <limits>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <utility>
 
+#include "media/remembered_facts.h"
 #include "platform/command_line.h"
 #include "platform/event_log.h"
-#include "platform/file_identity.h"
 #include "platform/process.h"
-#include "preview/media_facts_record.h"
-#include "preview/media_plugin.h"
+#include "platform/text_rules.h"
 
 namespace morvane::engine {
 
@@ -34,9 +31,7 @@ constexpr std::size_t kLongestInfoLine = 4096;
 constexpr int kStillPictureSeconds = 300;
 constexpr unsigned kProbeModuleNumber = 16776961;
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+using platform::isBlank;
 
 // Reads `line` against a pattern the way scanf would: a blank in the pattern skips any blanks, "%d"
 // reads a signed decimal number, any other character must match. Gives how many numbers were read.
@@ -50,15 +45,9 @@ int scanNumbers(std::string_view line, std::string_view pattern, int* const* num
             }
         } else if (pattern.substr(p, 2) == "%d") {
             ++p;
-            while (at < line.size() && isBlank(line[at])) {
-                ++at;
-            }
-            std::size_t start = at;
             bool negative = false;
-            if (start < line.size() && (line[start] == '+' || line[start] == '-')) {
-                negative = line[start] == '-';
-                ++start;
-            }
+            const std::size_t start =
+                line.size() - platform::skipBlanksAndSign(line.substr(at), negative).size();
             // One sign at most, then digits: the magnitude is read unsigned so a second sign fails.
             if (start >= line.size() || line[start] < '0' || line[start] > '9' || read >= count) {
                 return read;
@@ -155,63 +144,15 @@ void logProbeException() {
     platform::reportEvent(platform::EventType::Error, 1, message);
 }
 
-// The facts the detector read of each file, with the version of the file they were read from: a file
-// added to the list is read again just before it is converted only when it changed meanwhile.
-class RememberedFacts {
-public:
-    void remember(const std::string& path, const platform::FileVersion& version,
-                  const preview::MediaFacts& facts) {
-        const std::lock_guard lock(m_mutex);
-        if (m_files.size() >= kMostFiles) {
-            m_files.clear();
-        }
-        m_files[path] = {version, facts};
-    }
-
-    std::optional<preview::MediaFacts> recall(const std::string& path, const platform::FileVersion& version) {
-        const std::lock_guard lock(m_mutex);
-        const auto found = m_files.find(path);
-        if (found == m_files.end() || found->second.first != version) {
-            return std::nullopt;
-        }
-        return found->second.second;
-    }
-
-private:
-    static constexpr std::size_t kMostFiles = 10000;
-    std::mutex m_mutex;
-    std::unordered_map<std::string, std::pair<platform::FileVersion, preview::MediaFacts>> m_files;
-};
-
-RememberedFacts& rememberedFacts() {
-    static RememberedFacts remembered;
-    return remembered;
-}
-
-// Reads the file with the detector plugin; the facts are remembered when the file did not change
-// while it was read. Nothing when it cannot be read.
-std::optional<preview::MediaFacts>
-readRemembering(const std::string& path, const std::optional<platform::FileVersion>& before, int& status) {
-    preview::MediaFacts facts;
-    status = preview::detectMediaFactsWithPlugin(path, facts);
-    if (status != preview::kDetectOk) {
-        return std::nullopt;
-    }
-    if (before && platform::fileVersion(path) == before) {
-        rememberedFacts().remember(path, *before, facts);
-    }
-    return facts;
-}
-
 // The detector through its plugin, remembering what it read (MediaDetectorFunction's signature).
 int detectRemembering(std::string_view path, double* duration, int* hasVideo, int* hasAudio,
                       double* frameRate, int* width, int* height, int* videoBitrate, double* audioBitrate,
                       double* sampleRate, int* channels) {
-    const std::string file(path);
-    int status = preview::kDetectFailed;
-    const auto facts = readRemembering(file, platform::fileVersion(file), status);
-    preview::spreadMediaFacts(facts.value_or(preview::MediaFacts{}), duration, hasVideo, hasAudio, frameRate,
-                              width, height, videoBitrate, audioBitrate, sampleRate, channels);
+    media::MediaFacts facts;
+    const int status = media::detectMediaFactsRemembering(std::string(path), facts);
+    media::spreadMediaFacts(status == media::kDetectOk ? facts : media::MediaFacts{}, duration, hasVideo,
+                            hasAudio, frameRate, width, height, videoBitrate, audioBitrate, sampleRate,
+                            channels);
     return status;
 }
 
@@ -323,21 +264,6 @@ std::int32_t probeMediaFile(std::string_view programDirectory, const char* path,
     }
     logProbeException();
     return 0;
-}
-
-std::string sourceFactsRecord(const std::string& path) {
-    const auto before = platform::fileVersion(path);
-    if (!before) {
-        return {};
-    }
-    auto facts = rememberedFacts().recall(path, *before);
-    if (int status = preview::kDetectFailed; !facts) {
-        facts = readRemembering(path, before, status);
-        if (!facts || platform::fileVersion(path) != before) {
-            return {};
-        }
-    }
-    return preview::mediaFactsRecord(*before, *facts);
 }
 
 std::int32_t probeMediaFile(std::string_view programDirectory, const char* path, ConversionJob* job) {

@@ -15,7 +15,7 @@ namespace morvane::engine {
 // loaded on first use) first, then the converter's own "-info" mode. 1 when the facts were obtained, else 0.
 std::int32_t probeMediaFile(std::string_view programDirectory, const char* path, ConversionJob* job);
 
-// The media detector's signature (preview::DetectMedia): path, duration, has-video, has-audio, frame
+// The media detector's signature (media::DetectMedia): path, duration, has-video, has-audio, frame
 // rate, width, height, video bit rate, audio bit rate, sample rate, channels.
 using MediaDetectorFunction = int (*)(std::string_view, double*, int*, int*, double*, int*, int*, int*,
                                       double*, double*, int*);
@@ -23,12 +23,6 @@ using MediaDetectorFunction = int (*)(std::string_view, double*, int*, int*, dou
 // The same probe with another detector in place of DetectMedia.
 std::int32_t probeMediaFile(std::string_view programDirectory, const char* path, ConversionJob* job,
                             MediaDetectorFunction detector);
-
-// The facts of the file at `path` as the converter takes them for its input: the converter then need
-// not load the FFmpeg libraries to read the file again. What the media detector read when the file
-// was probed, unless the file changed since: then it is read now. Empty when the detector cannot
-// read the file or the file changed while it was read.
-std::string sourceFactsRecord(const std::string& path);
 
 // What the converter's "-info" line says of a file.
 struct ConverterInfo {

@@ -12,7 +12,8 @@ namespace {
 
 constexpr std::string_view kBlanks = " \t\r\n\f\v";
 
-// Drops leading blanks and one sign; tells whether the sign was a minus.
+} // namespace
+
 std::string_view skipBlanksAndSign(std::string_view text, bool& negative) {
     const auto first = text.find_first_not_of(kBlanks);
     text = first == std::string_view::npos ? std::string_view{} : text.substr(first);
@@ -23,8 +24,6 @@ std::string_view skipBlanksAndSign(std::string_view text, bool& negative) {
     }
     return text;
 }
-
-} // namespace
 
 std::string_view trimBlanks(std::string_view text) {
     const auto first = text.find_first_not_of(kBlanks);

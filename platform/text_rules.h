@@ -10,8 +10,16 @@
 
 namespace morvane::platform {
 
-// Drops blanks (space, tab, line breaks, form feed, vertical tab) at both ends.
+// A blank: space, tab, line feed, carriage return, form feed or vertical tab, whatever the locale.
+constexpr bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
+
+// Drops blanks at both ends.
 std::string_view trimBlanks(std::string_view text);
+
+// Drops leading blanks and one sign; tells whether the sign was a minus.
+std::string_view skipBlanksAndSign(std::string_view text, bool& negative);
 
 constexpr char lowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;

@@ -1,7 +1,9 @@
 #include "platform/time_text.h"
 
-#include <cctype>
+#include <algorithm>
 #include <cstdio>
+
+#include "platform/text_rules.h"
 
 namespace morvane::platform {
 
@@ -15,48 +17,50 @@ std::string formatTimeText(long long seconds) {
     return text;
 }
 
-namespace {
-// One number as "%d" reads it: blanks, an optional sign, at least one digit.
-bool readNumber(std::string_view text, std::size_t& pos, long long& value) {
-    while (pos < text.size() && std::isspace(static_cast<unsigned char>(text[pos])) != 0) {
-        ++pos;
-    }
-    bool negative = false;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-        negative = text[pos] == '-';
-        ++pos;
-    }
-    const std::size_t first = pos;
-    value = 0;
-    while (pos < text.size() && std::isdigit(static_cast<unsigned char>(text[pos])) != 0) {
-        if (value > 1'000'000'000'000LL) {
-            return false; // far beyond any media length
-        }
-        value = value * 10 + (text[pos] - '0');
-        ++pos;
-    }
-    if (negative) {
-        value = -value;
-    }
-    return pos > first;
-}
-} // namespace
-
-std::optional<long long> parseTimeText(std::string_view text) {
+TimeTextParts readTimeTextParts(std::string_view text, std::size_t width) {
+    constexpr long long kLargest = 1'000'000'000'000LL; // far beyond any media length
+    TimeTextParts parts;
     std::size_t pos = 0;
-    long long parts[3] = {};
     for (int i = 0; i < 3; ++i) {
         if (i > 0) {
             if (pos >= text.size() || text[pos] != ':') {
-                return std::nullopt;
+                break;
             }
             ++pos;
         }
-        if (!readNumber(text, pos, parts[i])) {
-            return std::nullopt;
+        bool negative = false;
+        const std::string_view rest = skipBlanksAndSign(text.substr(pos), negative);
+        const std::size_t start = text.size() - rest.size();
+        const bool sign = start > pos && (text[start - 1] == '+' || text[start - 1] == '-');
+        const std::size_t room =
+            width == 0 ? rest.size() : width - std::min<std::size_t>(width, sign ? 1 : 0);
+        long long value = 0;
+        std::size_t digits = 0;
+        for (; digits < room && digits < rest.size() && rest[digits] >= '0' && rest[digits] <= '9';
+             ++digits) {
+            if (value > kLargest) {
+                parts.tooLarge = true;
+            } else {
+                value = value * 10 + (rest[digits] - '0');
+            }
         }
+        if (digits == 0) {
+            break;
+        }
+        parts.numbers[i] = negative ? -value : value;
+        parts.count = i + 1;
+        pos = start + digits;
+        parts.end = pos;
     }
-    const long long total = parts[0] * 3600 + parts[1] * 60 + parts[2];
+    return parts;
+}
+
+std::optional<long long> parseTimeText(std::string_view text) {
+    const TimeTextParts parts = readTimeTextParts(text);
+    if (parts.count != 3 || parts.tooLarge) {
+        return std::nullopt;
+    }
+    const long long total = parts.numbers[0] * 3600 + parts.numbers[1] * 60 + parts.numbers[2];
     if (total < 0) {
         return std::nullopt;
     }

@@ -21,6 +21,9 @@ namespace morvane::platform {
 
 inline constexpr std::size_t kWorkTagLength = 6;
 
+// The mark of the converter's work files beside its output.
+inline constexpr std::string_view kConverterWorkMark = ".vec-part-";
+
 // Set to 1 in a converter's environment: a stop request abandons the run and removes its work file,
 // so nothing unfinished takes the output's name (without it, what was written so far is kept).
 inline constexpr const char* kDiscardOnStopVariable = "MORVANE_DISCARD_ON_STOP";

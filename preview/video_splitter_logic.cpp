@@ -1,66 +1,22 @@
 #include "preview/video_splitter_logic.h"
 
 #include <algorithm>
-#include <cctype>
 #include <climits>
 #include <cmath>
 
+#include "platform/text_rules.h"
 #include "platform/time_text.h"
 
 namespace morvane::preview {
 
-namespace {
-
-bool isBlank(char c) {
-    return std::isspace(static_cast<unsigned char>(c)) != 0;
-}
-
-// One number as a two-character-wide "%d" reads it.
-bool readShortNumber(std::string_view text, std::size_t& pos, int& value) {
-    while (pos < text.size() && isBlank(text[pos])) {
-        ++pos;
-    }
-    std::size_t width = 2;
-    bool negative = false;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-        negative = text[pos] == '-';
-        ++pos;
-        --width;
-    }
-    value = 0;
-    std::size_t digits = 0;
-    while (digits < width && pos < text.size() && std::isdigit(static_cast<unsigned char>(text[pos])) != 0) {
-        value = value * 10 + (text[pos] - '0');
-        ++pos;
-        ++digits;
-    }
-    if (negative) {
-        value = -value;
-    }
-    return digits > 0;
-}
-
-} // namespace
-
 std::optional<int> parseSplitterTime(std::string_view text) {
-    std::size_t pos = 0;
-    int parts[3] = {};
-    for (int i = 0; i < 3; ++i) {
-        if (i > 0) {
-            if (pos >= text.size() || text[pos] != ':') {
-                return std::nullopt;
-            }
-            ++pos;
-        }
-        if (!readShortNumber(text, pos, parts[i])) {
-            return std::nullopt;
-        }
-    }
+    const platform::TimeTextParts parts = platform::readTimeTextParts(text, 2);
     // "00:00:034" is not 3 seconds: what the user sees must be what is read.
-    if (!std::all_of(text.begin() + static_cast<std::ptrdiff_t>(pos), text.end(), isBlank)) {
+    if (parts.count != 3 ||
+        !std::all_of(text.begin() + static_cast<std::ptrdiff_t>(parts.end), text.end(), platform::isBlank)) {
         return std::nullopt;
     }
-    return parts[0] * 3600 + parts[1] * 60 + parts[2];
+    return static_cast<int>(parts.numbers[0] * 3600 + parts.numbers[1] * 60 + parts.numbers[2]);
 }
 
 std::string splitterTimeText(long long seconds) {

@@ -3,79 +3,42 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cctype>
-#include <cmath>
-#include <cstdlib>
-#include <memory>
-#include <string_view>
 
-extern "C" {
-#include <libavformat/avformat.h>
-#include <libavutil/error.h>
-}
-
-#include "platform/av_handles.h"
-#include "platform/av_local_input.h"
+#include "media/media_detector.h"
 
 namespace morvane::producer {
 
 namespace {
 
-using platform::DictionaryPtr;
-using platform::FormatContextPtr;
-
-double toDouble(AVRational value) {
-    return value.den != 0 && value.num > 0 ? av_q2d(value) : 0.0;
-}
-
-double streamLength(const AVFormatContext& format, const AVStream& stream) {
-    if (stream.duration != AV_NOPTS_VALUE && stream.duration > 0) {
-        return static_cast<double>(stream.duration) * toDouble(stream.time_base);
+// The facts of the streams the encoding takes (the first picture and the first sound).
+SourceFacts sourceFactsOf(const media::MediaReading& reading) {
+    SourceFacts facts;
+    facts.formatName = reading.formatName.empty() ? "unknown" : reading.formatName;
+    facts.still = reading.stillFormat;
+    facts.videoStream = reading.streams.videoStream;
+    facts.audioStream = reading.streams.audioStream;
+    facts.hasVideo = facts.videoStream >= 0;
+    facts.hasAudio = facts.audioStream >= 0;
+    if (facts.hasVideo) {
+        facts.width = reading.picture.width;
+        facts.height = reading.picture.height;
+        facts.sampleAspect = reading.picture.sampleAspect;
+        facts.frameRate = reading.picture.frameRate;
+        facts.interlaced = reading.streams.interlaced;
     }
-    if (format.duration != AV_NOPTS_VALUE && format.duration > 0) {
-        return static_cast<double>(format.duration) / AV_TIME_BASE;
+    if (facts.hasAudio) {
+        facts.sampleRate = reading.sound.sampleRate;
+        facts.channels = reading.sound.channels;
     }
-    return 0.0;
-}
-
-bool isStillPictureFormat(std::string_view name) {
-    constexpr std::string_view kPipe = "_pipe";
-    return name == "image2" || name == "image2pipe" ||
-           (name.size() > kPipe.size() && name.substr(name.size() - kPipe.size()) == kPipe);
-}
-
-// The tags a person wrote, as opposed to what a muxer records about itself.
-bool holdsWrittenTags(const AVDictionary* dictionary) {
-    for (const char* key : {"title", "artist", "author", "album", "copyright", "comment"}) {
-        if (av_dict_get(dictionary, key, nullptr, 0) != nullptr) {
-            return true;
-        }
-    }
-    return false;
-}
-
-std::map<std::string, std::string> readTags(const AVDictionary* dictionary) {
-    std::map<std::string, std::string> tags;
-    const AVDictionaryEntry* entry = nullptr;
-    while ((entry = av_dict_get(dictionary, "", entry, AV_DICT_IGNORE_SUFFIX)) != nullptr) {
-        std::string key = entry->key;
-        std::transform(key.begin(), key.end(), key.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        tags.emplace(std::move(key), entry->value);
-    }
-    return tags;
-}
-
-std::string describe(int code) {
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    return text;
+    facts.duration =
+        std::max(facts.hasVideo ? reading.picture.length : 0.0, facts.hasAudio ? reading.sound.length : 0.0);
+    facts.tags = reading.tags;
+    return facts;
 }
 
 } // namespace
 
 platform::Expected<SourceFacts> probeSource(const std::string& path) {
-    SourceFacts facts;
     struct stat info {};
     // stat, not open: opening a named pipe would block.
     if (path.empty() || ::stat(path.c_str(), &info) != 0) {
@@ -84,88 +47,26 @@ platform::Expected<SourceFacts> probeSource(const std::string& path) {
     if (!S_ISREG(info.st_mode) || info.st_size == 0) {
         return platform::Failure{"the source \"" + path + "\" is not a file with contents"};
     }
-
-    // Only the file itself: no network, no playlist or list of further files.
-    platform::detail::LocalInputGuard guard; // outlives the context
-    FormatContextPtr context;
-    int status = platform::openLocalInput(path, context, guard);
-    if (status == platform::kRefusedListOfFiles) {
+    media::MediaReading reading;
+    const int status = media::readMedia(path, reading);
+    if (status == media::kDetectListOfFiles) {
         return platform::Failure{"the source \"" + path +
                                  "\" is a playlist or a list of other files; only the one file is read, "
                                  "and it holds no media"};
     }
-    if (status < 0) {
-        return platform::Failure{"cannot read the source \"" + path + "\": " + describe(status)};
+    if (status != media::kDetectOk) {
+        return platform::Failure{(reading.opened ? "cannot read the streams of \"" + path + "\": "
+                                                 : "cannot read the source \"" + path + "\": ") +
+                                 media::describeDetectStatus(status)};
     }
-    status = avformat_find_stream_info(context.get(), nullptr);
-    if (status < 0) {
-        return platform::Failure{"cannot read the streams of \"" + path + "\": " + describe(status)};
-    }
-
-    const std::string_view demuxer = context->iformat != nullptr && context->iformat->name != nullptr
-                                         ? std::string_view(context->iformat->name)
-                                         : std::string_view("unknown");
-    facts.formatName = std::string(demuxer.substr(0, demuxer.find(',')));
-    facts.still = isStillPictureFormat(demuxer);
-
-    double length = 0.0;
-    std::string undecodable; // a stream whose first packets gave none of its facts: "sound" or "picture"
-    for (unsigned i = 0; i < context->nb_streams; ++i) {
-        const AVStream& stream = *context->streams[i];
-        const AVCodecParameters& codec = *stream.codecpar;
-        if (codec.codec_type == AVMEDIA_TYPE_VIDEO && !facts.hasVideo) {
-            if ((stream.disposition & AV_DISPOSITION_ATTACHED_PIC) != 0 || codec.width <= 0 ||
-                codec.height <= 0) {
-                if ((stream.disposition & AV_DISPOSITION_ATTACHED_PIC) == 0) {
-                    undecodable = undecodable.empty() ? "picture" : undecodable;
-                }
-                continue;
-            }
-            facts.hasVideo = true;
-            facts.videoStream = static_cast<int>(i);
-            facts.width = std::abs(codec.width);
-            facts.height = std::abs(codec.height);
-            const double aspect = toDouble(
-                av_guess_sample_aspect_ratio(context.get(), const_cast<AVStream*>(&stream), nullptr));
-            facts.interlaced =
-                codec.field_order != AV_FIELD_UNKNOWN && codec.field_order != AV_FIELD_PROGRESSIVE;
-            facts.sampleAspect = aspect > 0.0 && std::isfinite(aspect) ? aspect : 1.0;
-            if (!facts.still) {
-                facts.frameRate = toDouble(stream.avg_frame_rate);
-                if (facts.frameRate <= 0.0 || !std::isfinite(facts.frameRate) || facts.frameRate > 1000.0) {
-                    facts.frameRate = toDouble(stream.r_frame_rate);
-                }
-                if (!std::isfinite(facts.frameRate) || facts.frameRate > 1000.0) {
-                    facts.frameRate = 0.0;
-                }
-                length = std::max(length, streamLength(*context, stream));
-            }
-        } else if (codec.codec_type == AVMEDIA_TYPE_AUDIO && !facts.hasAudio) {
-            if (codec.sample_rate <= 0 || codec.ch_layout.nb_channels <= 0) {
-                undecodable = undecodable.empty() ? "sound" : undecodable;
-                continue;
-            }
-            facts.hasAudio = true;
-            facts.audioStream = static_cast<int>(i);
-            facts.sampleRate = codec.sample_rate;
-            facts.channels = codec.ch_layout.nb_channels;
-            length = std::max(length, streamLength(*context, stream));
-        }
-    }
-    if (!facts.hasVideo && !facts.hasAudio && !undecodable.empty()) {
-        return platform::Failure{"the source's " + undecodable + " cannot be decoded (\"" + path + "\")"};
+    const SourceFacts facts = sourceFactsOf(reading);
+    if (!facts.hasVideo && !facts.hasAudio && !reading.undecodable.empty()) {
+        return platform::Failure{"the source's " + reading.undecodable + " cannot be decoded (\"" + path +
+                                 "\")"};
     }
     if (!facts.hasVideo && !facts.hasAudio) {
         return platform::Failure{"the source \"" + path + "\" has neither video nor audio"};
     }
-    facts.duration = std::isfinite(length) && length > 0.0 ? length : 0.0;
-    const AVDictionary* tags = context->metadata;
-    for (const int index : {facts.audioStream, facts.videoStream}) {
-        if (!holdsWrittenTags(tags) && index >= 0) {
-            tags = context->streams[index]->metadata;
-        }
-    }
-    facts.tags = readTags(holdsWrittenTags(tags) ? tags : context->metadata);
     return facts;
 }
 

@@ -89,9 +89,10 @@ Words directCommand(const Words& old, const std::string& output) {
     request.command = converter::parseOldCommand(old).value();
     request.outputPath = request.command.output;
     request.writePath = output;
-    // vec's probe module lies beside vec.
+    // The media plugin vec reads with lies beside vec.
     const std::string vec = MORVANE_VEC_PROGRAM;
     platform::setProgramDirectory(vec.substr(0, vec.rfind('/') + 1));
+    platform::setPluginDirectory(vec.substr(0, vec.rfind('/') + 1));
     const std::string input = request.command.input;
     request.probe = [input] { return converter::probeSource(input); };
     Words argv{"ffmpeg"};

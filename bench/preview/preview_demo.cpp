@@ -16,7 +16,7 @@
 #include <cstdio>
 #include <string>
 
-#include "preview/media_detector.h"
+#include "media/media_detector.h"
 #include "preview/preview_pane_controller.h"
 #include "preview/video_host.h"
 #include "preview/video_splitter_dialog.h"
@@ -29,8 +29,8 @@ int main(int argc, char** argv) {
     morvane::resources::initialise();
     if (argc >= 5 && std::string(argv[1]) == "--splitter") {
         namespace preview = morvane::preview;
-        preview::MediaFacts facts;
-        preview::detectMediaFacts(argv[2], facts);
+        media::MediaFacts facts;
+        media::detectMediaFacts(argv[2], facts);
         const auto chosen = preview::runVideoSplitter(
             nullptr, argv[2], preview::splitterValuesForRow(argv[3], argv[4], facts.duration));
         if (chosen) {

@@ -414,7 +414,7 @@ TEST(Translations, EveryTextOfTheSourcesHasAFinishedTranslationInEachCatalogue) 
     test::TempDir scratch;
     const std::string fresh = scratch.file("fresh.ts");
     std::vector<std::string> command{lupdate, "-silent", "-locations", "none"};
-    for (const char* folder : {"app", "platform", "preview", "widgets", "profiles", "engine"}) {
+    for (const char* folder : {"app", "platform", "media", "preview", "widgets", "profiles", "engine"}) {
         command.push_back(std::string(MORVANE_SOURCE_DIR) + "/" + folder);
     }
     command.insert(command.end(), {"-ts", fresh});

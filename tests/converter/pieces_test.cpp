@@ -133,18 +133,18 @@ TEST(RunOutcome, OnlyFinishedOrStoppedRunsKeepTheirFile) {
 }
 
 TEST(InfoLine, WholeSecondsAndFlags) {
-    preview::MediaFacts clip;
+    media::MediaFacts clip;
     clip.duration = 59.6;
     clip.hasVideo = 1;
     clip.hasAudio = 1;
     clip.width = 320;
     clip.height = 240;
     EXPECT_EQ(formatInfoLine(clip), "Duration:59 Width:320 Height:240 Video:1 Audio:1");
-    preview::MediaFacts beep;
+    media::MediaFacts beep;
     beep.duration = 0.4;
     beep.hasAudio = 1;
     EXPECT_EQ(formatInfoLine(beep), "Duration:1 Width:0 Height:0 Video:0 Audio:1");
-    preview::MediaFacts still;
+    media::MediaFacts still;
     still.hasVideo = 1;
     still.width = 64;
     still.height = 48;
@@ -152,7 +152,7 @@ TEST(InfoLine, WholeSecondsAndFlags) {
     EXPECT_EQ(formatInfoLine(still), "Duration:0 Width:64 Height:48 Video:1 Audio:0");
     EXPECT_EQ(formatInfoLine({}), "Duration:0 Width:0 Height:0 Video:0 Audio:0");
     // Lengths no counter holds.
-    preview::MediaFacts odd;
+    media::MediaFacts odd;
     odd.duration = std::numeric_limits<double>::infinity();
     EXPECT_EQ(formatInfoLine(odd), "Duration:2147483647 Width:0 Height:0 Video:0 Audio:0");
     odd.duration = std::nan("");

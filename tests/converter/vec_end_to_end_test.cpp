@@ -20,11 +20,12 @@
 
 #include "converter/run_outcome.h"
 #include "engine/media_probe.h"
+#include "media/media_facts_record.h"
+#include "media/media_plugin.h"
+#include "media/remembered_facts.h"
 #include "platform/file_identity.h"
 #include "platform/process.h"
 #include "platform/work_files.h"
-#include "preview/media_facts_record.h"
-#include "preview/media_plugin.h"
 #include "tests/support/test_support.h"
 
 namespace morvane::converter {
@@ -680,37 +681,36 @@ TEST(VecProgram, TakesTheFactsHandedOverOnlyForTheVersionOfTheFileTheyWereReadFr
     TempDir dir;
     const auto clip = dir.file("clip.avi");
     ASSERT_TRUE(test::generateClip(clip, "av", 3.0));
-    const std::string record = engine::sourceFactsRecord(clip);
-    const auto handed = preview::mediaFactsFromRecord(record, clip);
+    const std::string record = media::currentFactsRecord(clip);
+    const auto handed = media::mediaFactsFromRecord(record, clip);
     ASSERT_TRUE(handed) << record;
-    preview::MediaFacts read;
-    ASSERT_EQ(preview::detectMediaFactsWithPlugin(clip, read), preview::kDetectOk);
-    EXPECT_EQ(preview::mediaFactsRecord(*platform::fileVersion(clip), read), record)
-        << "every fact goes over";
+    media::MediaFacts read;
+    ASSERT_EQ(media::detectMediaFactsWithPlugin(clip, read), media::kDetectOk);
+    EXPECT_EQ(media::mediaFactsRecord(*platform::fileVersion(clip), read), record) << "every fact goes over";
 
     // Facts that say the clip lasts one second are believed while the file is the one they were read
     // from: a length of one second then reaches its end and nothing is cut...
-    preview::MediaFacts shorter = *handed;
+    media::MediaFacts shorter = *handed;
     shorter.duration = 1.0;
     const auto cuts = [&](const std::string& facts) {
         const auto run = runVec({"ffmpeg-converter", "-i", clip, "-t", "1", "-vcodec", "mpeg4", "-acodec",
                                  "libmp3lame", "-y", dir.file("out.avi")},
-                                {}, {std::string(preview::kSourceFactsVariable) + "=" + facts});
+                                {}, {std::string(media::kSourceFactsVariable) + "=" + facts});
         EXPECT_EQ(run.exitCode, 0) << run.output;
         const auto command = run.output.find("ffmpeg command: ");
         return run.output.substr(command, run.output.find('\n', command) - command).find(" -t 1 ") !=
                std::string::npos;
     };
-    EXPECT_FALSE(cuts(preview::mediaFactsRecord(*platform::fileVersion(clip), shorter)));
+    EXPECT_FALSE(cuts(media::mediaFactsRecord(*platform::fileVersion(clip), shorter)));
     // ... neither after the file changed nor when they are garbled.
-    const std::string stale = preview::mediaFactsRecord(*platform::fileVersion(clip), shorter);
+    const std::string stale = media::mediaFactsRecord(*platform::fileVersion(clip), shorter);
     const timespec times[2] = {{0, UTIME_OMIT}, {1000000000, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, clip.c_str(), times, 0), 0);
     EXPECT_TRUE(cuts(stale));
-    const std::string fresh = preview::mediaFactsRecord(*platform::fileVersion(clip), shorter);
+    const std::string fresh = media::mediaFactsRecord(*platform::fileVersion(clip), shorter);
     for (const std::string& garbled : {fresh.substr(0, fresh.rfind(' ')), "2" + fresh.substr(1), fresh + " 0",
                                        fresh.substr(0, fresh.rfind(' ')) + " x", std::string()}) {
-        EXPECT_FALSE(preview::mediaFactsFromRecord(garbled, clip)) << garbled;
+        EXPECT_FALSE(media::mediaFactsFromRecord(garbled, clip)) << garbled;
     }
     EXPECT_TRUE(cuts(fresh.substr(0, fresh.rfind(' '))));
 }

@@ -10,7 +10,8 @@
 
 #include "engine/ffmpeg_encoder.h"
 #include "engine/quillon_media_cntl.h"
-#include "preview/media_facts_record.h"
+#include "media/media_facts_record.h"
+#include "media/remembered_facts.h"
 #include "tests/engine/engine_test_env.h"
 
 namespace morvane::engine {
@@ -84,17 +85,17 @@ TEST(MediaProbe, TheConverterIsHandedTheFactsOfTheFileAsItIsNow) {
     const std::string path = dir.file("clip.avi");
     std::filesystem::copy_file(clips().file("video.avi"), path);
     ASSERT_EQ(probe(programDir, path).result, 1);
-    const auto added = preview::mediaFactsFromRecord(sourceFactsRecord(path), path);
+    const auto added = media::mediaFactsFromRecord(media::currentFactsRecord(path), path);
     ASSERT_TRUE(added);
     EXPECT_EQ(added->width, 176);
 
     std::filesystem::copy_file(clips().file("av.mkv"), dir.file("other.mkv"));
     std::filesystem::rename(dir.file("other.mkv"), path);
-    const auto now = preview::mediaFactsFromRecord(sourceFactsRecord(path), path);
+    const auto now = media::mediaFactsFromRecord(media::currentFactsRecord(path), path);
     ASSERT_TRUE(now);
     EXPECT_EQ(now->width, 320);
     EXPECT_EQ(now->hasAudio, 1);
-    EXPECT_EQ(sourceFactsRecord(dir.file("gone.avi")), "");
+    EXPECT_EQ(media::currentFactsRecord(dir.file("gone.avi")), "");
 }
 
 TEST(MediaProbe, AudioOnlyFilesAskTheConverter) {

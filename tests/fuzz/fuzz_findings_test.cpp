@@ -11,7 +11,7 @@
 #include "converter/translator.h"
 #include "converter/vec_program.h"
 #include "engine/media_probe.h"
-#include "preview/media_detector.h"
+#include "media/media_detector.h"
 
 namespace morvane::fuzz {
 namespace {
@@ -20,7 +20,7 @@ namespace {
 // must still be one the engine reads, with a length that is not negative.
 TEST(FuzzFindings, InfoLineForLengthsBeyondAnyCounter) {
     for (const double length : {std::numeric_limits<double>::infinity(), std::nan(""), 3.0e9, 1e300}) {
-        preview::MediaFacts facts;
+        media::MediaFacts facts;
         facts.duration = length;
         facts.hasVideo = 1;
         facts.width = 320;

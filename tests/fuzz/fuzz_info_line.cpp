@@ -8,7 +8,7 @@
 
 #include "converter/vec_program.h"
 #include "engine/media_probe.h"
-#include "preview/media_detector.h"
+#include "media/media_detector.h"
 #include "tests/fuzz/fuzz_support.h"
 #include "tests/fuzz/fuzz_targets.h"
 
@@ -16,7 +16,7 @@ namespace morvane::fuzz {
 
 void fuzzInfoLine(const std::uint8_t* data, std::size_t size) {
     FuzzInput input(data, size);
-    preview::MediaFacts facts;
+    media::MediaFacts facts;
     std::uint64_t bits = input.takeUint32();
     bits = bits << 32U | input.takeUint32();
     std::memcpy(&facts.duration, &bits, sizeof facts.duration);

@@ -10,7 +10,7 @@
 
 #include "converter/vec_program.h"
 #include "engine/media_probe.h"
-#include "preview/media_detector.h"
+#include "media/media_detector.h"
 #include "tests/fuzz/fuzz_support.h"
 #include "tests/fuzz/fuzz_targets.h"
 
@@ -66,7 +66,7 @@ void checkLine(std::string_view line) {
 // vec writes the facts; the engine must read the same facts back.
 void checkWrittenLine(FuzzInput& input) {
     const std::uint8_t flags = input.takeByte();
-    preview::MediaFacts facts;
+    media::MediaFacts facts;
     // Lengths up to a few days, in microseconds.
     facts.duration = static_cast<double>(input.takeUint32()) * 100.0 / 1e6;
     facts.width = static_cast<int>(input.takeUint32());

@@ -18,7 +18,7 @@ expect_file() { [ -e "$1" ] || fail "missing $1"; }
 cmake --install "$build" --prefix "$prefix" > "$work/install.log"
 
 # The tree.
-for path in bin/morvane-batch lib/morvane/morvane-batch lib/morvane/vec lib/morvane/libvec-probe.so lib/morvane/libmorvane-media.so \
+for path in bin/morvane-batch lib/morvane/morvane-batch lib/morvane/vec lib/morvane/libmorvane-media.so \
     lib/morvane/tools/libencsession.so lib/morvane/help/index.html lib/morvane/common/producer.conf \
     lib/morvane/translations/morvane_de.qm lib/morvane/translations/morvane_fr.qm \
     share/bash-completion/completions/morvane-batch; do

@@ -35,6 +35,43 @@ TEST(TimeText, ParsingAcceptsLooseNumbersAndRejectsMissingOnes) {
     }
 }
 
+// The one reader behind the file list's, the splitter's and the command builder's time texts.
+TEST(TimeText, PartsAreReadAsScanfReadsThemWithOrWithoutAWidth) {
+    const struct {
+        const char* text;
+        std::size_t width;
+        int count;
+        long long numbers[3];
+        std::size_t end;
+        bool tooLarge;
+    } cases[] = {
+        {"01:02:03", 2, 3, {1, 2, 3}, 8, false},
+        {"001:02:03", 2, 1, {0, 0, 0}, 2, false}, // the width ends the first number before its colon
+        {"1:2:345", 2, 3, {1, 2, 34}, 6, false},  // the width leaves a digit over
+        {"-1:+2: 3", 2, 3, {-1, 2, 3}, 8, false}, // a sign counts towards the width
+        {"-12:00:00", 2, 1, {-1, 0, 0}, 2, false},
+        {"\t1 :2:3", 0, 1, {1, 0, 0}, 2, false}, // the colon must follow the number
+        {"12:30", 0, 2, {12, 30, 0}, 5, false},
+        {"+-5:0:0", 0, 0, {0, 0, 0}, 0, false}, // one sign only
+        {"10000000000000:0:0", 0, 3, {10000000000000, 0, 0}, 18, false},
+        {"100000000000000:0:0", 0, 3, {10000000000000, 0, 0}, 19, true}, // held, and told
+    };
+    for (const auto& c : cases) {
+        const TimeTextParts parts = readTimeTextParts(c.text, c.width);
+        EXPECT_EQ(parts.count, c.count) << c.text;
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(parts.numbers[i], c.numbers[i]) << c.text << " number " << i;
+        }
+        EXPECT_EQ(parts.end, c.end) << c.text;
+        EXPECT_EQ(parts.tooLarge, c.tooLarge) << c.text;
+    }
+    // Blanks are the six ASCII ones whatever the locale: a no-break space is no blank.
+    EXPECT_EQ(readTimeTextParts("\xa0"
+                                "1:2:3")
+                  .count,
+              0);
+}
+
 TEST(FileNameOfPath, TakesTheTextAfterTheLastSeparator) {
     EXPECT_EQ(fileNameOfPath("/home/u/clip.avi"), "clip.avi");
     EXPECT_EQ(fileNameOfPath("clip.avi"), "clip.avi");

@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "preview/media_detector.h"
+#include "media/media_detector.h"
 #include "preview/video_host.h"
 #include "tests/preview/numbered_clip.h"
 #include "tests/support/batch_harness.h"
@@ -350,8 +350,8 @@ TEST_F(VideoSplitterDialogTest, TheChosenCutConvertsToExactlyThatPartOfTheFile) 
     }
     ASSERT_FALSE(converted.empty());
 
-    MediaFacts facts;
-    detectMediaFacts(converted, facts);
+    media::MediaFacts facts;
+    media::detectMediaFacts(converted, facts);
     ASSERT_GT(facts.frameRate, 0.0);
     EXPECT_NEAR(facts.duration, 4.0, 1.0 / facts.frameRate + 1e-3);
 

@@ -1,7 +1,7 @@
 #pragma once
 
-// Owners for FFmpeg's handles, for the targets that link FFmpeg's libraries (this header is all of
-// it: the platform library itself does not link them).
+// Owners for FFmpeg's handles, for the media layer's reader (this header is all of it: the layer's
+// client library does not link FFmpeg's libraries).
 
 #include <memory>
 
@@ -10,7 +10,7 @@ extern "C" {
 #include <libavutil/dict.h>
 }
 
-namespace morvane::platform {
+namespace morvane::media {
 
 struct FormatContextCloser {
     void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
@@ -22,4 +22,4 @@ struct DictionaryFreer {
 };
 using DictionaryPtr = std::unique_ptr<AVDictionary, DictionaryFreer>;
 
-} // namespace morvane::platform
+} // namespace morvane::media

@@ -8,10 +8,10 @@
 #include <string>
 #include <string_view>
 
+#include "media/media_detector.h"
 #include "platform/file_identity.h"
-#include "preview/media_detector.h"
 
-namespace morvane::preview {
+namespace morvane::media {
 
 // The environment variable that carries a record to the converter for its input.
 inline constexpr const char* kSourceFactsVariable = "MORVANE_SOURCE_FACTS";
@@ -23,4 +23,4 @@ std::string mediaFactsRecord(const platform::FileVersion& version, const MediaFa
 // they were read from; nothing otherwise.
 std::optional<MediaFacts> mediaFactsFromRecord(std::string_view record, const std::string& path);
 
-} // namespace morvane::preview
+} // namespace morvane::media

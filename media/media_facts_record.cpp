@@ -1,11 +1,11 @@
-#include "preview/media_facts_record.h"
+#include "media/media_facts_record.h"
 
 #include <bit>
 #include <charconv>
 #include <cstdint>
 #include <vector>
 
-namespace morvane::preview {
+namespace morvane::media {
 
 namespace {
 
@@ -104,4 +104,4 @@ std::optional<MediaFacts> mediaFactsFromRecord(std::string_view record, const st
     return facts;
 }
 
-} // namespace morvane::preview
+} // namespace morvane::media

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "preview/media_detector.h"
+#include "media/media_detector.h"
 
 extern "C" {
 
@@ -30,6 +30,14 @@ struct MorvaneMediaFacts {
     int lengthGuessed;
 };
 
+// The streams a conversion takes (MediaStreams of media_detector.h, field for field).
+struct MorvaneMediaStreams {
+    int videoStream;
+    int audioStream;
+    int interlaced;
+    int tagsOnStream;
+};
+
 // Receives one line of the FFmpeg libraries' own messages.
 typedef void (*MorvaneMediaMessageFunction)(const char* line, std::size_t length, void* context);
 
@@ -38,14 +46,18 @@ struct MorvaneMediaPlugin {
     int (*detect)(const char* path, std::size_t length, MorvaneMediaFacts* facts);
     // setLibraryMessageSink(): null silences the messages.
     void (*setMessageSink)(MorvaneMediaMessageFunction sink, void* context);
+    // readMediaStreams() on the path's bytes.
+    int (*streams)(const char* path, std::size_t length, MorvaneMediaStreams* streams);
+    // describeDetectStatus() into `text` (always terminated).
+    void (*describe)(int status, char* text, std::size_t size);
 };
 }
 
-namespace morvane::preview {
+namespace morvane::media {
 
 inline constexpr const char* kMediaPluginFile = "libmorvane-media.so";
 inline constexpr const char* kMediaPluginEntry = "morvane_media_plugin";
-inline constexpr int kMediaPluginVersion = 2;
+inline constexpr int kMediaPluginVersion = 3;
 
 // The facts across the plain-C boundary, and back.
 inline MorvaneMediaFacts plainMediaFacts(const MediaFacts& facts) {
@@ -79,6 +91,13 @@ int detectMediaWithPlugin(std::string_view path, double* duration, int* hasVideo
                           int* channels = nullptr);
 int detectMediaFactsWithPlugin(std::string_view path, MediaFacts& facts);
 
+// readMediaStreams() through the plugin; kDetectFailed while it cannot be loaded.
+int readMediaStreamsWithPlugin(std::string_view path, MediaStreams& streams);
+
+// Why the detector gave `status`: its own words for a list of further files, the libraries' for their
+// codes, the plugin's problem while it cannot be loaded; empty for kDetectOk and kDetectFailed.
+std::string detectStatusText(int status);
+
 // setLibraryMessageSink() through the plugin; takes effect when the plugin loads if it has not yet.
 void setPluginMessageSink(std::function<void(std::string_view)> sink);
 
@@ -89,4 +108,4 @@ std::string mediaPluginProblem();
 // converter, but more slowly and with fewer facts.
 std::string mediaPluginProblemText(const std::string& problem);
 
-} // namespace morvane::preview
+} // namespace morvane::media

@@ -1,4 +1,4 @@
-#include "preview/media_plugin.h"
+#include "media/media_plugin.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 #include "platform/plugin.h"
 #include "tests/support/test_support.h"
 
-namespace morvane::preview {
+namespace morvane::media {
 namespace {
 
 using test::TempDir;
@@ -121,4 +121,4 @@ TEST(MediaPlugin, LoadsOnceWhenAskedFromManyThreads) {
 }
 
 } // namespace
-} // namespace morvane::preview
+} // namespace morvane::media

@@ -2,11 +2,11 @@
 #include <memory>
 #include <mutex>
 
+#include "media/media_plugin.h"
 #include "platform/plugin.h"
 #include "platform/translation.h"
-#include "preview/media_plugin.h"
 
-namespace morvane::preview {
+namespace morvane::media {
 
 namespace {
 
@@ -84,6 +84,37 @@ int detectMediaWithPlugin(std::string_view path, double* duration, int* hasVideo
     return status;
 }
 
+int readMediaStreamsWithPlugin(std::string_view path, MediaStreams& streams) {
+    streams = MediaStreams{};
+    const MorvaneMediaPlugin* plugin = loadedPlugin();
+    if (plugin == nullptr) {
+        return kDetectFailed;
+    }
+    MorvaneMediaStreams found{};
+    const int status = plugin->streams(path.data(), path.size(), &found);
+    if (status == kDetectOk) {
+        streams =
+            MediaStreams{found.videoStream, found.audioStream, found.interlaced != 0, found.tagsOnStream};
+    }
+    return status;
+}
+
+std::string detectStatusText(int status) {
+    if (status == kDetectListOfFiles) {
+        return "it is a playlist or a list of other files, and only the one file is read";
+    }
+    if (status == kDetectOk || status == kDetectFailed) {
+        return {};
+    }
+    const MorvaneMediaPlugin* plugin = loadedPlugin();
+    if (plugin == nullptr) {
+        return mediaPlugin().problem();
+    }
+    char text[256] = "";
+    plugin->describe(status, text, sizeof text);
+    return text;
+}
+
 void setPluginMessageSink(std::function<void(std::string_view)> sink) {
     {
         const std::lock_guard lock(sinkState().mutex);
@@ -108,4 +139,4 @@ std::string mediaPluginProblemText(const std::string& problem) {
                                    {problem});
 }
 
-} // namespace morvane::preview
+} // namespace morvane::media

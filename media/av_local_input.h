@@ -11,13 +11,13 @@
 #include <string>
 #include <string_view>
 
-#include "platform/av_handles.h"
+#include "media/av_handles.h"
 
 extern "C" {
 #include <libavutil/error.h>
 }
 
-namespace morvane::platform {
+namespace morvane::media {
 
 // The status given for a file that is a list of other files rather than media.
 inline constexpr int kRefusedListOfFiles = FFERRTAG('L', 'I', 'S', 'T');
@@ -113,4 +113,4 @@ inline int openLocalInput(const std::string& path, FormatContextPtr& context, de
     return 0;
 }
 
-} // namespace morvane::platform
+} // namespace morvane::media

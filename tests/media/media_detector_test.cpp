@@ -1,4 +1,4 @@
-#include "preview/media_detector.h"
+#include "media/media_detector.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 
 #include "tests/support/test_support.h"
 
-namespace morvane::preview {
+namespace morvane::media {
 namespace {
 
 using test::TempDir;
@@ -213,4 +213,4 @@ TEST(DetectMedia, NamesThatLookLikeUrlsOrPatternsAreFiles) {
 }
 
 } // namespace
-} // namespace morvane::preview
+} // namespace morvane::media
