@@ -132,11 +132,10 @@ std::string mediaPluginProblem() {
 }
 
 std::string mediaPluginProblemText(const std::string& problem) {
-    return platform::withArguments(platform::translate("MediaPlugin",
-                                                       "The media detector %1. Files are read by the "
-                                                       "converter instead, which is slower and learns "
-                                                       "less of them."),
-                                   {problem});
+    return platform::withArguments(
+        platform::translate("MediaPlugin", "The media detector %1. Without it no file can be read: "
+                                           "the files added are reported as not decodable."),
+        {problem});
 }
 
 } // namespace morvane::media

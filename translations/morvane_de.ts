@@ -837,8 +837,8 @@ ist keine Anwendung verknüpft.</translation>
 <context>
     <name>MediaPlugin</name>
     <message>
-        <source>The media detector %1. Files are read by the converter instead, which is slower and learns less of them.</source>
-        <translation>Die Medienerkennung %1. Dateien werden stattdessen vom Konverter gelesen, was langsamer ist und weniger über sie verrät.</translation>
+        <source>The media detector %1. Without it no file can be read: the files added are reported as not decodable.</source>
+        <translation>Die Medienerkennung %1. Ohne sie kann keine Datei gelesen werden: Die hinzugefügten Dateien werden als nicht dekodierbar gemeldet.</translation>
     </message>
 </context>
 <context>

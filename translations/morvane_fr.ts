@@ -837,8 +837,8 @@ with the given filename extension.</source>
 <context>
     <name>MediaPlugin</name>
     <message>
-        <source>The media detector %1. Files are read by the converter instead, which is slower and learns less of them.</source>
-        <translation>Le détecteur de médias %1. Les fichiers sont lus à la place par le convertisseur, ce qui est plus lent et en apprend moins sur eux.</translation>
+        <source>The media detector %1. Without it no file can be read: the files added are reported as not decodable.</source>
+        <translation>Le détecteur de médias %1. Sans lui, aucun fichier ne peut être lu&#xa0;: les fichiers ajoutés sont signalés comme non décodables.</translation>
     </message>
 </context>
 <context>

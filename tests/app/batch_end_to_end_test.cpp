@@ -211,6 +211,7 @@ TEST_F(BatchEndToEnd, WithoutTheMediaPluginNoFileIsReadAndTheBatchSaysWhyOnce) {
     const auto first = run.err.find(warning);
     EXPECT_NE(first, std::string::npos) << run.err;
     EXPECT_EQ(run.err.find(warning, first + 1), std::string::npos) << "said once: " << run.err;
+    EXPECT_NE(run.err.find("Without it no file can be read", first), std::string::npos) << run.err;
     for (const std::string name : {"clip", "second"}) {
         EXPECT_NE(run.err.find("Error: The file \"" + name + ".mov\" can not be decoded."), std::string::npos)
             << run.err;
